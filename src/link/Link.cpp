@@ -1,0 +1,140 @@
+#include "link/Link.h"
+
+#include "link/EventPump.h"
+#include "link/Operator.h"
+#include "link/POSPrinter.h"
+#include "terminal/TerminalView.h"
+
+#include <algorithm>
+
+Link::Link(POSPrinter &port, Operator &op, EventPump &pump, TerminalView &view)
+    : m_port(port), m_op(op), m_pump(pump), m_view(view)
+{
+    m_timer.setInterval(kIdleIntervalMs);
+    QObject::connect(&m_timer, &QTimer::timeout, [this] { Timer1_Timer(); });
+    m_timer.start();
+}
+
+QString Link::BuildPortMode() const
+{
+    return QStringLiteral("baud=") + vars.CommBaud + QStringLiteral(" parity=") + vars.CommParity
+        + QStringLiteral(" data=") + vars.CommDataBits + QStringLiteral(" stop=")
+        + vars.CommStopBits;
+}
+
+void Link::OpenWithSettings()
+{
+    m_port.OpenPort(vars.CommPort, BuildPortMode());
+    m_port.SetFlowControl(vars.CommFlow);
+}
+
+void Link::OpenOnDemand()
+{
+    ClosePending = false;
+    // Restart so that the next tick comes a full interval after this operation.
+    m_timer.stop();
+    m_timer.start();
+    OpenWithSettings();
+}
+
+void Link::Timer1_Timer()
+{
+    if (ClosePending && !MacroMode)
+        m_port.ClosePort();
+    ClosePending = false;
+}
+
+void Link::FlushOutput()
+{
+    for (;;) {
+        qsizetype remaining = OutBuffer.size();
+        int tries = kFlushTries;
+        long ok = 0;
+        while (remaining >= 1 && tries >= 1) {
+            ok = m_port.WriteData(OutBuffer, static_cast<long>(remaining));
+            // A component that claims more than it was offered must not make
+            // us skip bytes that never went out.
+            qsizetype sent = std::clamp<qsizetype>(m_port.GetWriteCount(), 0, remaining);
+            if (ok == 0 || sent == 0) {
+                m_pump.serveEvents();
+                m_pump.sleepMs(100);
+                --tries;
+            }
+            remaining -= sent;
+            if (remaining == 0)
+                break;
+            OutBuffer = OutBuffer.mid(sent);
+        }
+        if (ok != 0 && remaining == 0) {
+            OutBuffer.clear();
+            return;
+        }
+        const Msg::Answer answer = m_op.message(
+            QStringLiteral("Unable to output data. Press OK to continue."), Msg::Buttons::OkCancel);
+        if (remaining == 0) {
+            OutBuffer.clear();
+            return;
+        }
+        if (answer != Msg::Answer::Ok)
+            return; // the unsent rest stays for the caller to see
+    }
+}
+
+void Link::Send_Info(const QByteArray &info, qint16 lng)
+{
+    if (vars.PortOpen)
+        m_port.WriteData(info, lng);
+}
+
+QByteArray Link::Get_Info()
+{
+    QByteArray all;
+    for (;;) {
+        const QByteArray piece = m_port.ReadInput(1);
+        if (piece.isEmpty())
+            return all;
+        all += piece;
+    }
+}
+
+bool isSerialPortName(const QString &name)
+{
+    return name.startsWith(QLatin1String("COM")) || name.startsWith(QLatin1String("tty"))
+        || name.startsWith(QLatin1String("/dev/"));
+}
+
+void Link::DispPort()
+{
+    if (isSerialPortName(vars.CommPort)) {
+        m_view.setCurPort(vars.CommPort + QLatin1Char(' ') + vars.CommBaud);
+        m_view.setBreakEnabled(true);
+    } else {
+        m_view.setCurPort(vars.CommPort);
+        m_view.setBreakEnabled(false);
+    }
+}
+
+void Link::DoBreak_Click()
+{
+    ClosePending = false;
+    Looping = false; // a running command loop stops after its pass
+    m_timer.stop();
+    m_timer.start();
+    OpenWithSettings();
+    m_view.setBreakCaption(QStringLiteral("Wait"));
+    m_port.SetBreak(1, QStringLiteral(" "));
+    m_pump.sleepMs(1000);
+    m_port.SetBreak(2, QStringLiteral(" "));
+    m_view.setBreakCaption(QStringLiteral("Break"));
+    m_pump.serveEvents();
+    ClosePending = true;
+}
+
+void Link::ReleaseHeldPort()
+{
+    if (!vars.PortOpen)
+        return;
+    m_op.message(QStringLiteral("Closing Communication Port"));
+    m_port.ClosePort();
+    vars.PortOpen = false;
+}

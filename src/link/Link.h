@@ -1,0 +1,64 @@
+#pragma once
+// The link variables and the way the port is used: opened on demand by each
+// operation, closed by the idle timer, held open in macro mode.
+#include <QByteArray>
+#include <QString>
+#include <QTimer>
+
+class POSPrinter;
+class Operator;
+class EventPump;
+class TerminalView;
+
+// One set for the whole program; loaded and saved with the settings, changed
+// by the settings dialog.
+struct LinkVariables {
+    QString CommPort = QStringLiteral("None");
+    QString CommBaud = QStringLiteral("19200");
+    QString CommDataBits = QStringLiteral("8");
+    QString CommStopBits = QStringLiteral("1");
+    QString CommParity = QStringLiteral("N");
+    qint16 CommFlow = 2;
+    bool PortOpen = false; // held open for macro mode
+};
+
+class Link {
+public:
+    static constexpr int kIdleIntervalMs = 5000;
+    static constexpr int kFlushTries = 20;
+
+    Link(POSPrinter &port, Operator &op, EventPump &pump, TerminalView &view);
+
+    LinkVariables vars;
+    bool ClosePending = false;
+    bool MacroMode = false;
+    bool Looping = false;
+    bool HasExtendedStore = false;
+    QByteArray OutBuffer;
+
+    QString BuildPortMode() const;
+    void OpenOnDemand();
+    // Opens with the link variables, without touching ClosePending or the timer.
+    void OpenWithSettings();
+    void Timer1_Timer();
+    void FlushOutput();
+    void Send_Info(const QByteArray &info, qint16 lng);
+    QByteArray Get_Info();
+    void DispPort();
+    void DoBreak_Click();
+    // Step 1 of the Settings command: release a port held for macro mode.
+    void ReleaseHeldPort();
+
+    QTimer &timer() { return m_timer; }
+    POSPrinter &port() { return m_port; }
+
+private:
+    POSPrinter &m_port;
+    Operator &m_op;
+    EventPump &m_pump;
+    TerminalView &m_view;
+    QTimer m_timer;
+};
+
+// True when the port display shows a baud rate and Break is offered.
+bool isSerialPortName(const QString &name);

@@ -1,0 +1,31 @@
+#pragma once
+// The printer port component: every byte to and from the printer passes
+// through these nine operations. Production uses SerialPOSPrinter; tests use
+// a scripted fake that records each call.
+#include <QByteArray>
+#include <QString>
+
+class POSPrinter {
+public:
+    virtual ~POSPrinter() = default;
+
+    // The next waiting byte (count is always 1), "" when none arrived in time.
+    virtual QByteArray ReadInput(long count) = 0;
+    // Leaves the port open with the given settings, also when already open.
+    virtual void OpenPort(const QString &portName, const QString &portMode) = 0;
+    // Does nothing when the port is closed.
+    virtual void ClosePort() = 0;
+    // 0 none, 1 XON/XOFF, 2 hardware.
+    virtual void SetFlowControl(long flow) = 0;
+    // Non-zero when accepted, 0 when not; GetWriteCount tells how many bytes went.
+    virtual long WriteData(const QByteArray &data, long count) = 0;
+    // First value: ms to wait for the first byte of a read; second: ms of
+    // silence that ends it. (1000, 100) for a reply's first byte, (10, 10) after.
+    virtual void SetReadTiming(long first, long gap) = 0;
+    virtual long GetWriteCount() = 0;
+    // Entry `index` of the port list ("" past the last): bare name, then
+    // TAB-separated fields.
+    virtual QString GetPortName(long index) = 0;
+    // 1 starts a break condition, 2 ends it. The text carries nothing.
+    virtual void SetBreak(long code, const QString &unused) = 0;
+};

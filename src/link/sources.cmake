@@ -1,0 +1,8 @@
+target_sources(marlix_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/POSPrinter.h
+    ${CMAKE_CURRENT_LIST_DIR}/Operator.h
+    ${CMAKE_CURRENT_LIST_DIR}/EventPump.h
+    ${CMAKE_CURRENT_LIST_DIR}/EventPump.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Link.h
+    ${CMAKE_CURRENT_LIST_DIR}/Link.cpp
+)
