@@ -1,2 +1,18 @@
+#include "terminal/frmTerminal.h"
+
 #include <QApplication>
-int main(int argc, char **argv) { QApplication app(argc, argv); return 0; }
+#include <QLineEdit>
+#include <QSettings>
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Marlix Terminal"));
+    QApplication::setOrganizationName(QStringLiteral("Marlix Terminal"));
+    QApplication::setApplicationVersion(QStringLiteral("1.7.4"));
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    frmTerminal window;
+    window.show();
+    window.Indata->setFocus();
+    return app.exec();
+}

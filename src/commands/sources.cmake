@@ -1,0 +1,8 @@
+target_sources(marlix_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/Notation.h
+    ${CMAKE_CURRENT_LIST_DIR}/Notation.cpp
+)
+target_sources(marlix_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/Commands.h
+    ${CMAKE_CURRENT_LIST_DIR}/Commands.cpp
+)

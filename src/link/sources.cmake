@@ -6,3 +6,8 @@ target_sources(marlix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Link.h
     ${CMAKE_CURRENT_LIST_DIR}/Link.cpp
 )
+target_sources(marlix_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/SerialPOSPrinter.h
+    ${CMAKE_CURRENT_LIST_DIR}/SerialPOSPrinter.cpp
+)
+target_link_libraries(marlix_core PUBLIC printer_sim_registry)

@@ -1,0 +1,9 @@
+target_sources(marlix_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/PauseView.h
+    ${CMAKE_CURRENT_LIST_DIR}/ScriptRunner.h
+    ${CMAKE_CURRENT_LIST_DIR}/ScriptRunner.cpp
+)
+target_sources(marlix_ui PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/FrmPause.h
+    ${CMAKE_CURRENT_LIST_DIR}/FrmPause.cpp
+)

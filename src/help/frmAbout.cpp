@@ -1,0 +1,3 @@
+#include "help/frmAbout.h"
+
+frmAbout::frmAbout(QWidget *parent) : QDialog(parent) {}

@@ -1,0 +1,17 @@
+#include "terminal/Session.h"
+
+#include "link/EventPump.h"
+#include "terminal/TerminalView.h"
+
+Session::Session(POSPrinter &port_, Operator &op_, EventPump &pump_, TerminalView &view_)
+    : port(port_), op(op_), pump(pump_), view(view_), link(port_, op_, pump_, view_)
+{
+}
+
+void Session::AppendToTerm(const QByteArray &text)
+{
+    view.appendToDisplay(text);
+    pump.serveEvents();
+    if (m_log && m_log->isOpen() && !text.isEmpty())
+        m_log->WriteLog(text);
+}

@@ -1,0 +1,83 @@
+#include "terminal/SettingsStore.h"
+
+#include <QSettings>
+
+namespace SettingsStore {
+namespace {
+
+QSettings openStore()
+{
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Marlix Terminal"),
+                     QStringLiteral("Marlix Terminal"));
+}
+
+// A stored value that is not a whole number falls back to the default.
+int toInt(const QString &text, int fallback)
+{
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    return ok ? value : fallback;
+}
+
+QStringList loadList(QSettings &s, const QString &prefix)
+{
+    QStringList list;
+    for (int i = 0; i < kListKeys; ++i) {
+        const QString entry = s.value(listKey(prefix, i), QString()).toString();
+        if (!entry.isEmpty())
+            list << entry;
+    }
+    return list;
+}
+
+void saveList(QSettings &s, const QString &prefix, const QStringList &list)
+{
+    for (int i = 0; i < kListKeys && i < list.size(); ++i)
+        s.setValue(listKey(prefix, i), list.at(i));
+}
+
+} // namespace
+
+QString listKey(const QString &prefix, int index)
+{
+    return prefix + QChar(u'A' + index);
+}
+
+Stored load()
+{
+    QSettings s = openStore();
+    s.beginGroup(QStringLiteral("Settings"));
+    Stored st;
+    st.mainLeft = toInt(s.value(QStringLiteral("MainLeft"), QStringLiteral("100")).toString(), 100);
+    st.mainTop = toInt(s.value(QStringLiteral("MainTop"), QStringLiteral("100")).toString(), 100);
+    st.link.CommPort = s.value(QStringLiteral("IOPort"), QStringLiteral("None")).toString();
+    st.link.CommBaud = s.value(QStringLiteral("BaudRate"), QStringLiteral("19200")).toString();
+    st.link.CommParity = s.value(QStringLiteral("Parity"), QStringLiteral("N")).toString();
+    st.link.CommDataBits = s.value(QStringLiteral("Bits"), QStringLiteral("8")).toString();
+    st.link.CommStopBits = s.value(QStringLiteral("StopBits"), QStringLiteral("1")).toString();
+    const int flow = toInt(s.value(QStringLiteral("Flow"), QStringLiteral("2")).toString(), 2);
+    st.link.CommFlow = (flow >= -32768 && flow <= 32767) ? qint16(flow) : qint16(2);
+    st.commands = loadList(s, QStringLiteral("Commands"));
+    st.scripts = loadList(s, QStringLiteral("Scripts"));
+    return st;
+}
+
+void save(int mainLeft, int mainTop, const LinkVariables &link, const QStringList &commands,
+          const QStringList &scripts)
+{
+    QSettings s = openStore();
+    s.beginGroup(QStringLiteral("Settings"));
+    s.setValue(QStringLiteral("MainLeft"), QString::number(mainLeft));
+    s.setValue(QStringLiteral("MainTop"), QString::number(mainTop));
+    s.setValue(QStringLiteral("IOPort"), link.CommPort);
+    s.setValue(QStringLiteral("BaudRate"), link.CommBaud);
+    s.setValue(QStringLiteral("Parity"), link.CommParity);
+    s.setValue(QStringLiteral("Bits"), link.CommDataBits);
+    s.setValue(QStringLiteral("StopBits"), link.CommStopBits);
+    s.setValue(QStringLiteral("Flow"), QString::number(link.CommFlow));
+    saveList(s, QStringLiteral("Commands"), commands);
+    saveList(s, QStringLiteral("Scripts"), scripts);
+    s.sync();
+}
+
+} // namespace SettingsStore

@@ -1,0 +1,180 @@
+#pragma once
+// The main window: the controls, the menus, and thin handlers that call the core.
+#include "terminal/TerminalView.h"
+
+#include <QMainWindow>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+
+class POSPrinter;
+class Operator;
+class EventPump;
+class Session;
+class Commands;
+class KeyInput;
+class TrafficLog;
+class ScriptRunner;
+class MacroController;
+class FrmPause;
+class ConfigScrn;
+class frmAbout;
+
+class frmTerminal : public QMainWindow, public TerminalView {
+    Q_OBJECT
+public:
+    // Null arguments mean the production port, message boxes and event pump.
+    explicit frmTerminal(POSPrinter *port = nullptr, Operator *op = nullptr, EventPump *pump = nullptr,
+                         QWidget *parent = nullptr);
+    ~frmTerminal() override;
+
+    Session &session() { return *m_session; }
+    Commands &commands() { return *m_commands; }
+    KeyInput &keyInput() { return *m_keys; }
+    TrafficLog &trafficLog() { return *m_log; }
+    ScriptRunner &scripts() { return *m_scripts; }
+    MacroController &macros() { return *m_macros; }
+    ConfigScrn *configScrn() const { return m_config; }
+    frmAbout *aboutBox() const { return m_about; }
+
+    // The display's exact text: one character per byte, CR LF line breaks.
+    const QByteArray &termText() const { return m_termText; }
+    // Vertical position of Line1 in pixels (1680 twips at design).
+    int line1Y() const { return m_line1Y; }
+    // Status line beside "Status - ".
+    void setStatusText(const QString &text);
+
+    // TerminalView
+    void appendToDisplay(const QByteArray &text) override;
+    bool transcriptChecked() const override;
+    bool autoQueryChecked() const override;
+    DisplayMode displayMode() const override;
+    QString packetSizeText() const override;
+    QString commandText() const override;
+    QStringList commandList() const override;
+    void setCommandList(const QStringList &entries, const QString &text) override;
+    QString scriptFileText() const override;
+    QStringList scriptList() const override;
+    void setScriptList(const QStringList &entries, const QString &text) override;
+    void setScriptFileText(const QString &text) override;
+    void focusScriptFile() override;
+    void setSendCommandEnabled(bool enabled) override;
+    void setGetrespEnabled(bool enabled) override;
+    void focusIndata() override;
+    void clearIndata() override;
+    void setCurPort(const QString &text) override;
+    void setBreakEnabled(bool enabled) override;
+    void setBreakCaption(const QString &caption) override;
+    void setWindowCaption(const QString &caption) override;
+    void setLogMenus(bool logging) override;
+
+    // Display bounds: past kTermLimit characters only the last kTermKeep remain.
+    static constexpr int kTermLimit = 20000;
+    static constexpr int kTermKeep = 2000;
+
+public slots:
+    void SendCommand_Click();
+    void LoopButton_Click();
+    void Getresp_Click();
+    void DoBreak_Click();
+    void GetFileName_Click();
+    void SendScript_Click();
+    void MOpenLog_Click();
+    void MCloseLog_Click();
+    void MFileExit_Click();
+    void MSettings_Click();
+    void DoMacros_Click();
+    void Operation_Click();
+    void MXCommands_Click();
+    void PGMGuide_Click();
+    void HelpAbout_Click();
+    void Echo_Click();
+    void Option1_Click();
+    void Option2_Click();
+    void Option3_Click();
+    void Timer1_Timer();
+
+    // Called by other windows.
+    void DispPort();
+    void DoneMacro();
+    void MXMacroHelp();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void Form_Load();
+    void Form_Resize();
+    void Form_Unload();
+    void openHelp(const QString &document);
+    bool Indata_KeyEvent(QKeyEvent *event);
+
+    // Owned production implementations, used when the caller passes none.
+    std::unique_ptr<POSPrinter> m_ownPort;
+    std::unique_ptr<Operator> m_ownOperator;
+    std::unique_ptr<EventPump> m_ownPump;
+
+    std::unique_ptr<Session> m_session;
+    std::unique_ptr<Commands> m_commands;
+    std::unique_ptr<KeyInput> m_keys;
+    std::unique_ptr<TrafficLog> m_log;
+    std::unique_ptr<FrmPause> m_pause;
+    std::unique_ptr<ScriptRunner> m_scripts;
+    std::unique_ptr<MacroController> m_macros;
+    ConfigScrn *m_config = nullptr;
+    frmAbout *m_about = nullptr;
+
+    QByteArray m_termText;
+    int m_line1Y = 112;
+    bool m_unloaded = false;
+
+public:
+    // Controls, named as the design names them.
+    QWidget *Band = nullptr;
+    QPushButton *LoopButton = nullptr;
+    QPushButton *DoBreak = nullptr;
+    QLineEdit *PackSize = nullptr;
+    QCheckBox *AutoQuery = nullptr;
+    QRadioButton *Option3 = nullptr;
+    QRadioButton *Option2 = nullptr;
+    QRadioButton *Option1 = nullptr;
+    QComboBox *FileNameTextBox = nullptr;
+    QComboBox *SendInfo = nullptr;
+    QCheckBox *Echo = nullptr;
+    QPushButton *GetFileName = nullptr;
+    QPushButton *SendScript = nullptr;
+    QLineEdit *Indata = nullptr;
+    QPushButton *SendCommand = nullptr;
+    QPushButton *Getresp = nullptr;
+    QPlainTextEdit *Term = nullptr;
+    QLabel *Label7 = nullptr;
+    QLabel *Label6 = nullptr;
+    QLabel *CurPort = nullptr;
+    QLabel *Label5 = nullptr;
+    QLabel *Label4 = nullptr;
+    QLabel *Label3 = nullptr;
+    QLabel *Label2 = nullptr;
+    QFrame *Line1 = nullptr;
+    QLabel *Label1 = nullptr;
+    QAction *MOpenLog = nullptr;
+    QAction *MCloseLog = nullptr;
+    QAction *MFileExit = nullptr;
+    QAction *MSettings = nullptr;
+    QAction *DoMacros = nullptr;
+    QAction *Operation = nullptr;
+    QAction *MXCommands = nullptr;
+    QAction *PGMGuide = nullptr;
+    QAction *HelpAbout = nullptr;
+};

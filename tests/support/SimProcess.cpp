@@ -1,0 +1,90 @@
+#include "support/SimProcess.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QSettings>
+#include <QThread>
+
+#include <signal.h>
+
+SimProcess::SimProcess(const QStringList &extraArgs) : m_args(extraArgs) {}
+
+SimProcess::~SimProcess()
+{
+    stop();
+}
+
+QString SimProcess::recordPath() const
+{
+    return m_dir.filePath(QStringLiteral("received.hex"));
+}
+
+bool SimProcess::start()
+{
+    QStringList args{QStringLiteral("--record"), recordPath(), QStringLiteral("--quiet")};
+    args += m_args;
+    m_process.setProgram(QStringLiteral(MARLIX_SIM_PATH));
+    m_process.setArguments(args);
+    m_process.setProcessChannelMode(QProcess::SeparateChannels);
+    m_process.start();
+    if (!m_process.waitForStarted(5000)) {
+        m_error = QStringLiteral("simulator did not start: ") + m_process.errorString();
+        return false;
+    }
+    QDeadlineTimer deadline(5000);
+    while (!m_process.canReadLine() && !deadline.hasExpired()) {
+        if (!m_process.waitForReadyRead(int(std::max<qint64>(1, deadline.remainingTime()))))
+            break;
+    }
+    if (!m_process.canReadLine()) {
+        m_error = QStringLiteral("simulator printed no port: ") + QString::fromLocal8Bit(m_process.readAllStandardError());
+        return false;
+    }
+    m_port = QString::fromLocal8Bit(m_process.readLine()).trimmed();
+    return !m_port.isEmpty();
+}
+
+QByteArray SimProcess::received() const
+{
+    QFile file(recordPath());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QByteArray::fromHex(file.readAll().simplified().replace(' ', QByteArray()));
+}
+
+bool SimProcess::waitForReceived(int n, int timeoutMs) const
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (received().size() < n) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents();
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+void SimProcess::toggleBusy()
+{
+    if (m_process.state() == QProcess::Running)
+        ::kill(pid_t(m_process.processId()), SIGUSR1);
+}
+
+void SimProcess::stop()
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    m_process.terminate();
+    if (!m_process.waitForFinished(3000)) {
+        m_process.kill();
+        m_process.waitForFinished(3000);
+    }
+}
+
+void isolateSettings()
+{
+    static QTemporaryDir dir;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+}

@@ -1,0 +1,37 @@
+#pragma once
+// The printer simulator as a test fixture: started with QProcess, its pty path
+// read from its first output line, its received bytes read from its record file.
+#include <QByteArray>
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+
+class SimProcess {
+public:
+    explicit SimProcess(const QStringList &extraArgs = {});
+    ~SimProcess();
+
+    // Starts and waits (bounded) for the port line; false with error() set otherwise.
+    bool start();
+    QString port() const { return m_port; }
+    QString error() const { return m_error; }
+    QString recordPath() const;
+
+    // Every byte the simulator has received so far.
+    QByteArray received() const;
+    // Waits up to timeoutMs until at least n bytes were received.
+    bool waitForReceived(int n, int timeoutMs = 3000) const;
+    // SIGUSR1: busy on/off.
+    void toggleBusy();
+    void stop();
+
+private:
+    QStringList m_args;
+    QTemporaryDir m_dir;
+    QProcess m_process;
+    QString m_port;
+    QString m_error;
+};
+
+// Points QSettings at a fresh temporary folder; call before any settings object exists.
+void isolateSettings();
