@@ -36,13 +36,20 @@ long FakePrinter::WriteData(const QByteArray &data, long count)
     calls << QStringLiteral("WriteData(%1)").arg(count);
     const QByteArray wanted = data.left(count);
     offered << wanted;
-    if (refuseAll || refuseNext > 0) {
+    int limit = maxPerWrite;
+    if (!takePlan.isEmpty()) {
+        limit = takePlan.dequeue();
+        if (limit == 0) {
+            m_lastCount = 0;
+            return 0;
+        }
+    } else if (refuseAll || refuseNext > 0) {
         if (refuseNext > 0)
             --refuseNext;
         m_lastCount = 0;
         return 0;
     }
-    const qsizetype take = maxPerWrite < 0 ? wanted.size() : std::min<qsizetype>(maxPerWrite, wanted.size());
+    const qsizetype take = limit < 0 ? wanted.size() : std::min<qsizetype>(limit, wanted.size());
     written += wanted.left(take);
     m_lastCount = long(take);
     return 1;

@@ -26,6 +26,8 @@ public:
     int maxPerWrite = -1;
     int refuseNext = 0;
     bool refuseAll = false;
+    // Per-write plan, used first while not empty: bytes taken by each write (0 refuses it, -1 takes all).
+    QQueue<int> takePlan;
     bool open = false;
     bool breakOn = false;
     long readFirst = -1, readGap = -1;

@@ -1,0 +1,133 @@
+// Settings persistence: defaults, compaction of the recent lists, round trips.
+#include "support/SimProcess.h"
+#include "terminal/SettingsStore.h"
+
+#include <QSettings>
+#include <QtTest>
+
+class TestSettings : public QObject {
+    Q_OBJECT
+
+    static QSettings store()
+    {
+        return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Marlix Terminal"),
+                         QStringLiteral("Marlix Terminal"));
+    }
+
+private slots:
+    void initTestCase() { isolateSettings(); }
+    void init() { store().clear(); }
+
+    void emptyStoreGivesDefaults()
+    {
+        const SettingsStore::Stored st = SettingsStore::load();
+        QCOMPARE(st.mainLeft, 100);
+        QCOMPARE(st.mainTop, 100);
+        QCOMPARE(st.link.CommPort, QStringLiteral("None"));
+        QCOMPARE(st.link.CommBaud, QStringLiteral("19200"));
+        QCOMPARE(st.link.CommParity, QStringLiteral("N"));
+        QCOMPARE(st.link.CommDataBits, QStringLiteral("8"));
+        QCOMPARE(st.link.CommStopBits, QStringLiteral("1"));
+        QCOMPARE(st.link.CommFlow, qint16(2));
+        QVERIFY(st.commands.isEmpty());
+        QVERIFY(st.scripts.isEmpty());
+    }
+
+    void listKeysAreLettersAToU()
+    {
+        QCOMPARE(SettingsStore::listKey(QStringLiteral("Commands"), 0), QStringLiteral("CommandsA"));
+        QCOMPARE(SettingsStore::listKey(QStringLiteral("Scripts"), 20), QStringLiteral("ScriptsU"));
+    }
+
+    void compactionOnLoadAndKeysLeftAlone()
+    {
+        {
+            QSettings s = store();
+            s.setValue(QStringLiteral("Settings/CommandsA"), QStringLiteral("[ESC]@"));
+            s.setValue(QStringLiteral("Settings/CommandsC"), QStringLiteral("<x1D>V<0>"));
+            s.setValue(QStringLiteral("Settings/ScriptsU"), QStringLiteral("/tmp/last.dmo"));
+        }
+        const SettingsStore::Stored st = SettingsStore::load();
+        QCOMPARE(st.commands, (QStringList{QStringLiteral("[ESC]@"), QStringLiteral("<x1D>V<0>")}));
+        QCOMPARE(st.scripts, QStringList{QStringLiteral("/tmp/last.dmo")});
+
+        SettingsStore::save(1500, 3000, st.link, st.commands, st.scripts);
+        QSettings s = store();
+        QCOMPARE(s.value(QStringLiteral("Settings/CommandsA")).toString(), QStringLiteral("[ESC]@"));
+        QCOMPARE(s.value(QStringLiteral("Settings/CommandsB")).toString(), QStringLiteral("<x1D>V<0>"));
+        // Keys at or beyond the list's length keep their old value.
+        QCOMPARE(s.value(QStringLiteral("Settings/CommandsC")).toString(), QStringLiteral("<x1D>V<0>"));
+        QCOMPARE(s.value(QStringLiteral("Settings/ScriptsA")).toString(), QStringLiteral("/tmp/last.dmo"));
+        QCOMPARE(s.value(QStringLiteral("Settings/ScriptsU")).toString(), QStringLiteral("/tmp/last.dmo"));
+    }
+
+    void onlyTwentyOneEntriesAreSaved()
+    {
+        QStringList many;
+        for (int i = 0; i < 25; ++i)
+            many << QStringLiteral("cmd%1").arg(i);
+        SettingsStore::save(100, 100, LinkVariables(), many, {});
+        QSettings s = store();
+        QCOMPARE(s.value(QStringLiteral("Settings/CommandsU")).toString(), QStringLiteral("cmd20"));
+        QVERIFY(!s.contains(QStringLiteral("Settings/CommandsV")));
+        QCOMPARE(SettingsStore::load().commands.size(), 21);
+    }
+
+    void roundTripOfLinkVariablesAsText()
+    {
+        LinkVariables v;
+        v.CommPort = QStringLiteral("/dev/serial/by-id/usb-Printer_1234-if00");
+        v.CommBaud = QStringLiteral("2400");
+        v.CommParity = QStringLiteral("E");
+        v.CommDataBits = QStringLiteral("7");
+        v.CommStopBits = QStringLiteral("2");
+        v.CommFlow = 0;
+        SettingsStore::save(-45, 30000, v, {}, {});
+        {
+            QSettings s = store();
+            QCOMPARE(s.value(QStringLiteral("Settings/Flow")).toString(), QStringLiteral("0"));
+            QCOMPARE(s.value(QStringLiteral("Settings/MainLeft")).toString(), QStringLiteral("-45"));
+        }
+        const SettingsStore::Stored st = SettingsStore::load();
+        QCOMPARE(st.mainLeft, -45);
+        QCOMPARE(st.mainTop, 30000);
+        QCOMPARE(st.link.CommPort, v.CommPort);
+        QCOMPARE(st.link.CommBaud, v.CommBaud);
+        QCOMPARE(st.link.CommParity, v.CommParity);
+        QCOMPARE(st.link.CommDataBits, v.CommDataBits);
+        QCOMPARE(st.link.CommStopBits, v.CommStopBits);
+        QCOMPARE(st.link.CommFlow, qint16(0));
+    }
+
+    void valuesThatAreNotNumbers_data()
+    {
+        QTest::addColumn<QString>("left");
+        QTest::addColumn<QString>("flow");
+        QTest::addColumn<int>("expectedLeft");
+        QTest::addColumn<int>("expectedFlow");
+        QTest::newRow("words") << "left" << "hardware" << 100 << 2;
+        QTest::newRow("empty") << "" << "" << 100 << 2;
+        QTest::newRow("fraction") << "12.5" << "1.5" << 100 << 2;
+        QTest::newRow("blanks around") << " 300 " << " 1 " << 300 << 1;
+        QTest::newRow("beyond 16 bits flow") << "99999" << "70000" << 99999 << 2;
+    }
+
+    void valuesThatAreNotNumbers()
+    {
+        QFETCH(QString, left);
+        QFETCH(QString, flow);
+        QFETCH(int, expectedLeft);
+        QFETCH(int, expectedFlow);
+        {
+            QSettings s = store();
+            s.setValue(QStringLiteral("Settings/MainLeft"), left);
+            s.setValue(QStringLiteral("Settings/Flow"), flow);
+        }
+        const SettingsStore::Stored st = SettingsStore::load();
+        QCOMPARE(st.mainLeft, expectedLeft);
+        QCOMPARE(int(st.link.CommFlow), expectedFlow);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSettings)
+#include "tst_settings.moc"
