@@ -1,0 +1,364 @@
+// The main window offscreen: controls, menus, layout, display bound, focus, settings.
+#include "link/Link.h"
+#include "support/Fakes.h"
+#include "support/SimProcess.h"
+#include "terminal/Session.h"
+#include "terminal/frmTerminal.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QtTest>
+
+namespace {
+QSettings store()
+{
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Marlix Terminal"),
+                     QStringLiteral("Marlix Terminal"));
+}
+
+// Counts what the display hands to the log.
+class RecordingLog : public LogSink {
+public:
+    QList<QByteArray> texts;
+    bool isOpen() const override { return true; }
+    void WriteLog(const QByteArray &text) override { texts << text; }
+};
+} // namespace
+
+class TestTerminalForm : public QObject {
+    Q_OBJECT
+
+    FakePrinter port;
+    FakeOperator op;
+    FakePump pump;
+    std::unique_ptr<frmTerminal> form;
+
+    void makeForm()
+    {
+        form = std::make_unique<frmTerminal>(&port, &op, &pump);
+    }
+
+private slots:
+    void initTestCase() { isolateSettings(); }
+    void init()
+    {
+        store().clear();
+        port = FakePrinter();
+        op = FakeOperator();
+        pump = FakePump();
+    }
+    void cleanup() { form.reset(); }
+
+    void controls_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("accessible");
+        QTest::newRow("LoopButton") << "LoopButton" << "Loop" << "Loop";
+        QTest::newRow("DoBreak") << "DoBreak" << "Break" << "Break";
+        QTest::newRow("PackSize") << "PackSize" << "20" << "Packet Size";
+        QTest::newRow("AutoQuery") << "AutoQuery" << "Auto Query" << "Auto Query";
+        QTest::newRow("Option3") << "Option3" << "Normal" << "Normal";
+        QTest::newRow("Option2") << "Option2" << "Dec" << "Dec";
+        QTest::newRow("Option1") << "Option1" << "Hex" << "Hex";
+        QTest::newRow("FileNameTextBox") << "FileNameTextBox" << "" << "Script File";
+        QTest::newRow("SendInfo") << "SendInfo" << "" << "Command";
+        QTest::newRow("Echo") << "Echo" << "Transcript" << "Transcript";
+        QTest::newRow("GetFileName") << "GetFileName" << "..." << "...";
+        QTest::newRow("SendScript") << "SendScript" << "Send Script" << "Send Script";
+        QTest::newRow("Indata") << "Indata" << "" << "Interactive";
+        QTest::newRow("SendCommand") << "SendCommand" << "Send Command" << "Send Command";
+        QTest::newRow("Getresp") << "Getresp" << "Get Response" << "Get Response";
+        QTest::newRow("Term") << "Term" << "" << "Terminal";
+        QTest::newRow("Label7") << "Label7" << "Packet Size" << "Packet Size";
+        QTest::newRow("Label6") << "Label6" << "Port:" << "Port:";
+        QTest::newRow("CurPort") << "CurPort" << "None" << "Port";
+        QTest::newRow("Label5") << "Label5" << "Script File" << "Script File";
+        QTest::newRow("Label4") << "Label4" << "Interactive" << "Interactive";
+        QTest::newRow("Label3") << "Label3" << "Command" << "Command";
+        QTest::newRow("Label2") << "Label2" << "Status - " << "Status - ";
+        QTest::newRow("Label1") << "Label1" << "" << "Status";
+    }
+
+    void controls()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        QFETCH(QString, accessible);
+        makeForm();
+        QWidget *w = form->findChild<QWidget *>(name);
+        QVERIFY2(w, qPrintable(name));
+        QCOMPARE(w->accessibleName(), accessible);
+        QString text;
+        if (auto *b = qobject_cast<QAbstractButton *>(w))
+            text = b->text();
+        else if (auto *l = qobject_cast<QLabel *>(w))
+            text = l->text();
+        else if (auto *e = qobject_cast<QLineEdit *>(w))
+            text = e->text();
+        else if (auto *c = qobject_cast<QComboBox *>(w))
+            text = c->currentText();
+        else if (auto *t = qobject_cast<QPlainTextEdit *>(w))
+            text = t->toPlainText();
+        QCOMPARE(text, caption);
+    }
+
+    void designState()
+    {
+        makeForm();
+        QCOMPARE(form->windowTitle(), QStringLiteral("Marlix Terminal"));
+        QVERIFY(form->AutoQuery->isChecked());
+        QVERIFY(form->Echo->isChecked());
+        QVERIFY(form->Option3->isChecked());
+        QVERIFY(!form->Option1->isChecked() && !form->Option2->isChecked());
+        QVERIFY(!form->DoBreak->isEnabled()); // port "None"
+        QVERIFY(form->SendInfo->isEditable());
+        QVERIFY(form->FileNameTextBox->isEditable());
+        // Each box is announced by its label.
+        QCOMPARE(form->Label3->buddy(), form->SendInfo);
+        QCOMPARE(form->Label4->buddy(), form->Indata);
+        QCOMPARE(form->Label5->buddy(), form->FileNameTextBox);
+        QCOMPARE(form->Label7->buddy(), form->PackSize);
+        QVERIFY(form->session().link.timer().isActive());
+        QCOMPARE(form->session().link.timer().interval(), 5000);
+        QVERIFY(port.calls.isEmpty()); // the port is not opened at start-up
+    }
+
+    void menus_data()
+    {
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<QString>("menuCaption");
+        QTest::addColumn<QStringList>("items");
+        QTest::addColumn<QStringList>("captions");
+        QTest::newRow("File") << "MFile" << "&File" << QStringList{"MOpenLog", "MCloseLog", "", "MFileExit"}
+                              << QStringList{"&Open Log File...", "&Close Log File", "", "E&xit"};
+        QTest::newRow("Port") << "MPort" << "&Port" << QStringList{"MSettings"} << QStringList{"&Settings..."};
+        QTest::newRow("Macros") << "Mac" << "&Macros" << QStringList{"DoMacros"} << QStringList{"Program"};
+        QTest::newRow("Help") << "HelpMenu" << "&Help"
+                              << QStringList{"Operation", "MXCommands", "PGMGuide", "HelpAbout"}
+                              << QStringList{"Operation", "MX2100 Commands", "Programmers Guide", "About"};
+    }
+
+    void menus()
+    {
+        QFETCH(QString, menu);
+        QFETCH(QString, menuCaption);
+        QFETCH(QStringList, items);
+        QFETCH(QStringList, captions);
+        makeForm();
+        auto *m = form->menuBar()->findChild<QMenu *>(menu);
+        QVERIFY(m);
+        QCOMPARE(m->title(), menuCaption);
+        const QList<QAction *> actions = m->actions();
+        QCOMPARE(actions.size(), items.size());
+        for (int i = 0; i < items.size(); ++i) {
+            QCOMPARE(actions[i]->isSeparator(), items[i].isEmpty());
+            if (items[i].isEmpty())
+                continue;
+            QCOMPARE(actions[i]->objectName(), items[i]);
+            QCOMPARE(actions[i]->text(), captions[i]);
+        }
+        QVERIFY(!form->MCloseLog->isEnabled());
+        QVERIFY(form->MOpenLog->isEnabled());
+    }
+
+    void resizeRule_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::newRow("normal") << 800 << 500;
+        QTest::newRow("wide") << 1400 << 900;
+        QTest::newRow("narrow") << 420 << 300;
+    }
+
+    void resizeRule()
+    {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        makeForm();
+        form->resize(width, height);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        const QWidget *inner = form->centralWidget();
+        const int w = inner->width();
+        const int h = inner->height();
+        const int y = form->line1Y();
+        QCOMPARE(form->Line1->width(), w);
+        QCOMPARE(form->Term->geometry(), QRect(0, y, w, h - y + 1));
+        // The input line spans the band's width (less its label and margins).
+        QVERIFY(form->Indata->geometry().right() >= w - 12);
+        QVERIFY(form->Indata->geometry().bottom() < y);
+    }
+
+    void windowShorterThanLine1()
+    {
+        makeForm();
+        form->show();
+        form->resize(600, 40);
+        QTRY_VERIFY(form->centralWidget()->height() < form->line1Y());
+        const int h = form->centralWidget()->height();
+        QCOMPARE(form->Term->y(), form->line1Y());
+        QCOMPARE(form->Term->height(), std::max(h, 0));
+    }
+
+    void displayBound_data()
+    {
+        QTest::addColumn<int>("before");
+        QTest::addColumn<int>("added");
+        QTest::addColumn<int>("after");
+        QTest::newRow("19990 + 20 trims to 2000") << 19990 << 20 << 2000;
+        QTest::newRow("exactly 20000 stays") << 19990 << 10 << 20000;
+        QTest::newRow("small") << 10 << 5 << 15;
+    }
+
+    void displayBound()
+    {
+        QFETCH(int, before);
+        QFETCH(int, added);
+        QFETCH(int, after);
+        makeForm();
+        QByteArray first(before, 'a');
+        for (int i = 0; i < before; i += 100)
+            first[i] = char('0' + (i / 100) % 10);
+        form->session().AppendToTerm(first);
+        const QByteArray more(added, 'z');
+        form->session().AppendToTerm(more);
+        const QByteArray whole = first + more;
+        QCOMPARE(form->termText().size(), after);
+        QCOMPARE(form->termText(), whole.right(after));
+        QCOMPARE(form->Term->toPlainText(), QString::fromLatin1(whole.right(after)));
+        QCOMPARE(form->Term->textCursor().position(), form->Term->toPlainText().size());
+    }
+
+    void appendServesEventsAndFeedsTheLog()
+    {
+        makeForm();
+        RecordingLog log;
+        form->session().setLogSink(&log);
+        const int served = pump.served;
+        form->session().AppendToTerm("\r\n");
+        form->session().AppendToTerm("[ESC]@< 200>");
+        form->session().AppendToTerm("");
+        QCOMPARE(pump.served, served + 3);
+        QCOMPARE(log.texts, (QList<QByteArray>{"\r\n", "[ESC]@< 200>"}));
+        QCOMPARE(form->termText(), QByteArray("\r\n[ESC]@< 200>"));
+        // CR LF shows as one line break.
+        QCOMPARE(form->Term->toPlainText(), QStringLiteral("\n[ESC]@< 200>"));
+        form->session().setLogSink(nullptr);
+    }
+
+    void focusGoesBackToIndata_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::newRow("display") << "Term";
+        QTest::newRow("Hex") << "Option1";
+        QTest::newRow("Dec") << "Option2";
+        QTest::newRow("Normal") << "Option3";
+        QTest::newRow("Transcript") << "Echo";
+    }
+
+    void focusGoesBackToIndata()
+    {
+        QFETCH(QString, control);
+        makeForm();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        form->SendInfo->setFocus();
+        QTRY_VERIFY(form->SendInfo->hasFocus());
+        QWidget *w = form->findChild<QWidget *>(control);
+        QVERIFY(w);
+        QWidget *target = control == QLatin1String("Term") ? form->Term->viewport() : w;
+        QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(8, 8));
+        QTRY_VERIFY(form->Indata->hasFocus());
+    }
+
+    void formLoadReadsTheStore()
+    {
+        {
+            QSettings s = store();
+            s.setValue(QStringLiteral("Settings/MainLeft"), QStringLiteral("1500"));
+            s.setValue(QStringLiteral("Settings/MainTop"), QStringLiteral("3000"));
+            s.setValue(QStringLiteral("Settings/IOPort"), QStringLiteral("COM3"));
+            s.setValue(QStringLiteral("Settings/BaudRate"), QStringLiteral("9600"));
+            s.setValue(QStringLiteral("Settings/Flow"), QStringLiteral("0"));
+            s.setValue(QStringLiteral("Settings/CommandsA"), QStringLiteral("[ESC]@"));
+            s.setValue(QStringLiteral("Settings/CommandsC"), QStringLiteral("ABC"));
+            s.setValue(QStringLiteral("Settings/ScriptsB"), QStringLiteral("/tmp/demo.dmo"));
+        }
+        makeForm();
+        QCOMPARE(form->pos(), QPoint(100, 200));
+        QCOMPARE(form->CurPort->text(), QStringLiteral("COM3 9600"));
+        QVERIFY(form->DoBreak->isEnabled());
+        QCOMPARE(form->session().link.vars.CommFlow, qint16(0));
+        QCOMPARE(form->commandList(), (QStringList{QStringLiteral("[ESC]@"), QStringLiteral("ABC")}));
+        QCOMPARE(form->scriptList(), QStringList{QStringLiteral("/tmp/demo.dmo")});
+        QCOMPARE(form->SendInfo->currentText(), QString());
+        QCOMPARE(form->FileNameTextBox->currentText(), QString());
+        QVERIFY(!form->session().link.MacroMode);
+        QVERIFY(!form->session().link.ClosePending);
+        QCOMPARE(form->session().CounterA, qint16(0));
+    }
+
+    void closingSavesAndClosesThePort()
+    {
+        makeForm();
+        form->show();
+        form->move(200, 300);
+        form->session().link.vars.CommPort = QStringLiteral("ttyUSB1");
+        form->session().link.vars.CommFlow = 1;
+        form->setCommandList({QStringLiteral("first"), QStringLiteral("second")}, QString());
+        form->close();
+        QCOMPARE(port.count(QStringLiteral("ClosePort")), 1);
+        QSettings s = store();
+        QCOMPARE(s.value(QStringLiteral("Settings/MainLeft")).toString(), QString::number(form->x() * 15));
+        QCOMPARE(s.value(QStringLiteral("Settings/IOPort")).toString(), QStringLiteral("ttyUSB1"));
+        QCOMPARE(s.value(QStringLiteral("Settings/Flow")).toString(), QStringLiteral("1"));
+        QCOMPARE(s.value(QStringLiteral("Settings/CommandsB")).toString(), QStringLiteral("second"));
+    }
+
+    void closingMinimizedSavesNothing()
+    {
+        makeForm();
+        form->session().link.vars.CommPort = QStringLiteral("ttyUSB1");
+        form->showMinimized();
+        QTRY_VERIFY(form->isMinimized());
+        form->close();
+        QCOMPARE(port.count(QStringLiteral("ClosePort")), 1);
+        QVERIFY(!store().contains(QStringLiteral("Settings/IOPort")));
+    }
+
+    void exitMenuUnloadsOnce()
+    {
+        makeForm();
+        form->show();
+        form->MFileExit->trigger();
+        QCOMPARE(port.count(QStringLiteral("ClosePort")), 1);
+        QVERIFY(!form->isVisible());
+    }
+
+    void breakButton()
+    {
+        makeForm();
+        form->session().link.vars.CommPort = QStringLiteral("ttyUSB0");
+        form->DispPort();
+        QVERIFY(form->DoBreak->isEnabled());
+        QTest::mouseClick(form->DoBreak, Qt::LeftButton);
+        QCOMPARE(port.count(QStringLiteral("SetBreak(1")), 1);
+        QCOMPARE(port.count(QStringLiteral("SetBreak(2")), 1);
+        QCOMPARE(form->DoBreak->text(), QStringLiteral("Break"));
+        QVERIFY(form->session().link.ClosePending);
+    }
+};
+
+QTEST_MAIN(TestTerminalForm)
+#include "tst_terminal_form.moc"
