@@ -1,0 +1,228 @@
+// The serial port component over a pty to the printer simulator.
+#include "link/SerialPOSPrinter.h"
+#include "support/SimProcess.h"
+
+#include <QElapsedTimer>
+#include <QtTest>
+
+namespace {
+const QString kMode = QStringLiteral("baud=19200 parity=N data=8 stop=1");
+
+QByteArray allBytes()
+{
+    QByteArray b;
+    for (int i = 0; i < 256; ++i)
+        b += char(i);
+    return b;
+}
+
+QByteArray readReply(SerialPOSPrinter &port)
+{
+    port.SetReadTiming(1000, 100);
+    QByteArray reply = port.ReadInput(1);
+    port.SetReadTiming(10, 10);
+    if (reply.isEmpty())
+        return reply;
+    for (QByteArray b = port.ReadInput(1); !b.isEmpty(); b = port.ReadInput(1))
+        reply += b;
+    return reply;
+}
+} // namespace
+
+class TestSerialPort : public QObject {
+    Q_OBJECT
+
+    static void startOrSkip(SimProcess &sim)
+    {
+        if (!sim.start())
+            QSKIP(qPrintable(QStringLiteral("printer simulator unavailable: ") + sim.error()));
+    }
+
+private slots:
+    void everyByteValueGoesOutExactly()
+    {
+        SimProcess sim;
+        startOrSkip(sim);
+        SerialPOSPrinter port;
+        port.OpenPort(sim.port(), kMode);
+        port.SetFlowControl(2);
+        QVERIFY(port.isOpen());
+        const QByteArray data = allBytes() + allBytes();
+        QVERIFY(port.WriteData(data, long(data.size())) != 0);
+        QCOMPARE(port.GetWriteCount(), long(data.size()));
+        QVERIFY(sim.waitForReceived(int(data.size())));
+        QCOMPARE(sim.received(), data);
+    }
+
+    void countLimitsWhatIsWritten()
+    {
+        SimProcess sim;
+        startOrSkip(sim);
+        SerialPOSPrinter port;
+        port.OpenPort(sim.port(), kMode);
+        QVERIFY(port.WriteData("ABCDEF", 4) != 0);
+        QCOMPARE(port.GetWriteCount(), 4L);
+        QVERIFY(sim.waitForReceived(4));
+        QCOMPARE(sim.received(), QByteArray("ABCD"));
+    }
+
+    void everyByteValueComesInExactly()
+    {
+        const QByteArray reply = allBytes();
+        SimProcess sim({QStringLiteral("--reply"), QStringLiteral("5152=") + QString::fromLatin1(reply.toHex())});
+        startOrSkip(sim);
+        SerialPOSPrinter port;
+        port.OpenPort(sim.port(), kMode);
+        port.WriteData("QR", 2);
+        QCOMPARE(readReply(port), reply);
+    }
+
+    void firstReadWaitsForASlowPrinter()
+    {
+        SimProcess sim({QStringLiteral("--reply"), QStringLiteral("3F=0601"), QStringLiteral("--reply-delay"),
+                        QStringLiteral("300")});
+        startOrSkip(sim);
+        SerialPOSPrinter port;
+        port.OpenPort(sim.port(), kMode);
+        // Before any SetReadTiming a read gives up at once when nothing is there.
+        port.WriteData("?", 1);
+        QCOMPARE(port.ReadInput(1), QByteArray());
+        // The long first wait catches the reply that comes 300 ms later.
+        QCOMPARE(readReply(port), QByteArray("\x06\x01", 2));
+    }
+
+    void shortTimingEndsWhenThePrinterIsSilent()
+    {
+        SimProcess sim;
+        startOrSkip(sim);
+        SerialPOSPrinter port;
+        port.OpenPort(sim.port(), kMode);
+        port.SetReadTiming(10, 10);
+        QCOMPARE(port.ReadInput(1), QByteArray());
+        port.SetReadTiming(1000, 100);
+        port.SetReadTiming(10, 10);
+        QCOMPARE(port.ReadInput(1), QByteArray());
+    }
+
+    void heldUpPrinterTakesPartOfAWriteThenNothing()
+    {
+        SimProcess sim({QStringLiteral("--busy")});
+        startOrSkip(sim);
+        SerialPOSPrinter port;
+        port.OpenPort(sim.port(), kMode);
+        QByteArray data(256 * 1024, '\0');
+        for (int i = 0; i < data.size(); ++i)
+            data[i] = char((i * 7) % 251);
+        QVERIFY(port.WriteData(data, long(data.size())) != 0 || port.GetWriteCount() == 0);
+        const long first = port.GetWriteCount();
+        QVERIFY2(first < data.size(), "a busy printer cannot take 256 KiB");
+        // Nothing more goes while it stays busy.
+        const QByteArray rest = data.mid(first);
+        QCOMPARE(port.WriteData(rest, long(rest.size())), 0L);
+        QCOMPARE(port.GetWriteCount(), 0L);
+        // Once it reads again, the rest follows and every byte arrives in order.
+        sim.toggleBusy();
+        qsizetype sent = first;
+        for (int attempt = 0; attempt < 2000 && sent < data.size(); ++attempt) {
+            const QByteArray left = data.mid(sent);
+            port.WriteData(left, long(left.size()));
+            sent += port.GetWriteCount();
+        }
+        QCOMPARE(sent, data.size());
+        QVERIFY(sim.waitForReceived(int(data.size()), 10000));
+        QCOMPARE(sim.received(), data);
+    }
+
+    void reopenWithNewSettings()
+    {
+        SimProcess sim({QStringLiteral("--reply"), QStringLiteral("21=4F4B")});
+        startOrSkip(sim);
+        SerialPOSPrinter port;
+        port.OpenPort(sim.port(), kMode);
+        port.WriteData("!", 1);
+        QCOMPARE(readReply(port), QByteArray("OK"));
+        port.OpenPort(sim.port(), QStringLiteral("baud=115200 parity=N data=8 stop=1"));
+        port.SetFlowControl(0);
+        QVERIFY(port.isOpen());
+        port.WriteData("!", 1);
+        QCOMPARE(readReply(port), QByteArray("OK"));
+        port.ClosePort();
+        QVERIFY(!port.isOpen());
+        port.ClosePort(); // closing a closed port does nothing
+        QCOMPARE(port.ReadInput(1), QByteArray());
+        QCOMPARE(port.WriteData("x", 1), 0L);
+        QCOMPARE(port.GetWriteCount(), 0L);
+        // A listed entry ("path<TAB>description") opens the path.
+        port.OpenPort(sim.port() + QStringLiteral("\tMarlix printer simulator"), kMode);
+        QVERIFY(port.isOpen());
+        port.WriteData("!", 1);
+        QCOMPARE(readReply(port), QByteArray("OK"));
+    }
+
+    void breakOnAndOffOnAnOpenLine()
+    {
+        SimProcess sim;
+        startOrSkip(sim);
+        SerialPOSPrinter port;
+        port.OpenPort(sim.port(), kMode);
+        // A pty shows no break; the line must stay usable after one.
+        port.SetBreak(1, QStringLiteral(" "));
+        port.SetBreak(2, QStringLiteral(" "));
+        QVERIFY(port.isOpen());
+        port.WriteData("Z", 1);
+        QVERIFY(sim.waitForReceived(1));
+    }
+
+    void portListShowsTheSimulator()
+    {
+        SimProcess sim;
+        startOrSkip(sim);
+        SerialPOSPrinter port;
+        QStringList entries;
+        for (long i = 0; i < 1000; ++i) {
+            const QString e = port.GetPortName(i);
+            if (e.isEmpty())
+                break;
+            entries << e;
+        }
+        QVERIFY2(entries.contains(sim.port() + QStringLiteral("\tMarlix printer simulator")),
+                 qPrintable(entries.join(QLatin1Char('|'))));
+        for (const QString &e : entries)
+            QVERIFY2(!e.section(QLatin1Char('\t'), 0, 0).contains(QLatin1Char(' ')), qPrintable(e));
+    }
+
+    void failedOpenSaysWhy_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("mentions");
+        QTest::newRow("missing device") << "ttyMarlixMissing9" << "ttyMarlixMissing9";
+        QTest::newRow("no port chosen") << "None" << "No port chosen";
+        QTest::newRow("not a device") << "/etc/hostname" << "/etc/hostname";
+    }
+
+    void failedOpenSaysWhy()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, mentions);
+        SerialPOSPrinter port;
+        QString status = QStringLiteral("unchanged");
+        port.onStatus = [&](const QString &s) { status = s; };
+        port.OpenPort(name, kMode);
+        QVERIFY(!port.isOpen());
+        QVERIFY2(status.contains(mentions), qPrintable(status));
+    }
+
+    void successfulOpenClearsTheStatus()
+    {
+        SimProcess sim;
+        startOrSkip(sim);
+        SerialPOSPrinter port;
+        QString status = QStringLiteral("old reason");
+        port.onStatus = [&](const QString &s) { status = s; };
+        port.OpenPort(sim.port(), kMode);
+        QCOMPARE(status, QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSerialPort)
+#include "tst_serial_port.moc"
