@@ -3,6 +3,7 @@
 
 #include "SimRegistry.h"
 
+#include <QSerialPort>
 #include <QtTest>
 
 #include <cerrno>
@@ -89,6 +90,7 @@ private slots:
     void replies();
     void busyStallsUntilSigusr1();
     void lineSurvivesReopen();
+    void serialPortReopens();
     void registryAndShutdown_data();
     void registryAndShutdown();
     void startFailures_data();
@@ -297,6 +299,29 @@ void TestPrinterSim::lineSurvivesReopen()
         QTRY_COMPARE_WITH_TIMEOUT(received += pty.readAll(), QByteArray::fromHex("1501"), kWaitMs);
     }
     QCOMPARE(m_sim->state(), QProcess::Running);
+}
+
+// The terminal opens the line with QSerialPort, once per operation.
+void TestPrinterSim::serialPortReopens()
+{
+    QVERIFY(start({QStringLiteral("--reply"), QStringLiteral("1004=1501"), QStringLiteral("--quiet")}));
+    QByteArray every;
+    for (int b = 0; b < 256; ++b)
+        every.append(static_cast<char>(b));
+    qsizetype sent = 0;
+    for (int round = 0; round < 3; ++round) {
+        QSerialPort port(m_port);
+        port.setBaudRate(19200);
+        QVERIFY2(port.open(QIODevice::ReadWrite), qPrintable(port.errorString()));
+        QVERIFY(port.setFlowControl(round == 1 ? QSerialPort::HardwareControl : QSerialPort::NoFlowControl));
+        QCOMPARE(port.write(every + QByteArray::fromHex("1004")), every.size() + 2);
+        sent += every.size() + 2;
+        QByteArray received;
+        QTRY_COMPARE_WITH_TIMEOUT(received += port.readAll(), QByteArray::fromHex("1501"), kWaitMs);
+        port.close();
+    }
+    QVERIFY(waitForRecorded(sent));
+    QCOMPARE(recordedBytes(m_record), (every + QByteArray::fromHex("1004")).repeated(3));
 }
 
 void TestPrinterSim::registryAndShutdown_data()

@@ -36,7 +36,9 @@ bool parseSimOptions(const QStringList &arguments, SimOptions *options, int *exi
     parser.setApplicationDescription(QStringLiteral(
         "Acts as a Marlix receipt printer on a pseudo-terminal. Prints the slave path as the first line\n"
         "of standard output, then serves until SIGINT or SIGTERM. SIGUSR1 toggles busy.\n"
-        "Log lines go to standard error."));
+        "Log lines go to standard error.\n"
+        "The macro list query 05 17 is answered with 02 20, then one line per macro (user store, then\n"
+        "extended store): size padded to 6, a blank, type (User or Ext) padded to 6, a blank, name, CR LF."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption link(QStringLiteral("link"),
@@ -60,7 +62,7 @@ bool parseSimOptions(const QStringList &arguments, SimOptions *options, int *exi
 
     if (!parser.parse(arguments))
         return fail(parser.errorText(), exitCode);
-    if (parser.isSet(QStringLiteral("help"))) {
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
         std::fputs(qPrintable(parser.helpText()), stdout);
         *exitCode = 0;
         return false;
