@@ -1,1 +1,153 @@
-int main() { return 0; }
+// marlix-printer-sim: a Marlix receipt printer acted out on a pseudo-terminal,
+// for trying the terminal without a printer and for its end-to-end tests.
+
+#include "PrinterModel.h"
+#include "PtyServer.h"
+#include "SimOptions.h"
+#include "SimRegistry.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+int signalPipe[2] = {-1, -1};
+
+// Only hands the signal over; the event loop does the work.
+void onSignal(int signo)
+{
+    const int saved = errno;
+    const char byte = static_cast<char>(signo);
+    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
+    errno = saved;
+}
+
+bool installSignals()
+{
+    if (::pipe2(signalPipe, O_NONBLOCK | O_CLOEXEC) != 0)
+        return false;
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signo : {SIGINT, SIGTERM, SIGHUP, SIGUSR1}) {
+        if (::sigaction(signo, &action, nullptr) != 0)
+            return false;
+    }
+    std::signal(SIGPIPE, SIG_IGN);
+    return true;
+}
+
+QByteArray readLink(const QString &path)
+{
+    char target[4096];
+    const ssize_t n = ::readlink(QFile::encodeName(path).constData(), target, sizeof target);
+    return n > 0 ? QByteArray(target, n) : QByteArray();
+}
+
+// Replaces an old symlink (a crashed run leaves one behind) but never a file
+// that is not a symlink.
+bool makeLink(const QString &linkPath, const QString &slavePath, QString *error)
+{
+    const QByteArray link = QFile::encodeName(linkPath);
+    struct stat info {};
+    if (::lstat(link.constData(), &info) == 0 && !S_ISLNK(info.st_mode)) {
+        *error = QStringLiteral("--link %1: exists and is not a symlink").arg(linkPath);
+        return false;
+    }
+    const QByteArray temporary = link + ".tmp" + QByteArray::number(::getpid());
+    ::unlink(temporary.constData());
+    if (::symlink(QFile::encodeName(slavePath).constData(), temporary.constData()) != 0
+        || ::rename(temporary.constData(), link.constData()) != 0) {
+        *error = QStringLiteral("--link %1: %2").arg(linkPath, QString::fromLocal8Bit(std::strerror(errno)));
+        ::unlink(temporary.constData());
+        return false;
+    }
+    return true;
+}
+
+// Only our own link: another simulator may have taken the name over since.
+void removeLink(const QString &linkPath, const QString &slavePath)
+{
+    if (!linkPath.isEmpty() && readLink(linkPath) == QFile::encodeName(slavePath))
+        ::unlink(QFile::encodeName(linkPath).constData());
+}
+
+int startFailure(const QString &message)
+{
+    std::fprintf(stderr, "marlix-printer-sim: %s\n", qPrintable(message));
+    return 1;
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("marlix-printer-sim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(MARLIX_SIM_VERSION));
+
+    SimOptions options;
+    int exitCode = 0;
+    if (!parseSimOptions(QCoreApplication::arguments(), &options, &exitCode))
+        return exitCode;
+    if (!installSignals())
+        return startFailure(QStringLiteral("cannot install signal handlers: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+
+    PrinterModel model;
+    model.setIdentity(options.identity);
+    for (const auto &[request, response] : options.replies)
+        model.addReplyRule(request, response);
+
+    PtyServer server(model);
+    server.setQuiet(options.quiet);
+    server.setReplyDelay(options.replyDelayMs);
+    QString error;
+    if (!options.recordPath.isEmpty() && !server.setRecordFile(options.recordPath, &error))
+        return startFailure(error);
+    if (!server.open(&error))
+        return startFailure(error);
+    const QString slave = server.slavePath();
+    if (!options.linkPath.isEmpty() && !makeLink(options.linkPath, slave, &error))
+        return startFailure(error);
+    // Without the registry the program's port list cannot show us, but the
+    // line itself works: warn and carry on.
+    const bool registered = registerSimulator(slave, options.linkPath, &error);
+    if (!registered && !options.quiet)
+        std::fprintf(stderr, "marlix-printer-sim: registry: %s\n", qPrintable(error));
+
+    QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [&] {
+        char received[16];
+        const ssize_t n = ::read(signalPipe[0], received, sizeof received);
+        for (ssize_t i = 0; i < n; ++i) {
+            if (received[i] == SIGUSR1)
+                server.setBusy(!server.isBusy());
+            else
+                QCoreApplication::exit(0);
+        }
+    });
+    std::fprintf(stdout, "%s\n", QFile::encodeName(slave).constData());
+    std::fflush(stdout);
+    if (!options.quiet) {
+        std::fprintf(stderr, "marlix-printer-sim: serving %s%s, identity \"%s\"%s\n",
+                     QFile::encodeName(slave).constData(),
+                     options.linkPath.isEmpty() ? "" : qPrintable(QStringLiteral(" (link %1)").arg(options.linkPath)),
+                     qPrintable(PrinterModel::displayName(options.identity)),
+                     model.hasExtendedStore() ? ", extended store" : "");
+    }
+    server.setBusy(options.busy);
+
+    const int result = app.exec();
+    removeLink(options.linkPath, slave);
+    if (registered)
+        unregisterSimulator();
+    return result;
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QObject>
+#include <QString>
+
+class PrinterModel;
+class QSocketNotifier;
+
+// The line side of the simulator: a pty pair whose master it reads and
+// writes, whose slave it keeps open so the line never hangs up when the
+// program closes the port, records what arrives, and hands the bytes to the
+// printer model.
+class PtyServer : public QObject
+{
+    Q_OBJECT
+public:
+    PtyServer(PrinterModel &model, QObject *parent = nullptr);
+    ~PtyServer() override;
+
+    void setReplyDelay(int ms) { m_replyDelayMs = ms; }
+    void setQuiet(bool quiet) { m_quiet = quiet; }
+    bool setRecordFile(const QString &path, QString *error);
+
+    bool open(QString *error);
+    QString slavePath() const { return m_slavePath; }
+
+    // Busy: the master is not read at all, so the pty fills and writers stall.
+    void setBusy(bool busy);
+    bool isBusy() const { return m_busy; }
+
+private:
+    void onReadable();
+    void onWritable();
+    void send(const QByteArray &bytes);
+    void flushOutput();
+    void log(const QString &line) const;
+    void updateReading();
+
+    PrinterModel &m_model;
+    int m_master = -1;
+    int m_slave = -1;
+    QString m_slavePath;
+    QSocketNotifier *m_readNotifier = nullptr;
+    QSocketNotifier *m_writeNotifier = nullptr;
+    QByteArray m_output;
+    QFile m_record;
+    int m_replyDelayMs = 0;
+    bool m_quiet = false;
+    bool m_busy = false;
+    bool m_lineDown = false; // the master reported EIO; retry later instead of spinning
+};

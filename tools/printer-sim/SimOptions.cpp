@@ -1,0 +1,106 @@
+#include "SimOptions.h"
+
+#include "PrinterModel.h"
+
+#include <QCommandLineParser>
+
+#include <cstdio>
+
+bool parseHex(const QString &text, QByteArray *bytes)
+{
+    if (text.size() % 2 != 0)
+        return false;
+    for (const QChar c : text) {
+        const bool hex = (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+            || (c >= QLatin1Char('a') && c <= QLatin1Char('f'))
+            || (c >= QLatin1Char('A') && c <= QLatin1Char('F'));
+        if (!hex)
+            return false;
+    }
+    *bytes = QByteArray::fromHex(text.toLatin1());
+    return true;
+}
+
+namespace {
+bool fail(const QString &message, int *exitCode)
+{
+    std::fprintf(stderr, "marlix-printer-sim: %s\nTry marlix-printer-sim --help.\n", qPrintable(message));
+    *exitCode = 2;
+    return false;
+}
+} // namespace
+
+bool parseSimOptions(const QStringList &arguments, SimOptions *options, int *exitCode)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Acts as a Marlix receipt printer on a pseudo-terminal. Prints the slave path as the first line\n"
+        "of standard output, then serves until SIGINT or SIGTERM. SIGUSR1 toggles busy.\n"
+        "Log lines go to standard error.\n"
+        "The macro list query 05 17 is answered with 02 20, then one line per macro (user store, then\n"
+        "extended store): size padded to 6, a blank, type (User or Ext) padded to 6, a blank, name, CR LF."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption link(QStringLiteral("link"),
+        QStringLiteral("Also make PATH a symlink to the slave pty (removed on exit)."), QStringLiteral("PATH"));
+    const QCommandLineOption record(QStringLiteral("record"),
+        QStringLiteral("Append every received byte to FILE as upper-case hex pairs separated by one blank, "
+                       "one line per chunk read."), QStringLiteral("FILE"));
+    const QCommandLineOption reply(QStringLiteral("reply"),
+        QStringLiteral("When the received bytes end with REQ, send RESP (hex without blanks). Repeatable; "
+                       "a later rule replaces an earlier one for the same REQ; the longest matching REQ wins."),
+        QStringLiteral("REQ=RESP"));
+    const QCommandLineOption identity(QStringLiteral("identity"),
+        QStringLiteral("Reply to the identity query 05 15 (default \"%1\"); empty makes it silent.")
+            .arg(QString::fromLatin1(PrinterModel::kDefaultIdentity)), QStringLiteral("TEXT"));
+    const QCommandLineOption busy(QStringLiteral("busy"),
+        QStringLiteral("Start busy: do not read from the line (SIGUSR1 toggles)."));
+    const QCommandLineOption delay(QStringLiteral("reply-delay"),
+        QStringLiteral("Wait MS milliseconds before sending a reply (default 0)."), QStringLiteral("MS"));
+    const QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("Print nothing but the port line."));
+    parser.addOptions({link, record, reply, identity, busy, delay, quiet});
+
+    if (!parser.parse(arguments))
+        return fail(parser.errorText(), exitCode);
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        *exitCode = 0;
+        return false;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        parser.showVersion(); // exits
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return fail(QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first()), exitCode);
+
+    options->linkPath = parser.value(link);
+    options->recordPath = parser.value(record);
+    options->busy = parser.isSet(busy);
+    options->quiet = parser.isSet(quiet);
+    // Printer data is bytes: the identity text goes out as Latin-1, one byte per character.
+    options->identity = parser.isSet(identity) ? parser.value(identity).toLatin1() : PrinterModel::kDefaultIdentity;
+    for (const QChar c : parser.value(identity)) {
+        if (c.unicode() > 0xFF)
+            return fail(QStringLiteral("--identity: %1 is not a single byte (Latin-1)").arg(c), exitCode);
+    }
+    if (parser.isSet(link) && options->linkPath.isEmpty())
+        return fail(QStringLiteral("--link needs a path"), exitCode);
+    if (parser.isSet(record) && options->recordPath.isEmpty())
+        return fail(QStringLiteral("--record needs a file name"), exitCode);
+
+    for (const QString &rule : parser.values(reply)) {
+        const qsizetype eq = rule.indexOf(QLatin1Char('='));
+        QByteArray request, response;
+        if (eq <= 0 || !parseHex(rule.left(eq), &request) || !parseHex(rule.mid(eq + 1), &response))
+            return fail(QStringLiteral("bad --reply %1: expected REQ=RESP in hex, REQ not empty").arg(rule), exitCode);
+        options->replies.append({request, response});
+    }
+    if (parser.isSet(delay)) {
+        bool ok = false;
+        const int ms = parser.value(delay).toInt(&ok);
+        if (!ok || ms < 0)
+            return fail(QStringLiteral("bad --reply-delay %1: expected milliseconds, 0 or more").arg(parser.value(delay)), exitCode);
+        options->replyDelayMs = ms;
+    }
+    return true;
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+struct SimOptions
+{
+    QString linkPath;
+    QString recordPath;
+    QList<QPair<QByteArray, QByteArray>> replies; // in the order given
+    QByteArray identity;
+    bool busy = false;
+    int replyDelayMs = 0;
+    bool quiet = false;
+};
+
+// Hex without blanks ("1B40"); false on odd length or a non-hex character.
+bool parseHex(const QString &text, QByteArray *bytes);
+
+// Parses the command line. On --help or --version prints and sets *exitCode 0;
+// on a usage error prints the reason and sets *exitCode 2. Returns whether the
+// simulator should run.
+bool parseSimOptions(const QStringList &arguments, SimOptions *options, int *exitCode);
