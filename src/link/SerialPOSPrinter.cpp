@@ -77,9 +77,11 @@ void SerialPOSPrinter::report(const QString &text)
 
 void SerialPOSPrinter::onError(QSerialPort::SerialPortError error)
 {
-    // A pulled USB adapter keeps raising errors: close once, never spin on it.
-    if (error == QSerialPort::ResourceError && m_port.isOpen()) {
-        const QString reason = m_port.errorString();
+    // A pulled USB adapter (or a pty whose other end is gone) keeps raising
+    // errors: close once, never spin on it.
+    if ((error == QSerialPort::ResourceError || error == QSerialPort::ReadError) && m_port.isOpen()) {
+        const QString reason = error == QSerialPort::ResourceError ? m_port.errorString()
+                                                                   : QStringLiteral("the line went away");
         m_port.close();
         report(QFileInfo(m_path).fileName() + QStringLiteral(": ") + reason
                + QStringLiteral(" - the port was closed"));

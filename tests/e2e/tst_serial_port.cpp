@@ -173,6 +173,26 @@ private slots:
         QVERIFY(sim.waitForReceived(1));
     }
 
+    void vanishedLineIsClosedNotSpunOn()
+    {
+        auto sim = std::make_unique<SimProcess>();
+        startOrSkip(*sim);
+        SerialPOSPrinter port;
+        QString status;
+        port.onStatus = [&](const QString &s) { status = s; };
+        port.OpenPort(sim->port(), kMode);
+        QVERIFY(port.isOpen());
+        sim.reset(); // the other end goes away, as a pulled adapter does
+        port.SetReadTiming(1000, 100);
+        for (int i = 0; i < 5 && port.isOpen(); ++i) {
+            port.ReadInput(1);
+            QCoreApplication::processEvents();
+        }
+        QVERIFY(!port.isOpen());
+        QVERIFY2(status.contains(QStringLiteral("closed")), qPrintable(status));
+        QCOMPARE(port.ReadInput(1), QByteArray());
+    }
+
     void portListShowsTheSimulator()
     {
         SimProcess sim;
