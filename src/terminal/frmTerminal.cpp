@@ -7,6 +7,7 @@
 #include "link/EventPump.h"
 #include "link/SerialPOSPrinter.h"
 #include "macros/MacroController.h"
+#include "macros/frmMacro.h"
 #include "scripts/FrmPause.h"
 #include "scripts/ScriptRunner.h"
 #include "terminal/KeyInput.h"
@@ -78,7 +79,11 @@ frmTerminal::frmTerminal(POSPrinter *port, Operator *op, EventPump *pump, QWidge
     m_session->setLogSink(m_log.get());
     m_pause = std::make_unique<FrmPause>(this);
     m_scripts = std::make_unique<ScriptRunner>(*m_session, *m_pause, [this] { Getresp_Click(); });
-    m_macros = std::make_unique<MacroController>(*m_session, [] {});
+    m_macros = std::make_unique<MacroController>(*m_session, [this] {
+        if (!m_macroWindow)
+            m_macroWindow = new frmMacro(*m_session, [this] { DoneMacro(); }, [this] { MXMacroHelp(); }, this);
+        m_macroWindow->loadAndShow();
+    });
     m_session->link.timer().setObjectName(QStringLiteral("Timer1"));
 
     Form_Load();
@@ -89,6 +94,7 @@ frmTerminal::~frmTerminal()
     // The forms that hold references into the session go first.
     delete m_config;
     delete m_about;
+    delete m_macroWindow;
     m_pause.reset();
 }
 

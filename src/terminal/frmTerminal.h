@@ -27,6 +27,7 @@ class MacroController;
 class FrmPause;
 class ConfigScrn;
 class frmAbout;
+class frmMacro;
 
 class frmTerminal : public QMainWindow, public TerminalView {
     Q_OBJECT
@@ -44,6 +45,7 @@ public:
     MacroController &macros() { return *m_macros; }
     ConfigScrn *configScrn() const { return m_config; }
     frmAbout *aboutBox() const { return m_about; }
+    frmMacro *macroWindow() const { return m_macroWindow; }
 
     // The display's exact text: one character per byte, CR LF line breaks.
     const QByteArray &termText() const { return m_termText; }
@@ -135,6 +137,7 @@ private:
     std::unique_ptr<MacroController> m_macros;
     ConfigScrn *m_config = nullptr;
     frmAbout *m_about = nullptr;
+    frmMacro *m_macroWindow = nullptr;
 
     QByteArray m_termText;
     int m_line1Y = 112;
