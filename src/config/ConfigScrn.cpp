@@ -3,6 +3,7 @@
 #include "link/Link.h"
 #include "link/POSPrinter.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -177,6 +178,8 @@ void ConfigScrn::Form_Load()
             break;
         AvalPorts->addItem(listedEntry(entry));
     }
+    // The drop-down is as wide as its longest entry, so descriptions are not cut.
+    AvalPorts->view()->setMinimumWidth(AvalPorts->view()->sizeHintForColumn(0) + 24);
     // After the list: adding the first entry would replace the edit text.
     AvalPorts->setCurrentIndex(-1);
     AvalPorts->setEditText(m_link.vars.CommPort);

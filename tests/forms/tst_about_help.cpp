@@ -163,6 +163,9 @@ void AboutHelpTest::searchFoldersStartWithStartDir()
 {
     const QStringList folders = HelpDocs::searchFolders(QStringLiteral("/somewhere/started"));
     QCOMPARE(folders.first(), QStringLiteral("/somewhere/started"));
+    // Then the documents installed beside the program, wherever it was installed to.
+    QCOMPARE(folders.at(1), QDir::cleanPath(QCoreApplication::applicationDirPath()
+                                            + QStringLiteral("/../share/doc/rizeruzozo")));
     QVERIFY(folders.contains(QDir::cleanPath(QStringLiteral(MARLIX_DOCDIR))));
     QCOMPARE(folders.size(), int(QSet<QString>(folders.cbegin(), folders.cend()).size()));
 }
