@@ -1,10 +1,16 @@
 #pragma once
 // "Communication Settings": port and line parameters, written straight into the link variables.
 #include <QDialog>
+#include <QList>
 #include <functional>
 
 class Link;
 class POSPrinter;
+class QAbstractButton;
+class QComboBox;
+class QGroupBox;
+class QPushButton;
+class QRadioButton;
 
 class ConfigScrn : public QDialog {
     Q_OBJECT
@@ -14,8 +20,62 @@ public:
     // Fills the dialog from the current link variables (every time it is shown).
     void Form_Load();
 
+    // A port list entry as listed: at most the first two TABs become four blanks each.
+    static QString listedEntry(QString entry);
+    // The port name a chosen entry stands for: its characters up to the first one below "0".
+    static QString portNameOfEntry(const QString &text);
+
+    void AvalPorts_Click();
+    void OKButton_Click();
+    void CancelButton_Click();
+
+    // Escape and the close box end here.
+    void reject() override;
+
+    QComboBox *AvalPorts = nullptr;
+    QGroupBox *Frame1 = nullptr;
+    QRadioButton *Baud230 = nullptr;
+    QRadioButton *Baud576 = nullptr;
+    QRadioButton *Baud384 = nullptr;
+    QRadioButton *Baud192 = nullptr;
+    QRadioButton *Baud24 = nullptr;
+    QRadioButton *Baud48 = nullptr;
+    QRadioButton *Baud96 = nullptr;
+    QPushButton *OKButton = nullptr;
+    QPushButton *CancelButton = nullptr;
+    QGroupBox *Frame2 = nullptr;
+    QRadioButton *Data7 = nullptr;
+    QRadioButton *Data8 = nullptr;
+    QGroupBox *Frame3 = nullptr;
+    QRadioButton *Stop1 = nullptr;
+    QRadioButton *Stop2 = nullptr;
+    QGroupBox *Frame4 = nullptr;
+    QRadioButton *NoParity = nullptr;
+    QRadioButton *OddParity = nullptr;
+    QRadioButton *EvenParity = nullptr;
+    QGroupBox *Frame5 = nullptr;
+    QRadioButton *NoFlow = nullptr;
+    QRadioButton *XonFlow = nullptr;
+    QRadioButton *Hardware = nullptr;
+
 private:
+    // One option button: the variable it sets and the value it stands for.
+    enum class Var { Baud, DataBits, StopBits, Parity, Flow };
+    struct Option {
+        QRadioButton *button;
+        Var var;
+        QString value;
+    };
+
+    void buildControls();
+    QRadioButton *option(QGroupBox *frame, const char *name, const QString &caption, Var var,
+                         const QString &value);
+    QString current(Var var) const;
+    void write(Var var, const QString &value);
+    static void uncheck(QAbstractButton *button);
+
     Link &m_link;
     POSPrinter &m_port;
     std::function<void()> m_dispPort;
+    QList<Option> m_options;
 };

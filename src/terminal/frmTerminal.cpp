@@ -522,7 +522,7 @@ void frmTerminal::MXMacroHelp() { openHelp(QStringLiteral("MXMacro.htm")); }
 void frmTerminal::HelpAbout_Click()
 {
     if (!m_about)
-        m_about = new frmAbout(this);
+        m_about = new frmAbout(m_session->op, this);
     m_about->show();
     m_about->raise();
     m_about->activateWindow();
