@@ -1,6 +1,44 @@
 #include "scripts/FrmPause.h"
 
-FrmPause::FrmPause(QWidget *parent) : QWidget(parent, Qt::Window) {}
-void FrmPause::showPause() {}
-void FrmPause::setCount(int) {}
-void FrmPause::hidePause() {}
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+FrmPause::FrmPause(QWidget *parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("FrmPause"));
+    setWindowTitle(QStringLiteral("RIZeruzozo Pause"));
+    Label1 = new QLabel(QStringLiteral("Demo Paused"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setAlignment(Qt::AlignCenter);
+    Time = new QLineEdit(this);
+    Time->setObjectName(QStringLiteral("Time"));
+    Time->setAccessibleName(QStringLiteral("Demo Paused"));
+    Time->setReadOnly(true);
+    Time->setAlignment(Qt::AlignCenter);
+    Time->setFocusPolicy(Qt::NoFocus);
+    Label1->setBuddy(Time);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(Label1);
+    layout->addWidget(Time);
+    // The count must not take the keyboard from the main window.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setFixedSize(sizeHint().expandedTo(QSize(220, 0)));
+}
+
+void FrmPause::showPause()
+{
+    show();
+    raise();
+}
+
+void FrmPause::setCount(int seconds)
+{
+    Time->setText(QString::number(seconds));
+}
+
+void FrmPause::hidePause()
+{
+    hide();
+}

@@ -6,7 +6,8 @@
 class QLabel;
 class QLineEdit;
 
-// "RIZeruzozo Pause": the count of a PAUSE directive.
+// "RIZeruzozo Pause": the seconds left in a PAUSE directive. One instance,
+// shown and hidden by each pause, kept hidden in between.
 class FrmPause : public QWidget, public PauseView {
     Q_OBJECT
 public:
@@ -14,4 +15,7 @@ public:
     void showPause() override;
     void setCount(int seconds) override;
     void hidePause() override;
+
+    QLabel *Label1 = nullptr;
+    QLineEdit *Time = nullptr;
 };

@@ -1,13 +1,69 @@
 #include "scripts/ScriptRunner.h"
 
-#include "scripts/PauseView.h"
+#include "link/Operator.h"
 #include "terminal/Session.h"
+#include "terminal/TerminalView.h"
 
-ScriptRunner::ScriptRunner(Session &session, PauseView &pause, std::function<void()> getResponse)
-    : m_s(session), m_pause(pause), m_getResponse(std::move(getResponse))
+const QString ScriptRunner::kDialogTitle = QStringLiteral("Open Demo File");
+const QString ScriptRunner::kDialogFilter =
+    QStringLiteral("(*.dmo;*.prn)|*.dmo;*.prn|(*.prn)|*.prn|(*.*)|*.*");
+const QString ScriptRunner::kBusyNote =
+    QStringLiteral("A script is running: Send Script waits until it has ended.");
+
+ScriptRunner::ScriptRunner(Session &session, PauseView &pause, std::function<void()> getResponse,
+                           std::function<void(const QString &)> status)
+    : m_s(session), m_interpreter(session, pause, std::move(getResponse)), m_status(std::move(status))
 {
 }
 
-void ScriptRunner::GetFileName_Click() {}
-void ScriptRunner::SendScript_Click() {}
-void ScriptRunner::RunScript(const QString &) {}
+void ScriptRunner::GetFileName_Click()
+{
+    FileDialogRequest request;
+    request.title = kDialogTitle;
+    request.filter = kDialogFilter;
+    request.mustExist = true;
+    // A cancelled dialog leaves the box as it was.
+    if (const std::optional<FileChoice> choice = m_s.op.openFile(request))
+        m_s.view.setScriptFileText(choice->fileName);
+    m_s.view.focusIndata();
+}
+
+void ScriptRunner::SendScript_Click()
+{
+    // The window stays live during a run (the display, PAUSE), so the button
+    // can be pressed again; a second run inside the first would interleave
+    // two files on the printer.
+    if (m_running) {
+        m_toldBusy = true;
+        if (m_status)
+            m_status(kBusyNote);
+        else
+            m_s.op.message(kBusyNote, Msg::Buttons::Ok, Msg::Icon::Information);
+        return;
+    }
+    const QString chosen = m_s.view.scriptFileText();
+    if (chosen.isEmpty()) {
+        m_s.op.message(QStringLiteral("You must select a Script File."));
+        m_s.view.focusScriptFile();
+        return;
+    }
+    QStringList recent = m_s.view.scriptList();
+    recent.removeOne(chosen); // the first equal entry only; case counts
+    recent.prepend(chosen);
+    m_s.view.setScriptList(recent, chosen);
+
+    Link &link = m_s.link;
+    if (!link.MacroMode)
+        link.OpenOnDemand();
+    m_s.AppendToTerm(QByteArrayLiteral("\r\n"));
+
+    m_running = true;
+    m_interpreter.RunScript(m_s.view.scriptFileText());
+    m_running = false;
+    if (m_toldBusy && m_status)
+        m_status(QString());
+    m_toldBusy = false;
+
+    if (!link.MacroMode)
+        link.ClosePending = true;
+}

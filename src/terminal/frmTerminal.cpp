@@ -78,7 +78,8 @@ frmTerminal::frmTerminal(POSPrinter *port, Operator *op, EventPump *pump, QWidge
     m_log = std::make_unique<TrafficLog>(*m_session);
     m_session->setLogSink(m_log.get());
     m_pause = std::make_unique<FrmPause>(this);
-    m_scripts = std::make_unique<ScriptRunner>(*m_session, *m_pause, [this] { Getresp_Click(); });
+    m_scripts = std::make_unique<ScriptRunner>(*m_session, *m_pause, [this] { Getresp_Click(); },
+                                               [this](const QString &note) { setStatusText(note); });
     m_macros = std::make_unique<MacroController>(*m_session, [this] {
         if (!m_macroWindow)
             m_macroWindow = new frmMacro(*m_session, [this] { DoneMacro(); }, [this] { MXMacroHelp(); }, this);

@@ -1,0 +1,152 @@
+// Throughput of demonstration files through the whole path: interpreter,
+// OutBuffer, the real port over a pty, to the printer simulator. Prints
+// bytes per second against a 230400-baud line (23040 bytes/s).
+#include "support/Fakes.h"
+#include "support/ScriptRig.h"
+#include "support/SimProcess.h"
+
+#include "scripts/ScriptRunner.h"
+#include "terminal/Session.h"
+#include "terminal/frmTerminal.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr double kLineRate = 23040.0;
+constexpr int kRuns = 5;
+
+QByteArray rawData(int size)
+{
+    QByteArray data(size, Qt::Uninitialized);
+    QRandomGenerator gen(42);
+    for (char &c : data)
+        c = char(gen.bounded(256));
+    return data;
+}
+
+// A receipt-like script: text, notations, escapes and a counter, about `size` bytes.
+QByteArray scriptData(int size)
+{
+    const QByteArray line = "[ESC]a<0>Item {A+:1}{A} [ESC]E<1>Coffee<x20>large[ESC]E<0>     2.50\\n\r\n";
+    QByteArray data;
+    while (data.size() + line.size() <= size)
+        data += line;
+    return data;
+}
+
+struct Result {
+    double seconds = 0;
+    bool complete = false;
+};
+
+// The bytes a file must put on the wire, from the interpreter on a fake port.
+QByteArray expectedWire(const QString &file)
+{
+    ScriptRig rig;
+    rig.view.transcript = false;
+    rig.view.scriptFile = file;
+    rig.in.RunScript(file);
+    return rig.printer.written;
+}
+
+// Plays the file with Send Script; the time runs from the click until the
+// simulator has received every byte.
+Result play(SimProcess &sim, const QString &file, bool transcript, qint64 expectedTotal)
+{
+    FakeOperator op;
+    frmTerminal w(nullptr, &op, nullptr);
+    w.session().link.vars.CommPort = sim.port();
+    w.Echo->setChecked(transcript);
+    w.FileNameTextBox->setEditText(file);
+    QElapsedTimer timer;
+    timer.start();
+    w.SendScript_Click();
+    Result r;
+    r.complete = op.asked.isEmpty() && sim.waitForReceived(int(expectedTotal), 60000);
+    r.seconds = timer.nsecsElapsed() / 1e9;
+    return r;
+}
+
+// Rates on wire bytes (what the line must carry) and, for scripts, on file bytes.
+void report(const char *what, qint64 fileBytes, qint64 wireBytes, const Result &r, double targetFactor)
+{
+    const double wire = wireBytes / r.seconds / kLineRate;
+    const double file = fileBytes / r.seconds / kLineRate;
+    std::printf("%-30s file %8lld B, wire %8lld B in %7.3f s: wire %7.1f x, file %7.1f x line rate "
+                "(target %.0f x on the wire: %s)%s\n",
+                what, static_cast<long long>(fileBytes), static_cast<long long>(wireBytes), r.seconds, wire,
+                file, targetFactor, wire >= targetFactor ? "met" : "NOT met",
+                r.complete ? "" : " [the simulator did NOT receive exactly the expected bytes]");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    isolateSettings();
+
+    QTemporaryDir dir;
+    const QString rawName = dir.filePath(QStringLiteral("big.prn"));
+    const QString scriptName = dir.filePath(QStringLiteral("big.dmo"));
+    const QByteArray raw = rawData(1 << 20);
+    const QByteArray script = scriptData(100 * 1024);
+    QFile f1(rawName), f2(scriptName);
+    if (!f1.open(QIODevice::WriteOnly) || f1.write(raw) != raw.size() || !f2.open(QIODevice::WriteOnly)
+        || f2.write(script) != script.size())
+        return 1;
+    f1.close();
+    f2.close();
+
+    QElapsedTimer alone;
+    alone.start();
+    const QByteArray scriptWire = expectedWire(scriptName);
+    std::printf("230400-baud line rate: %.0f B/s; packet size 20; median of %d runs, each timed from\n"
+                "the click until the simulator has received every byte\n", kLineRate, kRuns);
+    std::printf("%-30s file %8lld B, wire %8lld B in %7.3f s (interpreter on a fake port)\n",
+                "script 100 KiB, no port", static_cast<long long>(script.size()),
+                static_cast<long long>(scriptWire.size()), alone.nsecsElapsed() / 1e9);
+
+    struct Case {
+        const char *what;
+        QString file;
+        QByteArray wire;
+        bool transcript;
+        double target;
+    };
+    const Case cases[] = {
+        {"raw 1 MiB", rawName, raw, true, 100},
+        {"script 100 KiB, Transcript off", scriptName, scriptWire, false, 100},
+        {"script 100 KiB, Transcript on", scriptName, scriptWire, true, 4},
+    };
+    for (const Case &c : cases) {
+        QList<double> times;
+        bool complete = true;
+        for (int i = 0; i < kRuns; ++i) {
+            SimProcess sim; // a fresh record file, so that waiting for it stays cheap
+            if (!sim.start()) {
+                std::printf("printer simulator not available: %s\n", qPrintable(sim.error()));
+                return 0;
+            }
+            const Result r = play(sim, c.file, c.transcript, c.wire.size());
+            complete = complete && r.complete && sim.received() == c.wire;
+            times << r.seconds;
+        }
+        std::sort(times.begin(), times.end());
+        Result median{times.at(times.size() / 2), complete};
+        report(c.what, c.what[0] == 'r' ? c.wire.size() : script.size(), c.wire.size(), median, c.target);
+    }
+    return 0;
+}

@@ -1,0 +1,235 @@
+// The script controls of the main window and the pause window, driven as an
+// operator would, with the port, the messages and the event pump faked.
+#include "support/Fakes.h"
+#include "support/SimProcess.h"
+
+#include "scripts/FrmPause.h"
+#include "scripts/ScriptRunner.h"
+#include "terminal/Session.h"
+#include "terminal/frmTerminal.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+QStringList entries(QComboBox *box)
+{
+    QStringList list;
+    for (int i = 0; i < box->count(); ++i)
+        list << box->itemText(i);
+    return list;
+}
+
+struct Window {
+    FakePrinter printer;
+    FakeOperator op;
+    FakePump pump;
+    frmTerminal w{&printer, &op, &pump};
+    QTemporaryDir dir;
+
+    QString file(const QString &name, const QByteArray &bytes)
+    {
+        QFile f(dir.filePath(name));
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+            qFatal("cannot write");
+        return f.fileName();
+    }
+    void click(QPushButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
+};
+
+} // namespace
+
+class tst_ScriptRunnerForm : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { isolateSettings(); }
+    void recentList_data();
+    void recentList();
+    void emptyBoxAsksForAFile();
+    void runPreparesThePort();
+    void macroModeLeavesThePortHeld();
+    void fileDialog();
+    void cancelledDialogKeepsTheBox();
+    void sendScriptDuringARun();
+    void buttonsDuringARun();
+    void pauseWindow();
+};
+
+void tst_ScriptRunnerForm::recentList_data()
+{
+    QTest::addColumn<QStringList>("list");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QStringList>("after");
+    const QStringList two{"C:\\a.dmo", "C:\\b.dmo"};
+    QTest::newRow("moves to the top") << two << "C:\\b.dmo" << QStringList{"C:\\b.dmo", "C:\\a.dmo"};
+    QTest::newRow("case counts") << two << "c:\\B.DMO" << QStringList{"c:\\B.DMO", "C:\\a.dmo", "C:\\b.dmo"};
+    QTest::newRow("new name on top") << two << "/tmp/n.dmo" << QStringList{"/tmp/n.dmo", "C:\\a.dmo", "C:\\b.dmo"};
+    QTest::newRow("first match only") << QStringList{"x", "y", "x"} << "x" << QStringList{"x", "y", "x"};
+    QTest::newRow("empty list") << QStringList{} << "only" << QStringList{"only"};
+}
+
+void tst_ScriptRunnerForm::recentList()
+{
+    QFETCH(QStringList, list);
+    QFETCH(QString, box);
+    QFETCH(QStringList, after);
+
+    Window t;
+    t.w.FileNameTextBox->clear();
+    t.w.FileNameTextBox->addItems(list);
+    t.w.FileNameTextBox->setEditText(box);
+    t.click(t.w.SendScript);
+    QCOMPARE(entries(t.w.FileNameTextBox), after);
+    QCOMPARE(t.w.FileNameTextBox->currentText(), box);
+    // None of these files exists: the run says so by name.
+    QCOMPARE(t.op.asked.size(), 1);
+    QVERIFY(t.op.asked.at(0).text.contains(box));
+}
+
+void tst_ScriptRunnerForm::emptyBoxAsksForAFile()
+{
+    Window t;
+    t.w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&t.w));
+    t.w.FileNameTextBox->addItems({"/x/a.dmo"});
+    t.w.FileNameTextBox->setEditText(QString());
+    t.w.Indata->setFocus();
+    t.click(t.w.SendScript);
+    QCOMPARE(t.op.texts(), QStringList{"You must select a Script File."});
+    QCOMPARE(t.op.asked.at(0).buttons, Msg::Buttons::Ok);
+    QVERIFY(t.printer.calls.isEmpty());
+    QCOMPARE(entries(t.w.FileNameTextBox), QStringList{"/x/a.dmo"});
+    QTRY_VERIFY(t.w.FileNameTextBox->hasFocus());
+    QVERIFY(t.w.termText().isEmpty());
+}
+
+void tst_ScriptRunnerForm::runPreparesThePort()
+{
+    Window t;
+    t.w.session().link.vars.CommPort = QStringLiteral("ttyS9");
+    t.w.FileNameTextBox->setEditText(t.file("r.dmo", "[ESC]@"));
+    t.click(t.w.SendScript);
+    QCOMPARE(t.printer.calls.mid(0, 3),
+             (QStringList{"OpenPort(ttyS9|baud=19200 parity=N data=8 stop=1)", "SetFlowControl(2)",
+                          "WriteData(2)"}));
+    QCOMPARE(t.printer.written, QByteArray("\x1B@"));
+    QCOMPARE(t.w.termText(), QByteArray("\r\n[ESC]@"));
+    QVERIFY(t.w.session().link.ClosePending);
+    QCOMPARE(t.printer.count("ClosePort"), 0); // the idle timer closes it later
+}
+
+void tst_ScriptRunnerForm::macroModeLeavesThePortHeld()
+{
+    Window t;
+    t.w.session().link.MacroMode = true;
+    t.w.FileNameTextBox->setEditText(t.file("m.dmo", "A"));
+    t.click(t.w.SendScript);
+    QCOMPARE(t.printer.count("OpenPort"), 0);
+    QCOMPARE(t.printer.written, QByteArray("A"));
+    QVERIFY(!t.w.session().link.ClosePending);
+}
+
+void tst_ScriptRunnerForm::fileDialog()
+{
+    Window t;
+    t.w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&t.w));
+    t.op.files.enqueue(FileChoice{QStringLiteral("/demo/receipt.dmo"), QStringLiteral("receipt.dmo")});
+    t.w.FileNameTextBox->setFocus();
+    t.click(t.w.GetFileName);
+    QCOMPARE(t.op.fileRequests.size(), 1);
+    QCOMPARE(t.op.fileRequests.at(0).title, QStringLiteral("Open Demo File"));
+    QCOMPARE(t.op.fileRequests.at(0).filter,
+             QStringLiteral("(*.dmo;*.prn)|*.dmo;*.prn|(*.prn)|*.prn|(*.*)|*.*"));
+    QCOMPARE(t.w.FileNameTextBox->currentText(), QStringLiteral("/demo/receipt.dmo"));
+    QTRY_VERIFY(t.w.Indata->hasFocus());
+    QVERIFY(t.printer.calls.isEmpty()); // choosing does not run it
+}
+
+void tst_ScriptRunnerForm::cancelledDialogKeepsTheBox()
+{
+    Window t;
+    t.w.FileNameTextBox->setEditText(QStringLiteral("/demo/old.dmo"));
+    t.click(t.w.GetFileName); // the fake cancels when it has no choice queued
+    QCOMPARE(t.op.fileRequests.size(), 1);
+    QCOMPARE(t.w.FileNameTextBox->currentText(), QStringLiteral("/demo/old.dmo"));
+}
+
+void tst_ScriptRunnerForm::sendScriptDuringARun()
+{
+    Window t;
+    t.w.FileNameTextBox->setEditText(t.file("p.dmo", "A{PAUSE:1}B"));
+    QString statusDuring;
+    int clicks = 0;
+    t.pump.onSleep = [&](int) {
+        if (clicks++ == 0) {
+            t.click(t.w.SendScript); // the operator presses it again mid-run
+            statusDuring = t.w.Label1->text();
+        }
+    };
+    t.click(t.w.SendScript);
+    QCOMPARE(statusDuring, ScriptRunner::kBusyNote);
+    QCOMPARE(t.printer.written, QByteArray("AB")); // one run, not two
+    QCOMPARE(t.printer.count("OpenPort"), 1);
+    QCOMPARE(t.w.termText(), QByteArray("\r\nAB"));
+    QVERIFY(t.op.asked.isEmpty());
+    QCOMPARE(t.w.Label1->text(), QString()); // the note goes when the run ends
+}
+
+void tst_ScriptRunnerForm::buttonsDuringARun()
+{
+    Window t;
+    t.w.FileNameTextBox->setEditText(t.file("b.dmo", "{WAIT:1}"));
+    QList<bool> during;
+    t.pump.onSleep = [&](int) {
+        during << t.w.SendCommand->isEnabled() << t.w.Getresp->isEnabled() << t.w.SendScript->isEnabled();
+    };
+    t.click(t.w.SendScript);
+    QCOMPARE(during, (QList<bool>{false, false, true}));
+    QVERIFY(t.w.SendCommand->isEnabled());
+    QVERIFY(t.w.Getresp->isEnabled());
+}
+
+void tst_ScriptRunnerForm::pauseWindow()
+{
+    Window t;
+    t.w.show();
+    t.w.FileNameTextBox->setEditText(t.file("pause.dmo", "{PAUSE:2}"));
+    struct Seen {
+        bool visible;
+        QString count;
+    };
+    QList<Seen> seen;
+    FrmPause *pause = nullptr;
+    t.pump.onSleep = [&](int ms) {
+        QCOMPARE(ms, 1000);
+        pause = t.w.findChild<FrmPause *>();
+        QVERIFY(pause);
+        seen << Seen{pause->isVisible(), pause->Time->text()};
+    };
+    t.click(t.w.SendScript);
+    QCOMPARE(seen.size(), 2);
+    QVERIFY(seen.at(0).visible && seen.at(1).visible);
+    QCOMPARE(seen.at(0).count, QStringLiteral("2"));
+    QCOMPARE(seen.at(1).count, QStringLiteral("1"));
+    QVERIFY(!pause->isVisible());
+    QCOMPARE(pause->windowTitle(), QStringLiteral("RIZeruzozo Pause"));
+    QCOMPARE(pause->Label1->text(), QStringLiteral("Demo Paused"));
+    QCOMPARE(pause->Time->accessibleName(), QStringLiteral("Demo Paused"));
+
+    // The same window serves the next pause.
+    seen.clear();
+    t.click(t.w.SendScript);
+    QCOMPARE(seen.size(), 2);
+    QCOMPARE(t.w.findChildren<FrmPause *>().size(), 1);
+    QCOMPARE(t.w.findChild<FrmPause *>(), pause);
+}
+
+QTEST_MAIN(tst_ScriptRunnerForm)
+#include "tst_script_runner_form.moc"
