@@ -41,9 +41,10 @@ void KeyInput::handleKey(quint8 k)
     for (const char b : bytes)
         m_s.port.WriteData(QByteArray(1, b), 1);
 
-    m_s.AppendToTerm(echo);
+    // Emptied before the echo serves events, so a key typed meanwhile stays in the box.
     if (k == 13)
         m_s.view.clearIndata();
+    m_s.AppendToTerm(echo);
     if (!link.MacroMode)
         link.ClosePending = true;
 }
