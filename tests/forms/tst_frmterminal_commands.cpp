@@ -59,6 +59,7 @@ private slots:
     void getResponseButton();
     void loopStoppedByBreakButton();
     void nestedLoopsStoppedByOneBreak();
+    void closingWindowEndsLoop();
     void keys_data();
     void keys();
     void nonLatin1KeyRefused_data();
@@ -166,6 +167,24 @@ void tst_frmterminal_commands::nestedLoopsStoppedByOneBreak()
     QCOMPARE(loopWaits, 4); // outer pass 1, inner passes 1 to 3, then both end
     QCOMPARE(rig.printer.written, QByteArray(4, 'n'));
     QVERIFY(!rig.w->session().link.Looping);
+}
+
+void tst_frmterminal_commands::closingWindowEndsLoop()
+{
+    Rig rig;
+    rig.command(QStringLiteral("c"));
+    int loopWaits = 0;
+    rig.pump.onSleep = [&](int ms) {
+        if (ms != 200)
+            return;
+        if (++loopWaits == 1)
+            rig.w->close(); // the window goes while the loop runs
+        else if (loopWaits > 50)
+            rig.w->session().link.Looping = false;
+    };
+    rig.click("LoopButton");
+    QCOMPARE(loopWaits, 1);
+    QCOMPARE(rig.printer.written, QByteArray("c"));
 }
 
 void tst_frmterminal_commands::keys_data()
