@@ -3,8 +3,9 @@
 #include "link/Operator.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
+#include <string>
 
 namespace Notation {
 
@@ -68,37 +69,44 @@ double readDecimal(const QByteArray &t)
     bool negative = false;
     if (i < n && (t[i] == '+' || t[i] == '-'))
         negative = t[i++] == '-';
-    QByteArray mantissa;
+    std::string number;
     bool anyDigit = false;
     while (i < n && t[i] >= '0' && t[i] <= '9') {
-        mantissa += t[i++];
+        number += t[i++];
         anyDigit = true;
     }
     if (i < n && t[i] == '.') {
-        mantissa += t[i++];
+        number += t[i++];
         while (i < n && t[i] >= '0' && t[i] <= '9') {
-            mantissa += t[i++];
+            number += t[i++];
             anyDigit = true;
         }
     }
     if (!anyDigit)
         return 0;
-    int exponent = 0;
+    bool expNegative = false;
     if (i < n && (t[i] == 'E' || t[i] == 'e')) {
         qsizetype j = i + 1;
-        bool expNegative = false;
         if (j < n && (t[j] == '+' || t[j] == '-'))
             expNegative = t[j++] == '-';
         long e = 0;
         bool expDigit = false;
         while (j < n && t[j] >= '0' && t[j] <= '9') {
-            e = std::min(e * 10 + (t[j++] - '0'), 9999L);
+            e = std::min(e * 10 + (t[j++] - '0'), 99999L);
             expDigit = true;
         }
         if (expDigit)
-            exponent = static_cast<int>(expNegative ? -e : e);
+            number += (expNegative ? "e-" : "e") + std::to_string(e);
     }
-    double value = std::strtod(mantissa.constData(), nullptr) * std::pow(10.0, exponent);
+    // from_chars, unlike strtod, ignores the C locale: Qt sets it from the
+    // environment, and a decimal comma there must not turn <1.5> into 1.
+    double value = 0;
+    const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
+    (void)end;
+    if (ec == std::errc::result_out_of_range)
+        value = expNegative ? 0.0 : HUGE_VAL;
+    else if (ec != std::errc())
+        value = 0;
     return negative ? -value : value;
 }
 
@@ -136,62 +144,66 @@ std::optional<qint16> RoundToInt16(double value)
 
 namespace {
 
-// A number of the wrong size must never become a byte nobody asked for.
-quint8 confirmedByte(std::optional<qint16> value, Operator &op)
+// "<" number ">" with ">" at positions 2 to 6; x or X anywhere means hexadecimal.
+std::optional<Form> readNumberForm(const QByteArray &text)
 {
-    if (value && *value >= 0 && *value <= 255)
-        return static_cast<quint8>(*value);
-    op.message(QStringLiteral("Value is greater than 255. Press OK to continue"));
-    return 0;
+    for (qsizetype pos = 1; pos <= 5 && pos < text.size(); ++pos) {
+        if (text.at(pos) != '>')
+            continue;
+        QByteArray number = text.mid(1, pos - 1);
+        const bool hex = number.contains('x') || number.contains('X');
+        number.replace('x', QByteArray()).replace('X', QByteArray());
+        const std::optional<qint16> value = RoundToInt16(ReadNumber(number, hex));
+        // A value outside 0..255 must never become a byte nobody asked for.
+        if (!value || *value < 0 || *value > 255)
+            return Form{0, pos + 1, true};
+        return Form{static_cast<quint8>(*value), pos + 1, false};
+    }
+    return std::nullopt;
+}
+
+// "[" mnemonic "]" with "]" at positions 2 to 5, matched without regard to case.
+std::optional<Form> readMnemonicForm(const QByteArray &text)
+{
+    for (qsizetype pos = 1; pos <= 4 && pos < text.size(); ++pos) {
+        if (text.at(pos) != ']')
+            continue;
+        const QByteArray name = text.left(pos + 1).toUpper();
+        const MnemonicTable &table = Mnemonics();
+        for (int j = 1; j <= 33; ++j) {
+            if (!table[j].isEmpty() && table[j] == name)
+                return Form{static_cast<quint8>(j - 1), pos + 1, false};
+        }
+        return std::nullopt; // only the first "]" counts
+    }
+    return std::nullopt;
 }
 
 } // namespace
 
+Form ReadForm(const QByteArray &text)
+{
+    if (text.isEmpty())
+        return Form{0, 0, false};
+    const char c = text.at(0);
+    std::optional<Form> form;
+    if (c == '<')
+        form = readNumberForm(text);
+    else if (c == '[')
+        form = readMnemonicForm(text);
+    else if (c == '\\' && text.size() >= 2)
+        form = Form{static_cast<quint8>(text.at(1)), 2, false};
+    // Anything else, and a "<" or "[" that opens no valid form, is its own byte.
+    return form.value_or(Form{static_cast<quint8>(c), 1, false});
+}
+
 quint8 NextCommandByte(QByteArray &rest, Operator &op)
 {
-    if (rest.isEmpty())
-        return 0;
-    const char c = rest.at(0);
-    quint8 byte = static_cast<quint8>(c);
-    qsizetype consumed = 1;
-
-    if (c == '<') {
-        qsizetype close = -1;
-        for (qsizetype pos = 1; pos <= 5 && pos < rest.size(); ++pos) {
-            if (rest.at(pos) == '>') {
-                close = pos;
-                break;
-            }
-        }
-        if (close > 0) {
-            QByteArray number = rest.mid(1, close - 1);
-            const bool hex = number.contains('x') || number.contains('X');
-            number.replace('x', QByteArray()).replace('X', QByteArray());
-            byte = confirmedByte(RoundToInt16(ReadNumber(number, hex)), op);
-            consumed = close + 1;
-        }
-    } else if (c == '[') {
-        for (qsizetype pos = 1; pos <= 4 && pos < rest.size(); ++pos) {
-            if (rest.at(pos) != ']')
-                continue;
-            const QByteArray name = rest.left(pos + 1).toUpper();
-            const MnemonicTable &table = Mnemonics();
-            for (int j = 1; j <= 33; ++j) {
-                if (!table[j].isEmpty() && table[j] == name) {
-                    byte = static_cast<quint8>(j - 1);
-                    consumed = pos + 1;
-                    break;
-                }
-            }
-            break;
-        }
-    } else if (c == '\\' && rest.size() >= 2) {
-        byte = static_cast<quint8>(rest.at(1));
-        consumed = 2;
-    }
-
-    rest = rest.mid(consumed, kMaxRest);
-    return byte;
+    const Form form = ReadForm(rest);
+    if (form.outOfRange)
+        op.message(QStringLiteral("Value is greater than 255. Press OK to continue"));
+    rest = rest.mid(form.consumed, kMaxRest);
+    return form.byte;
 }
 
 QByteArray EchoName(quint8 b)

@@ -16,6 +16,16 @@ const MnemonicTable &Mnemonics();
 // The longest rest of a command text that a step leaves over.
 constexpr qsizetype kMaxRest = 255;
 
+// The first form of a command text: the byte it stands for, how many
+// characters it takes, and whether it was a number outside 0..255 (then the
+// byte is 0 and the operator must be told). Pure; an empty text takes nothing.
+struct Form {
+    quint8 byte = 0;
+    qsizetype consumed = 0;
+    bool outOfRange = false;
+};
+Form ReadForm(const QByteArray &text);
+
 // One conversion step: consumes the first form of `rest` (not empty), cuts the
 // remainder to kMaxRest characters and returns the byte. A number out of the
 // byte range asks the operator to confirm and yields 0.

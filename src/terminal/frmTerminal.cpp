@@ -341,6 +341,7 @@ void frmTerminal::Form_Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
+    m_session->link.Looping = false; // a running command loop must not outlive the window
     if (!isMinimized()) {
         QStringList commands = commandList();
         QStringList scripts = scriptList();
@@ -451,32 +452,41 @@ bool frmTerminal::Indata_KeyEvent(QKeyEvent *event)
 {
     const int key = event->key();
     const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
+    if (key == Qt::Key_Tab || key == Qt::Key_Backtab)
+        return false; // moves the focus as usual
     int code = -1;
     if (key == Qt::Key_Return || key == Qt::Key_Enter)
-        code = ctrl ? 10 : 13;
+        code = ctrl ? 10 : 13; // Ctrl+Enter is the line feed key
     else if (key == Qt::Key_Escape)
         code = 27;
     else if (key == Qt::Key_Backspace)
         code = 8;
     else if (ctrl && key >= Qt::Key_A && key <= Qt::Key_Z)
         code = key - Qt::Key_A + 1;
-    else if (key == Qt::Key_Tab || key == Qt::Key_Backtab)
-        return false; // moves the focus as usual
-    else {
-        const QString text = event->text();
-        if (text.size() != 1 || text.at(0).unicode() == 127 || (text.at(0).unicode() < 32 && !ctrl))
-            return false; // not a character key: cursor movement and the like
-        const char16_t ch = text.at(0).unicode();
-        if (ch > 255) {
+    if (code >= 0) {
+        m_keys->Indata_KeyPress(code);
+        // Backspace still edits the box; Enter, Escape and Ctrl keys are only sent.
+        return code != 8 || ctrl;
+    }
+
+    const QString text = event->text();
+    if (text.isEmpty())
+        return false; // cursor movement and the like
+    for (const QChar c : text) {
+        if (c.unicode() == 127 || (c.unicode() < 32 && !ctrl))
+            return false; // an editing key (Delete), not a character
+    }
+    for (const QChar c : text) {
+        // Also catches the halves of a character beyond the 16-bit range.
+        if (c.unicode() > 255) {
             setStatusText(QStringLiteral("\"%1\" is not a single-byte (Latin-1) character and was not sent")
                               .arg(text));
-            return true;
+            return true; // neither sent nor typed into the box
         }
-        code = ch;
     }
-    m_keys->Indata_KeyPress(code);
-    // Ctrl+letters and Escape are sent, not typed into the box.
-    return ctrl || code == 27 || code == 13 || code == 10;
+    for (const QChar c : text)
+        m_keys->Indata_KeyPress(c.unicode());
+    return ctrl;
 }
 
 void frmTerminal::Echo_Click() { Indata->setFocus(); }
