@@ -68,6 +68,9 @@ Result play(SimProcess &sim, const QString &file, bool transcript, qint64 expect
     w.session().link.vars.CommPort = sim.port();
     w.Echo->setChecked(transcript);
     w.FileNameTextBox->setEditText(file);
+    // Shown, as an operator has it: every served event may repaint the display.
+    w.show();
+    QCoreApplication::processEvents();
     QElapsedTimer timer;
     timer.start();
     w.SendScript_Click();

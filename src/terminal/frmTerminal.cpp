@@ -226,6 +226,12 @@ void frmTerminal::buildControls()
     Term->setFont(mono);
     Term->installEventFilter(this);
     Term->viewport()->installEventFilter(this);
+    m_repaint.setSingleShot(true);
+    m_repaint.setInterval(kRepaintMs);
+    connect(&m_repaint, &QTimer::timeout, this, [this] {
+        catchUpDisplay();
+        Term->setUpdatesEnabled(true);
+    });
     Indata->installEventFilter(this);
 
     m_line1Y = std::max(kLine1Twips / kTwipsPerPixel, Band->sizeHint().height());
@@ -358,20 +364,41 @@ void frmTerminal::Form_Unload()
 
 void frmTerminal::appendToDisplay(const QByteArray &text)
 {
+    // Every append serves events; laying out and painting the display each
+    // time would make a fast script crawl. While text streams in, the widget
+    // catches up every kRepaintMs instead, and at once when the stream pauses.
+    // termText() is exact at every moment.
+    if (Term->updatesEnabled() && Term->isVisible()) {
+        Term->setUpdatesEnabled(false);
+        m_repaint.start();
+    }
     m_termText += text;
-    QString shown = QString::fromLatin1(text);
-    shown.remove(QLatin1Char('\r'));
     if (m_termText.size() > kTermLimit) {
         m_termText = m_termText.right(kTermKeep);
-        shown = QString::fromLatin1(m_termText);
+        m_displayStale = true;
+        m_pendingShown.clear();
+    } else if (!m_displayStale) {
+        m_pendingShown += QString::fromLatin1(text);
+    }
+    if (Term->updatesEnabled())
+        catchUpDisplay();
+}
+
+void frmTerminal::catchUpDisplay()
+{
+    if (m_displayStale) {
+        QString shown = QString::fromLatin1(m_termText);
         shown.remove(QLatin1Char('\r'));
         Term->setPlainText(shown);
-    } else if (!shown.isEmpty()) {
+    } else if (!m_pendingShown.isEmpty()) {
         // Inserting at the end lays out only the new text, not the whole display.
+        m_pendingShown.remove(QLatin1Char('\r'));
         QTextCursor end(Term->document());
         end.movePosition(QTextCursor::End);
-        end.insertText(shown);
+        end.insertText(m_pendingShown);
     }
+    m_displayStale = false;
+    m_pendingShown.clear();
     Term->moveCursor(QTextCursor::End);
     Term->ensureCursorVisible();
 }

@@ -3,6 +3,7 @@
 #include "terminal/TerminalView.h"
 
 #include <QMainWindow>
+#include <QTimer>
 #include <memory>
 
 class QAction;
@@ -121,6 +122,7 @@ private:
     void Form_Resize();
     void Form_Unload();
     void openHelp(const QString &document);
+    void catchUpDisplay();
     bool Indata_KeyEvent(QKeyEvent *event);
 
     // Owned production implementations, used when the caller passes none.
@@ -140,6 +142,10 @@ private:
     frmMacro *m_macroWindow = nullptr;
 
     QByteArray m_termText;
+    QTimer m_repaint;
+    QString m_pendingShown;     // appended but not yet in the widget
+    bool m_displayStale = false; // the widget must be rebuilt from m_termText
+    static constexpr int kRepaintMs = 40;
     int m_line1Y = 112;
     bool m_unloaded = false;
 

@@ -240,6 +240,30 @@ private slots:
         QCOMPARE(form->Term->textCursor().position(), form->Term->toPlainText().size());
     }
 
+    void streamedTextCatchesUpOnScreen()
+    {
+        // A shown display takes text faster than it paints it; the text itself is exact at once.
+        makeForm();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QByteArray expected;
+        for (int i = 0; i < 6000; ++i) {
+            const QByteArray piece = i % 7 == 0 ? QByteArray("[LF]\r\n") : QByteArray::number(i % 10);
+            form->session().AppendToTerm(piece);
+            expected += piece;
+            if (expected.size() > frmTerminal::kTermLimit)
+                expected = expected.right(frmTerminal::kTermKeep);
+            if (i == 2999)
+                QCOMPARE(form->termText(), expected);
+        }
+        QCOMPARE(form->termText(), expected);
+        QString shown = QString::fromLatin1(expected);
+        shown.remove(QLatin1Char('\r'));
+        QTRY_COMPARE(form->Term->toPlainText(), shown);
+        QTRY_VERIFY(form->Term->updatesEnabled());
+        QCOMPARE(form->Term->textCursor().position(), shown.size());
+    }
+
     void appendServesEventsAndFeedsTheLog()
     {
         makeForm();
