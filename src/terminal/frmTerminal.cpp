@@ -26,6 +26,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -472,6 +473,11 @@ bool frmTerminal::eventFilter(QObject *watched, QEvent *event)
     }
     if (watched == Indata && event->type() == QEvent::KeyPress)
         return Indata_KeyEvent(static_cast<QKeyEvent *>(event));
+    if (watched == Indata && event->type() == QEvent::InputMethod) {
+        // Dead keys and composed characters arrive here, not as key presses.
+        const QString text = static_cast<QInputMethodEvent *>(event)->commitString();
+        return !text.isEmpty() && !sendTypedText(text);
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -503,17 +509,24 @@ bool frmTerminal::Indata_KeyEvent(QKeyEvent *event)
         if (c.unicode() == 127 || (c.unicode() < 32 && !ctrl))
             return false; // an editing key (Delete), not a character
     }
+    if (!sendTypedText(text))
+        return true; // neither sent nor typed into the box
+    return ctrl;
+}
+
+bool frmTerminal::sendTypedText(const QString &text)
+{
     for (const QChar c : text) {
         // Also catches the halves of a character beyond the 16-bit range.
         if (c.unicode() > 255) {
             setStatusText(QStringLiteral("\"%1\" is not a single-byte (Latin-1) character and was not sent")
                               .arg(text));
-            return true; // neither sent nor typed into the box
+            return false;
         }
     }
     for (const QChar c : text)
         m_keys->Indata_KeyPress(c.unicode());
-    return ctrl;
+    return true;
 }
 
 void frmTerminal::Echo_Click() { Indata->setFocus(); }

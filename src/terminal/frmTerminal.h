@@ -124,6 +124,8 @@ private:
     void openHelp(const QString &document);
     void catchUpDisplay();
     bool Indata_KeyEvent(QKeyEvent *event);
+    // Sends typed characters one byte each; false (nothing sent) when one is not Latin-1.
+    bool sendTypedText(const QString &text);
 
     // Owned production implementations, used when the caller passes none.
     std::unique_ptr<POSPrinter> m_ownPort;

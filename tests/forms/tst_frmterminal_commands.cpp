@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QInputMethodEvent>
 #include <QtTest>
 
 #include <memory>
@@ -64,6 +65,8 @@ private slots:
     void keys();
     void nonLatin1KeyRefused_data();
     void nonLatin1KeyRefused();
+    void composedTextRefusedOrSent_data();
+    void composedTextRefusedOrSent();
     void keyTypedDuringEnterEcho();
 };
 
@@ -253,6 +256,30 @@ void tst_frmterminal_commands::nonLatin1KeyRefused()
     QCOMPARE(hexBytes(rig.printer.written), sent);
     QCOMPARE(status->text().contains(QStringLiteral("Latin-1")), refused);
     QCOMPARE(box->text(), refused ? QString() : text); // a refused character is not typed either
+    QCOMPARE(rig.w->termText(), shown);
+}
+
+void tst_frmterminal_commands::composedTextRefusedOrSent_data()
+{
+    nonLatin1KeyRefused_data();
+}
+
+void tst_frmterminal_commands::composedTextRefusedOrSent()
+{
+    // Dead keys and input methods deliver characters without a key press.
+    QFETCH(QString, text);
+    QFETCH(QString, sent);
+    QFETCH(QByteArray, shown);
+    QFETCH(bool, refused);
+    Rig rig;
+    auto *box = rig.find<QLineEdit>("Indata");
+    auto *status = rig.find<QLabel>("Label1");
+    QInputMethodEvent composed;
+    composed.setCommitString(text);
+    QCoreApplication::sendEvent(box, &composed);
+    QCOMPARE(hexBytes(rig.printer.written), sent);
+    QCOMPARE(status->text().contains(QStringLiteral("Latin-1")), refused);
+    QCOMPARE(box->text(), refused ? QString() : text);
     QCOMPARE(rig.w->termText(), shown);
 }
 
