@@ -17,10 +17,15 @@ FrmPause::FrmPause(QWidget *parent) : QWidget(parent, Qt::Window)
     Time->setReadOnly(true);
     Time->setAlignment(Qt::AlignCenter);
     Time->setFocusPolicy(Qt::NoFocus);
+    QFont big = Time->font();
+    big.setPointSizeF(big.pointSizeF() * 1.6);
+    big.setBold(true);
+    Time->setFont(big);
     Label1->setBuddy(Time);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(Label1);
+    layout->setContentsMargins(16, 12, 16, 14);
     layout->addWidget(Time);
     // The count must not take the keyboard from the main window.
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -29,6 +34,11 @@ FrmPause::FrmPause(QWidget *parent) : QWidget(parent, Qt::Window)
 
 void FrmPause::showPause()
 {
+    // Over the middle of the main window, where the operator is looking.
+    if (!isVisible() && parentWidget()) {
+        const QRect owner = parentWidget()->window()->frameGeometry();
+        move(owner.center() - rect().center());
+    }
     show();
     raise();
 }

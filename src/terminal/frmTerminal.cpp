@@ -160,7 +160,8 @@ void frmTerminal::buildControls()
     CurPort->setMinimumWidth(120);
     Label2 = named(new QLabel(QStringLiteral("Status - "), Band), "Label2", QStringLiteral("Status - "));
     Label1 = named(new QLabel(Band), "Label1", QStringLiteral("Status"));
-    Label1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    // Long reasons are clipped, not allowed to squeeze the buttons; the tool tip has them whole.
+    Label1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     Label1->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     Label4 = named(new QLabel(QStringLiteral("Interactive"), Band), "Label4", QStringLiteral("Interactive"));
@@ -202,13 +203,15 @@ void frmTerminal::buildControls()
     optionsRow->addWidget(Echo);
     optionsRow->addSpacing(12);
     optionsRow->addWidget(Label6);
-    optionsRow->addWidget(CurPort);
-    optionsRow->addWidget(Label2);
-    optionsRow->addWidget(Label1, 1);
+    optionsRow->addWidget(CurPort, 1);
     grid->addLayout(optionsRow, 2, 0, 1, 3);
 
     grid->addWidget(Label4, 3, 0);
     grid->addWidget(Indata, 3, 1, 1, 2);
+
+    // The status gets a row of its own: a failed open's reason must be readable.
+    grid->addWidget(Label2, 4, 0);
+    grid->addWidget(Label1, 4, 1, 1, 2);
     grid->setColumnStretch(1, 1);
 
     Line1 = new QFrame(central);
@@ -306,7 +309,7 @@ void frmTerminal::Form_Load()
     FileNameTextBox->setEditText(QString());
     m_session->link.MacroMode = false;
     m_session->link.ClosePending = false;
-    resize(760, 520);
+    resize(900, 600);
 }
 
 void frmTerminal::resizeEvent(QResizeEvent *event)
