@@ -66,12 +66,7 @@ QByteArray takeRestOfLine(RunState &run)
 
 bool openForDirective(Call &c, QFile &file)
 {
-    const QFileInfo info(file.fileName());
-    QString reason;
-    if (info.exists() && !info.isFile())
-        reason = QStringLiteral("it is not a file");
-    else if (!file.open(QIODevice::ReadOnly))
-        reason = file.errorString();
+    const QString reason = ScriptInterpreter::openForReading(file);
     if (reason.isEmpty())
         return true;
     tell(c, QStringLiteral("{%1} skipped: unable to open %2: %3. Press OK to continue")

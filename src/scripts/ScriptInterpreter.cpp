@@ -58,15 +58,19 @@ bool ScriptInterpreter::isRunningFile(const QString &name) const
     return false;
 }
 
+QString ScriptInterpreter::openForReading(QFile &file)
+{
+    const QFileInfo info(file.fileName());
+    if (info.exists() && !info.isFile())
+        return QStringLiteral("it is not a file");
+    if (!file.open(QIODevice::ReadOnly))
+        return file.errorString();
+    return {};
+}
+
 bool ScriptInterpreter::openScript(QFile &file, const QString &name)
 {
-    QString reason;
-    const QFileInfo info(name);
-    // Only a regular file has an end: a device or a pipe could feed the run forever.
-    if (info.exists() && !info.isFile())
-        reason = QStringLiteral("it is not a file");
-    else if (!file.open(QIODevice::ReadOnly))
-        reason = file.errorString();
+    const QString reason = openForReading(file);
     if (reason.isEmpty())
         return true;
     m_s.op.message(QStringLiteral("Unable to open the demonstration file %1: %2.").arg(name, reason),

@@ -30,6 +30,11 @@ public:
     // consumes at most 42 characters, then keeps the next 255), so it is not kept.
     static constexpr qsizetype kMaxLineKept = 1024;
 
+    // Opens a demonstration, DO or GRAPHIC file for reading; "" on success,
+    // otherwise why not. Only a regular file has an end: a device or a pipe
+    // could feed a run forever.
+    static QString openForReading(QFile &file);
+
     bool isRunning() const { return !m_chain.isEmpty(); }
     // The runs in progress, outermost first.
     const QStringList &chain() const { return m_chain; }
