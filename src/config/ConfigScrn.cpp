@@ -162,6 +162,14 @@ QString ConfigScrn::listedEntry(QString entry)
 
 QString ConfigScrn::portNameOfEntry(const QString &text)
 {
+    // Linux lists some ports by full path (the printer simulator's pty); the
+    // rule below would cut those at the first "/", so they keep the path.
+    if (text.startsWith(QLatin1Char('/'))) {
+        qsizetype end = 0;
+        while (end < text.size() && text.at(end) != QLatin1Char(' ') && text.at(end) != QLatin1Char('\t'))
+            ++end;
+        return text.left(end);
+    }
     qsizetype n = 0;
     while (n < text.size() && text.at(n).unicode() >= u'0')
         ++n;

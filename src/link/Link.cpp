@@ -24,12 +24,16 @@ QString Link::BuildPortMode() const
 
 void Link::OpenWithSettings()
 {
+    if (ShuttingDown)
+        return; // the window has closed; an operation still unwinding must not reopen the port
     m_port.OpenPort(vars.CommPort, BuildPortMode());
     m_port.SetFlowControl(vars.CommFlow);
 }
 
 void Link::OpenOnDemand()
 {
+    if (ShuttingDown)
+        return;
     ClosePending = false;
     // Restart so that the next tick comes a full interval after this operation.
     m_timer.stop();
@@ -39,19 +43,26 @@ void Link::OpenOnDemand()
 
 void Link::Timer1_Timer()
 {
-    if (ClosePending && !MacroMode)
+    // A script run holds the port even when a key or Break in between set ClosePending.
+    if (ClosePending && !MacroMode && !ScriptRunning)
         m_port.ClosePort();
     ClosePending = false;
 }
 
 void Link::FlushOutput()
 {
+    // This call's bytes. Events are served between refused writes, and a send
+    // run there uses OutBuffer for its own bytes; working on a copy keeps both
+    // whole.
+    QByteArray pending = OutBuffer;
     for (;;) {
-        qsizetype remaining = OutBuffer.size();
+        qsizetype remaining = pending.size();
         int tries = kFlushTries;
         long ok = 0;
         while (remaining >= 1 && tries >= 1) {
-            ok = m_port.WriteData(OutBuffer, static_cast<long>(remaining));
+            if (ShuttingDown)
+                break;
+            ok = m_port.WriteData(pending, static_cast<long>(remaining));
             // A component that claims more than it was offered must not make
             // us skip bytes that never went out.
             qsizetype sent = std::clamp<qsizetype>(m_port.GetWriteCount(), 0, remaining);
@@ -63,9 +74,10 @@ void Link::FlushOutput()
             remaining -= sent;
             if (remaining == 0)
                 break;
-            OutBuffer = OutBuffer.mid(sent);
+            pending = pending.mid(sent);
         }
-        if (ok != 0 && remaining == 0) {
+        if ((ok != 0 && remaining == 0) || ShuttingDown) {
+            // Also when the program is ending: nobody is left to answer.
             OutBuffer.clear();
             return;
         }
@@ -75,8 +87,10 @@ void Link::FlushOutput()
             OutBuffer.clear();
             return;
         }
-        if (answer != Msg::Answer::Ok)
-            return; // the unsent rest stays for the caller to see
+        if (answer != Msg::Answer::Ok) {
+            OutBuffer = pending; // the unsent rest stays for the caller to see
+            return;
+        }
     }
 }
 

@@ -35,6 +35,11 @@ public:
     bool Looping = false;
     bool HasExtendedStore = false;
     QByteArray OutBuffer;
+    // True while a script plays: the idle timer leaves the port open.
+    bool ScriptRunning = false;
+    // Set when the main window closes: operations still unwinding stop
+    // talking to the printer (no reopening, no retries, no questions).
+    bool ShuttingDown = false;
 
     QString BuildPortMode() const;
     void OpenOnDemand();

@@ -125,6 +125,8 @@ void pause(Call &c)
     for (int n = ScriptArguments::numberArgument(c.argument); n >= 1; --n) {
         window.setCount(n);
         c.s.pump.serveEvents();
+        if (c.s.link.ShuttingDown)
+            break; // the window closed while the count was shown
         c.s.pump.sleepMs(1000);
     }
     window.hidePause();
@@ -230,8 +232,8 @@ void ExecuteDirective(ScriptInterpreter &in, RunState &run, const QByteArray &na
                       const QByteArray &argument)
 {
     const Handler handler = table().value(name, nullptr);
-    if (!handler)
-        return; // not a directive: ignored
+    if (!handler || in.session().link.ShuttingDown)
+        return; // not a directive: ignored; or the window has closed
     Call call{in, run, name, argument, in.session()};
     handler(call);
 }

@@ -119,7 +119,7 @@ bool ScriptInterpreter::RunScript(const QString &scriptName)
 void ScriptInterpreter::playRaw(RunState &run, QFile &file)
 {
     bool atEnd = file.atEnd();
-    while (!atEnd && !run.ended) {
+    while (!atEnd && !stopped(run)) {
         run.Piece = file.read(kRawStep);
         run.PieceLength = int(run.Piece.size());
         atEnd = run.Piece.size() < kRawStep || file.atEnd();
@@ -130,7 +130,7 @@ void ScriptInterpreter::playRaw(RunState &run, QFile &file)
 void ScriptInterpreter::playScript(RunState &run, QFile &file)
 {
     bool atEnd = file.atEnd();
-    while (!run.ended && !(atEnd && run.RepeatCount < 1)) {
+    while (!stopped(run) && !(atEnd && run.RepeatCount < 1)) {
         if (run.RepeatCount > 0) {
             --run.RepeatCount;
             run.Line = run.RepeatText;
@@ -164,7 +164,7 @@ bool ScriptInterpreter::readLine(RunState &run, QFile &file, bool &atEnd)
 
 void ScriptInterpreter::scanLine(RunState &run)
 {
-    while (!run.Line.isEmpty() && !run.ended) {
+    while (!run.Line.isEmpty() && !stopped(run)) {
         run.PieceLength = 1;
         const quint8 c = quint8(run.Line.at(0));
         bool ordinary = true;
@@ -265,11 +265,20 @@ void ScriptInterpreter::echo(const RunState &run)
         m_s.AppendToTerm(echoOf(run));
 }
 
+bool ScriptInterpreter::stopped(RunState &run) const
+{
+    // The main window has closed: the run ends at its next step.
+    if (m_s.link.ShuttingDown)
+        run.ended = true;
+    return run.ended;
+}
+
 void ScriptInterpreter::endRun()
 {
     if (!m_s.link.OutBuffer.isEmpty())
         m_s.link.FlushOutput();
     m_s.view.setSendCommandEnabled(true);
-    m_s.view.setGetrespEnabled(true);
+    // Get Response stays off in macro mode: it would close the port the macro window holds.
+    m_s.view.setGetrespEnabled(!m_s.link.MacroMode);
     m_s.view.focusIndata();
 }

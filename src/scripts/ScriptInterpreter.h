@@ -62,6 +62,7 @@ private:
     void scanLine(RunState &run);
     bool directiveStep(RunState &run);
     void echo(const RunState &run);
+    bool stopped(RunState &run) const;
     void endRun();
 
     Session &m_s;

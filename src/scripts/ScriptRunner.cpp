@@ -8,7 +8,7 @@ const QString ScriptRunner::kDialogTitle = QStringLiteral("Open Demo File");
 const QString ScriptRunner::kDialogFilter =
     QStringLiteral("(*.dmo;*.prn)|*.dmo;*.prn|(*.prn)|*.prn|(*.*)|*.*");
 const QString ScriptRunner::kBusyNote =
-    QStringLiteral("A script is running: Send Script waits until it has ended.");
+    QStringLiteral("A script is running: press again when it has ended.");
 
 ScriptRunner::ScriptRunner(Session &session, PauseView &pause, std::function<void()> getResponse,
                            std::function<void(const QString &)> status)
@@ -55,10 +55,12 @@ void ScriptRunner::SendScript_Click()
     Link &link = m_s.link;
     if (!link.MacroMode)
         link.OpenOnDemand();
-    m_s.AppendToTerm(QByteArrayLiteral("\r\n"));
-
+    // Running from here on: the line break below already serves events.
     m_running = true;
+    link.ScriptRunning = true;
+    m_s.AppendToTerm(QByteArrayLiteral("\r\n"));
     m_interpreter.RunScript(m_s.view.scriptFileText());
+    link.ScriptRunning = false;
     m_running = false;
     if (m_toldBusy && m_status)
         m_status(QString());

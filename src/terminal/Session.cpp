@@ -11,7 +11,9 @@ Session::Session(POSPrinter &port_, Operator &op_, EventPump &pump_, TerminalVie
 void Session::AppendToTerm(const QByteArray &text)
 {
     view.appendToDisplay(text);
-    pump.serveEvents();
+    // Logged before events are served: a handler run there may show text of
+    // its own, and the log must keep the display's order.
     if (m_log && m_log->isOpen() && !text.isEmpty())
         m_log->WriteLog(text);
+    pump.serveEvents();
 }

@@ -33,7 +33,7 @@ public:
     qint16 CounterA = 0;
     qint16 CounterB = 0;
 
-    // Shows the text, serves pending events once, then hands it to the log.
+    // Shows the text, hands it to the log, then serves pending events once.
     void AppendToTerm(const QByteArray &text);
 
     void setLogSink(LogSink *sink) { m_log = sink; }

@@ -79,7 +79,7 @@ frmTerminal::frmTerminal(POSPrinter *port, Operator *op, EventPump *pump, QWidge
     m_log = std::make_unique<TrafficLog>(*m_session);
     m_session->setLogSink(m_log.get());
     m_pause = std::make_unique<FrmPause>(this);
-    m_scripts = std::make_unique<ScriptRunner>(*m_session, *m_pause, [this] { Getresp_Click(); },
+    m_scripts = std::make_unique<ScriptRunner>(*m_session, *m_pause, [this] { m_commands->Getresp_Click(); },
                                                [this](const QString &note) { setStatusText(note); });
     m_macros = std::make_unique<MacroController>(*m_session, [this] {
         if (!m_macroWindow)
@@ -351,7 +351,10 @@ void frmTerminal::Form_Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
-    m_session->link.Looping = false; // a running command loop must not outlive the window
+    // Operations still running inside this handler (a command loop, a script)
+    // stop at their next step instead of outliving the window.
+    m_session->link.Looping = false;
+    m_session->link.ShuttingDown = true;
     if (!isMinimized()) {
         QStringList commands = commandList();
         QStringList scripts = scriptList();
@@ -539,9 +542,34 @@ void frmTerminal::Option3_Click() { Indata->setFocus(); }
 
 // --- operations ----------------------------------------------------------------
 
-void frmTerminal::SendCommand_Click() { m_commands->SendCommand_Click(); }
-void frmTerminal::LoopButton_Click() { m_commands->LoopButton_Click(); }
-void frmTerminal::Getresp_Click() { m_commands->Getresp_Click(); }
+// A script run leaves the window live, and a nested run re-enables Send
+// Command and Get Response when it ends; a command sent, a loop started or a
+// reply read then would take the script's queued bytes or close its port.
+bool frmTerminal::refuseDuringScript()
+{
+    if (!m_scripts->running())
+        return false;
+    setStatusText(QStringLiteral("A script is running: commands and replies wait until it has ended."));
+    return true;
+}
+
+void frmTerminal::SendCommand_Click()
+{
+    if (!refuseDuringScript())
+        m_commands->SendCommand_Click();
+}
+
+void frmTerminal::LoopButton_Click()
+{
+    if (!refuseDuringScript())
+        m_commands->LoopButton_Click();
+}
+
+void frmTerminal::Getresp_Click()
+{
+    if (!refuseDuringScript())
+        m_commands->Getresp_Click();
+}
 void frmTerminal::DoBreak_Click() { m_session->link.DoBreak_Click(); }
 void frmTerminal::Timer1_Timer() { m_session->link.Timer1_Timer(); }
 void frmTerminal::DispPort() { m_session->link.DispPort(); }
@@ -557,7 +585,9 @@ void frmTerminal::MSettings_Click()
     m_session->link.ReleaseHeldPort();
     if (!m_config)
         m_config = new ConfigScrn(m_session->link, m_session->port, [this] { DispPort(); }, this);
-    m_config->Form_Load();
+    // A dialog already on screen keeps what the operator has typed into it.
+    if (!m_config->isVisible())
+        m_config->Form_Load();
     m_config->show();
     m_config->raise();
     DispPort();

@@ -123,6 +123,7 @@ private:
     void Form_Unload();
     void openHelp(const QString &document);
     void catchUpDisplay();
+    bool refuseDuringScript();
     bool Indata_KeyEvent(QKeyEvent *event);
     // Sends typed characters one byte each; false (nothing sent) when one is not Latin-1.
     bool sendTypedText(const QString &text);

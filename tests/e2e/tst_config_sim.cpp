@@ -43,8 +43,8 @@ void ConfigSimTest::simulatorPortIsListedAndWorks()
     QTRY_VERIFY(box->view()->isVisible());
     box->view()->setCurrentIndex(box->model()->index(row, 0));
     QTest::keyClick(box->view(), Qt::Key_Return);
-    // The name rule stops at the first "/": a full path needs OK to be taken whole.
-    QCOMPARE(w.session().link.vars.CommPort, QString());
+    // A full path is taken up to the blanks that begin its description.
+    QCOMPARE(w.session().link.vars.CommPort, sim.port());
     dialog->OKButton->click();
     QCOMPARE(w.session().link.vars.CommPort, listed);
     QCOMPARE(w.CurPort->text(), listed + QStringLiteral(" 19200"));

@@ -193,8 +193,9 @@ void ConfigScrnTest::choosingAnEntry_data()
     QTest::addColumn<QString>("port"); // CommPort after choosing it
     QTest::newRow("bare name") << QStringLiteral("ttyS0") << QStringLiteral("ttyS0");
     QTest::newRow("name and two fields") << QStringLiteral("ttyUSB0\tFT232R\tA9X1") << QStringLiteral("ttyUSB0");
-    QTest::newRow("full path is cut at the slash")
-        << QStringLiteral("/dev/pts/4\tMarlix printer simulator") << QString();
+    QTest::newRow("full path kept up to the first blank")
+        << QStringLiteral("/dev/pts/4\tMarlix printer simulator") << QStringLiteral("/dev/pts/4");
+    QTest::newRow("by-id path") << QStringLiteral("/dev/serial/by-id/usb-P_1-if00") << QStringLiteral("/dev/serial/by-id/usb-P_1-if00");
     QTest::newRow("backslashes and a point") << QStringLiteral("\\\\.\\COM12") << QStringLiteral("\\\\");
     QTest::newRow("hyphen ends it") << QStringLiteral("usb-serial") << QStringLiteral("usb");
 }

@@ -5,9 +5,11 @@
 
 #include "scripts/FrmPause.h"
 #include "scripts/ScriptRunner.h"
+#include "terminal/KeyInput.h"
 #include "terminal/Session.h"
 #include "terminal/frmTerminal.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -58,6 +60,10 @@ private slots:
     void cancelledDialogKeepsTheBox();
     void sendScriptDuringARun();
     void buttonsDuringARun();
+    void commandsWaitForTheRun_data();
+    void commandsWaitForTheRun();
+    void idleTimerLeavesARunningScriptAlone();
+    void closingTheWindowEndsTheRun();
     void pauseWindow();
 };
 
@@ -194,6 +200,85 @@ void tst_ScriptRunnerForm::buttonsDuringARun()
     QCOMPARE(during, (QList<bool>{false, false, true}));
     QVERIFY(t.w.SendCommand->isEnabled());
     QVERIFY(t.w.Getresp->isEnabled());
+}
+
+void tst_ScriptRunnerForm::commandsWaitForTheRun_data()
+{
+    QTest::addColumn<QString>("slot");
+    QTest::newRow("Send Command") << "SendCommand_Click";
+    QTest::newRow("Loop") << "LoopButton_Click";
+    QTest::newRow("Get Response") << "Getresp_Click";
+}
+
+void tst_ScriptRunnerForm::commandsWaitForTheRun()
+{
+    // Clicked while the script's echo serves events: the script's queued
+    // bytes must neither be dropped nor have the port closed under them.
+    QFETCH(QString, slot);
+    Window t;
+    t.w.SendInfo->setEditText(QStringLiteral("XY"));
+    t.w.FileNameTextBox->setEditText(t.file("c.dmo", "ABCDEF"));
+    bool clicked = false;
+    t.pump.onServe = [&] {
+        if (!clicked) {
+            clicked = true;
+            QMetaObject::invokeMethod(&t.w, slot.toLatin1().constData());
+        }
+    };
+    t.click(t.w.SendScript);
+    QVERIFY(clicked);
+    QCOMPARE(t.printer.written, QByteArray("ABCDEF"));
+    QCOMPARE(t.printer.count(QStringLiteral("ClosePort")), 0);
+    QVERIFY(t.w.Label1->text().contains(QStringLiteral("script is running")));
+    // Once the run is over the same click works again.
+    t.pump.onServe = nullptr;
+    t.w.AutoQuery->setChecked(false);
+    t.w.SendCommand_Click();
+    QCOMPARE(t.printer.written, QByteArray("ABCDEFXY"));
+}
+
+void tst_ScriptRunnerForm::idleTimerLeavesARunningScriptAlone()
+{
+    // A key typed during a pause sets ClosePending; the idle tick that follows
+    // must not close the port the rest of the script needs.
+    Window t;
+    t.w.FileNameTextBox->setEditText(t.file("k.dmo", "A{WAIT:1}B"));
+    t.pump.onSleep = [&](int) {
+        t.w.keyInput().Indata_KeyPress('k');
+        t.w.session().link.Timer1_Timer();
+    };
+    t.click(t.w.SendScript);
+    QCOMPARE(t.printer.written, QByteArray("AkB"));
+    QCOMPARE(t.printer.count(QStringLiteral("ClosePort")), 0);
+    // After the run the idle timer closes the port again.
+    t.w.session().link.Timer1_Timer();
+    QCOMPARE(t.printer.count(QStringLiteral("ClosePort")), 1);
+}
+
+void tst_ScriptRunnerForm::closingTheWindowEndsTheRun()
+{
+    Window t;
+    t.w.show();
+    t.w.FileNameTextBox->setEditText(t.file("long.dmo", "A{PAUSE:3}B{WAIT:500}{STOP}C\r\nD"));
+    bool closed = false;
+    t.pump.onServe = [&] {
+        if (!closed && t.w.findChild<FrmPause *>()->isVisible()) {
+            closed = true;
+            t.w.close();
+        }
+    };
+    t.click(t.w.SendScript);
+    QVERIFY(closed);
+    QCOMPARE(t.printer.written, QByteArray("A"));
+    QCOMPARE(t.pump.sleeps, QList<int>{}); // no second of the pause, no wait
+    QVERIFY(t.op.asked.isEmpty());         // no STOP, no output failure
+    const QStringList &calls = t.printer.calls;
+    const qsizetype closedAt = calls.lastIndexOf(QStringLiteral("ClosePort()"));
+    QVERIFY(closedAt >= 0);
+    for (qsizetype i = closedAt + 1; i < calls.size(); ++i)
+        QVERIFY2(!calls.at(i).startsWith(QStringLiteral("OpenPort")) && !calls.at(i).startsWith(QStringLiteral("WriteData")),
+                 qPrintable(calls.at(i)));
+    QVERIFY(!t.w.findChild<FrmPause *>()->isVisible());
 }
 
 void tst_ScriptRunnerForm::pauseWindow()

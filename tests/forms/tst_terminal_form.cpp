@@ -1,4 +1,5 @@
 // The main window offscreen: controls, menus, layout, display bound, focus, settings.
+#include "config/ConfigScrn.h"
 #include "link/Link.h"
 #include "support/Fakes.h"
 #include "support/SimProcess.h"
@@ -262,6 +263,42 @@ private slots:
         QTRY_COMPARE(form->Term->toPlainText(), shown);
         QTRY_VERIFY(form->Term->updatesEnabled());
         QCOMPARE(form->Term->textCursor().position(), shown.size());
+    }
+
+    void logKeepsTheDisplaysOrder()
+    {
+        // Text shown by a handler that runs while the display serves events
+        // comes after the text being shown, in the log as on screen.
+        makeForm();
+        RecordingLog log;
+        form->session().setLogSink(&log);
+        bool typed = false;
+        pump.onServe = [&] {
+            if (!typed) {
+                typed = true;
+                form->session().AppendToTerm("k");
+            }
+        };
+        form->session().AppendToTerm("SCRIPT");
+        pump.onServe = nullptr;
+        QCOMPARE(form->termText(), QByteArray("SCRIPTk"));
+        QCOMPARE(log.texts.join(), form->termText());
+        form->session().setLogSink(nullptr);
+    }
+
+    void settingsCommandKeepsAnOpenDialog()
+    {
+        makeForm();
+        form->MSettings_Click();
+        QVERIFY(form->configScrn());
+        auto *box = form->configScrn()->findChild<QComboBox *>(QStringLiteral("AvalPorts"));
+        QVERIFY(box);
+        box->setEditText(QStringLiteral("ttyUSB7"));
+        form->MSettings_Click(); // again, while it is on screen
+        QCOMPARE(box->currentText(), QStringLiteral("ttyUSB7"));
+        form->configScrn()->hide();
+        form->MSettings_Click(); // a fresh load starts from the current port
+        QCOMPARE(box->currentText(), QStringLiteral("None"));
     }
 
     void appendServesEventsAndFeedsTheLog()

@@ -97,6 +97,39 @@ private slots:
             QCOMPARE(port->offered.last(), QByteArray("CDEF"));
     }
 
+    void flushKeepsASendMadeWhileItWaits()
+    {
+        // A second command sent while a refused write serves events neither
+        // loses the first command nor makes it report a failure.
+        port->takePlan << 0;
+        bool nested = false;
+        pump->onServe = [&] {
+            if (nested)
+                return;
+            nested = true;
+            link->OutBuffer = "xy";
+            link->FlushOutput();
+        };
+        link->OutBuffer = "ABCDEFGH";
+        link->FlushOutput();
+        QVERIFY(nested);
+        QCOMPARE(port->written, QByteArray("xyABCDEFGH"));
+        QVERIFY(op->asked.isEmpty());
+        QVERIFY(link->OutBuffer.isEmpty());
+        QCOMPARE(pump->sleeps.size(), 1);
+    }
+
+    void afterShutdownNothingReachesThePrinter()
+    {
+        link->ShuttingDown = true;
+        link->OpenOnDemand();
+        link->OutBuffer = "late";
+        link->FlushOutput();
+        QVERIFY(port->calls.isEmpty());
+        QVERIFY(op->asked.isEmpty());
+        QVERIFY(link->OutBuffer.isEmpty());
+    }
+
     void flushRetriesAgainAfterOk()
     {
         // A printer that stays away: OK brings twenty fresh tries, Cancel ends it.
@@ -118,6 +151,7 @@ private slots:
         QTest::newRow("busy port stays") << false << false << false;
         QTest::newRow("macro mode holds it") << true << true << false;
         QTest::newRow("macro mode, not pending") << false << true << false;
+        QTest::newRow("a script is playing") << true << false << false;
     }
 
     void idleTimer()
@@ -128,6 +162,7 @@ private slots:
         link->ClosePending = closePending;
         link->MacroMode = macroMode;
         link->vars.PortOpen = macroMode;
+        link->ScriptRunning = QByteArray(QTest::currentDataTag()).contains("script");
         link->Timer1_Timer();
         QCOMPARE(port->count(QStringLiteral("ClosePort")), closes ? 1 : 0);
         QVERIFY(!link->ClosePending);

@@ -96,11 +96,13 @@ void TestMacroMode::entryStepsInOrder()
 
 void TestMacroMode::entryDoesNotRestartIdleTimer()
 {
+    // A restart would start a stopped timer (Qt hands a restarted timer its old id back,
+    // so the id tells nothing).
     answerIdentity("CMD MX2100 V1.00");
-    const int timerBefore = session->link.timer().timerId();
-    QVERIFY(timerBefore > 0);
+    session->link.timer().stop();
     macros->DoMacros_Click();
-    QCOMPARE(session->link.timer().timerId(), timerBefore);
+    QVERIFY(session->link.MacroMode);
+    QVERIFY(!session->link.timer().isActive());
 }
 
 void TestMacroMode::refusal_data()
