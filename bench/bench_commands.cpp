@@ -6,7 +6,7 @@
 #include "link/SerialPOSPrinter.h"
 #include "support/Fakes.h"
 #include "support/SimProcess.h"
-#include "terminal/Session.h"
+#include "session/Session.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

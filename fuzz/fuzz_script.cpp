@@ -9,8 +9,8 @@
 #include "link/POSPrinter.h"
 #include "scripts/PauseView.h"
 #include "scripts/ScriptInterpreter.h"
-#include "terminal/Session.h"
-#include "terminal/TerminalView.h"
+#include "session/Session.h"
+#include "link/TerminalView.h"
 
 #include <QCoreApplication>
 #include <QFile>

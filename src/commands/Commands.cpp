@@ -5,8 +5,8 @@
 #include "link/EventPump.h"
 #include "link/Operator.h"
 #include "link/POSPrinter.h"
-#include "terminal/Session.h"
-#include "terminal/TerminalView.h"
+#include "session/Session.h"
+#include "link/TerminalView.h"
 
 namespace {
 // A reply's first byte may take a while; once the printer talks, a short

@@ -1,7 +1,7 @@
 #pragma once
 // What a reply looks like in the display: each received byte in the chosen
 // display mode, and the plain-language line for a two-byte status reply.
-#include "terminal/TerminalView.h"
+#include "link/TerminalView.h"
 
 #include <QByteArray>
 

@@ -3,7 +3,7 @@
 #include "link/EventPump.h"
 #include "link/Operator.h"
 #include "link/POSPrinter.h"
-#include "terminal/TerminalView.h"
+#include "link/TerminalView.h"
 
 #include <algorithm>
 

@@ -3,6 +3,7 @@ target_sources(marlix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Operator.h
     ${CMAKE_CURRENT_LIST_DIR}/EventPump.h
     ${CMAKE_CURRENT_LIST_DIR}/EventPump.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TerminalView.h
     ${CMAKE_CURRENT_LIST_DIR}/Link.h
     ${CMAKE_CURRENT_LIST_DIR}/Link.cpp
 )

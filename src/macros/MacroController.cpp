@@ -4,8 +4,8 @@
 #include "link/Operator.h"
 #include "link/POSPrinter.h"
 #include "macros/Identity.h"
-#include "terminal/Session.h"
-#include "terminal/TerminalView.h"
+#include "session/Session.h"
+#include "link/TerminalView.h"
 
 namespace {
 // Time the printer is given to answer the identity query.

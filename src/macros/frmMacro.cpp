@@ -4,7 +4,7 @@
 #include "link/Operator.h"
 #include "link/POSPrinter.h"
 #include "macros/MacroCommands.h"
-#include "terminal/Session.h"
+#include "session/Session.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

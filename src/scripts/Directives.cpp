@@ -7,8 +7,8 @@
 #include "scripts/RunState.h"
 #include "scripts/ScriptArguments.h"
 #include "scripts/ScriptInterpreter.h"
-#include "terminal/Session.h"
-#include "terminal/TerminalView.h"
+#include "session/Session.h"
+#include "link/TerminalView.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -4,8 +4,8 @@
 #include "link/Operator.h"
 #include "scripts/Directives.h"
 #include "scripts/ScriptArguments.h"
-#include "terminal/Session.h"
-#include "terminal/TerminalView.h"
+#include "session/Session.h"
+#include "link/TerminalView.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #include "scripts/ScriptRunner.h"
 
 #include "link/Operator.h"
-#include "terminal/Session.h"
-#include "terminal/TerminalView.h"
+#include "session/Session.h"
+#include "link/TerminalView.h"
 
 const QString ScriptRunner::kDialogTitle = QStringLiteral("Open Demo File");
 const QString ScriptRunner::kDialogFilter =

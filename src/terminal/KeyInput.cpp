@@ -2,8 +2,8 @@
 
 #include "commands/Notation.h"
 #include "link/POSPrinter.h"
-#include "terminal/Session.h"
-#include "terminal/TerminalView.h"
+#include "session/Session.h"
+#include "link/TerminalView.h"
 
 KeyInput::KeyInput(Session &session) : m_s(session) {}
 

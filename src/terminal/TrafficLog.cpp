@@ -1,7 +1,7 @@
 #include "terminal/TrafficLog.h"
 
 #include "link/Operator.h"
-#include "terminal/TerminalView.h"
+#include "link/TerminalView.h"
 
 #include <QFile>
 

@@ -2,7 +2,7 @@
 // The traffic log: every display text, as the same bytes, appended to a file.
 // Each text goes to the kernel as soon as the display shows it (no buffer of
 // our own), so a crash of the program loses nothing that was shown.
-#include "terminal/Session.h"
+#include "session/Session.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #pragma once
 // The main window: the controls, the menus, and thin handlers that call the core.
-#include "terminal/TerminalView.h"
+#include "link/TerminalView.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -82,6 +82,9 @@ public:
     // Display bounds: past kTermLimit characters only the last kTermKeep remain.
     static constexpr int kTermLimit = 20000;
     static constexpr int kTermKeep = 2000;
+    // Stored window positions are twips, 15 to a pixel; Line1 sits at 1680 twips.
+    static constexpr int kTwipsPerPixel = 15;
+    static constexpr int kLine1Twips = 1680;
 
 public slots:
     void SendCommand_Click();

@@ -1,13 +1,6 @@
-target_sources(marlix_core PRIVATE
-    ${CMAKE_CURRENT_LIST_DIR}/TerminalView.h
-)
 target_sources(marlix_ui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/QtOperator.h
     ${CMAKE_CURRENT_LIST_DIR}/QtOperator.cpp
-)
-target_sources(marlix_core PRIVATE
-    ${CMAKE_CURRENT_LIST_DIR}/Session.h
-    ${CMAKE_CURRENT_LIST_DIR}/Session.cpp
 )
 target_sources(marlix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/SettingsStore.h
@@ -22,4 +15,5 @@ target_sources(marlix_core PRIVATE
 target_sources(marlix_ui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/frmTerminal.h
     ${CMAKE_CURRENT_LIST_DIR}/frmTerminal.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/frmTerminalControls.cpp
 )

@@ -1,7 +1,7 @@
 // Send Command and Get Response through the real serial port over a pty to the printer simulator.
 #include "support/Fakes.h"
 #include "support/SimProcess.h"
-#include "terminal/Session.h"
+#include "session/Session.h"
 #include "terminal/frmTerminal.h"
 
 #include <QCheckBox>

@@ -4,7 +4,7 @@
 #include "link/POSPrinter.h"
 #include "support/Fakes.h"
 #include "support/SimProcess.h"
-#include "terminal/Session.h"
+#include "session/Session.h"
 #include "terminal/frmTerminal.h"
 
 #include <QAbstractItemView>

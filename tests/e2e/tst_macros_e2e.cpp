@@ -5,7 +5,7 @@
 #include "macros/frmMacro.h"
 #include "support/Fakes.h"
 #include "support/SimProcess.h"
-#include "terminal/Session.h"
+#include "session/Session.h"
 #include "terminal/frmTerminal.h"
 
 #include <QAction>

@@ -4,7 +4,7 @@
 #include "support/SimProcess.h"
 
 #include "scripts/ScriptRunner.h"
-#include "terminal/Session.h"
+#include "session/Session.h"
 #include "terminal/frmTerminal.h"
 
 #include <QComboBox>

@@ -4,7 +4,7 @@
 #include "help/frmAbout.h"
 #include "support/Fakes.h"
 #include "support/SimProcess.h"
-#include "terminal/Session.h"
+#include "session/Session.h"
 #include "terminal/frmTerminal.h"
 
 #include <QAction>

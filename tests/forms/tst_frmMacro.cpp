@@ -4,7 +4,7 @@
 #include "macros/frmMacro.h"
 #include "support/MacroFakes.h"
 #include "support/SimProcess.h"
-#include "terminal/Session.h"
+#include "session/Session.h"
 #include "terminal/frmTerminal.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
 // The main window's command controls and the Interactive box, driven offscreen.
 #include "support/Fakes.h"
 #include "support/SimProcess.h"
-#include "terminal/Session.h"
+#include "session/Session.h"
 #include "terminal/frmTerminal.h"
 
 #include <QCheckBox>

@@ -2,7 +2,7 @@
 // exiting closes with everything shown in it.
 #include "support/Fakes.h"
 #include "support/SimProcess.h"
-#include "terminal/Session.h"
+#include "session/Session.h"
 #include "terminal/TrafficLog.h"
 #include "terminal/frmTerminal.h"
 

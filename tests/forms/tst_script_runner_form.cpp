@@ -6,7 +6,7 @@
 #include "scripts/FrmPause.h"
 #include "scripts/ScriptRunner.h"
 #include "terminal/KeyInput.h"
-#include "terminal/Session.h"
+#include "session/Session.h"
 #include "terminal/frmTerminal.h"
 
 #include <QCheckBox>

@@ -4,7 +4,7 @@
 #include "link/EventPump.h"
 #include "link/Operator.h"
 #include "link/POSPrinter.h"
-#include "terminal/TerminalView.h"
+#include "link/TerminalView.h"
 
 #include <QByteArray>
 #include <QList>

@@ -6,7 +6,7 @@
 
 #include "scripts/PauseView.h"
 #include "scripts/ScriptInterpreter.h"
-#include "terminal/Session.h"
+#include "session/Session.h"
 
 #include <QStringList>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 // Send Command, Loop and Get Response against the fakes.
 #include "commands/Commands.h"
 #include "support/Fakes.h"
-#include "terminal/Session.h"
+#include "session/Session.h"
 
 #include <QtTest>
 

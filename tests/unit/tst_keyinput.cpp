@@ -1,7 +1,7 @@
 // Key-by-key input against the fakes.
 #include "support/Fakes.h"
 #include "terminal/KeyInput.h"
-#include "terminal/Session.h"
+#include "session/Session.h"
 
 #include <QtTest>
 

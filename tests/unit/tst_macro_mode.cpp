@@ -2,7 +2,7 @@
 // refusal and acceptance, re-entry, and the port held open meanwhile.
 #include "macros/MacroController.h"
 #include "support/MacroFakes.h"
-#include "terminal/Session.h"
+#include "session/Session.h"
 
 #include <QtTest>
 

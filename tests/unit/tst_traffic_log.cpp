@@ -2,7 +2,7 @@
 // the errors on the way, and what reaches the file.
 #include "commands/Notation.h"
 #include "support/Fakes.h"
-#include "terminal/Session.h"
+#include "session/Session.h"
 #include "terminal/TrafficLog.h"
 
 #include <QDir>

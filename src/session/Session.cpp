@@ -1,7 +1,7 @@
-#include "terminal/Session.h"
+#include "session/Session.h"
 
 #include "link/EventPump.h"
-#include "terminal/TerminalView.h"
+#include "link/TerminalView.h"
 
 Session::Session(POSPrinter &port_, Operator &op_, EventPump &pump_, TerminalView &view_)
     : port(port_), op(op_), pump(pump_), view(view_), link(port_, op_, pump_, view_)

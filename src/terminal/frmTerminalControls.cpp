@@ -1,0 +1,212 @@
+#include "terminal/frmTerminal.h"
+
+// The main window's controls and menus, as the design names and places them.
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+template <typename W>
+W *named(W *widget, const char *name, const QString &accessible)
+{
+    widget->setObjectName(QLatin1String(name));
+    widget->setAccessibleName(accessible);
+    return widget;
+}
+} // namespace
+
+void frmTerminal::buildControls()
+{
+    setWindowTitle(QStringLiteral("Marlix Terminal"));
+    auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("centralWidget"));
+    setCentralWidget(central);
+
+    Band = new QWidget(central);
+    Band->setObjectName(QStringLiteral("Band"));
+    auto *grid = new QGridLayout(Band);
+    grid->setContentsMargins(8, 6, 8, 6);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(4);
+
+    Label3 = named(new QLabel(QStringLiteral("Command"), Band), "Label3", QStringLiteral("Command"));
+    SendInfo = named(new QComboBox(Band), "SendInfo", QStringLiteral("Command"));
+    SendInfo->setEditable(true);
+    SendInfo->setInsertPolicy(QComboBox::NoInsert);
+    SendInfo->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    Label3->setBuddy(SendInfo);
+    SendCommand = named(new QPushButton(QStringLiteral("Send Command"), Band), "SendCommand",
+                        QStringLiteral("Send Command"));
+    LoopButton = named(new QPushButton(QStringLiteral("Loop"), Band), "LoopButton", QStringLiteral("Loop"));
+    Getresp = named(new QPushButton(QStringLiteral("Get Response"), Band), "Getresp",
+                    QStringLiteral("Get Response"));
+    DoBreak = named(new QPushButton(QStringLiteral("Break"), Band), "DoBreak", QStringLiteral("Break"));
+
+    Label5 = named(new QLabel(QStringLiteral("Script File"), Band), "Label5", QStringLiteral("Script File"));
+    FileNameTextBox = named(new QComboBox(Band), "FileNameTextBox", QStringLiteral("Script File"));
+    FileNameTextBox->setEditable(true);
+    FileNameTextBox->setInsertPolicy(QComboBox::NoInsert);
+    FileNameTextBox->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    Label5->setBuddy(FileNameTextBox);
+    GetFileName = named(new QPushButton(QStringLiteral("..."), Band), "GetFileName", QStringLiteral("..."));
+    GetFileName->setToolTip(QStringLiteral("Choose a demonstration file"));
+    GetFileName->setFixedWidth(36);
+    SendScript = named(new QPushButton(QStringLiteral("Send Script"), Band), "SendScript",
+                       QStringLiteral("Send Script"));
+    Label7 = named(new QLabel(QStringLiteral("Packet Size"), Band), "Label7", QStringLiteral("Packet Size"));
+    PackSize = named(new QLineEdit(QStringLiteral("20"), Band), "PackSize", QStringLiteral("Packet Size"));
+    PackSize->setFixedWidth(56);
+    Label7->setBuddy(PackSize);
+
+    Option1 = named(new QRadioButton(QStringLiteral("Hex"), Band), "Option1", QStringLiteral("Hex"));
+    Option2 = named(new QRadioButton(QStringLiteral("Dec"), Band), "Option2", QStringLiteral("Dec"));
+    Option3 = named(new QRadioButton(QStringLiteral("Normal"), Band), "Option3", QStringLiteral("Normal"));
+    Option3->setChecked(true);
+    auto *modes = new QButtonGroup(Band);
+    modes->addButton(Option1);
+    modes->addButton(Option2);
+    modes->addButton(Option3);
+    AutoQuery = named(new QCheckBox(QStringLiteral("Auto Query"), Band), "AutoQuery", QStringLiteral("Auto Query"));
+    AutoQuery->setChecked(true);
+    Echo = named(new QCheckBox(QStringLiteral("Transcript"), Band), "Echo", QStringLiteral("Transcript"));
+    Echo->setChecked(true);
+    Label6 = named(new QLabel(QStringLiteral("Port:"), Band), "Label6", QStringLiteral("Port:"));
+    CurPort = named(new QLabel(Band), "CurPort", QStringLiteral("Port"));
+    CurPort->setMinimumWidth(120);
+    Label2 = named(new QLabel(QStringLiteral("Status - "), Band), "Label2", QStringLiteral("Status - "));
+    Label1 = named(new QLabel(Band), "Label1", QStringLiteral("Status"));
+    // Long reasons are clipped, not allowed to squeeze the buttons; the tool tip has them whole.
+    Label1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    Label1->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    Label4 = named(new QLabel(QStringLiteral("Interactive"), Band), "Label4", QStringLiteral("Interactive"));
+    Indata = named(new QLineEdit(Band), "Indata", QStringLiteral("Interactive"));
+    Label4->setBuddy(Indata);
+
+    // Row 0: commands; row 1: scripts; row 2: display options and port; row 3: keys.
+    grid->addWidget(Label3, 0, 0);
+    grid->addWidget(SendInfo, 0, 1);
+    auto *commandButtons = new QHBoxLayout;
+    commandButtons->setSpacing(6);
+    commandButtons->addWidget(SendCommand);
+    commandButtons->addWidget(LoopButton);
+    commandButtons->addWidget(Getresp);
+    commandButtons->addWidget(DoBreak);
+    grid->addLayout(commandButtons, 0, 2);
+
+    grid->addWidget(Label5, 1, 0);
+    auto *scriptRow = new QHBoxLayout;
+    scriptRow->setSpacing(6);
+    scriptRow->addWidget(FileNameTextBox, 1);
+    scriptRow->addWidget(GetFileName);
+    grid->addLayout(scriptRow, 1, 1);
+    auto *scriptButtons = new QHBoxLayout;
+    scriptButtons->setSpacing(6);
+    scriptButtons->addWidget(SendScript);
+    scriptButtons->addStretch(1);
+    scriptButtons->addWidget(Label7);
+    scriptButtons->addWidget(PackSize);
+    grid->addLayout(scriptButtons, 1, 2);
+
+    auto *optionsRow = new QHBoxLayout;
+    optionsRow->setSpacing(10);
+    optionsRow->addWidget(Option3);
+    optionsRow->addWidget(Option1);
+    optionsRow->addWidget(Option2);
+    optionsRow->addSpacing(12);
+    optionsRow->addWidget(AutoQuery);
+    optionsRow->addWidget(Echo);
+    optionsRow->addSpacing(12);
+    optionsRow->addWidget(Label6);
+    optionsRow->addWidget(CurPort, 1);
+    grid->addLayout(optionsRow, 2, 0, 1, 3);
+
+    grid->addWidget(Label4, 3, 0);
+    grid->addWidget(Indata, 3, 1, 1, 2);
+
+    // The status gets a row of its own: a failed open's reason must be readable.
+    grid->addWidget(Label2, 4, 0);
+    grid->addWidget(Label1, 4, 1, 1, 2);
+    grid->setColumnStretch(1, 1);
+
+    Line1 = new QFrame(central);
+    Line1->setObjectName(QStringLiteral("Line1"));
+    Line1->setFrameShape(QFrame::HLine);
+    Line1->setFrameShadow(QFrame::Sunken);
+
+    Term = named(new QPlainTextEdit(central), "Term", QStringLiteral("Terminal"));
+    Term->setReadOnly(true);
+    Term->setUndoRedoEnabled(false);
+    Term->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Term->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    Term->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QFont mono(QStringLiteral("Monospace"));
+    mono.setStyleHint(QFont::TypeWriter);
+    Term->setFont(mono);
+    Term->installEventFilter(this);
+    Term->viewport()->installEventFilter(this);
+    m_repaint.setSingleShot(true);
+    m_repaint.setInterval(kRepaintMs);
+    connect(&m_repaint, &QTimer::timeout, this, [this] {
+        catchUpDisplay();
+        Term->setUpdatesEnabled(true);
+    });
+    Indata->installEventFilter(this);
+
+    m_line1Y = std::max(kLine1Twips / kTwipsPerPixel, Band->sizeHint().height());
+
+    connect(SendCommand, &QPushButton::clicked, this, &frmTerminal::SendCommand_Click);
+    connect(LoopButton, &QPushButton::clicked, this, &frmTerminal::LoopButton_Click);
+    connect(Getresp, &QPushButton::clicked, this, &frmTerminal::Getresp_Click);
+    connect(DoBreak, &QPushButton::clicked, this, &frmTerminal::DoBreak_Click);
+    connect(GetFileName, &QPushButton::clicked, this, &frmTerminal::GetFileName_Click);
+    connect(SendScript, &QPushButton::clicked, this, &frmTerminal::SendScript_Click);
+    connect(Echo, &QCheckBox::clicked, this, &frmTerminal::Echo_Click);
+    connect(Option1, &QRadioButton::clicked, this, &frmTerminal::Option1_Click);
+    connect(Option2, &QRadioButton::clicked, this, &frmTerminal::Option2_Click);
+    connect(Option3, &QRadioButton::clicked, this, &frmTerminal::Option3_Click);
+}
+
+void frmTerminal::buildMenus()
+{
+    QMenuBar *bar = menuBar();
+    auto menu = [bar](const char *name, const QString &caption) {
+        QMenu *m = bar->addMenu(caption);
+        m->setObjectName(QLatin1String(name));
+        return m;
+    };
+    auto item = [this](QMenu *m, const char *name, const QString &caption, void (frmTerminal::*slot)()) {
+        QAction *a = m->addAction(caption);
+        a->setObjectName(QLatin1String(name));
+        connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    QMenu *file = menu("MFile", QStringLiteral("&File"));
+    MOpenLog = item(file, "MOpenLog", QStringLiteral("&Open Log File..."), &frmTerminal::MOpenLog_Click);
+    MCloseLog = item(file, "MCloseLog", QStringLiteral("&Close Log File"), &frmTerminal::MCloseLog_Click);
+    MCloseLog->setEnabled(false);
+    file->addSeparator();
+    MFileExit = item(file, "MFileExit", QStringLiteral("E&xit"), &frmTerminal::MFileExit_Click);
+
+    QMenu *port = menu("MPort", QStringLiteral("&Port"));
+    MSettings = item(port, "MSettings", QStringLiteral("&Settings..."), &frmTerminal::MSettings_Click);
+
+    QMenu *mac = menu("Mac", QStringLiteral("&Macros"));
+    DoMacros = item(mac, "DoMacros", QStringLiteral("Program"), &frmTerminal::DoMacros_Click);
+
+    QMenu *help = menu("HelpMenu", QStringLiteral("&Help"));
+    Operation = item(help, "Operation", QStringLiteral("Operation"), &frmTerminal::Operation_Click);
+    MXCommands = item(help, "MXCommands", QStringLiteral("MX2100 Commands"), &frmTerminal::MXCommands_Click);
+    PGMGuide = item(help, "PGMGuide", QStringLiteral("Programmers Guide"), &frmTerminal::PGMGuide_Click);
+    HelpAbout = item(help, "HelpAbout", QStringLiteral("About"), &frmTerminal::HelpAbout_Click);
+}
