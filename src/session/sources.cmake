@@ -4,3 +4,7 @@ target_sources(marlix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Session.h
     ${CMAKE_CURRENT_LIST_DIR}/Session.cpp
 )
+target_sources(marlix_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/QuitSignals.h
+    ${CMAKE_CURRENT_LIST_DIR}/QuitSignals.cpp
+)

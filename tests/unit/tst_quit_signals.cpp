@@ -1,0 +1,59 @@
+#include "session/QuitSignals.h"
+
+#include <QtTest>
+#include <csignal>
+
+class tst_QuitSignals : public QObject {
+    Q_OBJECT
+private slots:
+    void signalReachesTheEventLoop_data();
+    void signalReachesTheEventLoop();
+    void secondSignalDoesNotQuitTwice();
+    void oneInstanceAtATime();
+};
+
+void tst_QuitSignals::signalReachesTheEventLoop_data()
+{
+    QTest::addColumn<int>("signo");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+    QTest::newRow("SIGINT") << int(SIGINT);
+}
+
+void tst_QuitSignals::signalReachesTheEventLoop()
+{
+    QFETCH(int, signo);
+    QList<int> calls;
+    QuitSignals quit([&calls](int s) { calls << s; });
+    QVERIFY(quit.installed());
+    // The process survives: the default action (end at once) is replaced.
+    ::raise(signo);
+    QVERIFY(calls.isEmpty()); // nothing runs inside the signal handler itself
+    QTRY_COMPARE(calls, QList<int>{signo});
+    QCOMPARE(quit.received(), signo);
+}
+
+void tst_QuitSignals::secondSignalDoesNotQuitTwice()
+{
+    QList<int> calls;
+    QuitSignals quit([&calls](int s) { calls << s; });
+    ::raise(SIGTERM);
+    ::raise(SIGINT);
+    QTRY_VERIFY(!calls.isEmpty());
+    QCoreApplication::processEvents();
+    QCOMPARE(calls, QList<int>{SIGTERM});
+}
+
+void tst_QuitSignals::oneInstanceAtATime()
+{
+    auto first = std::make_unique<QuitSignals>([](int) {});
+    QVERIFY(first->installed());
+    QuitSignals second([](int) {});
+    QVERIFY(!second.installed());
+    first.reset();
+    QuitSignals third([](int) {});
+    QVERIFY(third.installed());
+}
+
+QTEST_GUILESS_MAIN(tst_QuitSignals)
+#include "tst_quit_signals.moc"
