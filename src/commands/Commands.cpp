@@ -68,7 +68,7 @@ void Commands::SendCommand_Click()
 
     if (!link.OutBuffer.isEmpty())
         link.FlushOutput();
-    if (m_s.view.autoQueryChecked()) {
+    if (m_s.view.autoQueryChecked() && !link.RunAbandoned) {
         m_s.pump.sleepMs(kAutoQueryWaitMs);
         m_s.port.ClosePort();
         Getresp_Click();
@@ -82,14 +82,18 @@ void Commands::LoopButton_Click()
 {
     Link &link = m_s.link;
     link.Looping = true;
+    link.RunAbandoned = false;
     // The loop can always be stopped, whatever the port display decided.
     m_s.view.setBreakEnabled(true);
     do {
         SendCommand_Click();
+        if (link.RunAbandoned)
+            break; // the printer cannot be reached; the status line says so
         m_s.pump.sleepMs(kLoopWaitMs);
         m_s.pump.serveEvents(); // a click on Break lands here or inside the pass
         Getresp_Click();
     } while (link.Looping);
+    link.RunAbandoned = false;
 }
 
 void Commands::Getresp_Click()

@@ -89,9 +89,34 @@ void Link::FlushOutput()
         }
         if (answer != Msg::Answer::Ok) {
             OutBuffer = pending; // the unsent rest stays for the caller to see
+            abandonUnreachable();
             return;
         }
+        // A printer that is back (a restarted simulator, a replugged adapter)
+        // gets the rest only once its port is open again; a busy printer's
+        // port is still open and is left alone.
+        if (m_port.LinkDown())
+            OpenWithSettings();
     }
+}
+
+void Link::abandonUnreachable()
+{
+    // Only a port that cannot be opened makes the operator's Cancel end the
+    // whole run or loop: otherwise every further line would fail in turn.
+    if (!m_port.LinkDown() || (!ScriptRunning && !Looping))
+        return;
+    const QString what = ScriptRunning ? QStringLiteral("the script was ended")
+                                       : QStringLiteral("the command loop was ended");
+    RunAbandoned = true;
+    Looping = false;
+    m_view.setStatusText(shownPortName(vars.CommPort) + QStringLiteral(": the port is not open, so ") + what);
+}
+
+QString shownPortName(const QString &name)
+{
+    // A listed entry is shown with four blanks in place of each TAB.
+    return name.section(QLatin1Char('\t'), 0, 0).section(QStringLiteral("    "), 0, 0).trimmed();
 }
 
 void Link::Send_Info(const QByteArray &info, qint16 lng)

@@ -40,6 +40,10 @@ public:
     // Set when the main window closes: operations still unwinding stop
     // talking to the printer (no reopening, no retries, no questions).
     bool ShuttingDown = false;
+    // Set when the operator gave up on a printer that cannot be reached: the
+    // running script or command loop ends at its next step, without asking
+    // the printer for a reply first. Each script run and loop clears it.
+    bool RunAbandoned = false;
 
     QString BuildPortMode() const;
     void OpenOnDemand();
@@ -58,6 +62,8 @@ public:
     POSPrinter &port() { return m_port; }
 
 private:
+    void abandonUnreachable();
+
     POSPrinter &m_port;
     Operator &m_op;
     EventPump &m_pump;
@@ -67,3 +73,6 @@ private:
 
 // True when the port display shows a baud rate and Break is offered.
 bool isSerialPortName(const QString &name);
+// The name as the operator chose it, for messages and the port display: a
+// listed entry without its description ("ttyUSB0", "/dev/pts/3").
+QString shownPortName(const QString &name);

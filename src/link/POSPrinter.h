@@ -28,4 +28,10 @@ public:
     virtual QString GetPortName(long index) = 0;
     // 1 starts a break condition, 2 ends it. The text carries nothing.
     virtual void SetBreak(long code, const QString &unused) = 0;
+
+    // Not one of the operations above, and answered without touching the
+    // line: true when the last OpenPort left the port closed, or the device
+    // has gone away since (a pulled adapter, a printer switched off) and the
+    // component closed it; false after ClosePort. A retry then opens first.
+    virtual bool LinkDown() const { return false; }
 };

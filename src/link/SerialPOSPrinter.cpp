@@ -1,5 +1,7 @@
 #include "link/SerialPOSPrinter.h"
 
+#include "link/Link.h"
+
 #include "SimRegistry.h"
 
 #include <QDir>
@@ -79,19 +81,25 @@ void SerialPOSPrinter::onError(QSerialPort::SerialPortError error)
 {
     // A pulled USB adapter (or a pty whose other end is gone) keeps raising
     // errors: close once, never spin on it.
-    if ((error == QSerialPort::ResourceError || error == QSerialPort::ReadError) && m_port.isOpen()) {
-        const QString reason = error == QSerialPort::ResourceError ? m_port.errorString()
-                                                                   : QStringLiteral("the line went away");
-        m_port.close();
-        report(QFileInfo(m_path).fileName() + QStringLiteral(": ") + reason
-               + QStringLiteral(" - the port was closed"));
-    }
+    if ((error == QSerialPort::ResourceError || error == QSerialPort::ReadError) && m_port.isOpen())
+        lose();
+}
+
+void SerialPOSPrinter::lose()
+{
+    // The errno text of the failed call ("Resource temporarily unavailable")
+    // says nothing useful here; what happened and what comes next does.
+    m_port.close();
+    report(m_shown + QStringLiteral(": the device has gone away - the port was closed; the next "
+                                    "operation opens it again once the device is back"));
 }
 
 void SerialPOSPrinter::OpenPort(const QString &portName, const QString &portMode)
 {
     const QString path = devicePathForPortName(portName);
-    const QString shown = portName.trimmed().isEmpty() ? QStringLiteral("(no port)") : portName.section(QLatin1Char('\t'), 0, 0).trimmed();
+    m_shown = shownPortName(portName);
+    const QString &shown = m_shown;
+    m_wantOpen = true;
     if (path.isEmpty() || portName.trimmed() == QLatin1String("None")) {
         m_port.close();
         report(QStringLiteral("No port chosen - choose one with Port, Settings"));
@@ -128,6 +136,7 @@ void SerialPOSPrinter::OpenPort(const QString &portName, const QString &portMode
 
 void SerialPOSPrinter::ClosePort()
 {
+    m_wantOpen = false;
     if (m_port.isOpen())
         m_port.close();
 }
@@ -202,8 +211,12 @@ long SerialPOSPrinter::WriteData(const QByteArray &data, long count)
         }
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+            // EIO and the like: the other end of the line is gone for good.
+            if (errno == EIO || errno == ENXIO || errno == ENODEV)
+                lose();
             break;
+        }
         const qint64 left = stall - sinceProgress.elapsed();
         if (left <= 0)
             break;

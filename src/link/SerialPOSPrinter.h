@@ -32,6 +32,7 @@ public:
     long GetWriteCount() override;
     QString GetPortName(long index) override;
     void SetBreak(long code, const QString &unused) override;
+    bool LinkDown() const override { return m_wantOpen && !m_port.isOpen(); }
 
     // Why the port is not usable ("" once an open succeeds). Shown in the status line.
     std::function<void(const QString &)> onStatus;
@@ -41,10 +42,14 @@ public:
 private:
     void report(const QString &text);
     void onError(QSerialPort::SerialPortError error);
+    // The device went away under an open port: close it once and say so.
+    void lose();
     int stallMs() const;
 
     QSerialPort m_port;
     QString m_path;
+    QString m_shown;         // the port's name as the operator chose it
+    bool m_wantOpen = false; // OpenPort was called and no ClosePort since
     long m_readWaitMs = 10;
     long m_writeCount = 0;
     QStringList m_portList;

@@ -44,4 +44,7 @@ public:
     // Log state shown by the window: caption and the two File menu items.
     virtual void setWindowCaption(const QString &caption) = 0;
     virtual void setLogMenus(bool logging) = 0;
+
+    // The status line beside "Status - ": why something did not happen.
+    virtual void setStatusText(const QString &text) { (void)text; }
 };

@@ -268,13 +268,15 @@ void ScriptInterpreter::echo(const RunState &run)
 bool ScriptInterpreter::stopped(RunState &run) const
 {
     // The main window has closed: the run ends at its next step.
-    if (m_s.link.ShuttingDown)
+    if (m_s.link.ShuttingDown || m_s.link.RunAbandoned)
         run.ended = true;
     return run.ended;
 }
 
 void ScriptInterpreter::endRun()
 {
+    if (m_s.link.RunAbandoned)
+        m_s.link.OutBuffer.clear(); // the operator gave up on the printer: no more questions
     if (!m_s.link.OutBuffer.isEmpty())
         m_s.link.FlushOutput();
     m_s.view.setSendCommandEnabled(true);

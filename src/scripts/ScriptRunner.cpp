@@ -58,9 +58,11 @@ void ScriptRunner::SendScript_Click()
     // Running from here on: the line break below already serves events.
     m_running = true;
     link.ScriptRunning = true;
+    link.RunAbandoned = false;
     m_s.AppendToTerm(QByteArrayLiteral("\r\n"));
     m_interpreter.RunScript(m_s.view.scriptFileText());
     link.ScriptRunning = false;
+    link.RunAbandoned = false;
     m_running = false;
     if (m_toldBusy && m_status)
         m_status(QString());

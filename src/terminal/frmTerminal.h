@@ -52,8 +52,6 @@ public:
     const QByteArray &termText() const { return m_termText; }
     // Vertical position of Line1 in pixels (1680 twips at design).
     int line1Y() const { return m_line1Y; }
-    // Status line beside "Status - ".
-    void setStatusText(const QString &text);
 
     // TerminalView
     void appendToDisplay(const QByteArray &text) override;
@@ -78,6 +76,8 @@ public:
     void setBreakCaption(const QString &caption) override;
     void setWindowCaption(const QString &caption) override;
     void setLogMenus(bool logging) override;
+    // Status line beside "Status - ".
+    void setStatusText(const QString &text) override;
 
     // Display bounds: past kTermLimit characters only the last kTermKeep remain.
     static constexpr int kTermLimit = 20000;

@@ -3,6 +3,7 @@
 #include "support/SimProcess.h"
 
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -173,24 +174,65 @@ private slots:
         QVERIFY(sim.waitForReceived(1));
     }
 
+    // However the port was chosen and however the loss shows (a read or a
+    // write), the status line names the port as chosen and says what happened
+    // and what comes next, not the errno text of the call that noticed it.
+    void vanishedLineIsClosedNotSpunOn_data()
+    {
+        QTest::addColumn<QString>("chosen"); // "%1" is the pty's path, "%2" the link
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<bool>("byWrite");
+        QTest::newRow("full path, read") << "%1" << "%1" << false;
+        QTest::newRow("full path, write") << "%1" << "%1" << true;
+        QTest::newRow("listed entry, write") << "%1    Marlix printer simulator" << "%1" << true;
+        QTest::newRow("stable link, read") << "%2" << "%2" << false;
+    }
+
     void vanishedLineIsClosedNotSpunOn()
     {
-        auto sim = std::make_unique<SimProcess>();
+        QFETCH(QString, chosen);
+        QFETCH(QString, shown);
+        QFETCH(bool, byWrite);
+        QTemporaryDir dir;
+        const QString link = dir.filePath(QStringLiteral("ttySim"));
+        auto sim = std::make_unique<SimProcess>(QStringList{QStringLiteral("--link"), link});
         startOrSkip(*sim);
+        for (QString *text : {&chosen, &shown})
+            text->replace(QLatin1String("%1"), sim->port()).replace(QLatin1String("%2"), link);
         SerialPOSPrinter port;
         QString status;
         port.onStatus = [&](const QString &s) { status = s; };
-        port.OpenPort(sim->port(), kMode);
+        port.OpenPort(chosen, kMode);
         QVERIFY(port.isOpen());
+        QVERIFY(!port.LinkDown());
         sim.reset(); // the other end goes away, as a pulled adapter does
         port.SetReadTiming(1000, 100);
         for (int i = 0; i < 5 && port.isOpen(); ++i) {
-            port.ReadInput(1);
+            if (byWrite)
+                port.WriteData("AB", 2);
+            else
+                port.ReadInput(1);
             QCoreApplication::processEvents();
         }
         QVERIFY(!port.isOpen());
-        QVERIFY2(status.contains(QStringLiteral("closed")), qPrintable(status));
+        QCOMPARE(status, shown + QStringLiteral(": the device has gone away - the port was closed; the next "
+                                                "operation opens it again once the device is back"));
+        QVERIFY(port.LinkDown());
         QCOMPARE(port.ReadInput(1), QByteArray());
+        QCOMPARE(port.WriteData("AB", 2), 0L);
+        port.ClosePort();
+        QVERIFY(!port.LinkDown()); // closed on purpose now
+    }
+
+    void failedOpenLeavesTheLinkDown()
+    {
+        SerialPOSPrinter port;
+        port.OpenPort(QStringLiteral("ttyMarlixMissing9"), kMode);
+        QVERIFY(port.LinkDown());
+        SimProcess sim;
+        startOrSkip(sim);
+        port.OpenPort(sim.port(), kMode);
+        QVERIFY(!port.LinkDown());
     }
 
     void portListShowsTheSimulator()

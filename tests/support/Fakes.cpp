@@ -17,7 +17,9 @@ QByteArray FakePrinter::ReadInput(long count)
 void FakePrinter::OpenPort(const QString &portName, const QString &portMode)
 {
     calls << QStringLiteral("OpenPort(%1|%2)").arg(portName, portMode);
-    open = true;
+    if (gone && deviceBack)
+        gone = false;
+    open = !gone;
 }
 
 void FakePrinter::ClosePort()
@@ -36,6 +38,10 @@ long FakePrinter::WriteData(const QByteArray &data, long count)
     calls << QStringLiteral("WriteData(%1)").arg(count);
     const QByteArray wanted = data.left(count);
     offered << wanted;
+    if (gone) {
+        m_lastCount = 0;
+        return 0;
+    }
     int limit = maxPerWrite;
     if (!takePlan.isEmpty()) {
         limit = takePlan.dequeue();

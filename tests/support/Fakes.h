@@ -34,6 +34,10 @@ public:
     QStringList portNames;
     // Called on each ReadInput before it answers (lets a test act "while the printer talks").
     std::function<void()> onRead;
+    // The device has gone away: writes are refused and LinkDown() is true
+    // until an OpenPort finds it back (deviceBack).
+    bool gone = false;
+    bool deviceBack = false;
 
     QByteArray ReadInput(long count) override;
     void OpenPort(const QString &portName, const QString &portMode) override;
@@ -44,6 +48,7 @@ public:
     long GetWriteCount() override;
     QString GetPortName(long index) override;
     void SetBreak(long code, const QString &text) override;
+    bool LinkDown() const override { return gone; }
 
     int count(const QString &prefix) const;
 
@@ -106,6 +111,7 @@ public:
     QStringList breakCaptions;
     QString caption = QStringLiteral("Marlix Terminal");
     bool logging = false;
+    QStringList statusTexts;
 
     void appendToDisplay(const QByteArray &text) override { display += text; }
     bool transcriptChecked() const override { return transcript; }
@@ -129,6 +135,7 @@ public:
     void setBreakCaption(const QString &c) override { breakCaption = c; breakCaptions << c; }
     void setWindowCaption(const QString &c) override { caption = c; }
     void setLogMenus(bool l) override { logging = l; }
+    void setStatusText(const QString &t) override { statusTexts << t; }
 };
 
 // Bytes as "1B 40" for readable comparisons.

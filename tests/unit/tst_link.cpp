@@ -142,6 +142,77 @@ private slots:
         QCOMPARE(link->OutBuffer, QByteArray("XY"));
     }
 
+    // The device went away under the port: OK opens it again before the
+    // retry; Cancel ends a running script or loop, not a single command.
+    // A busy printer (port still open) is retried exactly as before.
+    void lostPrinter_data()
+    {
+        QTest::addColumn<bool>("gone");
+        QTest::addColumn<bool>("comesBack");
+        QTest::addColumn<QString>("running"); // "", "script" or "loop"
+        QTest::addColumn<QList<Msg::Answer>>("answers");
+        QTest::addColumn<int>("reopened");
+        QTest::addColumn<QByteArray>("written");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<bool>("abandoned");
+        QTest::addColumn<bool>("looping");
+        using A = QList<Msg::Answer>;
+        const QString scriptEnded = QStringLiteral("ttySim: the port is not open, so the script was ended");
+        QTest::newRow("back after OK: reopened, rest sent")
+            << true << true << "script" << A{Msg::Answer::Ok} << 1 << QByteArray("XY") << QString() << false << false;
+        QTest::newRow("still gone: OK reopens each time, Cancel ends the script")
+            << true << false << "script" << A{Msg::Answer::Ok, Msg::Answer::Cancel} << 1 << QByteArray()
+            << scriptEnded << true << false;
+        QTest::newRow("gone, Cancel ends the loop")
+            << true << false << "loop" << A{Msg::Answer::Cancel} << 0 << QByteArray()
+            << QStringLiteral("ttySim: the port is not open, so the command loop was ended") << true << false;
+        QTest::newRow("gone, Cancel on a single command ends nothing more")
+            << true << false << "" << A{Msg::Answer::Cancel} << 0 << QByteArray() << QString() << false << false;
+        QTest::newRow("busy, OK retries without reopening")
+            << false << false << "script" << A{Msg::Answer::Ok, Msg::Answer::Cancel} << 0 << QByteArray()
+            << QString() << false << false;
+        QTest::newRow("busy, Cancel keeps the loop going")
+            << false << false << "loop" << A{Msg::Answer::Cancel} << 0 << QByteArray() << QString() << false
+            << true;
+    }
+
+    void lostPrinter()
+    {
+        QFETCH(bool, gone);
+        QFETCH(bool, comesBack);
+        QFETCH(QString, running);
+        QFETCH(QList<Msg::Answer>, answers);
+        QFETCH(int, reopened);
+        QFETCH(QByteArray, written);
+        QFETCH(QString, status);
+        QFETCH(bool, abandoned);
+        QFETCH(bool, looping);
+        link->vars.CommPort = QStringLiteral("ttySim    Marlix printer simulator");
+        port->gone = gone;
+        port->deviceBack = comesBack;
+        port->refuseAll = !gone; // a busy printer refuses with its port open
+        link->ScriptRunning = running == QLatin1String("script");
+        link->Looping = running == QLatin1String("loop");
+        for (Msg::Answer a : answers)
+            op->answers << a;
+        link->OutBuffer = "XY";
+        link->FlushOutput();
+
+        QCOMPARE(op->asked.size(), answers.size());
+        QCOMPARE(port->count(QStringLiteral("OpenPort(")), reopened);
+        QCOMPARE(port->count(QStringLiteral("SetFlowControl(")), reopened);
+        QCOMPARE(port->written, written);
+        QCOMPARE(view->statusTexts, status.isEmpty() ? QStringList() : QStringList{status});
+        QCOMPARE(link->RunAbandoned, abandoned);
+        QCOMPARE(link->Looping, looping);
+        if (reopened) {
+            // Reopened after the message, before the next try.
+            const qsizetype open = port->calls.indexOf(QRegularExpression(QStringLiteral("OpenPort\\(.*")));
+            QCOMPARE(port->calls.at(open - 1), QStringLiteral("GetWriteCount()"));
+            QCOMPARE(port->calls.at(open + 2), QStringLiteral("WriteData(2)"));
+        }
+    }
+
     void idleTimer_data()
     {
         QTest::addColumn<bool>("closePending");

@@ -38,6 +38,7 @@ private slots:
     void failedHandOverEndsTheRun();
     void failedFlushBeforeDirectiveGoesOn();
     void failedFinalFlushKeepsTheRest();
+    void lostPrinterCancelEndsTheRun();
     void buttonsDuringRun();
 };
 
@@ -368,6 +369,25 @@ void tst_ScriptInterpreter::failedFinalFlushKeepsTheRest()
     rig.op.answers.enqueue(Msg::Answer::Cancel);
     QVERIFY(rig.run(QStringLiteral("t.dmo"), "AB"));
     QCOMPARE(rig.session.link.OutBuffer, QByteArray("AB"));
+}
+
+void tst_ScriptInterpreter::lostPrinterCancelEndsTheRun()
+{
+    // Ten lines, each flushed by its WAIT: a printer that is gone and stays
+    // gone costs the operator one question, not ten.
+    ScriptRig rig;
+    rig.view.packetSize = QStringLiteral("100");
+    rig.session.link.vars.CommPort = QStringLiteral("ttyUSB0");
+    rig.session.link.ScriptRunning = true;
+    rig.printer.gone = true;
+    rig.op.answers.enqueue(Msg::Answer::Cancel);
+    rig.write(QStringLiteral("inner.dmo"), "X{WAIT:400}\r\n");
+    QVERIFY(rig.run(QStringLiteral("t.dmo"), QByteArray("{DO:inner.dmo}\r\n") + QByteArray("L{WAIT:400}\r\n").repeated(10)));
+    QCOMPARE(rig.op.texts(), QStringList{"Unable to output data. Press OK to continue."});
+    QCOMPARE(rig.printer.offered, QList<QByteArray>(Link::kFlushTries, "X"));
+    QCOMPARE(rig.eventsOf({"sleep(400)"}).size(), 1); // the WAIT whose flush failed, no further line
+    QCOMPARE(rig.view.statusTexts, QStringList{"ttyUSB0: the port is not open, so the script was ended"});
+    QVERIFY(rig.session.link.OutBuffer.isEmpty());
 }
 
 void tst_ScriptInterpreter::buttonsDuringRun()
