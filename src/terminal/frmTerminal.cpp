@@ -247,7 +247,12 @@ void frmTerminal::focusIndata() { Indata->setFocus(); }
 void frmTerminal::clearIndata() { Indata->clear(); }
 void frmTerminal::setCurPort(const QString &text) { CurPort->setText(text); }
 void frmTerminal::setBreakEnabled(bool enabled) { DoBreak->setEnabled(enabled); }
-void frmTerminal::setBreakCaption(const QString &caption) { DoBreak->setText(caption); }
+void frmTerminal::setBreakCaption(const QString &caption)
+{
+    DoBreak->setText(caption);
+    // Break holds the line in a blocking wait: paint now, or "Wait" is never seen.
+    DoBreak->repaint();
+}
 void frmTerminal::setWindowCaption(const QString &caption) { setWindowTitle(caption); }
 
 void frmTerminal::setLogMenus(bool logging)

@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSettings>
 #include <QtTest>
 
@@ -418,6 +419,37 @@ private slots:
         QCOMPARE(port.count(QStringLiteral("SetBreak(2")), 1);
         QCOMPARE(form->DoBreak->text(), QStringLiteral("Break"));
         QVERIFY(form->session().link.ClosePending);
+    }
+
+    // What the operator sees during the second the line is held: the
+    // window's pixels on the screen, not the caption property.
+    void breakShowsWaitOnScreen()
+    {
+        makeForm();
+        form->session().link.vars.CommPort = QStringLiteral("ttyUSB0");
+        form->DispPort();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QCoreApplication::processEvents();
+        const QRect button(form->DoBreak->mapTo(form.get(), QPoint(0, 0)), form->DoBreak->size());
+        auto onScreen = [&] {
+            return form->screen()->grabWindow(form->winId()).copy(button).toImage().convertToFormat(
+                QImage::Format_RGB32);
+        };
+        auto drawn = [&] { return form->DoBreak->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+        const QImage idle = onScreen();
+        QCOMPARE(idle, drawn()); // the comparison itself works: "Break" as drawn is what is shown
+        QImage duringBreak, waitDrawn;
+        pump.onSleep = [&](int ms) {
+            if (ms == 1000 && duringBreak.isNull()) {
+                duringBreak = onScreen();
+                waitDrawn = drawn();
+            }
+        };
+        form->DoBreak_Click();
+        QVERIFY(!duringBreak.isNull());
+        QVERIFY(waitDrawn != idle); // "Wait" looks different from "Break"
+        QCOMPARE(duringBreak, waitDrawn);
     }
 };
 
