@@ -147,12 +147,18 @@ void frmTerminal::buildControls()
     Term = named(new QPlainTextEdit(central), "Term", QStringLiteral("Terminal"));
     Term->setReadOnly(true);
     Term->setUndoRedoEnabled(false);
-    Term->setLineWrapMode(QPlainTextEdit::NoWrap);
-    Term->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // A transcript is read top to bottom: long lines wrap anywhere at the
+    // display's width (printer data has few blanks) and nothing scrolls sideways.
+    Term->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Term->setWordWrapMode(QTextOption::WrapAnywhere);
+    Term->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Term->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QFont mono(QStringLiteral("Monospace"));
     mono.setStyleHint(QFont::TypeWriter);
     Term->setFont(mono);
+    // A click may focus the display (it hands the focus on to Interactive),
+    // Tab may not: from Interactive it would bounce straight back.
+    Term->setFocusPolicy(Qt::ClickFocus);
     Term->installEventFilter(this);
     Term->viewport()->installEventFilter(this);
     m_repaint.setSingleShot(true);
@@ -164,6 +170,13 @@ void frmTerminal::buildControls()
     Indata->installEventFilter(this);
 
     m_line1Y = std::max(kLine1Twips / kTwipsPerPixel, Band->sizeHint().height());
+
+    // Tab follows the screen: row by row, left to right, Interactive last.
+    const QList<QWidget *> tabChain{SendInfo, SendCommand, LoopButton, Getresp, DoBreak,
+                                    FileNameTextBox, GetFileName, SendScript, PackSize, Option3,
+                                    Option1, Option2, AutoQuery, Echo, Indata};
+    for (qsizetype i = 1; i < tabChain.size(); ++i)
+        setTabOrder(tabChain.at(i - 1), tabChain.at(i));
 
     connect(SendCommand, &QPushButton::clicked, this, &frmTerminal::SendCommand_Click);
     connect(LoopButton, &QPushButton::clicked, this, &frmTerminal::LoopButton_Click);

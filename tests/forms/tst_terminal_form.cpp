@@ -17,7 +17,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QApplication>
 #include <QScreen>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QSettings>
 #include <QtTest>
 
@@ -211,6 +215,27 @@ private slots:
         const int h = form->centralWidget()->height();
         QCOMPARE(form->Term->y(), form->line1Y());
         QCOMPARE(form->Term->height(), std::max(h, 0));
+    }
+
+    // One long reply (a raster image's bytes, a line without blanks) must not
+    // scroll the display sideways and out of sight of every earlier line.
+    void displayWrapsLongLines()
+    {
+        makeForm();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        form->appendToDisplay("\r\nfirst line\r\n");
+        form->appendToDisplay(QByteArray(600, 'X'));
+        QTRY_VERIFY(form->Term->updatesEnabled());
+        QCoreApplication::processEvents();
+        QCOMPARE(form->Term->horizontalScrollBar()->maximum(), 0);
+        QVERIFY(!form->Term->horizontalScrollBar()->isVisible());
+        // "first line" is still in view at the top left.
+        QCOMPARE(form->Term->cursorForPosition(QPoint(2, 2)).blockNumber(), 0);
+        const QTextBlock longBlock = form->Term->document()->lastBlock();
+        QVERIFY(longBlock.layout()->lineCount() > 1);
+        // Wrapped at the width, not only at blanks: every line but the last is full.
+        QVERIFY(longBlock.layout()->lineAt(0).textLength() > 20);
     }
 
     void displayBound_data()
@@ -419,6 +444,37 @@ private slots:
         QCOMPARE(port.count(QStringLiteral("SetBreak(2")), 1);
         QCOMPARE(form->DoBreak->text(), QStringLiteral("Break"));
         QVERIFY(form->session().link.ClosePending);
+    }
+
+    // Tab walks every control once and comes back; the display is skipped
+    // (it hands the focus straight back to Interactive) and nothing is sent.
+    void tabOrder()
+    {
+        makeForm();
+        form->session().link.vars.CommPort = QStringLiteral("ttyUSB0");
+        form->DispPort();
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        form->Indata->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), form->Indata);
+        const QStringList expected{"SendInfo", "SendCommand", "LoopButton", "Getresp", "DoBreak",
+                                   "FileNameTextBox", "GetFileName", "SendScript", "PackSize", "Option3",
+                                   "AutoQuery", "Echo", "Indata"};
+        QStringList forward;
+        for (int i = 0; i < expected.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget *focus = QApplication::focusWidget();
+            // An editable combo box's line edit holds the focus for its box.
+            if (focus && qobject_cast<QComboBox *>(focus->parentWidget()))
+                focus = focus->parentWidget();
+            forward << (focus ? focus->objectName() : QStringLiteral("(none)"));
+        }
+        QCOMPARE(forward, expected);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Echo"));
+        QVERIFY(port.written.isEmpty()); // Tab is never a byte; Ctrl+I is
+        QCOMPARE(form->Indata->text(), QString());
     }
 
     // What the operator sees during the second the line is held: the
