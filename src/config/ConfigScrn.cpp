@@ -209,7 +209,12 @@ void ConfigScrn::AvalPorts_Click()
 
 void ConfigScrn::OKButton_Click()
 {
-    m_link.vars.CommPort = AvalPorts->currentText();
+    // A listed entry gives its port name, as choosing it does (so OK and
+    // Cancel agree); the description is for reading, not for the port
+    // display, the settings or the port. Typed text is taken as typed.
+    const QString text = AvalPorts->currentText();
+    const bool listed = AvalPorts->findText(text, Qt::MatchExactly) >= 0;
+    m_link.vars.CommPort = listed ? portNameOfEntry(text) : text;
     QDialog::accept();
     if (m_dispPort)
         m_dispPort();

@@ -73,8 +73,12 @@ bool ScriptInterpreter::openScript(QFile &file, const QString &name)
     const QString reason = openForReading(file);
     if (reason.isEmpty())
         return true;
-    m_s.op.message(QStringLiteral("Unable to open the demonstration file %1: %2.").arg(name, reason),
-                   Msg::Buttons::Ok, Msg::Icon::Exclamation);
+    // A DO's file is skipped and the run goes on, and it is worded as such,
+    // like a GRAPHIC's; only the file Send Script started ends the run.
+    const QString text = m_chain.isEmpty()
+        ? QStringLiteral("Unable to open the demonstration file %1: %2.")
+        : QStringLiteral("{DO} skipped: unable to open %1: %2. Press OK to continue");
+    m_s.op.message(text.arg(name, reason), Msg::Buttons::Ok, Msg::Icon::Exclamation);
     return false;
 }
 
