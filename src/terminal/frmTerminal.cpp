@@ -118,7 +118,9 @@ void frmTerminal::Form_Resize()
     const int w = inner->width();
     const int h = inner->height();
     const int y = m_line1Y;
-    Band->setGeometry(0, 0, w, y);
+    // Narrower than its controls need, the band keeps its designed width and
+    // the window clips it: a squeezed "Commanc" or a sliver of a button helps nobody.
+    Band->setGeometry(0, 0, std::max(w, Band->minimumSizeHint().width()), y);
     Line1->setGeometry(0, y - 1, w, 2);
     // Indata is stretched by the band's layout; the display fills what is left.
     if (h > y)

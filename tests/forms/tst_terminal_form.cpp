@@ -217,6 +217,34 @@ private slots:
         QCOMPARE(form->Term->height(), std::max(h, 0));
     }
 
+    // A small window clips the controls; it never squeezes them into slivers.
+    void smallWindowClipsControls()
+    {
+        makeForm();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        form->resize(240, 90);
+        QCoreApplication::processEvents();
+        QCOMPARE(form->width(), 240); // the window itself may be that small
+        const QList<QWidget *> band{form->Label3, form->SendInfo, form->SendCommand, form->LoopButton,
+                                    form->Getresp, form->DoBreak, form->Label5, form->GetFileName,
+                                    form->SendScript, form->Label7, form->PackSize, form->Option3,
+                                    form->AutoQuery, form->Echo, form->Label6, form->Label4};
+        for (QWidget *w : band) {
+            // A control of a fixed design width ("...", Packet Size) needs that width.
+            const int needs = w->minimumWidth() > 0 ? w->minimumWidth() : w->minimumSizeHint().width();
+            QVERIFY2(w->width() >= needs, qPrintable(QStringLiteral("%1 is %2 wide, needs %3")
+                                                          .arg(w->objectName())
+                                                          .arg(w->width())
+                                                          .arg(needs)));
+        }
+        // Growing again gives the stretched layout back.
+        form->resize(900, 600);
+        QCoreApplication::processEvents();
+        QCOMPARE(form->Indata->mapTo(form.get(), QPoint(form->Indata->width(), 0)).x(),
+                 form->centralWidget()->width() - 8);
+    }
+
     // One long reply (a raster image's bytes, a line without blanks) must not
     // scroll the display sideways and out of sight of every earlier line.
     void displayWrapsLongLines()
