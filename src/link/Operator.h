@@ -19,6 +19,7 @@ struct FileDialogRequest {
     QString filter;          // "Description|*.a;*.b|Other|*.*" pairs, as stored
     QString defaultExtension; // without the dot, "" for none
     bool mustExist = true;    // false: a new file name is accepted
+    QString startFile;        // a file to start beside (and select); "" for the dialog's own choice
 };
 
 struct FileChoice {

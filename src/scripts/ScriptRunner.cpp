@@ -4,6 +4,8 @@
 #include "session/Session.h"
 #include "link/TerminalView.h"
 
+#include <QFileInfo>
+
 const QString ScriptRunner::kDialogTitle = QStringLiteral("Open Demo File");
 const QString ScriptRunner::kDialogFilter =
     QStringLiteral("(*.dmo;*.prn)|*.dmo;*.prn|(*.prn)|*.prn|(*.*)|*.*");
@@ -22,6 +24,10 @@ void ScriptRunner::GetFileName_Click()
     request.title = kDialogTitle;
     request.filter = kDialogFilter;
     request.mustExist = true;
+    // The operator usually wants the file next to the one already chosen.
+    const QFileInfo current(m_s.view.scriptFileText());
+    if (!current.filePath().isEmpty() && current.isFile())
+        request.startFile = current.absoluteFilePath();
     // A cancelled dialog leaves the box as it was.
     if (const std::optional<FileChoice> choice = m_s.op.openFile(request))
         m_s.view.setScriptFileText(choice->fileName);

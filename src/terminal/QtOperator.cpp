@@ -71,6 +71,11 @@ std::optional<FileChoice> QtOperator::openFile(const FileDialogRequest &request)
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     if (!request.defaultExtension.isEmpty())
         dialog.setDefaultSuffix(request.defaultExtension);
+    if (!request.startFile.isEmpty()) {
+        const QFileInfo start(request.startFile);
+        dialog.setDirectory(start.absolutePath());
+        dialog.selectFile(start.fileName());
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     const QString name = dialog.selectedFiles().constFirst();

@@ -89,7 +89,12 @@ void frmTerminal::Form_Load()
     m_session->CounterB = 0;
 
     const SettingsStore::Stored stored = SettingsStore::load();
-    move(stored.mainLeft / kTwipsPerPixel, stored.mainTop / kTwipsPerPixel);
+    // Nearest pixel; the twips are kept so that a window that never moved
+    // saves exactly what it loaded and its position never drifts.
+    m_storedTwips = QPoint(stored.mainLeft, stored.mainTop);
+    m_loadedPos = QPoint(qRound(stored.mainLeft / double(kTwipsPerPixel)),
+                         qRound(stored.mainTop / double(kTwipsPerPixel)));
+    move(m_loadedPos);
     m_session->link.vars.CommPort = stored.link.CommPort;
     m_session->link.vars.CommBaud = stored.link.CommBaud;
     m_session->link.vars.CommParity = stored.link.CommParity;
@@ -154,8 +159,8 @@ void frmTerminal::Form_Unload()
     if (!isMinimized()) {
         QStringList commands = commandList();
         QStringList scripts = scriptList();
-        SettingsStore::save(x() * kTwipsPerPixel, y() * kTwipsPerPixel, m_session->link.vars, commands,
-                            scripts);
+        const QPoint twips = pos() == m_loadedPos ? m_storedTwips : pos() * kTwipsPerPixel;
+        SettingsStore::save(twips.x(), twips.y(), m_session->link.vars, commands, scripts);
     }
     m_session->port.ClosePort();
     if (m_log->isOpen())

@@ -153,6 +153,8 @@ private:
     bool m_displayStale = false; // the widget must be rebuilt from m_termText
     static constexpr int kRepaintMs = 40;
     int m_line1Y = 112;
+    QPoint m_storedTwips; // window position as loaded, in twips
+    QPoint m_loadedPos;   // ... and in pixels
     bool m_unloaded = false;
 
 public:

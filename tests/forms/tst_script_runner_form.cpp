@@ -6,16 +6,20 @@
 #include "scripts/FrmPause.h"
 #include "scripts/ScriptRunner.h"
 #include "terminal/KeyInput.h"
+#include "terminal/QtOperator.h"
 #include "session/Session.h"
 #include "terminal/frmTerminal.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -57,6 +61,9 @@ private slots:
     void runPreparesThePort();
     void macroModeLeavesThePortHeld();
     void fileDialog();
+    void fileDialogStartsBesideTheBoxFile_data();
+    void fileDialogStartsBesideTheBoxFile();
+    void qtDialogOpensInTheStartFolder();
     void cancelledDialogKeepsTheBox();
     void sendScriptDuringARun();
     void buttonsDuringARun();
@@ -156,6 +163,56 @@ void tst_ScriptRunnerForm::fileDialog()
     QCOMPARE(t.w.FileNameTextBox->currentText(), QStringLiteral("/demo/receipt.dmo"));
     QTRY_VERIFY(t.w.Indata->hasFocus());
     QVERIFY(t.printer.calls.isEmpty()); // choosing does not run it
+}
+
+// The dialog starts beside the file already in the box, when there is one.
+void tst_ScriptRunnerForm::fileDialogStartsBesideTheBoxFile_data()
+{
+    QTest::addColumn<QString>("box"); // "%1" is a folder holding demo.dmo
+    QTest::addColumn<QString>("startFile");
+    QTest::newRow("existing file") << "%1/demo.dmo" << "%1/demo.dmo";
+    QTest::newRow("missing file") << "%1/gone.dmo" << "";
+    QTest::newRow("a folder") << "%1" << "";
+    QTest::newRow("empty box") << "" << "";
+}
+
+void tst_ScriptRunnerForm::fileDialogStartsBesideTheBoxFile()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, startFile);
+    Window t;
+    const QString folder = QFileInfo(t.file("demo.dmo", "A")).absolutePath();
+    t.w.FileNameTextBox->setEditText(QString(box).replace(QLatin1String("%1"), folder));
+    t.click(t.w.GetFileName);
+    QCOMPARE(t.op.fileRequests.size(), 1);
+    QCOMPARE(t.op.fileRequests.at(0).startFile, QString(startFile).replace(QLatin1String("%1"), folder));
+}
+
+// The real dialog opens in that folder with the file selected.
+void tst_ScriptRunnerForm::qtDialogOpensInTheStartFolder()
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("demo.dmo")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    QtOperator op;
+    FileDialogRequest request;
+    request.title = QStringLiteral("Open Demo File");
+    request.filter = QStringLiteral("(*.dmo;*.prn)|*.dmo;*.prn");
+    request.startFile = file.fileName();
+    QString shownFolder;
+    QStringList selected;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        shownFolder = dialog->directory().absolutePath();
+        selected = dialog->selectedFiles();
+        dialog->reject();
+    });
+    QVERIFY(!op.openFile(request).has_value()); // rejected
+    QCOMPARE(shownFolder, QFileInfo(dir.path()).absoluteFilePath());
+    QCOMPARE(selected, QStringList{QFileInfo(file.fileName()).absoluteFilePath()});
 }
 
 void tst_ScriptRunnerForm::cancelledDialogKeepsTheBox()

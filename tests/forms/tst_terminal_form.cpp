@@ -424,6 +424,43 @@ private slots:
         QCOMPARE(form->session().CounterA, qint16(0));
     }
 
+    // Twips load to the nearest pixel; a window that was not moved saves the
+    // stored numbers back unchanged, so positions never drift run by run.
+    void positionRoundTrip_data()
+    {
+        QTest::addColumn<QString>("stored"); // "" for none stored
+        QTest::addColumn<QPoint>("shown");
+        QTest::addColumn<QPoint>("moveTo");  // (-1,-1): not moved
+        QTest::addColumn<QPoint>("saved");
+        QTest::newRow("first start") << "" << QPoint(7, 7) << QPoint(-1, -1) << QPoint(100, 100);
+        QTest::newRow("rounds down") << "97" << QPoint(6, 6) << QPoint(-1, -1) << QPoint(97, 97);
+        QTest::newRow("rounds up") << "98" << QPoint(7, 7) << QPoint(-1, -1) << QPoint(98, 98);
+        QTest::newRow("whole pixels") << "1500" << QPoint(100, 100) << QPoint(-1, -1) << QPoint(1500, 1500);
+        QTest::newRow("moved") << "100" << QPoint(7, 7) << QPoint(20, 30) << QPoint(300, 450);
+    }
+
+    void positionRoundTrip()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QPoint, shown);
+        QFETCH(QPoint, moveTo);
+        QFETCH(QPoint, saved);
+        if (!stored.isEmpty()) {
+            QSettings s = store();
+            s.setValue(QStringLiteral("Settings/MainLeft"), stored);
+            s.setValue(QStringLiteral("Settings/MainTop"), stored);
+        }
+        makeForm();
+        QCOMPARE(form->pos(), shown);
+        form->show();
+        if (moveTo != QPoint(-1, -1))
+            form->move(moveTo);
+        form->close();
+        QSettings s = store();
+        QCOMPARE(s.value(QStringLiteral("Settings/MainLeft")).toString(), QString::number(saved.x()));
+        QCOMPARE(s.value(QStringLiteral("Settings/MainTop")).toString(), QString::number(saved.y()));
+    }
+
     void closingSavesAndClosesThePort()
     {
         makeForm();
