@@ -1,5 +1,7 @@
 #include "config/ConfigScrn.h"
 
+#include "terminal/Accessibility.h"
+
 #include "link/Link.h"
 #include "link/POSPrinter.h"
 
@@ -22,6 +24,7 @@ ConfigScrn::ConfigScrn(Link &link, POSPrinter &port, std::function<void()> dispP
     setObjectName(QStringLiteral("ConfigScrn"));
     setWindowTitle(QStringLiteral("Communication Settings"));
     setModal(false);
+    Accessibility::nameComboBoxesByLabel();
     buildControls();
 }
 
@@ -30,7 +33,6 @@ QRadioButton *ConfigScrn::option(QGroupBox *frame, const char *name, const QStri
 {
     auto *button = new QRadioButton(caption, frame);
     button->setObjectName(QLatin1String(name));
-    button->setAccessibleName(caption);
     m_options.append({button, var, value});
     // A click takes effect at once; there is nothing to confirm or undo.
     connect(button, &QRadioButton::clicked, this, [this, var, value] { write(var, value); });
@@ -41,6 +43,7 @@ void ConfigScrn::buildControls()
 {
     AvalPorts = new QComboBox(this);
     AvalPorts->setObjectName(QStringLiteral("AvalPorts"));
+    // The box has no label of its own in this dialog; its name says what it is.
     AvalPorts->setAccessibleName(QStringLiteral("Port"));
     AvalPorts->setToolTip(QStringLiteral("Choose a port from the list or type its name"));
     AvalPorts->setEditable(true);
@@ -54,7 +57,6 @@ void ConfigScrn::buildControls()
     auto frame = [this](const char *name, const QString &caption) {
         auto *box = new QGroupBox(caption, this);
         box->setObjectName(QLatin1String(name));
-        box->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
         new QVBoxLayout(box);
         return box;
     };
@@ -72,11 +74,9 @@ void ConfigScrn::buildControls()
 
     OKButton = new QPushButton(QStringLiteral("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
-    OKButton->setAccessibleName(QStringLiteral("OK"));
     OKButton->setDefault(true);
     CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
     CancelButton->setObjectName(QStringLiteral("CancelButton"));
-    CancelButton->setAccessibleName(QStringLiteral("Cancel"));
     connect(OKButton, &QPushButton::clicked, this, &ConfigScrn::OKButton_Click);
     connect(CancelButton, &QPushButton::clicked, this, &ConfigScrn::CancelButton_Click);
 

@@ -42,17 +42,18 @@ public:
     }
 };
 
+// Accessible names are left to Qt: a caption, or the buddy label of a box,
+// names a control and follows every change ("Record" becomes "End Record").
 template <typename W>
-W *named(W *widget, const char *name, const QString &accessible)
+W *named(W *widget, const char *name)
 {
     widget->setObjectName(QLatin1String(name));
-    widget->setAccessibleName(accessible);
     return widget;
 }
 
 QPushButton *button(const QString &caption, const char *name, QWidget *parent)
 {
-    auto *b = named(new QPushButton(caption, parent), name, caption);
+    auto *b = named(new QPushButton(caption, parent), name);
     // Enter in the name box must not press a button behind the operator's back.
     b->setAutoDefault(false);
     b->setDefault(false);
@@ -74,19 +75,17 @@ frmMacro::frmMacro(Session &session, std::function<void()> doneMacro, std::funct
 void frmMacro::buildControls()
 {
     const QString placeImage = QStringLiteral("Place the Image in the printer");
-    ExtStrFram = named(new QGroupBox(QStringLiteral("Extended Store"), this), "ExtStrFram",
-                       QStringLiteral("Extended Store"));
+    ExtStrFram = named(new QGroupBox(QStringLiteral("Extended Store"), this), "ExtStrFram");
     Transfer = button(QStringLiteral("Transfer"), "Transfer", ExtStrFram);
     Transfer->setToolTip(placeImage);
     Clearext = button(QStringLiteral("Clear"), "Clearext", ExtStrFram);
     Clearext->setToolTip(placeImage);
     Helpme = button(QStringLiteral("Help"), "Helpme", this);
-    PrtQuery = named(new QCheckBox(QStringLiteral("Print Query"), this), "PrtQuery", QStringLiteral("Print Query"));
-    Silent = named(new QCheckBox(QStringLiteral("Silent Record"), this), "Silent", QStringLiteral("Silent Record"));
+    PrtQuery = named(new QCheckBox(QStringLiteral("Print Query"), this), "PrtQuery");
+    Silent = named(new QCheckBox(QStringLiteral("Silent Record"), this), "Silent");
     MacroDel = button(QStringLiteral("Remove"), "MacroDel", this);
-    Label2 = named(new QLabel(QStringLiteral("Size   Type   Name"), this), "Label2",
-                   QStringLiteral("Size   Type   Name"));
-    MacroStatus = named(new QPlainTextEdit(this), "MacroStatus", Label2->text());
+    Label2 = named(new QLabel(QStringLiteral("Size   Type   Name"), this), "Label2");
+    MacroStatus = named(new QPlainTextEdit(this), "MacroStatus");
     MacroStatus->setReadOnly(true);
     MacroStatus->setUndoRedoEnabled(false);
     MacroStatus->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -94,8 +93,8 @@ void frmMacro::buildControls()
     MacroQuery = button(QStringLiteral("Query"), "MacroQuery", this);
     MacroRecord = button(QStringLiteral("Record"), "MacroRecord", this);
     MacroPlay = button(QStringLiteral("Play"), "MacroPlay", this);
-    Label1 = named(new QLabel(QStringLiteral("Macro Name"), this), "Label1", QStringLiteral("Macro Name"));
-    MacroName = named(new QLineEdit(this), "MacroName", QStringLiteral("Macro Name"));
+    Label1 = named(new QLabel(QStringLiteral("Macro Name"), this), "Label1");
+    MacroName = named(new QLineEdit(this), "MacroName");
     MacroName->setMaxLength(MacroCommands::kMaxNameLength);
     MacroName->setValidator(new Latin1Validator(MacroName));
     Label1->setBuddy(MacroName);

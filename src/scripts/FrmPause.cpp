@@ -13,7 +13,6 @@ FrmPause::FrmPause(QWidget *parent) : QWidget(parent, Qt::Window)
     Label1->setAlignment(Qt::AlignCenter);
     Time = new QLineEdit(this);
     Time->setObjectName(QStringLiteral("Time"));
-    Time->setAccessibleName(QStringLiteral("Demo Paused"));
     Time->setReadOnly(true);
     Time->setAlignment(Qt::AlignCenter);
     Time->setFocusPolicy(Qt::NoFocus);
@@ -46,6 +45,8 @@ void FrmPause::showPause()
 void FrmPause::setCount(int seconds)
 {
     Time->setText(QString::number(seconds));
+    // Named "Demo Paused" by its label; the count is what a reader hears next.
+    Time->setAccessibleDescription(Time->text());
 }
 
 void FrmPause::hidePause()

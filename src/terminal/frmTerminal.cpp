@@ -10,6 +10,7 @@
 #include "macros/frmMacro.h"
 #include "scripts/FrmPause.h"
 #include "scripts/ScriptRunner.h"
+#include "terminal/Accessibility.h"
 #include "terminal/KeyInput.h"
 #include "terminal/QtOperator.h"
 #include "session/Session.h"
@@ -50,6 +51,7 @@ frmTerminal::frmTerminal(POSPrinter *port, Operator *op, EventPump *pump, QWidge
         pump = m_ownPump.get();
     }
 
+    Accessibility::nameComboBoxesByLabel();
     buildControls();
     buildMenus();
 
@@ -252,7 +254,11 @@ void frmTerminal::setSendCommandEnabled(bool enabled) { SendCommand->setEnabled(
 void frmTerminal::setGetrespEnabled(bool enabled) { Getresp->setEnabled(enabled); }
 void frmTerminal::focusIndata() { Indata->setFocus(); }
 void frmTerminal::clearIndata() { Indata->clear(); }
-void frmTerminal::setCurPort(const QString &text) { CurPort->setText(text); }
+void frmTerminal::setCurPort(const QString &text)
+{
+    CurPort->setText(text);
+    CurPort->setAccessibleDescription(text); // a reader hears "Port" and what it shows
+}
 void frmTerminal::setBreakEnabled(bool enabled) { DoBreak->setEnabled(enabled); }
 void frmTerminal::setBreakCaption(const QString &caption)
 {
@@ -271,6 +277,7 @@ void frmTerminal::setLogMenus(bool logging)
 void frmTerminal::setStatusText(const QString &text)
 {
     Label1->setText(text);
+    Label1->setAccessibleDescription(text);
     Label1->setToolTip(text);
 }
 

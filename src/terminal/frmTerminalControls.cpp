@@ -16,11 +16,12 @@
 #include <QRadioButton>
 
 namespace {
+// Object names are the design's. Accessible names are left to Qt, which
+// takes a control's caption or its buddy label and follows every change.
 template <typename W>
-W *named(W *widget, const char *name, const QString &accessible)
+W *named(W *widget, const char *name)
 {
     widget->setObjectName(QLatin1String(name));
-    widget->setAccessibleName(accessible);
     return widget;
 }
 } // namespace
@@ -39,58 +40,62 @@ void frmTerminal::buildControls()
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(4);
 
-    Label3 = named(new QLabel(QStringLiteral("Command"), Band), "Label3", QStringLiteral("Command"));
-    SendInfo = named(new QComboBox(Band), "SendInfo", QStringLiteral("Command"));
+    Label3 = named(new QLabel(QStringLiteral("Command"), Band), "Label3");
+    SendInfo = named(new QComboBox(Band), "SendInfo");
     SendInfo->setEditable(true);
     SendInfo->setInsertPolicy(QComboBox::NoInsert);
+    // A terminal sends exactly what was typed: no inline completion from the
+    // history, which stays one arrow key or the list away.
+    SendInfo->setCompleter(nullptr);
     SendInfo->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     Label3->setBuddy(SendInfo);
-    SendCommand = named(new QPushButton(QStringLiteral("Send Command"), Band), "SendCommand",
-                        QStringLiteral("Send Command"));
-    LoopButton = named(new QPushButton(QStringLiteral("Loop"), Band), "LoopButton", QStringLiteral("Loop"));
-    Getresp = named(new QPushButton(QStringLiteral("Get Response"), Band), "Getresp",
-                    QStringLiteral("Get Response"));
-    DoBreak = named(new QPushButton(QStringLiteral("Break"), Band), "DoBreak", QStringLiteral("Break"));
+    SendCommand = named(new QPushButton(QStringLiteral("Send Command"), Band), "SendCommand");
+    LoopButton = named(new QPushButton(QStringLiteral("Loop"), Band), "LoopButton");
+    Getresp = named(new QPushButton(QStringLiteral("Get Response"), Band), "Getresp");
+    DoBreak = named(new QPushButton(QStringLiteral("Break"), Band), "DoBreak");
 
-    Label5 = named(new QLabel(QStringLiteral("Script File"), Band), "Label5", QStringLiteral("Script File"));
-    FileNameTextBox = named(new QComboBox(Band), "FileNameTextBox", QStringLiteral("Script File"));
+    Label5 = named(new QLabel(QStringLiteral("Script File"), Band), "Label5");
+    FileNameTextBox = named(new QComboBox(Band), "FileNameTextBox");
     FileNameTextBox->setEditable(true);
     FileNameTextBox->setInsertPolicy(QComboBox::NoInsert);
+    FileNameTextBox->setCompleter(nullptr);
     FileNameTextBox->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     Label5->setBuddy(FileNameTextBox);
-    GetFileName = named(new QPushButton(QStringLiteral("..."), Band), "GetFileName", QStringLiteral("..."));
+    GetFileName = named(new QPushButton(QStringLiteral("..."), Band), "GetFileName");
     GetFileName->setToolTip(QStringLiteral("Choose a demonstration file"));
     GetFileName->setFixedWidth(36);
-    SendScript = named(new QPushButton(QStringLiteral("Send Script"), Band), "SendScript",
-                       QStringLiteral("Send Script"));
-    Label7 = named(new QLabel(QStringLiteral("Packet Size"), Band), "Label7", QStringLiteral("Packet Size"));
-    PackSize = named(new QLineEdit(QStringLiteral("20"), Band), "PackSize", QStringLiteral("Packet Size"));
+    SendScript = named(new QPushButton(QStringLiteral("Send Script"), Band), "SendScript");
+    Label7 = named(new QLabel(QStringLiteral("Packet Size"), Band), "Label7");
+    PackSize = named(new QLineEdit(QStringLiteral("20"), Band), "PackSize");
     PackSize->setFixedWidth(56);
     Label7->setBuddy(PackSize);
 
-    Option1 = named(new QRadioButton(QStringLiteral("Hex"), Band), "Option1", QStringLiteral("Hex"));
-    Option2 = named(new QRadioButton(QStringLiteral("Dec"), Band), "Option2", QStringLiteral("Dec"));
-    Option3 = named(new QRadioButton(QStringLiteral("Normal"), Band), "Option3", QStringLiteral("Normal"));
+    Option1 = named(new QRadioButton(QStringLiteral("Hex"), Band), "Option1");
+    Option2 = named(new QRadioButton(QStringLiteral("Dec"), Band), "Option2");
+    Option3 = named(new QRadioButton(QStringLiteral("Normal"), Band), "Option3");
     Option3->setChecked(true);
     auto *modes = new QButtonGroup(Band);
     modes->addButton(Option1);
     modes->addButton(Option2);
     modes->addButton(Option3);
-    AutoQuery = named(new QCheckBox(QStringLiteral("Auto Query"), Band), "AutoQuery", QStringLiteral("Auto Query"));
+    AutoQuery = named(new QCheckBox(QStringLiteral("Auto Query"), Band), "AutoQuery");
     AutoQuery->setChecked(true);
-    Echo = named(new QCheckBox(QStringLiteral("Transcript"), Band), "Echo", QStringLiteral("Transcript"));
+    Echo = named(new QCheckBox(QStringLiteral("Transcript"), Band), "Echo");
     Echo->setChecked(true);
-    Label6 = named(new QLabel(QStringLiteral("Port:"), Band), "Label6", QStringLiteral("Port:"));
-    CurPort = named(new QLabel(Band), "CurPort", QStringLiteral("Port"));
+    Label6 = named(new QLabel(QStringLiteral("Port:"), Band), "Label6");
+    // Value labels: named after what they are; what they show is their description.
+    CurPort = named(new QLabel(Band), "CurPort");
+    CurPort->setAccessibleName(QStringLiteral("Port"));
     CurPort->setMinimumWidth(120);
-    Label2 = named(new QLabel(QStringLiteral("Status - "), Band), "Label2", QStringLiteral("Status - "));
-    Label1 = named(new QLabel(Band), "Label1", QStringLiteral("Status"));
+    Label2 = named(new QLabel(QStringLiteral("Status - "), Band), "Label2");
+    Label1 = named(new QLabel(Band), "Label1");
+    Label1->setAccessibleName(QStringLiteral("Status"));
     // Long reasons are clipped, not allowed to squeeze the buttons; the tool tip has them whole.
     Label1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     Label1->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    Label4 = named(new QLabel(QStringLiteral("Interactive"), Band), "Label4", QStringLiteral("Interactive"));
-    Indata = named(new QLineEdit(Band), "Indata", QStringLiteral("Interactive"));
+    Label4 = named(new QLabel(QStringLiteral("Interactive"), Band), "Label4");
+    Indata = named(new QLineEdit(Band), "Indata");
     Label4->setBuddy(Indata);
 
     // Row 0: commands; row 1: scripts; row 2: display options and port; row 3: keys.
@@ -144,7 +149,8 @@ void frmTerminal::buildControls()
     Line1->setFrameShape(QFrame::HLine);
     Line1->setFrameShadow(QFrame::Sunken);
 
-    Term = named(new QPlainTextEdit(central), "Term", QStringLiteral("Terminal"));
+    Term = named(new QPlainTextEdit(central), "Term");
+    Term->setAccessibleName(QStringLiteral("Terminal")); // a box with no label of its own
     Term->setReadOnly(true);
     Term->setUndoRedoEnabled(false);
     // A transcript is read top to bottom: long lines wrap anywhere at the

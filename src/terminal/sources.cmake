@@ -1,4 +1,6 @@
 target_sources(marlix_ui PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/Accessibility.h
+    ${CMAKE_CURRENT_LIST_DIR}/Accessibility.cpp
     ${CMAKE_CURRENT_LIST_DIR}/QtOperator.h
     ${CMAKE_CURRENT_LIST_DIR}/QtOperator.cpp
 )

@@ -2,6 +2,7 @@
 // exact bytes for every button, the waits between them, and how the window
 // loads and unloads.
 #include "macros/frmMacro.h"
+#include "support/Accessible.h"
 #include "support/MacroFakes.h"
 #include "support/SimProcess.h"
 #include "session/Session.h"
@@ -169,7 +170,7 @@ void TestFrmMacro::controls()
         text = e->text();
     QCOMPARE(text, caption);
     QCOMPARE(w->toolTip(), toolTip);
-    QVERIFY(!w->accessibleName().isEmpty());
+    QVERIFY(!heard(w).isEmpty());
 }
 
 void TestFrmMacro::loadSequence()
@@ -289,8 +290,11 @@ void TestFrmMacro::silentSwitchedBetweenStartAndEnd()
 {
     enter();
     forget();
+    QCOMPARE(heard(child<QPushButton>("MacroRecord")), QStringLiteral("Record"));
     click("MacroRecord");
     QCOMPARE(child<QPushButton>("MacroRecord")->text(), QStringLiteral("End Record"));
+    // A screen reader hears the caption as it is now, not as it was built.
+    QCOMPARE(heard(child<QPushButton>("MacroRecord")), QStringLiteral("End Record"));
     QVERIFY(macro()->MacroRecordActive());
     click("Silent");
     QVERIFY(!child<QCheckBox>("Silent")->isChecked());

@@ -55,6 +55,8 @@ class tst_frmterminal_commands : public QObject {
 private slots:
     void initTestCase();
     void sendCommandKeepsHistory();
+    void typedTextIsSentAsTyped_data();
+    void typedTextIsSentAsTyped();
     void sendCommandWithAutoQuery_data();
     void sendCommandWithAutoQuery();
     void getResponseButton();
@@ -299,6 +301,43 @@ void tst_frmterminal_commands::keyTypedDuringEnterEcho()
     QCOMPARE(hexBytes(rig.printer.written), QStringLiteral("0D 0A 78"));
     QCOMPARE(rig.w->termText(), QByteArray("[CR][LF]\r\nx"));
     QCOMPARE(box->text(), QStringLiteral("x")); // typed after Enter, so it stays
+}
+
+void tst_frmterminal_commands::typedTextIsSentAsTyped_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("history");
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("command") << "SendInfo" << "[ESC]@Hello receipt" << "[ESC]@Hel";
+    QTest::newRow("script file") << "FileNameTextBox" << "/tmp/demo/receipt.dmo" << "/tmp/demo/rec";
+}
+
+// Typed key by key, a prefix of an older entry stays what was typed; the
+// older entry is one arrow key away.
+void tst_frmterminal_commands::typedTextIsSentAsTyped()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, history);
+    QFETCH(QString, typed);
+    Rig rig;
+    QApplication::setActiveWindow(rig.w.get());
+    QVERIFY(QTest::qWaitForWindowActive(rig.w.get()));
+    auto *combo = rig.find<QComboBox>(box.toLatin1().constData());
+    combo->addItems({QStringLiteral("older"), history});
+    combo->setEditText(QString());
+    combo->setFocus();
+    QTRY_VERIFY(combo->lineEdit()->hasFocus()); // completion acts on the focused box only
+    QTest::keyClicks(combo->lineEdit(), typed);
+    QCOMPARE(combo->currentText(), typed);
+    if (box == QLatin1String("SendInfo")) {
+        rig.click("SendCommand");
+        QCOMPARE(rig.printer.written, QByteArray("\x1B@Hel"));
+        combo->setFocus();
+    }
+    // The history is still there, one arrow key away.
+    QTest::keyClick(combo->lineEdit(), Qt::Key_Down);
+    QVERIFY2(combo->currentText() != typed && (QStringList{"older", history}.contains(combo->currentText())),
+             qPrintable(combo->currentText()));
 }
 
 QTEST_MAIN(tst_frmterminal_commands)

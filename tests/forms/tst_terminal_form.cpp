@@ -1,6 +1,7 @@
 // The main window offscreen: controls, menus, layout, display bound, focus, settings.
 #include "config/ConfigScrn.h"
 #include "link/Link.h"
+#include "support/Accessible.h"
 #include "support/Fakes.h"
 #include "support/SimProcess.h"
 #include "session/Session.h"
@@ -104,7 +105,7 @@ private slots:
         makeForm();
         QWidget *w = form->findChild<QWidget *>(name);
         QVERIFY2(w, qPrintable(name));
-        QCOMPARE(w->accessibleName(), accessible);
+        QCOMPARE(heard(w), accessible);
         QString text;
         if (auto *b = qobject_cast<QAbstractButton *>(w))
             text = b->text();

@@ -1,0 +1,16 @@
+#pragma once
+// What a screen reader hears must follow what the operator sees. Captions
+// name their own controls (Qt does that and keeps it current); a value label
+// keeps its name ("Port") and gives what it shows as its accessible
+// description, set with the text (setAccessibleDescription tells a reader).
+// What Qt leaves out is here.
+
+namespace Accessibility {
+
+// Qt on Linux names an editable combo box by the text in it ("[ESC]@Hel"),
+// leaving its label to a relation that not every reader follows. From the
+// first call on, every combo box is named by its buddy label ("Command"),
+// or by its accessible name where it has no label; text and list stay its value.
+void nameComboBoxesByLabel();
+
+} // namespace Accessibility
