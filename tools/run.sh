@@ -1,14 +1,21 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, starts the printer simulator in the background
-# and the program in front. The simulator's port is printed; choose it in Port > Settings.
+# and the program in front, with the simulator's port already chosen.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+build_dir=${BUILD_DIR:-build}
 tools/setup-deps.sh
 tools/build.sh >/dev/null
 sim_out=$(mktemp)
-build/tools/printer-sim/marlix-printer-sim --link "${TMPDIR:-/tmp}/ttyMarlixSim" >"$sim_out" &
+sim_link="${TMPDIR:-/tmp}/ttyMarlixSim"
+"$build_dir/tools/printer-sim/marlix-printer-sim" --link "$sim_link" >"$sim_out" &
 sim_pid=$!
 trap 'kill $sim_pid 2>/dev/null; rm -f "$sim_out"' EXIT
 for _ in $(seq 50); do [ -s "$sim_out" ] && break; sleep 0.1; done
-echo "Printer simulator on $(head -n1 "$sim_out") (also ${TMPDIR:-/tmp}/ttyMarlixSim): choose it in Port > Settings."
-build/rizeruzozo
+if ! [ -s "$sim_out" ]; then
+    echo "The printer simulator did not start; starting the program without it." >&2
+    exec "$build_dir/rizeruzozo" "$@"
+fi
+sim_port=$(head -n1 "$sim_out")
+echo "Printer simulator on $sim_port (also $sim_link), chosen as the port."
+"$build_dir/rizeruzozo" --port "$sim_port" "$@"

@@ -13,6 +13,7 @@
 #include "terminal/Accessibility.h"
 #include "terminal/KeyInput.h"
 #include "terminal/QtOperator.h"
+#include "session/QuitSignals.h"
 #include "session/Session.h"
 #include "terminal/SettingsStore.h"
 #include "terminal/TrafficLog.h"
@@ -141,6 +142,12 @@ void frmTerminal::closeEvent(QCloseEvent *event)
     Form_Unload();
     event->accept();
     QApplication::quit();
+}
+
+void frmTerminal::endOnQuitSignals()
+{
+    if (!m_quitSignals)
+        m_quitSignals = new QuitSignals([this](int) { MFileExit_Click(); }, this);
 }
 
 void frmTerminal::MFileExit_Click()

@@ -29,6 +29,7 @@ class FrmPause;
 class ConfigScrn;
 class frmAbout;
 class frmMacro;
+class QuitSignals;
 
 class frmTerminal : public QMainWindow, public TerminalView {
     Q_OBJECT
@@ -108,6 +109,10 @@ public slots:
     void Option3_Click();
     void Timer1_Timer();
 
+    // SIGTERM, SIGHUP and SIGINT end the program as File > Exit does (the
+    // log closed, the settings saved), also while a script or loop runs.
+    void endOnQuitSignals();
+
     // Called by other windows.
     void DispPort();
     void DoneMacro();
@@ -146,6 +151,7 @@ private:
     ConfigScrn *m_config = nullptr;
     frmAbout *m_about = nullptr;
     frmMacro *m_macroWindow = nullptr;
+    QuitSignals *m_quitSignals = nullptr;
 
     QByteArray m_termText;
     QTimer m_repaint;

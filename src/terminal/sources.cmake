@@ -18,4 +18,6 @@ target_sources(marlix_ui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/frmTerminal.h
     ${CMAKE_CURRENT_LIST_DIR}/frmTerminal.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frmTerminalControls.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/StartOptions.h
+    ${CMAKE_CURRENT_LIST_DIR}/StartOptions.cpp
 )

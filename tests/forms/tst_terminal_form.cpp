@@ -5,6 +5,7 @@
 #include "support/Fakes.h"
 #include "support/SimProcess.h"
 #include "session/Session.h"
+#include "terminal/StartOptions.h"
 #include "terminal/frmTerminal.h"
 
 #include <QAction>
@@ -460,6 +461,26 @@ private slots:
         QSettings s = store();
         QCOMPARE(s.value(QStringLiteral("Settings/MainLeft")).toString(), QString::number(saved.x()));
         QCOMPARE(s.value(QStringLiteral("Settings/MainTop")).toString(), QString::number(saved.y()));
+    }
+
+    // --port and --baud: as if picked in Port > Settings and confirmed.
+    void startOptionsChooseThePort()
+    {
+        makeForm();
+        StartOptions options;
+        options.port = QStringLiteral("/dev/pts/7");
+        options.baud = QStringLiteral("9600");
+        applyStartOptions(*form, options);
+        QCOMPARE(form->CurPort->text(), QStringLiteral("/dev/pts/7 9600"));
+        QVERIFY(form->DoBreak->isEnabled());
+        QVERIFY(port.calls.isEmpty()); // still opened on demand only
+        form->AutoQuery->setChecked(false);
+        form->SendInfo->setEditText(QStringLiteral("A"));
+        form->SendCommand_Click();
+        QCOMPARE(port.calls.first(), QStringLiteral("OpenPort(/dev/pts/7|baud=9600 parity=N data=8 stop=1)"));
+        form->close();
+        QCOMPARE(store().value(QStringLiteral("Settings/IOPort")).toString(), QStringLiteral("/dev/pts/7"));
+        QCOMPARE(store().value(QStringLiteral("Settings/BaudRate")).toString(), QStringLiteral("9600"));
     }
 
     void closingSavesAndClosesThePort()
