@@ -1,6 +1,6 @@
 #include "link/SerialPOSPrinter.h"
 
-#include "SimRegistry.h"
+#include "link/SimRegistry.h"
 
 #include <QDir>
 #include <QElapsedTimer>

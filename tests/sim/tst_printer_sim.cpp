@@ -1,7 +1,7 @@
 // The built simulator as a process, driven through its pty like the terminal
 // drives a printer.
 
-#include "SimRegistry.h"
+#include "link/SimRegistry.h"
 
 #include <QSerialPort>
 #include <QtTest>

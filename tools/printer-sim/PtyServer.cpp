@@ -1,6 +1,6 @@
 #include "PtyServer.h"
 
-#include "PrinterModel.h"
+#include "printer/PrinterModel.h"
 
 #include <QSocketNotifier>
 #include <QTimer>

@@ -1,6 +1,6 @@
 #include "SimOptions.h"
 
-#include "PrinterModel.h"
+#include "printer/PrinterModel.h"
 
 #include <QCommandLineParser>
 

@@ -1,10 +1,10 @@
 // marlix-printer-sim: a Marlix receipt printer acted out on a pseudo-terminal,
 // for trying the terminal without a printer and for its end-to-end tests.
 
-#include "PrinterModel.h"
+#include "printer/PrinterModel.h"
 #include "PtyServer.h"
 #include "SimOptions.h"
-#include "SimRegistry.h"
+#include "link/SimRegistry.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "PrinterModel.h"
+#include "printer/PrinterModel.h"
 
 namespace {
 constexpr char ESC = 0x1B;
