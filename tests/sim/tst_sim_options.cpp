@@ -10,6 +10,8 @@ class TestSimOptions : public QObject
 private slots:
     void options_data();
     void options();
+    void receipts_data();
+    void receipts();
 };
 
 void TestSimOptions::options_data()
@@ -59,6 +61,46 @@ void TestSimOptions::options()
         parsed.append(QString::fromLatin1(request.toHex() + '=' + response.toHex()));
     QCOMPARE(parsed, replies);
     QCOMPARE(options.replyDelayMs, delay);
+}
+
+void TestSimOptions::receipts_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("runs");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<bool>("seenEarly"); // by wantsReceipts(), before the application exists
+
+    QTest::newRow("none") << QStringList{} << true << QString() << false;
+    QTest::newRow("folder") << QStringList{"--receipts", "/tmp/paper"} << true << "/tmp/paper" << true;
+    QTest::newRow("with =") << QStringList{"--receipts=/tmp/paper"} << true << "/tmp/paper" << true;
+    QTest::newRow("empty folder") << QStringList{"--receipts", ""} << false << QString() << true;
+    QTest::newRow("missing folder") << QStringList{"--receipts"} << false << QString() << true;
+    QTest::newRow("after --") << QStringList{"--", "--receipts"} << false << QString() << false;
+}
+
+void TestSimOptions::receipts()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, runs);
+    QFETCH(QString, folder);
+    QFETCH(bool, seenEarly);
+
+    const QStringList all = QStringList{QStringLiteral("marlix-printer-sim")} + arguments;
+    QList<QByteArray> bytes;
+    for (const QString &argument : all)
+        bytes.append(argument.toLocal8Bit());
+    QList<char *> argv;
+    for (QByteArray &argument : bytes)
+        argv.append(argument.data());
+    QCOMPARE(wantsReceipts(int(argv.size()), argv.data()), seenEarly);
+
+    SimOptions options;
+    int exitCode = -1;
+    QCOMPARE(parseSimOptions(all, &options, &exitCode), runs);
+    if (runs)
+        QCOMPARE(options.receiptsDir, folder);
+    else
+        QCOMPARE(exitCode, 2);
 }
 
 QTEST_GUILESS_MAIN(TestSimOptions)
