@@ -3,6 +3,8 @@
 // drawn, in millimetres of paper per second, against a fast receipt printer
 // (300 mm/s). The receipt preview must never hold up the terminal: the target
 // is at least 10 times that.
+#include "support/ReceiptText.h"
+
 #include "printer/ReceiptInterpreter.h"
 #include "printer/ReceiptRenderer.h"
 
@@ -12,24 +14,11 @@
 #include <algorithm>
 #include <cstdio>
 
+using namespace PrinterBytes;
+
 namespace {
 constexpr double kPrinterMmPerSecond = 300.0;
 constexpr int kRuns = 5;
-
-QByteArray n(int value)
-{
-    return QByteArray(1, char(value));
-}
-
-QByteArray word(int value)
-{
-    return n(value & 0xFF) + n(value >> 8);
-}
-
-QByteArray qr(const QByteArray &function)
-{
-    return "\x1D(k" + word(int(function.size())) + function;
-}
 
 // A logo of 192 x 96 dots: rings and stripes.
 QByteArray logo()
@@ -52,7 +41,6 @@ QByteArray logo()
 
 QByteArray receipt(int number)
 {
-    const QByteArray ESC("\x1B"), GS("\x1D");
     QByteArray r = ESC + "@" + ESC + "a" + n(1) + logo() + "\n";
     r += ESC + "!" + n(0x38) + "MARLIX CAFE\n" + ESC + "!" + n(0) + "12 Harbour Street\n" + ESC + "a" + n(0);
     r += "Receipt no. " + QByteArray::number(number) + "\n";
@@ -68,7 +56,7 @@ QByteArray receipt(int number)
     r += ESC + "a" + n(1) + GS + "h" + n(80) + GS + "w" + n(2) + GS + "H" + n(2) + GS + "k" + n(2) + "400638133393" + n(0);
     r += GS + "k" + n(0x49) + n(12) + "{BMX-" + QByteArray::number(100000 + number);
     const QByteArray url = "https://marlix.example/receipt/" + QByteArray::number(number);
-    r += qr("1C" + n(4)) + qr("1P0" + url) + qr("1Q0") + "\n";
+    r += qrFunction("1C" + n(4)) + qrFunction("1P0" + url) + qrFunction("1Q0") + "\n";
     r += ESC + "a" + n(2) + "Thank you!\n" + ESC + "d" + n(3) + GS + "V" + n(0x42) + n(0);
     return r;
 }

@@ -245,6 +245,17 @@ void ReceiptInterpreter::unknown()
         consume(quint8(rest[i]), restStart + i);
 }
 
+// A command we do not draw, of the given length (0: not known either).
+void ReceiptInterpreter::skipFixed(int length)
+{
+    if (length == 0) {
+        unknown();
+    } else if (need(length)) {
+        noteUnknown(m_cmd.left(2));
+        done();
+    }
+}
+
 void ReceiptInterpreter::skip(int keyLength, qint64 payload)
 {
     noteUnknown(m_cmd.left(keyLength));
@@ -385,16 +396,9 @@ void ReceiptInterpreter::decodeEsc()
         return;
     case '!': case 'E': case 'G': case '-': case 'M': case 'a': case ' ': case '3': case 'd': case 'J': case 't':
         break;
-    default: {
-        const int length = fixedEscLength(c);
-        if (length == 0) {
-            unknown();
-        } else if (need(length)) {
-            noteUnknown(m_cmd.left(2));
-            done();
-        }
+    default:
+        skipFixed(fixedEscLength(c));
         return;
-    }
     }
     if (!need(3))
         return;
@@ -583,16 +587,9 @@ void ReceiptInterpreter::decodeGs()
         if (need(4))
             skip(2, qint64(quint8(m_cmd[2])) * quint8(m_cmd[3]) * 8);
         return;
-    default: {
-        const int length = fixedGsLength(c);
-        if (length == 0) {
-            unknown();
-        } else if (need(length)) {
-            noteUnknown(m_cmd.left(2));
-            done();
-        }
+    default:
+        skipFixed(fixedGsLength(c));
         return;
-    }
     }
 }
 
@@ -605,13 +602,7 @@ void ReceiptInterpreter::decodeFs()
         done();
         return;
     }
-    const int length = fixedFsLength(c);
-    if (length == 0) {
-        unknown();
-    } else if (need(length)) {
-        noteUnknown(m_cmd.left(2));
-        done();
-    }
+    skipFixed(fixedFsLength(c));
 }
 
 // Real-time requests: answered by the printer model, nothing printed.

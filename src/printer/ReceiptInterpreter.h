@@ -23,8 +23,8 @@ struct UnknownCommand
     int count = 0;
 };
 
-// The virtual printer's paper side: bytes in, receipts out, as PRINTER.md
-// fixes it for the project.
+// The virtual printer's paper side: bytes in, receipts out, the way a receipt
+// printer of this class prints them.
 //
 // feed() takes the stream in chunks of any size, down to single bytes. The
 // interpreter keeps every partial command between calls, so the receipts
@@ -155,6 +155,7 @@ private:
     bool need(int length) const { return m_cmd.size() >= length; }
     void done();
     void unknown();
+    void skipFixed(int length);
     void skip(int keyLength, qint64 payload);
     void beginPayload(Payload kind, qint64 bytes);
     void payloadByte(quint8 byte);
@@ -187,6 +188,11 @@ private:
     void columnByte(quint8 byte);
     void finishColumnImage();
     void touch() { ++m_revision; }
+    // The printable area as GS L and GS W leave it: never past the paper, never empty.
+    int printableLeft() const { return std::min(m_modes.leftMargin, Paper::kWidthDots - 1); }
+    int printableWidth() const { return std::max(1, std::min(m_modes.printWidth, Paper::kWidthDots - printableLeft())); }
+    // Where a band of its own that is dotWidth wide starts, justified.
+    int bandLeft(int dotWidth) const;
     ReceiptLine layOut(const Pending &line, int y, int spacing) const;
 
     qint64 m_offset = 0;

@@ -68,8 +68,8 @@ QList<const ReceiptLine *> Receipt::linesIn(int y0, int y1) const
 void ReceiptInterpreter::startLine()
 {
     m_line.started = true;
-    m_line.left = std::min(m_modes.leftMargin, Paper::kWidthDots - 1);
-    m_line.width = std::max(1, std::min(m_modes.printWidth, Paper::kWidthDots - m_line.left));
+    m_line.left = printableLeft();
+    m_line.width = printableWidth();
     m_line.justify = m_modes.justify;
     m_line.x = 0;
     m_line.begin = m_parse == Parse::Text ? m_at : m_cmdStart;
@@ -279,6 +279,11 @@ Receipt ReceiptInterpreter::withPendingLine() const
     return receipt;
 }
 
+int ReceiptInterpreter::bandLeft(int dotWidth) const
+{
+    return printableLeft() + justifiedOffset(m_modes.justify, dotWidth, printableWidth());
+}
+
 // A band of its own (raster piece, barcode, QR code) at the print position.
 void ReceiptInterpreter::placeBand(ReceiptLine line, qsizetype price)
 {
@@ -310,11 +315,9 @@ void ReceiptInterpreter::printBarcode(int type, const QByteArray &data)
         printTextLine(symbol.error.toLatin1(), commandRange());
         return;
     }
-    const int left = std::min(m_modes.leftMargin, Paper::kWidthDots - 1);
-    const int width = std::max(1, std::min(m_modes.printWidth, Paper::kWidthDots - left));
     const int module = m_modes.barcodeModule;
-    const int dotWidth = std::min(int(symbol.modules.width()) * module, width);
-    const int x = left + justifiedOffset(m_modes.justify, dotWidth, width);
+    const int dotWidth = std::min(int(symbol.modules.width()) * module, printableWidth());
+    const int x = bandLeft(dotWidth);
     QImage bars = monoImage(dotWidth, m_modes.barcodeHeight);
     for (int dot = 0; dot < dotWidth; ++dot) {
         if (symbol.modules.pixelIndex(dot / module, 0))
@@ -361,12 +364,9 @@ void ReceiptInterpreter::printQr()
         printTextLine(symbol.error.toLatin1(), commandRange());
         return;
     }
-    const int left = std::min(m_modes.leftMargin, Paper::kWidthDots - 1);
-    const int width = std::max(1, std::min(m_modes.printWidth, Paper::kWidthDots - left));
     const int module = m_modes.qrModule;
-    const int size = int(symbol.modules.width()) * module;
-    const int dotWidth = std::min(size, width);
-    const int x = left + justifiedOffset(m_modes.justify, dotWidth, width);
+    const int dotWidth = std::min(int(symbol.modules.width()) * module, printableWidth());
+    const int x = bandLeft(dotWidth);
     QImage dots = monoImage(dotWidth, int(symbol.modules.height()) * module);
     for (int row = 0; row < dots.height(); ++row) {
         if (row % module != 0) {
@@ -393,10 +393,8 @@ void ReceiptInterpreter::beginRaster(int mode, int bytesPerRow, int rows)
     m_image.units = rows;
     m_image.scaleX = (mode & 1) ? 2 : 1;
     m_image.scaleY = (mode & 2) ? 2 : 1;
-    const int left = std::min(m_modes.leftMargin, Paper::kWidthDots - 1);
-    const int width = std::max(1, std::min(m_modes.printWidth, Paper::kWidthDots - left));
-    m_image.dotWidth = int(std::min<qint64>(qint64(bytesPerRow) * 8 * m_image.scaleX, width));
-    m_image.x = left + justifiedOffset(m_modes.justify, m_image.dotWidth, width);
+    m_image.dotWidth = int(std::min<qint64>(qint64(bytesPerRow) * 8 * m_image.scaleX, printableWidth()));
+    m_image.x = bandLeft(m_image.dotWidth);
     // Only the bytes that reach the paper are kept.
     const int keptDots = (m_image.dotWidth + m_image.scaleX - 1) / m_image.scaleX;
     m_image.row = QByteArray((keptDots + 7) / 8, '\0');

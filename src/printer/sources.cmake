@@ -1,6 +1,5 @@
 # The virtual printer: identity, macro store and replies (Qt Core), and the
-# paper side as PRINTER.md fixes it: receipt interpreter and renderer (Qt Gui
-# images, libzint symbols).
+# paper side: receipt interpreter and renderer (Qt Gui images, libzint symbols).
 target_sources(marlix_printer PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/PrinterModel.h
     ${CMAKE_CURRENT_LIST_DIR}/PrinterModel.cpp

@@ -10,30 +10,12 @@
 using Lines = QStringList;
 using Sizes = QList<int>;
 
+using namespace PrinterBytes;
+
 namespace {
-const QByteArray ESC("\x1B");
-const QByteArray GS("\x1D");
-const QByteArray FS("\x1C");
-const QByteArray DLE("\x10");
-
-QByteArray n(int value)
-{
-    return QByteArray(1, char(value));
-}
-
-QByteArray word(int value)
-{
-    return n(value & 0xFF) + n(value >> 8);
-}
-
 QByteArray raster(int mode, int bytesPerRow, int rows, const QByteArray &data)
 {
     return GS + "v0" + n(mode) + word(bytesPerRow) + word(rows) + data;
-}
-
-QByteArray qrFunction(const QByteArray &function)
-{
-    return GS + "(k" + word(int(function.size())) + function;
 }
 
 QStringList interpret(const QByteArray &stream, const Sizes &chunks = {})

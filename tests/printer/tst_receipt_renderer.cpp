@@ -11,20 +11,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace PrinterBytes;
+
 namespace {
-const QByteArray ESC("\x1B");
-const QByteArray GS("\x1D");
-
-QByteArray n(int value)
-{
-    return QByteArray(1, char(value));
-}
-
-QByteArray word(int value)
-{
-    return n(value & 0xFF) + n(value >> 8);
-}
-
 Receipt receiptOf(const QByteArray &stream)
 {
     ReceiptInterpreter interpreter;
@@ -336,8 +325,7 @@ void TestReceiptRenderer::barcodeWidthAndScan()
 void TestReceiptRenderer::qrCodeScans()
 {
     const QByteArray url("https://marlix.example/receipt/42");
-    const auto qr = [](const QByteArray &function) { return GS + "(k" + word(int(function.size())) + function; };
-    const Receipt receipt = receiptOf(qr("1C" + n(5)) + qr("1E2") + qr("1P0" + url) + qr("1Q0"));
+    const Receipt receipt = receiptOf(qrFunction("1C" + n(5)) + qrFunction("1E2") + qrFunction("1P0" + url) + qrFunction("1Q0"));
     const QImage image = m_renderer.render(receipt);
     const QRect box = inkBox(image, image.rect());
     // A square of 5 dots a module, as many modules as a QR version has

@@ -69,6 +69,21 @@ QString cutText(CutKind cut)
 }
 } // namespace
 
+QByteArray PrinterBytes::n(int value)
+{
+    return QByteArray(1, char(value));
+}
+
+QByteArray PrinterBytes::word(int value)
+{
+    return n(value & 0xFF) + n((value >> 8) & 0xFF);
+}
+
+QByteArray PrinterBytes::qrFunction(const QByteArray &function)
+{
+    return GS + "(k" + word(int(function.size())) + function;
+}
+
 QStringList describeReceipt(const Receipt &receipt)
 {
     QStringList text{QStringLiteral("receipt %1 %2 %3").arg(receipt.number).arg(cutText(receipt.cut)).arg(receipt.lengthDots)};

@@ -14,6 +14,18 @@
 
 class ReceiptInterpreter;
 
+// Building printer streams in tests.
+namespace PrinterBytes {
+inline const QByteArray ESC("\x1B");
+inline const QByteArray GS("\x1D");
+inline const QByteArray FS("\x1C");
+inline const QByteArray DLE("\x10");
+QByteArray n(int value);    // one byte
+QByteArray word(int value); // low byte, high byte
+// GS ( k with its length: a QR code function ("1P0" + data, "1Q0", ...).
+QByteArray qrFunction(const QByteArray &function);
+}
+
 QStringList describeReceipt(const Receipt &receipt);
 // Every finished receipt, then the end of the stream (finish()).
 QStringList describeAll(ReceiptInterpreter &interpreter);
