@@ -1,8 +1,7 @@
 #include "link/SerialPOSPrinter.h"
 
 #include "link/Link.h"
-
-#include "SimRegistry.h"
+#include "link/SimRegistry.h"
 
 #include <QDir>
 #include <QElapsedTimer>

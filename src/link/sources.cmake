@@ -10,5 +10,7 @@ target_sources(marlix_core PRIVATE
 target_sources(marlix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/SerialPOSPrinter.h
     ${CMAKE_CURRENT_LIST_DIR}/SerialPOSPrinter.cpp
+    # Running printer simulators announce themselves here; the port list reads it.
+    ${CMAKE_CURRENT_LIST_DIR}/SimRegistry.h
+    ${CMAKE_CURRENT_LIST_DIR}/SimRegistry.cpp
 )
-target_link_libraries(marlix_core PUBLIC printer_sim_registry)

@@ -40,6 +40,11 @@ QByteArray expectedReceipt()
     e += "Croissant                   1.80" + crlf;
     e += "\x1B" "E\x01TOTAL                       4.30\x1B" "E" + QByteArray(1, '\0') + crlf;
     e += crlf;
+    const QByteArray nul(1, '\0');
+    e += "\x1BM\x01" "Font B: 64 characters a line\x1BM" + nul + crlf;
+    e += "\x1B-\x01Underlined\x1B-" + nul + " \x1D" "B\x01 Reverse \x1D" "B" + nul + " \x1D!\x10Wide\x1D!" + nul + crlf;
+    e += "\x1B" "a\x01\x1Dh<\x1Dw\x02\x1DH\x02\x1Dk\x02" "400638133393" + nul + crlf;
+    e += "\x1D(k\x03" + nul + "1C\x05\x1D(k\x1D" + nul + "1P0https://marlix.example/r/1\x1D(k\x03" + nul + "1Q0" + crlf;
     e += "\x1B" "a\x02Thank you!" + crlf;
     e += crlf + crlf + crlf;
     e += "\x1DVB" + QByteArray(1, '\0');

@@ -1,7 +1,7 @@
 // The built simulator as a process, driven through its pty like the terminal
 // drives a printer.
 
-#include "SimRegistry.h"
+#include "link/SimRegistry.h"
 
 #include <QSerialPort>
 #include <QtTest>
@@ -95,6 +95,7 @@ private slots:
     void registryAndShutdown();
     void startFailures_data();
     void startFailures();
+    void receiptsFolder();
 
 private:
     bool start(const QStringList &arguments);
@@ -372,6 +373,8 @@ void TestPrinterSim::startFailures_data()
     QTest::newRow("unknown option") << QStringList{"--bogus"} << 2;
     QTest::newRow("record in a missing folder") << QStringList{"--record", m_tmp.filePath("missing/rec.txt")} << 1;
     QTest::newRow("link over a plain file") << QStringList{"--link", plainFile} << 1;
+    QTest::newRow("receipts without a folder") << QStringList{"--receipts", ""} << 2;
+    QTest::newRow("receipts in a plain file") << QStringList{"--receipts", plainFile} << 1;
 }
 
 void TestPrinterSim::startFailures()
@@ -397,6 +400,38 @@ void TestPrinterSim::startFailures()
     QCOMPARE(plain.readAll(), QByteArray("keep"));
     // A failed start leaves nothing in the registry.
     QVERIFY(!QFile::exists(simRegistryDir() + QLatin1Char('/') + QString::number(pid)));
+}
+
+// --receipts: a PNG per cut receipt and the open one at exit, numbered on
+// after the files already there; unknown commands logged once.
+void TestPrinterSim::receiptsFolder()
+{
+    const QString folder = m_tmp.filePath(QStringLiteral("receipts"));
+    QVERIFY(QDir().mkpath(folder));
+    QFile earlier(folder + QStringLiteral("/receipt-007.png"));
+    QVERIFY(earlier.open(QIODevice::WriteOnly));
+    earlier.close();
+    QVERIFY(start({QStringLiteral("--receipts"), folder}));
+    PtyEnd pty;
+    QVERIFY(pty.open(m_port));
+    const QByteArray stream = QByteArray("A\n\x1DV\x00", 5) + "B\x1B{\x01\x1B{\x01";
+    QCOMPARE(pty.write(stream), stream.size());
+    QVERIFY(waitForRecorded(stream.size()));
+    const QString eighth = folder + QStringLiteral("/receipt-008.png");
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(eighth), kWaitMs);
+    QVERIFY(!QFile::exists(folder + QStringLiteral("/receipt-009.png")));
+    m_sim->terminate();
+    QVERIFY(m_sim->waitForFinished(kWaitMs));
+    const QString ninth = folder + QStringLiteral("/receipt-009.png");
+    QVERIFY(QFile::exists(ninth));
+    QCOMPARE(QImage(eighth).size(), QSize(576, 30));
+    QCOMPARE(QImage(ninth).size(), QSize(576, 30));
+
+    const QString log = QString::fromLocal8Bit(m_sim->readAllStandardError());
+    QVERIFY2(log.contains(QStringLiteral("marlix-printer-sim: receipt 8: 72 x 3.8 mm, ") + eighth + QLatin1Char('\n')), qPrintable(log));
+    QVERIFY2(log.contains(QStringLiteral("marlix-printer-sim: receipt 9: 72 x 3.8 mm, ") + ninth + QStringLiteral(" (not cut)\n")),
+             qPrintable(log));
+    QCOMPARE(log.count(QStringLiteral("unknown command 1B 7B")), 1);
 }
 
 QTEST_GUILESS_MAIN(TestPrinterSim)

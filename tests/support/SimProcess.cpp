@@ -8,7 +8,7 @@
 
 #include <signal.h>
 
-SimProcess::SimProcess(const QStringList &extraArgs) : m_args(extraArgs) {}
+SimProcess::SimProcess(const QStringList &extraArgs, bool quiet) : m_args(extraArgs), m_quiet(quiet) {}
 
 SimProcess::~SimProcess()
 {
@@ -22,7 +22,9 @@ QString SimProcess::recordPath() const
 
 bool SimProcess::start()
 {
-    QStringList args{QStringLiteral("--record"), recordPath(), QStringLiteral("--quiet")};
+    QStringList args{QStringLiteral("--record"), recordPath()};
+    if (m_quiet)
+        args.append(QStringLiteral("--quiet"));
     args += m_args;
     m_process.setProgram(QStringLiteral(MARLIX_SIM_PATH));
     m_process.setArguments(args);
@@ -80,6 +82,12 @@ void SimProcess::stop()
         m_process.kill();
         m_process.waitForFinished(3000);
     }
+}
+
+QString SimProcess::log()
+{
+    m_log += QString::fromLocal8Bit(m_process.readAllStandardError());
+    return m_log;
 }
 
 void isolateSettings()

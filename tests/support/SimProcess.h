@@ -8,7 +8,8 @@
 
 class SimProcess {
 public:
-    explicit SimProcess(const QStringList &extraArgs = {});
+    // quiet: started with --quiet, so that it logs nothing.
+    explicit SimProcess(const QStringList &extraArgs = {}, bool quiet = true);
     ~SimProcess();
 
     // Starts and waits (bounded) for the port line; false with error() set otherwise.
@@ -24,9 +25,13 @@ public:
     // SIGUSR1: busy on/off.
     void toggleBusy();
     void stop();
+    // What it logged (standard error) so far; all of it once stopped.
+    QString log();
 
 private:
     QStringList m_args;
+    bool m_quiet = true;
+    QString m_log;
     QTemporaryDir m_dir;
     QProcess m_process;
     QString m_port;

@@ -1,6 +1,7 @@
 #include "PtyServer.h"
 
-#include "PrinterModel.h"
+#include "ReceiptFiles.h"
+#include "printer/PrinterModel.h"
 
 #include <QSocketNotifier>
 #include <QTimer>
@@ -132,6 +133,11 @@ void PtyServer::onReadable()
     const QByteArray reply = m_model.receive(chunk);
     for (const QString &event : m_model.takeEvents())
         log(event);
+    const QByteArray paper = m_model.takePaper();
+    if (m_receipts) {
+        for (const QString &line : m_receipts->print(paper))
+            log(line);
+    }
     if (reply.isEmpty())
         return;
     if (m_replyDelayMs > 0)

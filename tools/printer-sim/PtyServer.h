@@ -7,11 +7,12 @@
 
 class PrinterModel;
 class QSocketNotifier;
+class ReceiptFiles;
 
 // The line side of the simulator: a pty pair whose master it reads and
 // writes, whose slave it keeps open so the line never hangs up when the
 // program closes the port, records what arrives, and hands the bytes to the
-// printer model.
+// printer model and what it prints to the receipt files.
 class PtyServer : public QObject
 {
     Q_OBJECT
@@ -22,6 +23,9 @@ public:
     void setReplyDelay(int ms) { m_replyDelayMs = ms; }
     void setQuiet(bool quiet) { m_quiet = quiet; }
     bool setRecordFile(const QString &path, QString *error);
+    // Where the printed paper goes (--receipts); none: it is not drawn.
+    void setReceiptFiles(ReceiptFiles *files) { m_receipts = files; }
+    void log(const QString &line) const;
 
     bool open(QString *error);
     QString slavePath() const { return m_slavePath; }
@@ -35,10 +39,10 @@ private:
     void onWritable();
     void send(const QByteArray &bytes);
     void flushOutput();
-    void log(const QString &line) const;
     void updateReading();
 
     PrinterModel &m_model;
+    ReceiptFiles *m_receipts = nullptr;
     int m_master = -1;
     int m_slave = -1;
     QString m_slavePath;

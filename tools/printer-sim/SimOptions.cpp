@@ -1,6 +1,6 @@
 #include "SimOptions.h"
 
-#include "PrinterModel.h"
+#include "printer/PrinterModel.h"
 
 #include <QCommandLineParser>
 
@@ -19,6 +19,18 @@ bool parseHex(const QString &text, QByteArray *bytes)
     }
     *bytes = QByteArray::fromHex(text.toLatin1());
     return true;
+}
+
+bool wantsReceipts(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "--")
+            return false;
+        if (argument == "--receipts" || argument.startsWith("--receipts="))
+            return true;
+    }
+    return false;
 }
 
 namespace {
@@ -46,6 +58,11 @@ bool parseSimOptions(const QStringList &arguments, SimOptions *options, int *exi
     const QCommandLineOption record(QStringLiteral("record"),
         QStringLiteral("Append every received byte to FILE as upper-case hex pairs separated by one blank, "
                        "one line per chunk read."), QStringLiteral("FILE"));
+    const QCommandLineOption receipts(QStringLiteral("receipts"),
+        QStringLiteral("Draw what is printed: each receipt as DIR/receipt-NNN.png (576 dots wide, one pixel per "
+                       "dot, black on white) when it is cut, and the open one at exit; log \"receipt N: 72 x L mm, "
+                       "FILE\" and each command that is not drawn once. Numbering goes on after the files already "
+                       "in DIR."), QStringLiteral("DIR"));
     const QCommandLineOption reply(QStringLiteral("reply"),
         QStringLiteral("When the received bytes end with REQ, send RESP (hex without blanks). Repeatable; "
                        "a later rule replaces an earlier one for the same REQ; the longest matching REQ wins."),
@@ -58,7 +75,7 @@ bool parseSimOptions(const QStringList &arguments, SimOptions *options, int *exi
     const QCommandLineOption delay(QStringLiteral("reply-delay"),
         QStringLiteral("Wait MS milliseconds before sending a reply (default 0)."), QStringLiteral("MS"));
     const QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("Print nothing but the port line."));
-    parser.addOptions({link, record, reply, identity, busy, delay, quiet});
+    parser.addOptions({link, record, receipts, reply, identity, busy, delay, quiet});
 
     if (!parser.parse(arguments))
         return fail(parser.errorText(), exitCode);
@@ -75,6 +92,7 @@ bool parseSimOptions(const QStringList &arguments, SimOptions *options, int *exi
 
     options->linkPath = parser.value(link);
     options->recordPath = parser.value(record);
+    options->receiptsDir = parser.value(receipts);
     options->busy = parser.isSet(busy);
     options->quiet = parser.isSet(quiet);
     // Printer data is bytes: the identity text goes out as Latin-1, one byte per character.
@@ -87,6 +105,8 @@ bool parseSimOptions(const QStringList &arguments, SimOptions *options, int *exi
         return fail(QStringLiteral("--link needs a path"), exitCode);
     if (parser.isSet(record) && options->recordPath.isEmpty())
         return fail(QStringLiteral("--record needs a file name"), exitCode);
+    if (parser.isSet(receipts) && options->receiptsDir.isEmpty())
+        return fail(QStringLiteral("--receipts needs a folder"), exitCode);
 
     for (const QString &rule : parser.values(reply)) {
         const qsizetype eq = rule.indexOf(QLatin1Char('='));

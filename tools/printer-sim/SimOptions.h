@@ -10,6 +10,7 @@ struct SimOptions
 {
     QString linkPath;
     QString recordPath;
+    QString receiptsDir;
     QList<QPair<QByteArray, QByteArray>> replies; // in the order given
     QByteArray identity;
     bool busy = false;
@@ -19,6 +20,10 @@ struct SimOptions
 
 // Hex without blanks ("1B40"); false on odd length or a non-hex character.
 bool parseHex(const QString &text, QByteArray *bytes);
+
+// Whether the command line asks for receipts, looked at before the
+// application object exists (drawing needs a QGuiApplication).
+bool wantsReceipts(int argc, char **argv);
 
 // Parses the command line. On --help or --version prints and sets *exitCode 0;
 // on a usage error prints the reason and sets *exitCode 2. Returns whether the

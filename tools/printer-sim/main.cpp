@@ -1,14 +1,18 @@
 // marlix-printer-sim: a Marlix receipt printer acted out on a pseudo-terminal,
 // for trying the terminal without a printer and for its end-to-end tests.
 
-#include "PrinterModel.h"
 #include "PtyServer.h"
+#include "ReceiptFiles.h"
 #include "SimOptions.h"
-#include "SimRegistry.h"
+#include "link/SimRegistry.h"
+#include "printer/PrinterModel.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QGuiApplication>
 #include <QSocketNotifier>
+
+#include <memory>
 
 #include <cerrno>
 #include <csignal>
@@ -90,7 +94,16 @@ int startFailure(const QString &message)
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    // Receipts are drawn with fonts, which need a GUI application; it never
+    // shows a window, so it needs no display either.
+    std::unique_ptr<QCoreApplication> application;
+    if (wantsReceipts(argc, argv)) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        application = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QCoreApplication &app = *application;
     QCoreApplication::setApplicationName(QStringLiteral("marlix-printer-sim"));
     QCoreApplication::setApplicationVersion(QStringLiteral(MARLIX_SIM_VERSION));
 
@@ -112,6 +125,13 @@ int main(int argc, char *argv[])
     QString error;
     if (!options.recordPath.isEmpty() && !server.setRecordFile(options.recordPath, &error))
         return startFailure(error);
+    std::unique_ptr<ReceiptFiles> receipts;
+    if (!options.receiptsDir.isEmpty()) {
+        receipts = std::make_unique<ReceiptFiles>();
+        if (!receipts->open(options.receiptsDir, &error))
+            return startFailure(error);
+        server.setReceiptFiles(receipts.get());
+    }
     if (!server.open(&error))
         return startFailure(error);
     const QString slave = server.slavePath();
@@ -146,6 +166,10 @@ int main(int argc, char *argv[])
     server.setBusy(options.busy);
 
     const int result = app.exec();
+    if (receipts) {
+        for (const QString &line : receipts->finish())
+            server.log(line);
+    }
     removeLink(options.linkPath, slave);
     if (registered)
         unregisterSimulator();

@@ -1,4 +1,4 @@
-#include "PrinterModel.h"
+#include "printer/PrinterModel.h"
 
 namespace {
 constexpr char ESC = 0x1B;
@@ -50,6 +50,8 @@ QByteArray PrinterModel::receive(const QByteArray &bytes)
         m_tail.append(byte);
         if (m_tail.size() > m_longestRequest)
             m_tail.remove(0, m_tail.size() - m_longestRequest);
+        if (m_state != State::SilentRecording)
+            m_paper.append(byte);
         if (m_state == State::Idle)
             parseCommand(byte);
         else
@@ -57,6 +59,13 @@ QByteArray PrinterModel::receive(const QByteArray &bytes)
         matchReplies(out);
     }
     return out;
+}
+
+QByteArray PrinterModel::takePaper()
+{
+    QByteArray paper;
+    paper.swap(m_paper);
+    return paper;
 }
 
 QStringList PrinterModel::takeEvents()
@@ -166,10 +175,12 @@ void PrinterModel::runNamedCommand(char letter, const QByteArray &arg)
         return;
     case 'r': {
         const QMap<QByteArray, QByteArray> &store = m_user.contains(arg) ? m_user : m_ext;
-        if (store.contains(arg))
+        if (store.contains(arg)) {
+            m_paper += store.value(arg);
             event(QStringLiteral("played %1 (%2 bytes)").arg(name).arg(store.value(arg).size()));
-        else
+        } else {
             event(QStringLiteral("play %1: no such macro").arg(name));
+        }
         return;
     }
     case 'd':

@@ -1,4 +1,4 @@
-#include "SimRegistry.h"
+#include "link/SimRegistry.h"
 
 #include <QDir>
 #include <QFile>

@@ -46,6 +46,11 @@ public:
 
     QByteArray receive(const QByteArray &bytes);
 
+    // The bytes that reach the paper since the last call, in order: all that
+    // was received except a silent recording (a normal recording prints as it
+    // records), and after each play command the played macro's bytes.
+    QByteArray takePaper();
+
     // Human-readable lines about what the printer did (played, stored, ...).
     QStringList takeEvents();
 
@@ -81,4 +86,5 @@ private:
     QMap<QByteArray, QByteArray> m_user;
     QMap<QByteArray, QByteArray> m_ext;
     QStringList m_events;
+    QByteArray m_paper;
 };

@@ -1,6 +1,6 @@
 // The simulator's printer behaviour, without a pty.
 
-#include "PrinterModel.h"
+#include "printer/PrinterModel.h"
 
 #include <QtTest>
 

@@ -1,0 +1,121 @@
+// The virtual printer's speed: a 1 MiB stream of mixed receipts (text in
+// every style, logos, barcodes, QR codes) interpreted and every receipt
+// drawn, in millimetres of paper per second, against a fast receipt printer
+// (300 mm/s). The receipt preview must never hold up the terminal: the target
+// is at least 10 times that.
+#include "support/ReceiptText.h"
+
+#include "printer/ReceiptInterpreter.h"
+#include "printer/ReceiptRenderer.h"
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+
+#include <algorithm>
+#include <cstdio>
+
+using namespace PrinterBytes;
+
+namespace {
+constexpr double kPrinterMmPerSecond = 300.0;
+constexpr int kRuns = 5;
+
+// A logo of 192 x 96 dots: rings and stripes.
+QByteArray logo()
+{
+    QByteArray data;
+    for (int y = 0; y < 96; ++y) {
+        for (int byte = 0; byte < 24; ++byte) {
+            quint8 bits = 0;
+            for (int bit = 0; bit < 8; ++bit) {
+                const int x = byte * 8 + bit;
+                const int dx = x - 96, dy = y - 48;
+                if (((dx * dx + dy * dy) / 200) % 2 == 0 || (x + y) % 16 < 2)
+                    bits |= 0x80 >> bit;
+            }
+            data += char(bits);
+        }
+    }
+    return "\x1D" "v0" + n(0) + word(24) + word(96) + data;
+}
+
+QByteArray receipt(int number)
+{
+    QByteArray r = ESC + "@" + ESC + "a" + n(1) + logo() + "\n";
+    r += ESC + "!" + n(0x38) + "MARLIX CAFE\n" + ESC + "!" + n(0) + "12 Harbour Street\n" + ESC + "a" + n(0);
+    r += "Receipt no. " + QByteArray::number(number) + "\n";
+    for (int item = 0; item < 12; ++item) {
+        r += "Item " + QByteArray::number(item).rightJustified(3, '0') + "                    " + QByteArray::number(item * 1.25, 'f', 2).rightJustified(8) + "\n";
+        r += ESC + "M" + n(1) + "  font B detail line for the item, with more words in it" + ESC + "M" + n(0) + "\n";
+    }
+    r += ESC + "E" + n(1) + "TOTAL" + ESC + "E" + n(0) + "  " + ESC + "-" + n(1) + "underlined" + ESC + "-" + n(2) + " twice" + ESC + "-" + n(0);
+    r += " " + GS + "B" + n(1) + " reverse " + GS + "B" + n(0) + "\n";
+    r += GS + "!" + n(0x11) + "Double" + GS + "!" + n(0x33) + "4x4" + GS + "!" + n(0) + ESC + " " + n(2) + " spaced" + ESC + " " + n(0) + "\n";
+    r += "\xC9\xCD\xCD\xBB \xB0\xB1\xB2\xDB" + ESC + "t" + n(16) + " \x80 \xE9\xE8" + ESC + "t" + n(0) + "\tTab\n";
+    r += ESC + "*" + n(0x21) + word(64) + QByteArray(192, '\x5A') + "\n";
+    r += ESC + "a" + n(1) + GS + "h" + n(80) + GS + "w" + n(2) + GS + "H" + n(2) + GS + "k" + n(2) + "400638133393" + n(0);
+    r += GS + "k" + n(0x49) + n(12) + "{BMX-" + QByteArray::number(100000 + number);
+    const QByteArray url = "https://marlix.example/receipt/" + QByteArray::number(number);
+    r += qrFunction("1C" + n(4)) + qrFunction("1P0" + url) + qrFunction("1Q0") + "\n";
+    r += ESC + "a" + n(2) + "Thank you!\n" + ESC + "d" + n(3) + GS + "V" + n(0x42) + n(0);
+    return r;
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+
+    QByteArray stream;
+    int receipts = 0;
+    while (stream.size() < 1024 * 1024)
+        stream += receipt(++receipts);
+    std::printf("bench_printer: %lld bytes, %d receipts\n", static_cast<long long>(stream.size()), receipts);
+
+    const ReceiptRenderer renderer;
+    QList<double> interpretTimes, totalTimes;
+    double millimetres = 0;
+    for (int run = 0; run < kRuns; ++run) {
+        // Interpretation alone.
+        {
+            ReceiptInterpreter interpreter;
+            interpreter.setRetainLimit(0);
+            QElapsedTimer timer;
+            timer.start();
+            for (qsizetype at = 0; at < stream.size(); at += 4096)
+                interpreter.feed(stream.mid(at, 4096));
+            interpretTimes.append(timer.nsecsElapsed() / 1e9);
+        }
+        // Interpretation and every receipt drawn as it is cut.
+        ReceiptInterpreter interpreter;
+        interpreter.setRetainLimit(0);
+        double dots = 0;
+        qint64 inked = 0;
+        interpreter.setReceiptHandler([&](const Receipt &receipt) {
+            const QImage image = renderer.render(receipt);
+            inked += image.height();
+            dots += receipt.lengthDots;
+        });
+        QElapsedTimer timer;
+        timer.start();
+        for (qsizetype at = 0; at < stream.size(); at += 4096)
+            interpreter.feed(stream.mid(at, 4096));
+        totalTimes.append(timer.nsecsElapsed() / 1e9);
+        millimetres = dots / Paper::kDotsPerMm;
+        if (inked != qint64(dots) || interpreter.finishedTotal() != receipts) {
+            std::printf("bench_printer: wrong result (%d receipts drawn)\n", interpreter.finishedTotal());
+            return 1;
+        }
+    }
+    std::sort(interpretTimes.begin(), interpretTimes.end());
+    std::sort(totalTimes.begin(), totalTimes.end());
+    const double interpret = interpretTimes[kRuns / 2];
+    const double total = totalTimes[kRuns / 2];
+    std::printf("bench_printer: %.0f mm of paper (%.1f m), median of %d runs\n", millimetres, millimetres / 1000, kRuns);
+    std::printf("  interpret only:        %7.3f s  %9.0f mm/s  %6.1f x a 300 mm/s printer\n", interpret, millimetres / interpret,
+                millimetres / interpret / kPrinterMmPerSecond);
+    std::printf("  interpret and render:  %7.3f s  %9.0f mm/s  %6.1f x a 300 mm/s printer (target 10 x)\n", total,
+                millimetres / total, millimetres / total / kPrinterMmPerSecond);
+    return 0;
+}

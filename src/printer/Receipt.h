@@ -1,0 +1,127 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QList>
+
+// What the virtual printer put on paper: the receipt model that the
+// interpreter builds from the byte stream and the renderer draws.
+//
+// Coordinates are printer dots (8 per mm): x from the paper's left edge
+// (0 to 575), y from the top of the receipt. Every element keeps the range of
+// stream bytes that made it, as absolute offsets into everything fed to the
+// interpreter, so an inspector can tie paper and bytes together.
+
+namespace Paper {
+constexpr int kWidthDots = 576;       // 72 mm printable at 8 dots per mm
+constexpr int kDotsPerMm = 8;
+constexpr int kRollWidthMm = 80;
+constexpr int kMaxReceiptDots = 8000; // 1 m: the printer cuts by itself there
+}
+
+// Bytes [begin, end) of the stream, as absolute offsets.
+struct ByteRange
+{
+    qint64 begin = 0;
+    qint64 end = 0;
+    bool isEmpty() const { return end <= begin; }
+    bool operator==(const ByteRange &) const = default;
+};
+
+enum class PrinterFont : quint8 { A, B };
+
+struct TextStyle
+{
+    PrinterFont font = PrinterFont::A;
+    bool emphasized = false; // ESC E, ESC G or ESC ! bit 3: drawn heavier
+    quint8 underline = 0;    // 0 none, 1 or 2 dots
+    quint8 width = 1;        // 1 to 8
+    quint8 height = 1;       // 1 to 8
+    bool reverse = false;    // white on black
+    quint8 spacing = 0;      // ESC SP: dots right of each character, before the width multiplier
+
+    int cellWidth() const { return font == PrinterFont::A ? 12 : 9; }
+    int cellHeight() const { return font == PrinterFont::A ? 24 : 17; }
+    // Dots from one character to the next, and the drawn character's size.
+    int advance() const { return (cellWidth() + spacing) * width; }
+    int charWidth() const { return cellWidth() * width; }
+    int charHeight() const { return cellHeight() * height; }
+    bool operator==(const TextStyle &) const = default;
+};
+
+// Characters of one style printed side by side, one cell each.
+struct TextRun
+{
+    int x = 0; // left edge of the first cell
+    int y = 0; // top of the cells; runs of a line share their bottom edge
+    QByteArray text; // the printer's bytes, one per character
+    quint8 codePage = 0; // the page they are drawn with: 0 PC437 or 16 Windows-1252
+    TextStyle style;
+    ByteRange source;
+
+    int width() const { return int(text.size()) * style.advance(); }
+    int height() const { return style.charHeight(); }
+};
+
+// Dots as printed: a raster or column image, a barcode's bars, a QR code.
+struct DotImage
+{
+    enum class Kind : quint8 { Raster, Column, Barcode, QrCode };
+    Kind kind = Kind::Raster;
+    int x = 0;
+    int y = 0;
+    QImage dots; // Format_Mono, one pixel per dot, index 1 is ink (colour table: transparent, black)
+    ByteRange source;
+
+    int width() const { return dots.width(); }
+    int height() const { return dots.height(); }
+};
+
+// One printed line: the text and images printed together, bottom-aligned.
+// height is the paper the line takes by itself: the larger of the line
+// spacing and its tallest element. A command that prints a line may feed
+// more or less than that (ESC J, ESC d), so the next line's y says where it
+// really went.
+struct ReceiptLine
+{
+    int y = 0;
+    int height = 0;
+    QList<TextRun> runs;
+    QList<DotImage> images;
+    ByteRange source; // from its first element to the command that printed it
+
+    // The lowest dot it inks (y + tallest element).
+    int inkBottom() const;
+};
+
+// Paper fed with nothing printed (LF on an empty line, ESC J, ESC d, the
+// feed of GS V 41/42).
+struct Feed
+{
+    int y = 0;
+    int dots = 0;
+    ByteRange source;
+};
+
+enum class CutKind : quint8 {
+    None,      // still open
+    Full,      // GS V 0/30
+    Partial,   // GS V 1/31, ESC i, ESC m
+    Automatic, // the printer cut at the length cap or its drawing budget
+};
+
+struct Receipt
+{
+    int number = 0;            // 1 for the first receipt of the stream
+    QList<ReceiptLine> lines;  // in stream order; y never decreases
+    QList<Feed> feeds;         // in stream order
+    int lengthDots = 0;        // paper length: the feed position or the lowest ink, whichever is lower on the paper
+    CutKind cut = CutKind::None;
+    ByteRange source;          // every byte from the end of the previous receipt to the cut
+    int tallestLineInk = 0;    // the largest inkBottom() - y of its lines, for linesIn()
+
+    double lengthMm() const { return double(lengthDots) / Paper::kDotsPerMm; }
+    bool isBlank() const { return lines.isEmpty() && feeds.isEmpty(); }
+    // Lines that ink some of [y0, y1); lines are sorted by y.
+    QList<const ReceiptLine *> linesIn(int y0, int y1) const;
+};

@@ -1,0 +1,226 @@
+#pragma once
+
+#include "printer/Receipt.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QSet>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+#include <memory>
+
+class SymbolEncoder;
+
+// A command that the interpreter met and drew nothing for: its identifying
+// bytes (the introducer and the command byte, and the function byte where
+// one selects the command, as in 1D 28 4C), where it first came and how often.
+struct UnknownCommand
+{
+    QByteArray bytes;
+    ByteRange first;
+    int count = 0;
+};
+
+// The virtual printer's paper side: bytes in, receipts out, the way a receipt
+// printer of this class prints them.
+//
+// feed() takes the stream in chunks of any size, down to single bytes. The
+// interpreter keeps every partial command between calls, so the receipts
+// never depend on how the stream was split. Everything between two cuts is a
+// receipt; the one being printed is open. The printer cuts by itself at
+// 8000 dots (1 m), and when a receipt's drawing would pass its memory budget
+// (a stream that prints over and over on the same spot).
+//
+// A live view feeds every byte as it goes out and, between redraws, asks:
+//   revision()        grows whenever anything that can be drawn changed;
+//   finished()        the last finished receipts, oldest first;
+//   finishedTotal()   how many receipts were cut so far (the newest one's number);
+//   openReceipt()     the receipt being printed, without the line in progress;
+//   withPendingLine() the same plus the line in progress, laid out as LF would print it;
+//   unknownCommands() the commands that nothing was drawn for.
+// Every element of a receipt keeps the stream bytes that made it (absolute
+// offsets; offset() is where the next fed byte will be).
+//
+// Memory stays bounded whatever the input: an image keeps only what the
+// printable width and the length cap let through (the rest of its bytes is
+// read and dropped, so the stream stays in step), a receipt's elements have
+// a budget, and only the last retainLimit() finished receipts are kept.
+class ReceiptInterpreter
+{
+public:
+    static constexpr int kDefaultRetain = 50;
+    // Elements of one receipt, counted as their memory: a full-length raster
+    // image is 576 KiB, a page of text in single-character runs about 3 MiB.
+    static constexpr qsizetype kReceiptBudget = 4 * 1024 * 1024;
+    // Data of a barcode ended by 00: a longer one ends there.
+    static constexpr int kMaxBarcodeData = 255;
+
+    ReceiptInterpreter();
+    ~ReceiptInterpreter();
+    ReceiptInterpreter(const ReceiptInterpreter &) = delete;
+    ReceiptInterpreter &operator=(const ReceiptInterpreter &) = delete;
+
+    void feed(const QByteArray &bytes);
+
+    // The end of the stream: prints the line in progress (as LF would, without
+    // feeding further) and ends the open receipt uncut (CutKind::None), so
+    // that nothing sent is lost. Returns it; it is blank when nothing was
+    // printed since the last cut. Modes and partial commands stay.
+    Receipt finish();
+
+    // Power on: blank paper, every mode at its default, offsets from 0.
+    void reset();
+
+    qint64 offset() const { return m_offset; }
+    quint64 revision() const { return m_revision; }
+
+    const std::deque<Receipt> &finished() const { return m_finished; }
+    int finishedTotal() const { return m_finishedTotal; }
+    const Receipt &openReceipt() const { return m_open; }
+    Receipt withPendingLine() const;
+
+    // Called with each receipt as it is cut, before it joins finished().
+    void setReceiptHandler(std::function<void(const Receipt &)> handler) { m_handler = std::move(handler); }
+    void setRetainLimit(int receipts);
+    int retainLimit() const { return m_retain; }
+
+    const QList<UnknownCommand> &unknownCommands() const { return m_unknown; }
+    // Log lines, each said once: an unknown command ("unknown command 1B 7B"),
+    // a code page drawn as PC437, the first automatic cut, a parameter out of range.
+    QStringList takeNotes();
+
+private:
+    enum class Parse : quint8 { Text, Command, Payload };
+    enum class Payload : quint8 { Skip, UntilNul, Raster, Column, Barcode, TwoD };
+
+    struct Modes
+    {
+        TextStyle style;
+        bool emphasized = false;
+        bool doubleStrike = false;
+        int lineSpacing = 30;
+        int justify = 0;
+        int leftMargin = 0;
+        int printWidth = Paper::kWidthDots;
+        int codePage = 0;
+        int barcodeHeight = 162;
+        int barcodeModule = 3;
+        int barcodeText = 0;
+        int qrModule = 3;
+        int qrEcc = 1; // 1 L, 2 M, 3 Q, 4 H
+    };
+
+    // The line being filled; left, width and justification are taken when
+    // its first element arrives.
+    struct Pending
+    {
+        bool started = false;
+        int left = 0;
+        int width = Paper::kWidthDots;
+        int justify = 0;
+        int x = 0; // from left
+        QList<TextRun> runs;   // x relative to left, y unset
+        QList<DotImage> images;
+        qint64 begin = 0;
+        bool hasContent() const { return !runs.isEmpty() || !images.isEmpty(); }
+    };
+
+    // A raster or column image on its way in.
+    struct Image
+    {
+        int bytesPerUnit = 0; // per row (raster) or per column (column image)
+        int units = 0;        // rows or columns
+        int unit = 0;         // the one being received
+        int byteInUnit = 0;
+        int scaleX = 1;
+        int scaleY = 1;
+        int dotWidth = 0;     // what the printable width lets through
+        int x = 0;            // absolute (raster) or from the line's left (column)
+        int pieceRows = 0;    // source rows in the raster piece being filled
+        int pieceRow = 0;
+        QImage dots;
+        QByteArray row;       // the kept bytes of the raster row being received
+    };
+
+    // stream
+    void consume(quint8 byte, qint64 at);
+    void startCommand(quint8 byte);
+    void continueCommand(quint8 byte);
+    void decodeEsc();
+    void decodeGs();
+    void decodeFs();
+    void decodeDle();
+    bool need(int length) const { return m_cmd.size() >= length; }
+    void done();
+    void unknown();
+    void skipFixed(int length);
+    void skip(int keyLength, qint64 payload);
+    void beginPayload(Payload kind, qint64 bytes);
+    void payloadByte(quint8 byte);
+    void finishPayload();
+    void ignoredParameter();
+    void note(const QString &line);
+    void noteUnknown(const QByteArray &key);
+    ByteRange commandRange() const { return {m_cmdStart, m_at + 1}; }
+    TextStyle currentStyle() const;
+
+    // layout (ReceiptLayout.cpp)
+    void putCharacter(quint8 byte, const TextStyle &style, int codePage, const ByteRange &source);
+    void tab();
+    void startLine();
+    void printLine(bool byLines, int amount, qint64 end);
+    void printPendingContent();
+    void feedPaper(int dots, const ByteRange &source);
+    void makeRoom(int dots, qsizetype cost);
+    void advance(int dots);
+    Receipt closeReceipt(CutKind kind, qint64 end);
+    void cut(CutKind kind, int feedDots);
+    void placeBand(ReceiptLine line, qsizetype cost);
+    void printTextLine(const QByteArray &latin1, const ByteRange &source);
+    void printBarcode(int type, const QByteArray &data);
+    void printQr();
+    void beginRaster(int mode, int bytesPerRow, int rows);
+    void rasterByte(quint8 byte);
+    void commitRasterPiece();
+    void beginColumnImage(int mode, int columns);
+    void columnByte(quint8 byte);
+    void finishColumnImage();
+    void touch() { ++m_revision; }
+    // The printable area as GS L and GS W leave it: never past the paper, never empty.
+    int printableLeft() const { return std::min(m_modes.leftMargin, Paper::kWidthDots - 1); }
+    int printableWidth() const { return std::max(1, std::min(m_modes.printWidth, Paper::kWidthDots - printableLeft())); }
+    // Where a band of its own that is dotWidth wide starts, justified.
+    int bandLeft(int dotWidth) const;
+    ReceiptLine layOut(const Pending &line, int y, int spacing) const;
+
+    qint64 m_offset = 0;
+    qint64 m_at = 0; // offset of the byte being consumed
+    quint64 m_revision = 0;
+    Parse m_parse = Parse::Text;
+    QByteArray m_cmd;
+    qint64 m_cmdStart = 0;
+    Payload m_payload = Payload::Skip;
+    qint64 m_remaining = 0;
+    QByteArray m_data;
+    int m_barcodeType = 0;
+
+    Modes m_modes;
+    QByteArray m_qrData;
+    Pending m_line;
+    Image m_image;
+
+    Receipt m_open;
+    int m_y = 0;
+    qsizetype m_spent = 0;
+    std::deque<Receipt> m_finished;
+    int m_finishedTotal = 0;
+    int m_retain = kDefaultRetain;
+    std::function<void(const Receipt &)> m_handler;
+
+    QList<UnknownCommand> m_unknown;
+    QStringList m_notes;
+    QSet<QString> m_said;
+    std::unique_ptr<SymbolEncoder> m_symbols;
+};

@@ -1,0 +1,220 @@
+#include "printer/ReceiptRenderer.h"
+
+#include "printer/CodePages.h"
+
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QImageWriter>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+
+namespace {
+const QString kFamily = QStringLiteral("DejaVu Sans Mono");
+const char *const kFontFiles[] = {
+    "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf",
+    "/usr/share/fonts/truetype/dejavu/DejaVuSansMono-Bold.ttf",
+};
+
+QFont baseFont()
+{
+    if (!QFontDatabase::families().contains(kFamily)) {
+        for (const char *file : kFontFiles)
+            QFontDatabase::addApplicationFont(QString::fromLatin1(file));
+    }
+    QFont font = QFontDatabase::families().contains(kFamily) ? QFont(kFamily)
+                                                            : QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setStyleHint(QFont::Monospace);
+    font.setStyleStrategy(QFont::StyleStrategy(QFont::NoAntialias | QFont::NoSubpixelAntialias));
+    font.setHintingPreference(QFont::PreferFullHinting);
+    font.setKerning(false);
+    return font;
+}
+
+// The largest pixel size whose characters fit the cell (a dot of descent may go).
+void fitToCell(QFont &font, int width, int height)
+{
+    for (int pixels = height; pixels > 4; --pixels) {
+        font.setPixelSize(pixels);
+        const QFontMetrics metrics(font);
+        if (metrics.horizontalAdvance(QLatin1Char('M')) <= width && metrics.height() <= height + 1)
+            return;
+    }
+}
+
+QImage paper(int height)
+{
+    QImage image(Paper::kWidthDots, std::max(1, height), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    return image;
+}
+
+QImage toMono(const QImage &drawn)
+{
+    QImage mono = drawn.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither | Qt::MonoOnly);
+    // Index 0 white, index 1 black, whatever the conversion chose.
+    if (mono.colorCount() == 2 && qGray(mono.color(0)) < 128) {
+        mono.invertPixels();
+        mono.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    } else {
+        mono.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    }
+    return mono;
+}
+} // namespace
+
+ReceiptRenderer::ReceiptRenderer()
+{
+    const QFont base = baseFont();
+    const PrinterFont faces[2] = {PrinterFont::A, PrinterFont::B};
+    for (int face = 0; face < 2; ++face) {
+        TextStyle style;
+        style.font = faces[face];
+        for (int bold = 0; bold < 2; ++bold) {
+            QFont &font = m_fonts[face][bold];
+            font = base;
+            font.setBold(bold);
+            fitToCell(font, style.cellWidth(), style.cellHeight());
+        }
+        // Centre the face's height in the cell.
+        const QFontMetrics metrics(m_fonts[face][0]);
+        m_baseline[face] = std::max(0, (style.cellHeight() - metrics.height()) / 2) + metrics.ascent();
+    }
+}
+
+const QImage &ReceiptRenderer::glyph(const TextStyle &style, bool white, char16_t character) const
+{
+    const int face = style.font == PrinterFont::A ? 0 : 1;
+    const quint32 key = quint32(character) | (quint32(face) << 16) | (quint32(style.emphasized) << 17) | (quint32(white) << 18);
+    auto it = m_glyphs.constFind(key);
+    if (it != m_glyphs.cend())
+        return *it;
+    if (white) {
+        // The same dots as the black glyph, so reverse text has the very same shapes.
+        QImage cell = glyph(style, false, character);
+        for (int y = 0; y < cell.height(); ++y) {
+            auto *line = reinterpret_cast<QRgb *>(cell.scanLine(y));
+            for (int x = 0; x < cell.width(); ++x)
+                line[x] = line[x] ? qRgb(255, 255, 255) : 0;
+        }
+        return *m_glyphs.insert(key, cell);
+    }
+
+    const QFont &font = m_fonts[face][style.emphasized ? 1 : 0];
+    QImage cell(style.cellWidth(), style.cellHeight(), QImage::Format_ARGB32_Premultiplied);
+    cell.fill(Qt::transparent);
+    if (character != u' ' && character != 0xA0) {
+        QPainter painter(&cell);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        const QString text(1, QChar(character));
+        const int advance = QFontMetrics(font).horizontalAdvance(text);
+        painter.drawText(QPoint((style.cellWidth() - advance) / 2, m_baseline[face]), text);
+    }
+    // Ink or paper, nothing between: the printer has no grey.
+    for (int y = 0; y < cell.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(cell.scanLine(y));
+        for (int x = 0; x < cell.width(); ++x)
+            line[x] = qAlpha(line[x]) >= 128 ? qRgb(0, 0, 0) : 0;
+    }
+    return *m_glyphs.insert(key, cell);
+}
+
+void ReceiptRenderer::drawRun(QPainter &painter, const TextRun &run) const
+{
+    const TextStyle &style = run.style;
+    const int height = style.charHeight();
+    if (style.reverse)
+        painter.fillRect(run.x, run.y, run.width(), height, Qt::black);
+    else if (style.underline > 0)
+        painter.fillRect(run.x, run.y + height - style.underline, run.width(), style.underline, Qt::black);
+    int x = run.x;
+    for (const char byte : run.text) {
+        const char16_t character = CodePages::character(run.codePage, quint8(byte));
+        if (character != u' ') {
+            const QImage &image = glyph(style, style.reverse, character);
+            if (style.width == 1 && style.height == 1)
+                painter.drawImage(x, run.y, image);
+            else
+                painter.drawImage(QRect(x, run.y, style.charWidth(), height), image);
+        }
+        x += style.advance();
+        if (x >= Paper::kWidthDots)
+            break;
+    }
+}
+
+void ReceiptRenderer::paint(QPainter &painter, const Receipt &receipt, int y0, int y1) const
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.setRenderHint(QPainter::TextAntialiasing, false);
+    for (const ReceiptLine *line : receipt.linesIn(y0, y1)) {
+        for (const DotImage &image : line->images)
+            painter.drawImage(image.x, image.y, image.dots);
+        for (const TextRun &run : line->runs)
+            drawRun(painter, run);
+    }
+    painter.restore();
+}
+
+QImage ReceiptRenderer::renderBand(const Receipt &receipt, int y0, int y1) const
+{
+    QImage image = paper(y1 - y0);
+    QPainter painter(&image);
+    painter.translate(0, -y0);
+    paint(painter, receipt, y0, y1);
+    painter.end();
+    return toMono(image);
+}
+
+QImage ReceiptRenderer::render(const Receipt &receipt) const
+{
+    return renderBand(receipt, 0, std::max(1, receipt.lengthDots));
+}
+
+bool ReceiptRenderer::savePng(const Receipt &receipt, const QString &path, QString *error) const
+{
+    QImageWriter writer(path, "png");
+    if (writer.write(render(receipt)))
+        return true;
+    if (error)
+        *error = writer.errorString();
+    return false;
+}
+
+bool ReceiptRenderer::writePdf(const QList<Receipt> &receipts, const QString &path, QString *error) const
+{
+    constexpr double kMarginMm = (Paper::kRollWidthMm - double(Paper::kWidthDots) / Paper::kDotsPerMm) / 2;
+    QPdfWriter pdf(path);
+    pdf.setCreator(QStringLiteral("Marlix virtual printer"));
+    pdf.setPageMargins(QMarginsF());
+    QPainter painter;
+    for (qsizetype i = 0; i < receipts.size(); ++i) {
+        const Receipt &receipt = receipts[i];
+        const double lengthMm = std::max(1, receipt.lengthDots) / double(Paper::kDotsPerMm);
+        const QPageSize size(QSizeF(Paper::kRollWidthMm, lengthMm), QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
+        if (!pdf.setPageSize(size)) {
+            if (error)
+                *error = QStringLiteral("%1: the PDF writer refused a page of %2 mm").arg(path).arg(lengthMm);
+            return false;
+        }
+        if (i == 0) {
+            if (!painter.begin(&pdf)) {
+                if (error)
+                    *error = QStringLiteral("%1: cannot write the file").arg(path);
+                return false;
+            }
+        } else {
+            pdf.newPage();
+        }
+        const double dotsPerMm = pdf.resolution() / 25.4;
+        const QRectF target(kMarginMm * dotsPerMm, 0, Paper::kWidthDots / double(Paper::kDotsPerMm) * dotsPerMm,
+                            lengthMm * dotsPerMm);
+        painter.drawImage(target, render(receipt));
+    }
+    if (painter.isActive())
+        painter.end();
+    return true;
+}

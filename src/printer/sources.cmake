@@ -1,0 +1,16 @@
+# The virtual printer: identity, macro store and replies (Qt Core), and the
+# paper side: receipt interpreter and renderer (Qt Gui images, libzint symbols).
+target_sources(marlix_printer PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/PrinterModel.h
+    ${CMAKE_CURRENT_LIST_DIR}/PrinterModel.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Receipt.h
+    ${CMAKE_CURRENT_LIST_DIR}/ReceiptInterpreter.h
+    ${CMAKE_CURRENT_LIST_DIR}/ReceiptInterpreter.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReceiptLayout.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReceiptRenderer.h
+    ${CMAKE_CURRENT_LIST_DIR}/ReceiptRenderer.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CodePages.h
+    ${CMAKE_CURRENT_LIST_DIR}/CodePages.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Symbols.h
+    ${CMAKE_CURRENT_LIST_DIR}/Symbols.cpp
+)

@@ -1,0 +1,107 @@
+// The simulator's command line.
+
+#include "SimOptions.h"
+
+#include <QtTest>
+
+class TestSimOptions : public QObject
+{
+    Q_OBJECT
+private slots:
+    void options_data();
+    void options();
+    void receipts_data();
+    void receipts();
+};
+
+void TestSimOptions::options_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("runs");
+    QTest::addColumn<QByteArray>("identity");
+    QTest::addColumn<QStringList>("replies"); // "REQ=RESP" in lower-case hex, in order
+    QTest::addColumn<int>("delay");
+
+    const QByteArray standard("CMD MX2600 V1.00");
+    QTest::newRow("defaults") << QStringList{} << true << standard << QStringList{} << 0;
+    QTest::newRow("replies in order") << QStringList{"--reply", "1004=1501", "--reply", "1B76=00", "--reply", "1004=0601"} << true
+                                      << standard << QStringList{"1004=1501", "1b76=00", "1004=0601"} << 0;
+    QTest::newRow("empty response") << QStringList{"--reply", "0517="} << true << standard << QStringList{"0517="} << 0;
+    QTest::newRow("lower-case hex") << QStringList{"--reply", "1b40=ff"} << true << standard << QStringList{"1b40=ff"} << 0;
+    QTest::newRow("empty identity") << QStringList{"--identity", ""} << true << QByteArray() << QStringList{} << 0;
+    QTest::newRow("delay") << QStringList{"--reply-delay", "250"} << true << standard << QStringList{} << 250;
+    QTest::newRow("empty request") << QStringList{"--reply", "=15"} << false << QByteArray() << QStringList{} << 0;
+    QTest::newRow("not hex") << QStringList{"--reply", "1G=00"} << false << QByteArray() << QStringList{} << 0;
+    QTest::newRow("blank in hex") << QStringList{"--reply", "10 04=15"} << false << QByteArray() << QStringList{} << 0;
+    QTest::newRow("odd response") << QStringList{"--reply", "1004=150"} << false << QByteArray() << QStringList{} << 0;
+    QTest::newRow("delay not a number") << QStringList{"--reply-delay", "1s"} << false << QByteArray() << QStringList{} << 0;
+    QTest::newRow("identity beyond Latin-1") << QStringList{"--identity", QStringLiteral("CMD \u20ac")} << false << QByteArray()
+                                             << QStringList{} << 0;
+    QTest::newRow("stray argument") << QStringList{"extra"} << false << QByteArray() << QStringList{} << 0;
+}
+
+void TestSimOptions::options()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, runs);
+    QFETCH(QByteArray, identity);
+    QFETCH(QStringList, replies);
+    QFETCH(int, delay);
+
+    SimOptions options;
+    int exitCode = -1;
+    QCOMPARE(parseSimOptions(QStringList{QStringLiteral("marlix-printer-sim")} + arguments, &options, &exitCode), runs);
+    if (!runs) {
+        QCOMPARE(exitCode, 2);
+        return;
+    }
+    QCOMPARE(options.identity, identity);
+    QStringList parsed;
+    for (const auto &[request, response] : options.replies)
+        parsed.append(QString::fromLatin1(request.toHex() + '=' + response.toHex()));
+    QCOMPARE(parsed, replies);
+    QCOMPARE(options.replyDelayMs, delay);
+}
+
+void TestSimOptions::receipts_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("runs");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<bool>("seenEarly"); // by wantsReceipts(), before the application exists
+
+    QTest::newRow("none") << QStringList{} << true << QString() << false;
+    QTest::newRow("folder") << QStringList{"--receipts", "/tmp/paper"} << true << "/tmp/paper" << true;
+    QTest::newRow("with =") << QStringList{"--receipts=/tmp/paper"} << true << "/tmp/paper" << true;
+    QTest::newRow("empty folder") << QStringList{"--receipts", ""} << false << QString() << true;
+    QTest::newRow("missing folder") << QStringList{"--receipts"} << false << QString() << true;
+    QTest::newRow("after --") << QStringList{"--", "--receipts"} << false << QString() << false;
+}
+
+void TestSimOptions::receipts()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, runs);
+    QFETCH(QString, folder);
+    QFETCH(bool, seenEarly);
+
+    const QStringList all = QStringList{QStringLiteral("marlix-printer-sim")} + arguments;
+    QList<QByteArray> bytes;
+    for (const QString &argument : all)
+        bytes.append(argument.toLocal8Bit());
+    QList<char *> argv;
+    for (QByteArray &argument : bytes)
+        argv.append(argument.data());
+    QCOMPARE(wantsReceipts(int(argv.size()), argv.data()), seenEarly);
+
+    SimOptions options;
+    int exitCode = -1;
+    QCOMPARE(parseSimOptions(all, &options, &exitCode), runs);
+    if (runs)
+        QCOMPARE(options.receiptsDir, folder);
+    else
+        QCOMPARE(exitCode, 2);
+}
+
+QTEST_GUILESS_MAIN(TestSimOptions)
+#include "tst_sim_options.moc"

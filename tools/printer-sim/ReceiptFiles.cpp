@@ -1,0 +1,61 @@
+#include "ReceiptFiles.h"
+
+#include <QDir>
+#include <QRegularExpression>
+
+bool ReceiptFiles::open(const QString &dir, QString *error)
+{
+    QDir folder(dir);
+    if (!folder.mkpath(QStringLiteral("."))) {
+        *error = QStringLiteral("--receipts %1: cannot create the folder").arg(dir);
+        return false;
+    }
+    m_dir = folder.path();
+    static const QRegularExpression name(QStringLiteral("^receipt-(\\d+)\\.png$"));
+    for (const QString &file : folder.entryList({QStringLiteral("receipt-*.png")}, QDir::Files)) {
+        const QRegularExpressionMatch match = name.match(file);
+        if (match.hasMatch())
+            m_next = std::max(m_next, match.captured(1).toInt() + 1);
+    }
+    m_interpreter.setRetainLimit(0);
+    m_interpreter.setReceiptHandler([this](const Receipt &receipt) { save(receipt); });
+    return true;
+}
+
+void ReceiptFiles::save(const Receipt &receipt)
+{
+    const int number = m_next++;
+    const QString file = QStringLiteral("%1/receipt-%2.png").arg(m_dir).arg(number, 3, 10, QLatin1Char('0'));
+    QString error;
+    if (!m_renderer.savePng(receipt, file, &error)) {
+        m_log.append(QStringLiteral("receipt %1: cannot write %2: %3").arg(number).arg(file, error));
+        return;
+    }
+    QString line = QStringLiteral("receipt %1: %2 x %3 mm, %4")
+                       .arg(number)
+                       .arg(Paper::kWidthDots / Paper::kDotsPerMm)
+                       .arg(QString::number(receipt.lengthMm(), 'f', 1), file);
+    if (receipt.cut == CutKind::Automatic)
+        line += QStringLiteral(" (cut by the printer)");
+    else if (receipt.cut == CutKind::None)
+        line += QStringLiteral(" (not cut)");
+    m_log.append(line);
+}
+
+QStringList ReceiptFiles::print(const QByteArray &bytes)
+{
+    m_interpreter.feed(bytes);
+    QStringList log = m_interpreter.takeNotes();
+    log += m_log;
+    m_log.clear();
+    return log;
+}
+
+QStringList ReceiptFiles::finish()
+{
+    m_interpreter.finish();
+    QStringList log = m_interpreter.takeNotes();
+    log += m_log;
+    m_log.clear();
+    return log;
+}

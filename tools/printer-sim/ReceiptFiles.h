@@ -1,0 +1,33 @@
+#pragma once
+
+#include "printer/ReceiptInterpreter.h"
+#include "printer/ReceiptRenderer.h"
+
+#include <QString>
+#include <QStringList>
+
+// --receipts DIR: the paper the simulator prints, one PNG per receipt
+// (DIR/receipt-NNN.png) written when the receipt is cut, and the open one at
+// the end. Files already in the folder stay: numbering goes on after the
+// highest receipt-NNN.png there.
+class ReceiptFiles
+{
+public:
+    // Makes the folder when it is missing; false with *error when it cannot.
+    bool open(const QString &dir, QString *error);
+
+    // Prints the bytes; returns the log lines ("receipt 1: 72 x 104.5 mm,
+    // DIR/receipt-001.png", unknown commands once each, ...).
+    QStringList print(const QByteArray &bytes);
+    // The end of the stream: the open receipt is saved as it stands.
+    QStringList finish();
+
+private:
+    void save(const Receipt &receipt);
+
+    QString m_dir;
+    int m_next = 1;
+    ReceiptInterpreter m_interpreter;
+    ReceiptRenderer m_renderer;
+    QStringList m_log;
+};
