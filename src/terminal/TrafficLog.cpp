@@ -40,7 +40,7 @@ void TrafficLog::MOpenLog_Click()
 {
     if (isOpen())
         return; // the menu item is disabled while logging; never open two
-    const FileDialogRequest request{kDialogTitle, kDialogFilter, QStringLiteral("LOG"), false};
+    const FileDialogRequest request{kDialogTitle, kDialogFilter, QStringLiteral("LOG"), false, QString()};
     std::optional<FileChoice> choice;
     for (;;) {
         choice = m_s.op.openFile(request);
