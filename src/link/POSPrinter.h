@@ -4,6 +4,7 @@
 // a scripted fake that records each call.
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 class POSPrinter {
 public:
@@ -34,4 +35,20 @@ public:
     // has gone away since (a pulled adapter, a printer switched off) and the
     // component closed it; false after ClosePort. A retry then opens first.
     virtual bool LinkDown() const { return false; }
+
+    // Also not an operation: every byte the component took (exactly what
+    // GetWriteCount counts), in order, whoever wrote it. The receipt preview
+    // draws from it. The tap must not serve events or write to the port.
+    void setWriteTap(std::function<void(const QByteArray &)> tap) { m_tap = std::move(tap); }
+
+protected:
+    // Implementations call this with the bytes each write took.
+    void tapWritten(const QByteArray &taken)
+    {
+        if (m_tap && !taken.isEmpty())
+            m_tap(taken);
+    }
+
+private:
+    std::function<void(const QByteArray &)> m_tap;
 };

@@ -223,6 +223,7 @@ long SerialPOSPrinter::WriteData(const QByteArray &data, long count)
         ::poll(&p, 1, int(left));
     }
     m_writeCount = long(taken);
+    tapWritten(QByteArray(data.constData(), taken));
     return taken > 0 || total == 0 ? 1 : 0;
 }
 

@@ -110,6 +110,9 @@ private slots:
         SimProcess sim({QStringLiteral("--busy")});
         startOrSkip(sim);
         SerialPOSPrinter port;
+        // The tap sees exactly what each write took, no more, also when a write is cut short.
+        QByteArray tapped;
+        port.setWriteTap([&tapped](const QByteArray &taken) { tapped += taken; });
         port.OpenPort(sim.port(), kMode);
         QByteArray data(256 * 1024, '\0');
         for (int i = 0; i < data.size(); ++i)
@@ -121,6 +124,7 @@ private slots:
         const QByteArray rest = data.mid(first);
         QCOMPARE(port.WriteData(rest, long(rest.size())), 0L);
         QCOMPARE(port.GetWriteCount(), 0L);
+        QCOMPARE(tapped, data.left(first));
         // Once it reads again, the rest follows and every byte arrives in order.
         sim.toggleBusy();
         qsizetype sent = first;
@@ -130,6 +134,7 @@ private slots:
             sent += port.GetWriteCount();
         }
         QCOMPARE(sent, data.size());
+        QCOMPARE(tapped, data);
         QVERIFY(sim.waitForReceived(int(data.size()), 10000));
         QCOMPARE(sim.received(), data);
     }

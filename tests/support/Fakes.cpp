@@ -58,6 +58,7 @@ long FakePrinter::WriteData(const QByteArray &data, long count)
     const qsizetype take = limit < 0 ? wanted.size() : std::min<qsizetype>(limit, wanted.size());
     written += wanted.left(take);
     m_lastCount = long(take);
+    tapWritten(wanted.left(take));
     return 1;
 }
 
