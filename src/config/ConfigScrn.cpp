@@ -45,6 +45,7 @@ void ConfigScrn::buildControls()
     AvalPorts->setObjectName(QStringLiteral("AvalPorts"));
     // The box has no label of its own in this dialog; its name says what it is.
     AvalPorts->setAccessibleName(QStringLiteral("Port"));
+    Accessibility::nameComboEditor(AvalPorts);
     AvalPorts->setToolTip(QStringLiteral("Choose a port from the list or type its name"));
     AvalPorts->setEditable(true);
     // A typed name stays exactly as typed: no completion, no insertion into the list.

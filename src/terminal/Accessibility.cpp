@@ -5,6 +5,7 @@
 #include <QAccessibleWidget>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 
 namespace {
 
@@ -78,6 +79,12 @@ void nameComboBoxesByLabel()
         return;
     installed = true;
     QAccessible::installFactory(comboFactory);
+}
+
+void nameComboEditor(QComboBox *box)
+{
+    if (box->lineEdit())
+        box->lineEdit()->setAccessibleName(labelOf(box));
 }
 
 } // namespace Accessibility

@@ -4,6 +4,7 @@
 // keeps its name ("Port") and gives what it shows as its accessible
 // description, set with the text (setAccessibleDescription tells a reader).
 // What Qt leaves out is here.
+class QComboBox;
 
 namespace Accessibility {
 
@@ -12,5 +13,10 @@ namespace Accessibility {
 // first call on, every combo box is named by its buddy label ("Command"),
 // or by its accessible name where it has no label; text and list stay its value.
 void nameComboBoxesByLabel();
+
+// The line edit inside an editable combo box holds the focus while the
+// operator types; it is named as its box is, so the reader says "Command"
+// there too. Call after the box has its label (or accessible name).
+void nameComboEditor(QComboBox *box);
 
 } // namespace Accessibility

@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "terminal/Accessibility.h"
+
 namespace {
 // Object names are the design's. Accessible names are left to Qt, which
 // takes a control's caption or its buddy label and follows every change.
@@ -49,6 +51,7 @@ void frmTerminal::buildControls()
     SendInfo->setCompleter(nullptr);
     SendInfo->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     Label3->setBuddy(SendInfo);
+    Accessibility::nameComboEditor(SendInfo);
     SendCommand = named(new QPushButton(QStringLiteral("Send Command"), Band), "SendCommand");
     LoopButton = named(new QPushButton(QStringLiteral("Loop"), Band), "LoopButton");
     Getresp = named(new QPushButton(QStringLiteral("Get Response"), Band), "Getresp");
@@ -61,6 +64,7 @@ void frmTerminal::buildControls()
     FileNameTextBox->setCompleter(nullptr);
     FileNameTextBox->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     Label5->setBuddy(FileNameTextBox);
+    Accessibility::nameComboEditor(FileNameTextBox);
     GetFileName = named(new QPushButton(QStringLiteral("..."), Band), "GetFileName");
     GetFileName->setToolTip(QStringLiteral("Choose a demonstration file"));
     GetFileName->setFixedWidth(36);

@@ -64,6 +64,8 @@ void tst_Accessibility::boxesAreNamedByTheirLabels()
     edit->setText(QStringLiteral("[ESC]@Hel"));
     QCOMPARE(heard(widget), name);
     QCOMPARE(heard(widget, QAccessible::Value), QStringLiteral("[ESC]@Hel"));
+    // The line edit that holds the focus while typing says the same.
+    QCOMPARE(heard(edit), name);
 }
 
 void tst_Accessibility::valueLabelsDescribeWhatTheyShow()
