@@ -67,3 +67,6 @@ private:
 
 // True when the port display shows a baud rate and Break is offered.
 bool isSerialPortName(const QString &name);
+
+// The port mode text for these variables: "baud=19200 parity=N data=8 stop=1".
+QString buildPortMode(const LinkVariables &vars);
