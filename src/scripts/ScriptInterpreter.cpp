@@ -73,6 +73,7 @@ bool ScriptInterpreter::openScript(QFile &file, const QString &name)
     const QString reason = openForReading(file);
     if (reason.isEmpty())
         return true;
+    countUnopenedFile();
     m_s.op.message(QStringLiteral("Unable to open the demonstration file %1: %2.").arg(name, reason),
                    Msg::Buttons::Ok, Msg::Icon::Exclamation);
     return false;
