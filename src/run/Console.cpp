@@ -110,7 +110,7 @@ void ConsolePause::setCount(int seconds)
     // Blanks over what a longer count left on the line.
     const QByteArray pad(std::max<qsizetype>(0, m_shown - count.size()), ' ');
     m_err.write("\r" + count + pad);
-    m_shown = count.size();
+    m_shown = count.size() + pad.size();
 }
 
 void ConsolePause::hidePause()

@@ -70,33 +70,84 @@ void setUp(QCommandLineParser &parser, const Options &o)
 }
 
 // QCommandLineParser keeps positional arguments and each option's values in
-// order, but not how the two interleave. Parsing each prefix of the command
-// line with the parser itself shows where every item comes in, by its own
-// rules (compact short options, "--command=TEXT", "--"). A prefix that ends
-// in an option still waiting for its value does not parse and is passed over.
-QList<RunItem> itemsInOrder(const QStringList &arguments, const Options &o)
-{
-    QList<RunItem> items;
-    qsizetype files = 0;
-    qsizetype commands = 0;
-    qsizetype reads = 0;
-    for (qsizetype n = 1; n <= arguments.size(); ++n) {
+// order, but not how the two interleave. Parsing a prefix of the command line
+// with the parser itself tells how many items of each kind come before its
+// end, by the parser's own rules (compact short options, "--command=TEXT",
+// "--"). The counts only grow with the prefix, so a stretch whose items are
+// all of one kind needs no parse inside it: splitting only where kinds mix
+// keeps a long list of files to a few parses.
+class ItemOrder {
+public:
+    ItemOrder(const QStringList &arguments, const Options &o) : m_args(arguments), m_o(o)
+    {
         QCommandLineParser parser;
-        setUp(parser, o);
-        if (!parser.parse(arguments.first(n)))
-            continue;
-        const QStringList names = parser.positionalArguments();
-        const QStringList texts = parser.values(o.command);
-        const qsizetype gets = parser.optionNames().count(QStringLiteral("get-response"));
-        for (; files < names.size(); ++files)
-            items.append({RunItem::File, names.at(files)});
-        for (; commands < texts.size(); ++commands)
-            items.append({RunItem::Command, texts.at(commands)});
-        for (; reads < gets; ++reads)
-            items.append({RunItem::GetResponse, QString()});
+        setUp(parser, m_o);
+        parser.parse(m_args);
+        m_files = parser.positionalArguments();
+        m_commands = parser.values(m_o.command);
+        m_gets = parser.optionNames().count(QStringLiteral("get-response"));
     }
-    return items;
-}
+
+    QList<RunItem> items()
+    {
+        qsizetype first = 1; // the program alone
+        qsizetype last = m_args.size();
+        const Counts none = countAt(first);
+        const Counts all = countAt(last);
+        fill(first, none, last, all);
+        return m_items;
+    }
+
+private:
+    struct Counts {
+        qsizetype files = 0;
+        qsizetype commands = 0;
+        qsizetype gets = 0;
+    };
+
+    // Items in the first n arguments. A prefix that ends in an option still
+    // waiting for its value does not parse: n moves on to where one does.
+    Counts countAt(qsizetype &n) const
+    {
+        for (; n < m_args.size(); ++n) {
+            QCommandLineParser parser;
+            setUp(parser, m_o);
+            if (parser.parse(m_args.first(n)))
+                return {parser.positionalArguments().size(), parser.values(m_o.command).size(),
+                        parser.optionNames().count(QStringLiteral("get-response"))};
+        }
+        n = m_args.size();
+        return {m_files.size(), m_commands.size(), m_gets};
+    }
+
+    void fill(qsizetype lo, const Counts &a, qsizetype hi, const Counts &b)
+    {
+        const int kinds = int(b.files > a.files) + int(b.commands > a.commands) + int(b.gets > a.gets);
+        if (kinds > 1 && hi - lo > 1) {
+            qsizetype mid = lo + (hi - lo) / 2;
+            const Counts m = countAt(mid);
+            if (mid < hi) {
+                fill(lo, a, mid, m);
+                fill(mid, m, hi, b);
+                return;
+            }
+        }
+        // One kind only (an argument brings at most one item).
+        for (qsizetype i = a.files; i < b.files; ++i)
+            m_items.append({RunItem::File, m_files.at(i)});
+        for (qsizetype i = a.commands; i < b.commands; ++i)
+            m_items.append({RunItem::Command, m_commands.at(i)});
+        for (qsizetype i = a.gets; i < b.gets; ++i)
+            m_items.append({RunItem::GetResponse, QString()});
+    }
+
+    const QStringList &m_args;
+    const Options &m_o;
+    QStringList m_files;
+    QStringList m_commands;
+    qsizetype m_gets = 0;
+    QList<RunItem> m_items;
+};
 
 // The first character of `text` that is not one byte, "" when there is none.
 QString notLatin1(const QString &text)
@@ -207,7 +258,7 @@ CommandLine parseRunCommandLine(const QStringList &arguments, const LinkVariable
             return error(QStringLiteral("--log needs a file name"));
     }
 
-    run.items = itemsInOrder(arguments, o);
+    run.items = ItemOrder(arguments, o).items();
     if (run.items.isEmpty())
         return error(QStringLiteral("nothing to do: give a file, --command TEXT or --get-response"));
     for (const RunItem &item : std::as_const(run.items)) {
