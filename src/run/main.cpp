@@ -8,10 +8,15 @@
 #include <QCoreApplication>
 #include <QFile>
 
+#include <csignal>
 #include <unistd.h>
 
 int main(int argc, char **argv)
 {
+    // A reader that goes away (| head, | grep -q) must not cut the printer off
+    // in the middle of a receipt: the write fails, is told once, and the run
+    // goes on to its end with status 1.
+    std::signal(SIGPIPE, SIG_IGN);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("marlix-run"));
 

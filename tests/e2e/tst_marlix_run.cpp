@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <unistd.h>
 
 namespace {
 
@@ -47,6 +48,7 @@ private slots:
     void logEqualsStandardOutput();
     void savedSettingsAreTheDefaults();
     void portNotesAreToldOnce();
+    void closedOutputDoesNotStopThePrinter();
     void signalEndsTheRun_data();
     void signalEndsTheRun();
 };
@@ -223,6 +225,31 @@ void tst_MarlixRun::portNotesAreToldOnce()
     QVERIFY2(lines.at(0).contains("parity"), r.err.constData());
     QVERIFY(sim.waitForReceived(2));
     QCOMPARE(hexBytes(sim.received()), QStringLiteral("41 42"));
+}
+
+void tst_MarlixRun::closedOutputDoesNotStopThePrinter()
+{
+    SimProcess sim;
+    QVERIFY2(sim.start(), qPrintable(sim.error()));
+    RunProcess runner;
+    for (const auto &[name, bytes] : kFiles)
+        runner.write(name, bytes);
+    // Standard output is a pipe whose reader has gone away (| head, | grep -q).
+    int pipeEnds[2];
+    QCOMPARE(::pipe(pipeEnds), 0);
+    ::close(pipeEnds[0]);
+    QProcess &p = runner.start({"-p", sim.port(), "--log", "run.log", "count.dmo", "-c", "Z"},
+                               [&pipeEnds] { ::dup2(pipeEnds[1], STDOUT_FILENO); });
+    ::close(pipeEnds[1]);
+    QVERIFY(p.waitForFinished(10000));
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), 1);
+    const QByteArray err = p.readAllStandardError();
+    QVERIFY2(err.startsWith("marlix-run: standard output: ") && err.count('\n') == 1, err.constData());
+    // Everything still reached the printer and the log.
+    QVERIFY(sim.waitForReceived(6));
+    QCOMPARE(hexBytes(sim.received()), QStringLiteral("41 42 31 0D 0A 5A"));
+    QCOMPARE(fileBytes(runner.path(QStringLiteral("run.log"))), QByteArray("\r\nAB1\r\n\r\n\r\nZ"));
 }
 
 void tst_MarlixRun::signalEndsTheRun_data()

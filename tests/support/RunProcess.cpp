@@ -42,8 +42,9 @@ void RunProcess::saveSettings(const QList<QPair<QString, QString>> &values)
     store.sync();
 }
 
-QProcess &RunProcess::start(const QStringList &arguments)
+QProcess &RunProcess::start(const QStringList &arguments, const std::function<void()> &inChild)
 {
+    m_process.setChildProcessModifier(inChild);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
     m_process.setProcessEnvironment(env);

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
+
 class RunProcess {
 public:
     struct Result {
@@ -29,8 +31,9 @@ public:
 
     // Runs to the end (bounded by timeoutMs) and collects what it wrote.
     Result run(const QStringList &arguments, int timeoutMs = 60000);
-    // Starts it and leaves it running (signal tests).
-    QProcess &start(const QStringList &arguments);
+    // Starts it and leaves it running (signal tests). `inChild` runs in the
+    // new process just before the program starts, its standard files set up.
+    QProcess &start(const QStringList &arguments, const std::function<void()> &inChild = {});
 
 private:
     QTemporaryDir m_dir;
