@@ -32,12 +32,6 @@ QStringList withPort(QStringList arguments, const QString &port)
     return arguments;
 }
 
-QByteArray fileBytes(const QString &name)
-{
-    QFile f(name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
 } // namespace
 
 class tst_MarlixRun : public QObject {
