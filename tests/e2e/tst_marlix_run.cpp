@@ -118,6 +118,9 @@ void tst_MarlixRun::items_data()
     QTest::newRow("a printer that takes nothing: the run ends")
         << QStringList{"--busy"} << QStringList{"-p", kPort, "big.prn", "-c", "A"} << QByteArray("\r\n")
         << QByteArray("marlix-run: Unable to output data. Press OK to continue.\n") << 1 << "";
+    QTest::newRow("log that will not open: nothing is sent")
+        << QStringList{} << QStringList{"-p", kPort, "--log", "no-folder/run.log", "-c", "A"} << QByteArray()
+        << QByteArray("marlix-run: cannot open the log no-folder/run.log: No such file or directory\n") << 1 << "";
     QTest::newRow("port that will not open")
         << QStringList{} << QStringList{"-p", "/dev/no-such-tty", "-c", "A"} << QByteArray()
         << QByteArray("marlix-run: /dev/no-such-tty: No such file or directory\n") << 3 << "";
