@@ -17,6 +17,11 @@ Link::Link(POSPrinter &port, Operator &op, EventPump &pump, TerminalView &view)
 
 QString Link::BuildPortMode() const
 {
+    return buildPortMode(vars);
+}
+
+QString buildPortMode(const LinkVariables &vars)
+{
     return QStringLiteral("baud=") + vars.CommBaud + QStringLiteral(" parity=") + vars.CommParity
         + QStringLiteral(" data=") + vars.CommDataBits + QStringLiteral(" stop=")
         + vars.CommStopBits;

@@ -76,3 +76,6 @@ bool isSerialPortName(const QString &name);
 // The name as the operator chose it, for messages and the port display: a
 // listed entry without its description ("ttyUSB0", "/dev/pts/3").
 QString shownPortName(const QString &name);
+
+// The port mode text for these variables: "baud=19200 parity=N data=8 stop=1".
+QString buildPortMode(const LinkVariables &vars);

@@ -69,6 +69,7 @@ bool openForDirective(Call &c, QFile &file)
     const QString reason = ScriptInterpreter::openForReading(file);
     if (reason.isEmpty())
         return true;
+    c.in.countUnopenedFile();
     tell(c, QStringLiteral("{%1} skipped: unable to open %2: %3. Press OK to continue")
                 .arg(QString::fromLatin1(c.name), file.fileName(), reason));
     return false;

@@ -73,6 +73,7 @@ bool ScriptInterpreter::openScript(QFile &file, const QString &name)
     const QString reason = openForReading(file);
     if (reason.isEmpty())
         return true;
+    countUnopenedFile();
     // A DO's file is skipped and the run goes on, and it is worded as such,
     // like a GRAPHIC's; only the file Send Script started ends the run.
     const QString text = m_chain.isEmpty()

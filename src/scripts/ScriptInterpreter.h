@@ -35,6 +35,12 @@ public:
     // could feed a run forever.
     static QString openForReading(QFile &file);
 
+    // Demonstration, DO and GRAPHIC files that could not be opened, counted
+    // over the interpreter's life: a caller that must report a failed run
+    // compares the count before and after. The operator was told of each.
+    int unopenedFiles() const { return m_unopenedFiles; }
+    void countUnopenedFile() { ++m_unopenedFiles; }
+
     bool isRunning() const { return !m_chain.isEmpty(); }
     // The runs in progress, outermost first.
     const QStringList &chain() const { return m_chain; }
@@ -71,4 +77,5 @@ private:
     std::function<QDateTime()> m_clock;
     QStringList m_chain;
     bool m_packetSizeTold = false;
+    int m_unopenedFiles = 0;
 };

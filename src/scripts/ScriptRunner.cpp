@@ -34,7 +34,7 @@ void ScriptRunner::GetFileName_Click()
     m_s.view.focusIndata();
 }
 
-void ScriptRunner::SendScript_Click()
+bool ScriptRunner::SendScript_Click()
 {
     // The window stays live during a run (the display, PAUSE), so the button
     // can be pressed again; a second run inside the first would interleave
@@ -45,13 +45,13 @@ void ScriptRunner::SendScript_Click()
             m_status(kBusyNote);
         else
             m_s.op.message(kBusyNote, Msg::Buttons::Ok, Msg::Icon::Information);
-        return;
+        return false;
     }
     const QString chosen = m_s.view.scriptFileText();
     if (chosen.isEmpty()) {
         m_s.op.message(QStringLiteral("You must select a Script File."));
         m_s.view.focusScriptFile();
-        return;
+        return false;
     }
     QStringList recent = m_s.view.scriptList();
     recent.removeOne(chosen); // the first equal entry only; case counts
@@ -66,7 +66,7 @@ void ScriptRunner::SendScript_Click()
     link.ScriptRunning = true;
     link.RunAbandoned = false;
     m_s.AppendToTerm(QByteArrayLiteral("\r\n"));
-    m_interpreter.RunScript(m_s.view.scriptFileText());
+    const bool played = m_interpreter.RunScript(m_s.view.scriptFileText());
     link.ScriptRunning = false;
     link.RunAbandoned = false;
     m_running = false;
@@ -76,4 +76,5 @@ void ScriptRunner::SendScript_Click()
 
     if (!link.MacroMode)
         link.ClosePending = true;
+    return played;
 }

@@ -16,7 +16,9 @@ public:
     ScriptRunner(Session &session, PauseView &pause, std::function<void()> getResponse,
                  std::function<void(const QString &)> status = {});
     void GetFileName_Click();
-    void SendScript_Click();
+    // False when nothing was played: no file named, a run already going, or
+    // a file that could not be opened (the operator has been told).
+    bool SendScript_Click();
     void RunScript(const QString &scriptName) { m_interpreter.RunScript(scriptName); }
 
     bool running() const { return m_running; }

@@ -9,11 +9,13 @@
 
 namespace {
 int g_pipe[2] = {-1, -1};
+volatile sig_atomic_t g_signalled = 0;
 constexpr int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
 
 extern "C" void onSignal(int signo)
 {
     const int saved = errno;
+    g_signalled = 1;
     const unsigned char byte = static_cast<unsigned char>(signo);
     // Async-signal-safe; a full pipe only drops a repeat of a signal already queued.
     [[maybe_unused]] const ssize_t n = ::write(g_pipe[1], &byte, 1);
@@ -26,6 +28,7 @@ QuitSignals::QuitSignals(std::function<void(int)> onQuit, QObject *parent)
 {
     if (g_pipe[0] >= 0 || ::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
+    g_signalled = 0;
     m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &QuitSignals::readPipe);
     struct sigaction action {};
@@ -47,6 +50,11 @@ QuitSignals::~QuitSignals()
     ::close(g_pipe[0]);
     ::close(g_pipe[1]);
     g_pipe[0] = g_pipe[1] = -1;
+}
+
+bool QuitSignals::signalled()
+{
+    return g_signalled != 0;
 }
 
 void QuitSignals::readPipe()

@@ -19,6 +19,10 @@ public:
     bool installed() const { return m_installed; }
     // The signal number that arrived first, 0 while none has.
     int received() const { return m_received; }
+    // True as soon as a signal has arrived, before the event loop has seen
+    // it: a long blocking wait can check it, cut itself short and serve
+    // events so that onQuit runs at once.
+    static bool signalled();
 
 private:
     void readPipe();

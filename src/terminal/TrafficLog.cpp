@@ -67,16 +67,26 @@ void TrafficLog::MOpenLog_Click()
         break; // No keeps the file and appends to it
     }
 
-    const int fd = ::open(QFile::encodeName(LogFileName).constData(),
-                          O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
-    if (fd < 0) {
-        LogFileNum = -1;
-        reportError(qt_error_string(errno));
+    const QString problem = openForAppend(LogFileName);
+    if (!problem.isEmpty()) {
+        reportError(problem);
         return;
     }
-    LogFileNum = fd;
     m_s.view.setWindowCaption(QStringLiteral("Demo Log - ") + choice->fileTitle);
     m_s.view.setLogMenus(true);
+}
+
+QString TrafficLog::openForAppend(const QString &fileName)
+{
+    if (isOpen())
+        return QStringLiteral("A log file is already open");
+    LogFileName = fileName;
+    const int fd = ::open(QFile::encodeName(fileName).constData(),
+                          O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0)
+        return qt_error_string(errno);
+    LogFileNum = fd;
+    return {};
 }
 
 void TrafficLog::MCloseLog_Click()

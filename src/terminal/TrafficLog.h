@@ -19,6 +19,9 @@ public:
 
     void MOpenLog_Click();
     void MCloseLog_Click();
+    // Opens the named file for appending, without the dialog and its
+    // questions; "" on success, otherwise the error's description.
+    QString openForAppend(const QString &fileName);
     bool isOpen() const override { return LogFileNum >= 0; }
     void WriteLog(const QByteArray &text) override;
 

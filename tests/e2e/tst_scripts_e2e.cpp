@@ -18,12 +18,6 @@ namespace {
 const QString kExamples = QStringLiteral(MARLIX_SOURCE_DIR "/docs/examples/");
 const QDateTime kNow(QDate(2024, 3, 9), QTime(8, 5, 59));
 
-QByteArray fileBytes(const QString &name)
-{
-    QFile f(name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // What receipt.dmo must put on the wire, written out by hand.
 QByteArray expectedReceipt()
 {

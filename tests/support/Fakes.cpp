@@ -1,5 +1,7 @@
 #include "support/Fakes.h"
 
+#include <QFile>
+
 #include <algorithm>
 
 QByteArray FakePrinter::ReadInput(long count)
@@ -153,4 +155,10 @@ QString hexBytes(const QByteArray &bytes)
 QByteArray fromHex(const QString &spaced)
 {
     return QByteArray::fromHex(spaced.toLatin1());
+}
+
+QByteArray fileBytes(const QString &name)
+{
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
 }

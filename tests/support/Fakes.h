@@ -140,4 +140,6 @@ public:
 
 // Bytes as "1B 40" for readable comparisons.
 QString hexBytes(const QByteArray &bytes);
+// A file's bytes; "<unreadable>" when it cannot be read, so that a comparison shows why.
+QByteArray fileBytes(const QString &name);
 QByteArray fromHex(const QString &spaced);

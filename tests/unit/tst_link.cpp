@@ -31,6 +31,8 @@ private slots:
         link->vars.CommDataBits = QStringLiteral("7");
         link->vars.CommStopBits = QStringLiteral("2");
         QCOMPARE(link->BuildPortMode(), QStringLiteral("baud=9600 parity=E data=7 stop=2"));
+        // The same text without a link, for a port opened before any operation.
+        QCOMPARE(buildPortMode(link->vars), QStringLiteral("baud=9600 parity=E data=7 stop=2"));
     }
 
     void openOnDemandOpensThenSetsFlow()

@@ -26,9 +26,11 @@ void tst_QuitSignals::signalReachesTheEventLoop()
     QList<int> calls;
     QuitSignals quit([&calls](int s) { calls << s; });
     QVERIFY(quit.installed());
+    QVERIFY(!QuitSignals::signalled()); // a new instance starts clear, also after an earlier row
     // The process survives: the default action (end at once) is replaced.
     ::raise(signo);
     QVERIFY(calls.isEmpty()); // nothing runs inside the signal handler itself
+    QVERIFY(QuitSignals::signalled()); // but a blocking wait can already see it
     QTRY_COMPARE(calls, QList<int>{signo});
     QCOMPARE(quit.received(), signo);
 }

@@ -2,6 +2,8 @@
 // to the port and the exact text of the display.
 #include "support/ScriptRig.h"
 
+#include "scripts/ScriptRunner.h"
+
 #include <QLocale>
 #include <QtTest>
 
@@ -29,6 +31,10 @@ private slots:
     void missingFilesAreReported_data();
     void missingFilesAreReported();
     void missingScriptEndsTheRun();
+    void unopenedFilesAreCounted_data();
+    void unopenedFilesAreCounted();
+    void sendScriptSaysWhetherItPlayed_data();
+    void sendScriptSaysWhetherItPlayed();
     void nestedRun();
     void recursiveDo_data();
     void recursiveDo();
@@ -273,6 +279,74 @@ void tst_ScriptInterpreter::missingScriptEndsTheRun()
     QVERIFY(rig.printer.offered.isEmpty());
     QVERIFY(rig.session.link.OutBuffer.isEmpty());
     QVERIFY(!rig.in.isRunning());
+}
+
+void tst_ScriptInterpreter::unopenedFilesAreCounted_data()
+{
+    QTest::addColumn<QString>("run");
+    QTest::addColumn<bool>("played");
+    QTest::addColumn<int>("unopened");
+    QTest::addColumn<QStringList>("offered");
+    // main.dmo: A, a DO and a GRAPHIC that open, X. Files named "no*" do not exist.
+    QTest::newRow("everything opens") << "main.dmo" << true << 0 << QStringList{"41", "42", "1D", "58"};
+    QTest::newRow("DO that will not open") << "do.dmo" << true << 1 << QStringList{"41", "58"};
+    QTest::newRow("GRAPHIC that will not open") << "graphic.dmo" << true << 1 << QStringList{"41", "58"};
+    QTest::newRow("both, one nested") << "nested.dmo" << true << 2 << QStringList{"41", "43", "58"};
+    QTest::newRow("the run's own file") << "nothere.dmo" << false << 1 << QStringList{};
+}
+
+void tst_ScriptInterpreter::unopenedFilesAreCounted()
+{
+    QFETCH(QString, run);
+    QFETCH(bool, played);
+    QFETCH(int, unopened);
+    QFETCH(QStringList, offered);
+
+    ScriptRig rig;
+    rig.write(QStringLiteral("main.dmo"), "A{DO:b.dmo}{GRAPHIC:gs.prn}X");
+    rig.write(QStringLiteral("b.dmo"), "B");
+    rig.write(QStringLiteral("gs.prn"), "\x1D");
+    rig.write(QStringLiteral("do.dmo"), "A{DO:nofile.dmo}X");
+    rig.write(QStringLiteral("graphic.dmo"), "A{GRAPHIC:nofile.prn}X");
+    rig.write(QStringLiteral("inner.dmo"), "{GRAPHIC:nofile.prn}C");
+    rig.write(QStringLiteral("nested.dmo"), "A{DO:inner.dmo}{DO:nofile.dmo}X");
+    rig.view.scriptFile = rig.path(run);
+    QCOMPARE(rig.in.RunScript(rig.path(run)), played);
+    QCOMPARE(rig.in.unopenedFiles(), unopened);
+    QCOMPARE(rig.offeredHex(), offered);
+    QCOMPARE(rig.op.asked.size(), unopened); // each one told
+    // The count is kept over runs: a caller compares before and after.
+    QVERIFY(rig.in.RunScript(rig.path(QStringLiteral("graphic.dmo"))));
+    QCOMPARE(rig.in.unopenedFiles(), unopened + 1);
+}
+
+void tst_ScriptInterpreter::sendScriptSaysWhetherItPlayed_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<bool>("played");
+    QTest::addColumn<QString>("told");
+    QTest::newRow("a script") << "main.dmo" << true << QString();
+    QTest::newRow("a raw file") << "raw.prn" << true << QString();
+    QTest::newRow("no such file") << "absent.dmo" << false << "Unable to open the demonstration file";
+    QTest::newRow("empty box") << "" << false << "You must select a Script File.";
+}
+
+void tst_ScriptInterpreter::sendScriptSaysWhetherItPlayed()
+{
+    QFETCH(QString, box);
+    QFETCH(bool, played);
+    QFETCH(QString, told);
+
+    ScriptRig rig;
+    rig.write(QStringLiteral("main.dmo"), "AB");
+    rig.write(QStringLiteral("raw.prn"), "AB");
+    ScriptRunner runner(rig.session, rig.pause, [] {});
+    rig.view.scriptFile = box.isEmpty() ? QString() : rig.path(box);
+    QCOMPARE(runner.SendScript_Click(), played);
+    QCOMPARE(rig.printer.written, played ? QByteArray("AB") : QByteArray());
+    QCOMPARE(rig.op.asked.isEmpty(), told.isEmpty());
+    if (!told.isEmpty())
+        QVERIFY2(rig.op.asked.at(0).text.startsWith(told), qPrintable(rig.op.asked.at(0).text));
 }
 
 void tst_ScriptInterpreter::nestedRun()

@@ -55,6 +55,8 @@ private slots:
     void fileErrors_data();
     void fileErrors();
     void highByteIsLoggedAsItsEcho();
+    void openForAppend_data();
+    void openForAppend();
     void closing();
     void writeFailureOnFullDevice();
     void partialWriteRetriesOnlyTheRest();
@@ -210,6 +212,45 @@ void TrafficLogTest::highByteIsLoggedAsItsEcho()
     // Bytes above 127 that the display does show go through unconverted.
     rig.session.AppendToTerm(QByteArray("\xe9\x80\r\n", 4));
     QCOMPARE(readAll(path), QByteArray("< 200>\xe9\x80\r\n", 10));
+}
+
+void TrafficLogTest::openForAppend_data()
+{
+    QTest::addColumn<QString>("relative");
+    QTest::addColumn<QByteArray>("before"); // null: no such file yet
+    QTest::addColumn<QString>("problem");
+    QTest::addColumn<QByteArray>("after");
+    QTest::newRow("new file") << "new.LOG" << QByteArray() << QString() << QByteArray("shown");
+    QTest::newRow("kept and extended") << "old.LOG" << QByteArray("100 bytes") << QString()
+                                       << QByteArray("100 bytesshown");
+    QTest::newRow("in a folder that is a file") << "plain.txt/x.LOG" << QByteArray() << qt_error_string(ENOTDIR)
+                                                << QByteArray();
+}
+
+void TrafficLogTest::openForAppend()
+{
+    QFETCH(QString, relative);
+    QFETCH(QByteArray, before);
+    QFETCH(QString, problem);
+    QFETCH(QByteArray, after);
+
+    QTemporaryDir dir;
+    writeFile(dir.filePath(QStringLiteral("plain.txt")), "p");
+    const QString path = dir.filePath(relative);
+    if (!before.isNull())
+        writeFile(path, before);
+    Rig rig;
+    QCOMPARE(rig.log.openForAppend(path), problem);
+    QCOMPARE(rig.log.isOpen(), problem.isEmpty());
+    rig.session.AppendToTerm("shown");
+    if (problem.isEmpty())
+        QCOMPARE(readAll(path), after);
+    // No dialog and no question: the caller reports what went wrong.
+    QVERIFY(rig.op.fileRequests.isEmpty());
+    QVERIFY(rig.op.asked.isEmpty());
+    QCOMPARE(rig.view.caption, QStringLiteral("Marlix Terminal"));
+    if (problem.isEmpty())
+        QCOMPARE(rig.log.openForAppend(path), QStringLiteral("A log file is already open"));
 }
 
 void TrafficLogTest::closing()

@@ -1,0 +1,86 @@
+// libFuzzer target: marlix-run's command line. Input: arguments separated by
+// NUL bytes, each read as the locale's (UTF-8) text as QCoreApplication reads
+// argv. Whatever comes in, the outcome must be one the program can act on:
+// a run whose items and settings the window could have, help, the version,
+// or an error with a text.
+#include "run/RunOptions.h"
+#include "scripts/ScriptArguments.h"
+
+#include <QCoreApplication>
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+void check(bool condition)
+{
+    if (!condition)
+        abort();
+}
+
+bool isLatin1(const QString &text)
+{
+    for (const QChar c : text)
+        if (c.unicode() > 0xFF)
+            return false;
+    return true;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    static QCoreApplication app(*argc, *argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size > 2048)
+        return 0;
+    QStringList arguments{QStringLiteral("marlix-run")};
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    for (const QByteArray &argument : bytes.split('\0'))
+        arguments << QString::fromUtf8(argument);
+    if (arguments.size() > 200)
+        return 0;
+
+    LinkVariables saved;
+    saved.CommPort = QStringLiteral("ttyS0");
+    const CommandLine line = parseRunCommandLine(arguments, saved);
+    switch (line.outcome) {
+    case CommandLine::Help:
+    case CommandLine::Version:
+    case CommandLine::Error:
+        check(!line.text.isEmpty());
+        break;
+    case CommandLine::Run: {
+        const RunOptions &o = line.options;
+        check(line.text.isEmpty());
+        check(!o.items.isEmpty());
+        qsizetype arguable = 0; // an item comes from at least one argument
+        for (const RunItem &item : o.items) {
+            check(item.kind != RunItem::File || !item.text.isEmpty());
+            check(item.kind != RunItem::Command || isLatin1(item.text));
+            check(item.kind != RunItem::GetResponse || item.text.isEmpty());
+            ++arguable;
+        }
+        check(arguable < arguments.size());
+        const QString port = o.link.CommPort.trimmed();
+        check(!port.isEmpty() && port != QLatin1String("None"));
+        bool ok = false;
+        check(o.link.CommBaud.toInt(&ok) > 0 && ok);
+        check(QStringList({"N", "E", "O"}).contains(o.link.CommParity));
+        check(QStringList({"7", "8"}).contains(o.link.CommDataBits));
+        check(QStringList({"1", "2"}).contains(o.link.CommStopBits));
+        check(o.link.CommFlow >= 0 && o.link.CommFlow <= 2);
+        check(ScriptArguments::readWholeNumber(o.packetSize.toLatin1(), false).kind
+              == ScriptArguments::WholeNumber::Ok);
+        check(o.mode == DisplayMode::Normal || o.mode == DisplayMode::Hex || o.mode == DisplayMode::Dec);
+        check(!o.link.PortOpen);
+        break;
+    }
+    }
+    return 0;
+}

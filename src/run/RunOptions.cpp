@@ -1,0 +1,276 @@
+#include "run/RunOptions.h"
+
+#include "scripts/ScriptArguments.h"
+
+#include <QCommandLineParser>
+
+namespace {
+
+const QString kDescription = QStringLiteral(
+    "Plays demonstration files and commands to a Marlix printer from a shell, as the Marlix Terminal\n"
+    "window does, for automation and production lines. The items are done in the order given:\n"
+    "  FILE                 a file whose name ends in \"dmo\" (any case) is played as a script, any\n"
+    "                       other file is sent byte for byte (as Send Script does)\n"
+    "  -c, --command TEXT   TEXT in the command notation, sent as Send Command sends it\n"
+    "  --get-response       read and show the printer's reply, as Get Response does\n"
+    "Standard output carries exactly what the window's display would show; every message the window\n"
+    "would show in a box goes to standard error as one line.\n"
+    "Exit status: 0 all items done; 1 a send failed, a file could not be opened or a message said the\n"
+    "run could not go on; 2 bad command line; 3 the port could not be opened; 128 + N after signal N.");
+
+struct Options {
+    QCommandLineOption port{{QStringLiteral("p"), QStringLiteral("port")},
+                            QStringLiteral("The port: a bare name means /dev/NAME (default: the port saved by "
+                                           "the window)."),
+                            QStringLiteral("NAME")};
+    QCommandLineOption baud{{QStringLiteral("b"), QStringLiteral("baud")},
+                            QStringLiteral("Baud rate (default: saved, 19200)."), QStringLiteral("N")};
+    QCommandLineOption parity{QStringLiteral("parity"), QStringLiteral("Parity N, E or O (default: saved)."),
+                              QStringLiteral("N|E|O")};
+    QCommandLineOption dataBits{QStringLiteral("data-bits"), QStringLiteral("7 or 8 data bits (default: saved)."),
+                                QStringLiteral("7|8")};
+    QCommandLineOption stopBits{QStringLiteral("stop-bits"), QStringLiteral("1 or 2 stop bits (default: saved)."),
+                                QStringLiteral("1|2")};
+    QCommandLineOption flow{QStringLiteral("flow"),
+                            QStringLiteral("Flow control none, xon (XON/XOFF) or hardware (default: saved)."),
+                            QStringLiteral("none|xon|hardware")};
+    QCommandLineOption packetSize{QStringLiteral("packet-size"),
+                                  QStringLiteral("As the window's Packet Size box: scripts hand their bytes to the "
+                                                 "port in batches of N (default 20)."),
+                                  QStringLiteral("N")};
+    QCommandLineOption mode{QStringLiteral("mode"),
+                            QStringLiteral("How replies are shown, as the window's option buttons (default "
+                                           "normal)."),
+                            QStringLiteral("normal|hex|dec")};
+    QCommandLineOption noTranscript{QStringLiteral("no-transcript"),
+                                    QStringLiteral("Do not show what a script sends (the window's Transcript box "
+                                                   "cleared).")};
+    QCommandLineOption autoQuery{{QStringLiteral("r"), QStringLiteral("auto-query")},
+                                 QStringLiteral("Read the reply after each command (the window's Auto Query).")};
+    QCommandLineOption log{QStringLiteral("log"),
+                           QStringLiteral("Also append everything shown to FILE, as the window's log does."),
+                           QStringLiteral("FILE")};
+    QCommandLineOption command{{QStringLiteral("c"), QStringLiteral("command")},
+                               QStringLiteral("Item: send TEXT, written in the command notation."),
+                               QStringLiteral("TEXT")};
+    QCommandLineOption getResponse{QStringLiteral("get-response"),
+                                   QStringLiteral("Item: read and show the printer's reply.")};
+};
+
+void setUp(QCommandLineParser &parser, const Options &o)
+{
+    parser.setApplicationDescription(kDescription);
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOptions({o.port, o.baud, o.parity, o.dataBits, o.stopBits, o.flow, o.packetSize, o.mode,
+                       o.noTranscript, o.autoQuery, o.log, o.command, o.getResponse});
+    parser.addPositionalArgument(QStringLiteral("ITEM"),
+                                 QStringLiteral("Files, -c TEXT and --get-response, done in the order given."),
+                                 QStringLiteral("[ITEM...]"));
+}
+
+// QCommandLineParser keeps positional arguments and each option's values in
+// order, but not how the two interleave. Parsing a prefix of the command line
+// with the parser itself tells how many items of each kind come before its
+// end, by the parser's own rules (compact short options, "--command=TEXT",
+// "--"). The counts only grow with the prefix, so a stretch whose items are
+// all of one kind needs no parse inside it: splitting only where kinds mix
+// keeps a long list of files to a few parses.
+class ItemOrder {
+public:
+    ItemOrder(const QStringList &arguments, const Options &o) : m_args(arguments), m_o(o)
+    {
+        QCommandLineParser parser;
+        setUp(parser, m_o);
+        parser.parse(m_args);
+        m_files = parser.positionalArguments();
+        m_commands = parser.values(m_o.command);
+        m_gets = parser.optionNames().count(QStringLiteral("get-response"));
+    }
+
+    QList<RunItem> items()
+    {
+        qsizetype first = 1; // the program alone
+        qsizetype last = m_args.size();
+        const Counts none = countAt(first);
+        const Counts all = countAt(last);
+        fill(first, none, last, all);
+        return m_items;
+    }
+
+private:
+    struct Counts {
+        qsizetype files = 0;
+        qsizetype commands = 0;
+        qsizetype gets = 0;
+    };
+
+    // Items in the first n arguments. A prefix that ends in an option still
+    // waiting for its value does not parse: n moves on to where one does.
+    Counts countAt(qsizetype &n) const
+    {
+        for (; n < m_args.size(); ++n) {
+            QCommandLineParser parser;
+            setUp(parser, m_o);
+            if (parser.parse(m_args.first(n)))
+                return {parser.positionalArguments().size(), parser.values(m_o.command).size(),
+                        parser.optionNames().count(QStringLiteral("get-response"))};
+        }
+        n = m_args.size();
+        return {m_files.size(), m_commands.size(), m_gets};
+    }
+
+    void fill(qsizetype lo, const Counts &a, qsizetype hi, const Counts &b)
+    {
+        const int kinds = int(b.files > a.files) + int(b.commands > a.commands) + int(b.gets > a.gets);
+        if (kinds > 1 && hi - lo > 1) {
+            qsizetype mid = lo + (hi - lo) / 2;
+            const Counts m = countAt(mid);
+            if (mid < hi) {
+                fill(lo, a, mid, m);
+                fill(mid, m, hi, b);
+                return;
+            }
+        }
+        // One kind only (an argument brings at most one item).
+        for (qsizetype i = a.files; i < b.files; ++i)
+            m_items.append({RunItem::File, m_files.at(i)});
+        for (qsizetype i = a.commands; i < b.commands; ++i)
+            m_items.append({RunItem::Command, m_commands.at(i)});
+        for (qsizetype i = a.gets; i < b.gets; ++i)
+            m_items.append({RunItem::GetResponse, QString()});
+    }
+
+    const QStringList &m_args;
+    const Options &m_o;
+    QStringList m_files;
+    QStringList m_commands;
+    qsizetype m_gets = 0;
+    QList<RunItem> m_items;
+};
+
+// The first character of `text` that is not one byte, "" when there is none.
+QString notLatin1(const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (text.at(i).unicode() > 0xFF)
+            return text.mid(i, text.at(i).isHighSurrogate() ? 2 : 1);
+    return {};
+}
+
+CommandLine error(const QString &text)
+{
+    CommandLine line;
+    line.outcome = CommandLine::Error;
+    line.text = text;
+    return line;
+}
+
+// One of `choices` (any letter case): its index, -1 when none.
+qsizetype choice(const QString &value, const QStringList &choices)
+{
+    return choices.indexOf(value.toLower());
+}
+
+} // namespace
+
+CommandLine parseRunCommandLine(const QStringList &arguments, const LinkVariables &saved)
+{
+    const Options o;
+    QCommandLineParser parser;
+    setUp(parser, o);
+    if (!parser.parse(arguments))
+        return error(parser.errorText());
+
+    CommandLine line;
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
+        line.outcome = CommandLine::Help;
+        line.text = parser.helpText();
+        return line;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        line.outcome = CommandLine::Version;
+        line.text = QStringLiteral("marlix-run " MARLIX_VERSION "\n");
+        return line;
+    }
+
+    RunOptions &run = line.options;
+    LinkVariables &link = run.link;
+    link = saved;
+    link.PortOpen = false;
+    if (parser.isSet(o.port)) {
+        link.CommPort = parser.value(o.port).trimmed();
+        if (link.CommPort.isEmpty())
+            return error(QStringLiteral("--port needs a name"));
+    }
+    if (link.CommPort.trimmed().isEmpty() || link.CommPort.trimmed() == QLatin1String("None"))
+        return error(QStringLiteral("no port: give one with --port NAME (the window has none saved)"));
+    if (parser.isSet(o.baud)) {
+        bool ok = false;
+        const int baud = parser.value(o.baud).toInt(&ok);
+        if (!ok || baud <= 0)
+            return error(QStringLiteral("bad --baud %1: expected a rate in bits per second, such as 19200")
+                             .arg(parser.value(o.baud)));
+        link.CommBaud = QString::number(baud);
+    }
+    if (parser.isSet(o.parity)) {
+        if (choice(parser.value(o.parity), {QStringLiteral("n"), QStringLiteral("e"), QStringLiteral("o")}) < 0)
+            return error(QStringLiteral("bad --parity %1: expected N, E or O").arg(parser.value(o.parity)));
+        link.CommParity = parser.value(o.parity).toUpper();
+    }
+    if (parser.isSet(o.dataBits)) {
+        if (choice(parser.value(o.dataBits), {QStringLiteral("7"), QStringLiteral("8")}) < 0)
+            return error(QStringLiteral("bad --data-bits %1: expected 7 or 8").arg(parser.value(o.dataBits)));
+        link.CommDataBits = parser.value(o.dataBits);
+    }
+    if (parser.isSet(o.stopBits)) {
+        if (choice(parser.value(o.stopBits), {QStringLiteral("1"), QStringLiteral("2")}) < 0)
+            return error(QStringLiteral("bad --stop-bits %1: expected 1 or 2").arg(parser.value(o.stopBits)));
+        link.CommStopBits = parser.value(o.stopBits);
+    }
+    if (parser.isSet(o.flow)) {
+        const qsizetype i = choice(parser.value(o.flow),
+                                   {QStringLiteral("none"), QStringLiteral("xon"), QStringLiteral("hardware")});
+        if (i < 0)
+            return error(QStringLiteral("bad --flow %1: expected none, xon or hardware").arg(parser.value(o.flow)));
+        link.CommFlow = qint16(i); // 0 none, 1 XON/XOFF, 2 hardware
+    }
+    if (parser.isSet(o.packetSize)) {
+        const QString text = parser.value(o.packetSize);
+        const ScriptArguments::WholeNumber n = ScriptArguments::readWholeNumber(text.toLatin1(), false);
+        if (!notLatin1(text).isEmpty() || n.kind != ScriptArguments::WholeNumber::Ok)
+            return error(QStringLiteral("bad --packet-size %1: expected a whole number from -32768 to 32767")
+                             .arg(text));
+        run.packetSize = text;
+    }
+    if (parser.isSet(o.mode)) {
+        const qsizetype i = choice(parser.value(o.mode),
+                                   {QStringLiteral("normal"), QStringLiteral("hex"), QStringLiteral("dec")});
+        if (i < 0)
+            return error(QStringLiteral("bad --mode %1: expected normal, hex or dec").arg(parser.value(o.mode)));
+        run.mode = i == 1 ? DisplayMode::Hex : i == 2 ? DisplayMode::Dec : DisplayMode::Normal;
+    }
+    run.transcript = !parser.isSet(o.noTranscript);
+    run.autoQuery = parser.isSet(o.autoQuery);
+    if (parser.isSet(o.log)) {
+        run.logFile = parser.value(o.log);
+        if (run.logFile.isEmpty())
+            return error(QStringLiteral("--log needs a file name"));
+    }
+
+    run.items = ItemOrder(arguments, o).items();
+    if (run.items.isEmpty())
+        return error(QStringLiteral("nothing to do: give a file, --command TEXT or --get-response"));
+    for (const RunItem &item : std::as_const(run.items)) {
+        if (item.kind == RunItem::File && item.text.isEmpty())
+            return error(QStringLiteral("an empty file name"));
+        // Such a character cannot be one byte; the window refuses it too.
+        const QString odd = notLatin1(item.text);
+        if (item.kind == RunItem::Command && !odd.isEmpty())
+            return error(QStringLiteral("--command %1: \"%2\" is not a single-byte (Latin-1) character; write "
+                                        "the byte as a number, such as <233>")
+                             .arg(item.text, odd));
+    }
+    line.outcome = CommandLine::Run;
+    return line;
+}

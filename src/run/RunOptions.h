@@ -1,0 +1,48 @@
+#pragma once
+// marlix-run's command line: how to reach the printer, what the window's
+// check boxes and option buttons would say, and the items to play in the
+// order given.
+#include "link/Link.h"
+#include "link/TerminalView.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+struct RunItem {
+    enum Kind { File, Command, GetResponse };
+    Kind kind = File;
+    QString text; // File: its name; Command: the text in the command notation
+
+    bool operator==(const RunItem &) const = default;
+};
+
+struct RunOptions {
+    LinkVariables link; // the window's saved settings, changed by the options
+    QString packetSize = QStringLiteral("20"); // as the Packet Size box holds it
+    DisplayMode mode = DisplayMode::Normal;
+    bool transcript = true;
+    bool autoQuery = false;
+    QString logFile; // "" for no log
+    QList<RunItem> items;
+};
+
+namespace RunExit {
+constexpr int kDone = 0;
+constexpr int kFailed = 1;
+constexpr int kUsage = 2;
+constexpr int kNoPort = 3;
+// A signal ends the run with 128 + its number (130 for SIGINT, 143 for SIGTERM).
+constexpr int kSignalBase = 128;
+} // namespace RunExit
+
+struct CommandLine {
+    enum Outcome { Run, Help, Version, Error };
+    Outcome outcome = Error;
+    RunOptions options; // for Run
+    QString text;       // Help: the help text; Version: the version line; Error: what is wrong
+};
+
+// `arguments` as QCoreApplication gives them, the program first. `saved` are
+// the link variables the window saved: the defaults of the port options.
+CommandLine parseRunCommandLine(const QStringList &arguments, const LinkVariables &saved);

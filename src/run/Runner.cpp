@@ -1,0 +1,142 @@
+#include "run/Runner.h"
+
+#include "commands/Commands.h"
+#include "run/RunnerPort.h"
+#include "scripts/ScriptRunner.h"
+#include "session/QuitSignals.h"
+#include "session/Session.h"
+#include "terminal/TrafficLog.h"
+
+#include <QDir>
+#include <QIODevice>
+
+#include <csignal>
+
+namespace {
+QString signalName(int signo)
+{
+    switch (signo) {
+    case SIGINT: return QStringLiteral("SIGINT");
+    case SIGTERM: return QStringLiteral("SIGTERM");
+    case SIGHUP: return QStringLiteral("SIGHUP");
+    default: return QStringLiteral("signal %1").arg(signo);
+    }
+}
+} // namespace
+
+Runner::Runner(const RunOptions &options, QIODevice &out, QIODevice &err, bool errIsTerminal)
+    : m_options(options),
+      m_err(err),
+      m_op([this](const QString &text) { tell(text); }, [this] { end(RunExit::kFailed); }),
+      m_view(out, m_options,
+             [this](const QString &text) {
+                 tell(text);
+                 m_failed = true;
+             }),
+      m_pause(err, errIsTerminal)
+{
+    m_view.onStatus = [this](const QString &text) { note(text); };
+}
+
+Runner::~Runner()
+{
+    // The operations hold references into the session; they go first.
+    m_scripts.reset();
+    m_commands.reset();
+    m_log.reset();
+    m_session.reset();
+}
+
+void Runner::tell(const QString &text)
+{
+    m_err.write(consoleLine(text));
+}
+
+void Runner::note(const QString &status)
+{
+    // The port repeats its note at every opening; the status line would show it once.
+    if (status == m_lastNote)
+        return;
+    m_lastNote = status;
+    if (!status.isEmpty())
+        tell(status);
+}
+
+void Runner::end(int status)
+{
+    if (m_endStatus < 0)
+        m_endStatus = status;
+    m_view.endRun();
+    if (m_session) {
+        // The core's own way to wind down: no reopening, no retries, no questions.
+        m_session->link.ShuttingDown = true;
+        m_session->link.Looping = false;
+    }
+}
+
+int Runner::run()
+{
+    QuitSignals quit([this](int signo) {
+        tell(QStringLiteral("stopped by %1").arg(signalName(signo)));
+        end(RunExit::kSignalBase + signo);
+    });
+
+    QString failure;
+    m_port = openRunnerPort(m_options.link, [this](const QString &status) { note(status); }, &failure);
+    if (!m_port) {
+        tell(failure);
+        return RunExit::kNoPort;
+    }
+    m_session = std::make_unique<Session>(*m_port, m_op, m_pump, m_view);
+    m_session->link.vars = m_options.link;
+    m_session->StartDir = QDir::currentPath();
+    m_commands = std::make_unique<Commands>(*m_session);
+    m_log = std::make_unique<TrafficLog>(*m_session);
+    m_session->setLogSink(m_log.get());
+    m_scripts = std::make_unique<ScriptRunner>(*m_session, m_pause, [this] { m_commands->Getresp_Click(); });
+
+    if (!m_options.logFile.isEmpty()) {
+        const QString problem = m_log->openForAppend(m_options.logFile);
+        if (!problem.isEmpty()) {
+            tell(QStringLiteral("cannot open the log %1: %2").arg(m_options.logFile, problem));
+            m_port->ClosePort();
+            return RunExit::kFailed;
+        }
+    }
+
+    for (const RunItem &item : std::as_const(m_options.items)) {
+        m_pump.serveEvents(); // a signal that came between two items
+        if (m_endStatus >= 0)
+            break;
+        play(item);
+    }
+
+    m_port->ClosePort();
+    if (m_log->isOpen())
+        m_log->MCloseLog_Click();
+    if (m_endStatus >= 0)
+        return m_endStatus;
+    return m_failed || m_op.failed() ? RunExit::kFailed : RunExit::kDone;
+}
+
+void Runner::play(const RunItem &item)
+{
+    switch (item.kind) {
+    case RunItem::Command:
+        m_view.setCommandText(item.text);
+        m_commands->SendCommand_Click();
+        break;
+    case RunItem::GetResponse:
+        m_commands->Getresp_Click();
+        break;
+    case RunItem::File: {
+        m_view.setScriptFileText(item.text);
+        const int unopened = m_scripts->interpreter().unopenedFiles();
+        if (!m_scripts->SendScript_Click())
+            end(RunExit::kFailed); // the file itself did not open: nothing was played
+        else if (m_scripts->interpreter().unopenedFiles() != unopened)
+            m_failed = true; // a DO or GRAPHIC file was skipped
+        break;
+    }
+    }
+}

@@ -1,0 +1,44 @@
+// marlix-run: plays demonstration files and commands to a Marlix printer from
+// a shell, with the window's core and without a display.
+#include "run/Console.h"
+#include "run/RunOptions.h"
+#include "run/Runner.h"
+#include "terminal/SettingsStore.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include <csignal>
+#include <unistd.h>
+
+int main(int argc, char **argv)
+{
+    // A reader that goes away (| head, | grep -q) must not cut the printer off
+    // in the middle of a receipt: the write fails, is told once, and the run
+    // goes on to its end with status 1.
+    std::signal(SIGPIPE, SIG_IGN);
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("marlix-run"));
+
+    QFile out;
+    QFile err;
+    // Unbuffered: each text leaves when the display would show it.
+    out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle);
+    err.open(STDERR_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle);
+
+    // The window's saved port settings are the defaults; the runner never writes them.
+    const CommandLine line = parseRunCommandLine(QCoreApplication::arguments(), SettingsStore::load().link);
+    switch (line.outcome) {
+    case CommandLine::Help:
+    case CommandLine::Version:
+        out.write(line.text.toLocal8Bit());
+        return RunExit::kDone;
+    case CommandLine::Error:
+        err.write(consoleLine(line.text) + "Try marlix-run --help.\n");
+        return RunExit::kUsage;
+    case CommandLine::Run:
+        break;
+    }
+    Runner runner(line.options, out, err, ::isatty(STDERR_FILENO) == 1);
+    return runner.run();
+}
