@@ -564,6 +564,25 @@ private slots:
         QCOMPARE(form->Indata->text(), QString());
     }
 
+    // Alt+letter opens the menus from the Interactive box, where the focus lives,
+    // and sends nothing; AltGr characters (no Alt modifier) still go out.
+    void altKeysReachTheMenus()
+    {
+        makeForm();
+        form->session().link.vars.CommPort = QStringLiteral("ttyUSB0");
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        form->Indata->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), form->Indata);
+        QTest::keyClick(form->Indata, Qt::Key_P, Qt::AltModifier);
+        QTRY_VERIFY(QApplication::activePopupWidget() != nullptr);
+        QCOMPARE(QApplication::activePopupWidget()->objectName(), QStringLiteral("MPort"));
+        QApplication::activePopupWidget()->close();
+        QVERIFY(port.written.isEmpty());
+        QCOMPARE(form->Indata->text(), QString());
+    }
+
     // What the operator sees during the second the line is held: the
     // window's pixels on the screen, not the caption property.
     void breakShowsWaitOnScreen()
