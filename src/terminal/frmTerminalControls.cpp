@@ -26,6 +26,21 @@ W *named(W *widget, const char *name)
     widget->setObjectName(QLatin1String(name));
     return widget;
 }
+
+// An editable box with a history list, named by its label.
+QComboBox *historyBox(QLabel *label, const char *name)
+{
+    auto *box = named(new QComboBox(label->parentWidget()), name);
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    // A terminal sends exactly what was typed: no inline completion from the
+    // history, which stays one arrow key or the list away.
+    box->setCompleter(nullptr);
+    box->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    label->setBuddy(box);
+    Accessibility::nameComboEditor(box);
+    return box;
+}
 } // namespace
 
 void frmTerminal::buildControls()
@@ -43,28 +58,14 @@ void frmTerminal::buildControls()
     grid->setVerticalSpacing(4);
 
     Label3 = named(new QLabel(QStringLiteral("Command"), Band), "Label3");
-    SendInfo = named(new QComboBox(Band), "SendInfo");
-    SendInfo->setEditable(true);
-    SendInfo->setInsertPolicy(QComboBox::NoInsert);
-    // A terminal sends exactly what was typed: no inline completion from the
-    // history, which stays one arrow key or the list away.
-    SendInfo->setCompleter(nullptr);
-    SendInfo->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    Label3->setBuddy(SendInfo);
-    Accessibility::nameComboEditor(SendInfo);
+    SendInfo = historyBox(Label3, "SendInfo");
     SendCommand = named(new QPushButton(QStringLiteral("Send Command"), Band), "SendCommand");
     LoopButton = named(new QPushButton(QStringLiteral("Loop"), Band), "LoopButton");
     Getresp = named(new QPushButton(QStringLiteral("Get Response"), Band), "Getresp");
     DoBreak = named(new QPushButton(QStringLiteral("Break"), Band), "DoBreak");
 
     Label5 = named(new QLabel(QStringLiteral("Script File"), Band), "Label5");
-    FileNameTextBox = named(new QComboBox(Band), "FileNameTextBox");
-    FileNameTextBox->setEditable(true);
-    FileNameTextBox->setInsertPolicy(QComboBox::NoInsert);
-    FileNameTextBox->setCompleter(nullptr);
-    FileNameTextBox->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    Label5->setBuddy(FileNameTextBox);
-    Accessibility::nameComboEditor(FileNameTextBox);
+    FileNameTextBox = historyBox(Label5, "FileNameTextBox");
     GetFileName = named(new QPushButton(QStringLiteral("..."), Band), "GetFileName");
     GetFileName->setToolTip(QStringLiteral("Choose a demonstration file"));
     GetFileName->setFixedWidth(36);

@@ -33,18 +33,19 @@ class tst_LostPrinterE2E : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { isolateSettings(); }
-    void script_data();
+    void script_data() { printerComesBackOrNot(); }
     void script();
-    void loop_data();
+    void loop_data() { printerComesBackOrNot(); }
     void loop();
-};
 
-void tst_LostPrinterE2E::script_data()
-{
-    QTest::addColumn<bool>("comesBack");
-    QTest::newRow("restarted, OK: the rest arrives") << true;
-    QTest::newRow("still gone, Cancel: the script ends") << false;
-}
+private:
+    static void printerComesBackOrNot()
+    {
+        QTest::addColumn<bool>("comesBack");
+        QTest::newRow("restarted, OK: it goes on") << true;
+        QTest::newRow("still gone, Cancel: it ends") << false;
+    }
+};
 
 void tst_LostPrinterE2E::script()
 {
@@ -99,13 +100,6 @@ void tst_LostPrinterE2E::script()
     }
     QVERIFY(!w.scripts().running());
     QVERIFY(w.SendCommand->isEnabled());
-}
-
-void tst_LostPrinterE2E::loop_data()
-{
-    QTest::addColumn<bool>("comesBack");
-    QTest::newRow("restarted, OK: the loop goes on") << true;
-    QTest::newRow("still gone, Cancel: the loop ends") << false;
 }
 
 void tst_LostPrinterE2E::loop()
