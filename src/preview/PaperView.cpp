@@ -67,11 +67,23 @@ PaperView::PaperView(const ReceiptRenderer &renderer, QWidget *parent)
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     verticalScrollBar()->setSingleStep(30);
     horizontalScrollBar()->setSingleStep(30);
+    m_settled.setSingleShot(true);
+    m_settled.setInterval(kSettleMs);
+    connect(&m_settled, &QTimer::timeout, this, [this] {
+        m_streaming = false;
+        viewport()->update();
+    });
     relayout();
 }
 
 void PaperView::setPaper(const QList<Receipt> &cut, const Receipt &open)
 {
+    // Paper that comes again soon after the last is streaming in: its new
+    // tiles are drawn quickly now and smoothly once it has settled.
+    m_streaming = m_lastPaper.isValid() && m_lastPaper.elapsed() < kStreamingMs;
+    m_lastPaper.start();
+    if (m_streaming)
+        m_settled.start();
     m_receipts = cut;
     m_lastIsOpen = !open.isBlank();
     if (m_lastIsOpen)
@@ -243,7 +255,7 @@ QImage PaperView::tile(int index, int number)
     const int y1 = std::min(std::max(1, receipt.lengthDots), y0 + kTileDots);
     const quint64 key = (quint64(quint32(receipt.number)) << 32) | quint32(number);
     const quint64 sig = signature(receipt, y0, y1, m_scale);
-    if (Tile *cached = m_tiles.object(key); cached && cached->signature == sig)
+    if (Tile *cached = m_tiles.object(key); cached && cached->signature == sig && (!cached->draft || m_streaming))
         return cached->image;
 
     // The renderer's own dots, white paper and black ink, as a saved receipt has them.
@@ -262,7 +274,9 @@ QImage PaperView::tile(int index, int number)
     } else {
         // Whole multiples keep every dot square and sharp; anything else is smoothed.
         const bool whole = m_scale >= 1 && std::floor(m_scale) == m_scale;
-        made->image = dots.scaled(size, Qt::IgnoreAspectRatio, whole ? Qt::FastTransformation : Qt::SmoothTransformation);
+        made->draft = m_streaming && !whole;
+        made->image = dots.scaled(size, Qt::IgnoreAspectRatio,
+                                  whole || m_streaming ? Qt::FastTransformation : Qt::SmoothTransformation);
     }
     const QImage image = made->image;
     m_tiles.insert(key, made, int(std::max<qsizetype>(1, image.sizeInBytes() / 1024)));

@@ -5,7 +5,9 @@
 
 #include <QAbstractScrollArea>
 #include <QCache>
+#include <QElapsedTimer>
 #include <QImage>
+#include <QTimer>
 #include <QList>
 
 class ReceiptRenderer;
@@ -13,7 +15,10 @@ class ReceiptRenderer;
 // Receipts are drawn by the virtual printer's renderer, in tiles of kTileDots
 // rows: a paint draws only the tiles in view, and a tile is drawn again only
 // when the lines it shows have changed (or the zoom has). At 100 % one printer
-// dot is one pixel, exactly as the printer prints it.
+// dot is one pixel, exactly as the printer prints it; other sizes are
+// smoothed, except while paper streams in: smoothing is most of a tile's
+// cost, so new tiles are scaled quickly then and smoothed kSettleMs after the
+// stream has paused.
 class PaperView : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -24,6 +29,8 @@ public:
     static constexpr int kMargin = 16;     // desk around the roll, in pixels
     static constexpr int kGap = 40;        // between two receipts: torn edges and the cut's caption
     static constexpr int kBottom = 36;     // below the last receipt: its caption
+    static constexpr int kStreamingMs = 150; // paper again within this: streaming
+    static constexpr int kSettleMs = 200;
 
     explicit PaperView(const ReceiptRenderer &renderer, QWidget *parent = nullptr);
 
@@ -65,6 +72,7 @@ protected:
 private:
     struct Tile {
         quint64 signature = 0;
+        bool draft = false; // scaled quickly while paper streamed in
         QImage image;
     };
     // A point of the paper: receipt index and dot row, to keep in view across a zoom.
@@ -96,4 +104,7 @@ private:
     bool m_adjusting = false; // the view moves its own scroll bars
     int m_shown = -1;
     QCache<quint64, Tile> m_tiles;
+    bool m_streaming = false;
+    QElapsedTimer m_lastPaper;
+    QTimer m_settled;
 };
