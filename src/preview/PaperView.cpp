@@ -109,6 +109,8 @@ void PaperView::setZoom(Zoom zoom)
     relayout();
     if (!m_following)
         centreOn(anchor);
+    // A roll wider than the view shows its middle, where most receipts print.
+    horizontalScrollBar()->setValue(horizontalScrollBar()->maximum() / 2);
 }
 
 QRect PaperView::receiptRect(int index) const
@@ -294,7 +296,6 @@ void PaperView::paintEvent(QPaintEvent *event)
                          Qt::AlignCenter | Qt::TextWordWrap,
                          QStringLiteral("Nothing printed yet.\nWhat the terminal sends to the printer is drawn here "
                                         "as the printer prints it."));
-        return;
     }
     const QPoint offset(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
     for (int i = 0; i < m_receipts.size(); ++i) {
@@ -304,6 +305,24 @@ void PaperView::paintEvent(QPaintEvent *event)
             continue;
         drawReceipt(painter, i, exposed, offset);
     }
+    if (hasFocus()) {
+        // The keys scroll the paper: show that they go here.
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(viewport()->rect().adjusted(1, 1, -1, -1));
+    }
+}
+
+void PaperView::focusInEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void PaperView::focusOutEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
 }
 
 void PaperView::drawReceipt(QPainter &painter, int index, const QRect &exposed, const QPoint &offset)
