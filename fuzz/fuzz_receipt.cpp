@@ -14,11 +14,11 @@ namespace {
 QGuiApplication *application = nullptr;
 ReceiptRenderer *renderer = nullptr;
 
-// Enough of a receipt to tell two apart.
-QByteArray digest(const Receipt &receipt)
+// Enough of a receipt to tell two apart (numbered: with its number too).
+QByteArray digest(const Receipt &receipt, bool numbered = true)
 {
-    QByteArray d = QByteArray::number(receipt.number) + ':' + QByteArray::number(int(receipt.cut)) + ':'
-        + QByteArray::number(receipt.lengthDots) + ':' + QByteArray::number(receipt.feeds.size());
+    QByteArray d = (numbered ? QByteArray::number(receipt.number) : QByteArray()) + ':' + QByteArray::number(int(receipt.cut))
+        + ':' + QByteArray::number(receipt.lengthDots) + ':' + QByteArray::number(receipt.feeds.size());
     for (const ReceiptLine &line : receipt.lines) {
         d += '|' + QByteArray::number(line.y) + ',' + QByteArray::number(line.height);
         for (const TextRun &run : line.runs)
@@ -65,6 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray stream(reinterpret_cast<const char *>(data) + 1, qsizetype(size - 1));
 
     ReceiptInterpreter whole;
+    QList<QByteArray> wholeCuts;
+    whole.setReceiptHandler([&wholeCuts](const Receipt &receipt) { wholeCuts.append(digest(receipt, false)); });
     whole.feed(stream);
     ReceiptInterpreter split;
     for (qsizetype at = 0; at < stream.size(); at += chunk)
@@ -81,6 +83,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const Receipt lastWhole = whole.finish();
     if (digest(lastWhole) != digest(split.finish()))
         std::abort();
+
+    // A view's Clear keeps the printer's state: from the first cut of its own
+    // after the clear, the receipts are those of the stream fed without one.
+    const qsizetype clearAt = stream.size() * (data[0] / 17) / 15;
+    ReceiptInterpreter cleared;
+    cleared.feed(stream.left(clearAt));
+    cleared.clearPaper();
+    if (cleared.finishedTotal() != 0 || !cleared.openReceipt().isBlank() || !cleared.unknownCommands().isEmpty())
+        std::abort();
+    QList<QByteArray> clearedCuts;
+    qsizetype synced = -1;
+    cleared.setReceiptHandler([&](const Receipt &receipt) {
+        clearedCuts.append(digest(receipt, false));
+        if (synced < 0 && receipt.cut != CutKind::Automatic && receipt.cut != CutKind::None)
+            synced = clearedCuts.size();
+    });
+    cleared.feed(stream.mid(clearAt));
+    cleared.finish();
+    if (cleared.offset() != whole.offset())
+        std::abort();
+    if (synced >= 0) {
+        const QList<QByteArray> after = clearedCuts.mid(synced);
+        if (after.size() > wholeCuts.size() || wholeCuts.mid(wholeCuts.size() - after.size()) != after)
+            std::abort();
+    }
 
     // Drawing: the last few receipts (a live view draws only what it shows).
     int drawn = 0;

@@ -104,6 +104,19 @@ void ReceiptInterpreter::reset()
     touch();
 }
 
+void ReceiptInterpreter::clearPaper()
+{
+    m_open = Receipt();
+    m_open.number = 1;
+    m_open.source = {m_offset, m_offset};
+    m_y = 0;
+    m_spent = 0;
+    m_finished.clear();
+    m_finishedTotal = 0;
+    m_unknown.clear();
+    touch();
+}
+
 void ReceiptInterpreter::setRetainLimit(int receipts)
 {
     m_retain = std::max(0, receipts);

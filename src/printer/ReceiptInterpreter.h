@@ -72,6 +72,11 @@ public:
 
     // Power on: blank paper, every mode at its default, offsets from 0.
     void reset();
+    // A view that starts a fresh roll: the receipts so far, finished and open,
+    // and the unknown commands met go; the modes, a partial command and the
+    // line still in progress stay, so what follows prints exactly as before.
+    // Offsets go on; receipts are numbered from 1 again.
+    void clearPaper();
 
     qint64 offset() const { return m_offset; }
     quint64 revision() const { return m_revision; }

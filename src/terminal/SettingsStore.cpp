@@ -80,4 +80,32 @@ void save(int mainLeft, int mainTop, const LinkVariables &link, const QStringLis
     s.sync();
 }
 
+std::optional<WindowPlace> loadPlace(const QString &prefix)
+{
+    QSettings s = openStore();
+    s.beginGroup(QStringLiteral("Settings"));
+    int values[4];
+    const char *const names[4] = {"Left", "Top", "Width", "Height"};
+    for (int i = 0; i < 4; ++i) {
+        bool ok = false;
+        values[i] = s.value(prefix + QLatin1String(names[i])).toString().trimmed().toInt(&ok);
+        if (!ok)
+            return std::nullopt;
+    }
+    if (values[2] <= 0 || values[3] <= 0)
+        return std::nullopt;
+    return WindowPlace{values[0], values[1], values[2], values[3]};
+}
+
+void savePlace(const QString &prefix, const WindowPlace &place)
+{
+    QSettings s = openStore();
+    s.beginGroup(QStringLiteral("Settings"));
+    s.setValue(prefix + QStringLiteral("Left"), QString::number(place.left));
+    s.setValue(prefix + QStringLiteral("Top"), QString::number(place.top));
+    s.setValue(prefix + QStringLiteral("Width"), QString::number(place.width));
+    s.setValue(prefix + QStringLiteral("Height"), QString::number(place.height));
+    s.sync();
+}
+
 } // namespace SettingsStore

@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <optional>
+
 namespace SettingsStore {
 
 constexpr int kListKeys = 21; // letters A to U
@@ -24,5 +26,19 @@ Stored load();
 // Keys at or beyond a list's length keep what they held.
 void save(int mainLeft, int mainTop, const LinkVariables &link, const QStringList &commands,
           const QStringList &scripts);
+
+// Where another window sits: left, top, width and height in twips, stored
+// beside the main window's position as prefix + "Left", "Top", "Width", "Height".
+struct WindowPlace {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    bool operator==(const WindowPlace &) const = default;
+};
+
+// std::nullopt unless all four keys hold whole numbers, the size positive.
+std::optional<WindowPlace> loadPlace(const QString &prefix);
+void savePlace(const QString &prefix, const WindowPlace &place);
 
 } // namespace SettingsStore

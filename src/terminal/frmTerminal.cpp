@@ -8,6 +8,8 @@
 #include "link/SerialPOSPrinter.h"
 #include "macros/MacroController.h"
 #include "macros/frmMacro.h"
+#include "preview/ReceiptPreview.h"
+#include "printer/ReceiptInterpreter.h"
 #include "scripts/FrmPause.h"
 #include "scripts/ScriptRunner.h"
 #include "terminal/Accessibility.h"
@@ -56,6 +58,15 @@ frmTerminal::frmTerminal(POSPrinter *port, Operator *op, EventPump *pump, QWidge
     buildControls();
     buildMenus();
 
+    // Every byte the port takes, whoever wrote it, goes on paper at once, also
+    // while the preview is closed; the preview redraws later, on its timer.
+    m_paper = std::make_unique<ReceiptInterpreter>();
+    port->setWriteTap([this](const QByteArray &taken) {
+        m_paper->feed(taken);
+        if (m_preview)
+            m_preview->paperFed();
+    });
+
     m_session = std::make_unique<Session>(*port, *op, *pump, *this);
     m_commands = std::make_unique<Commands>(*m_session);
     m_keys = std::make_unique<KeyInput>(*m_session);
@@ -77,6 +88,8 @@ frmTerminal::frmTerminal(POSPrinter *port, Operator *op, EventPump *pump, QWidge
 frmTerminal::~frmTerminal()
 {
     // The forms that hold references into the session go first.
+    m_session->port.setWriteTap({});
+    delete m_preview;
     delete m_config;
     delete m_about;
     delete m_macroWindow;
@@ -170,6 +183,8 @@ void frmTerminal::Form_Unload()
         QStringList scripts = scriptList();
         const QPoint twips = pos() == m_loadedPos ? m_storedTwips : pos() * kTwipsPerPixel;
         SettingsStore::save(twips.x(), twips.y(), m_session->link.vars, commands, scripts);
+        if (m_preview)
+            m_preview->savePlace();
     }
     m_session->port.ClosePort();
     if (m_log->isOpen())
@@ -411,6 +426,13 @@ void frmTerminal::MSettings_Click()
     m_config->show();
     m_config->raise();
     DispPort();
+}
+
+void frmTerminal::MPreview_Click()
+{
+    if (!m_preview)
+        m_preview = new ReceiptPreview(*m_paper, m_session->op, this);
+    m_preview->showPreview();
 }
 
 void frmTerminal::openHelp(const QString &document)

@@ -30,6 +30,8 @@ class ConfigScrn;
 class frmAbout;
 class frmMacro;
 class QuitSignals;
+class ReceiptInterpreter;
+class ReceiptPreview;
 
 class frmTerminal : public QMainWindow, public TerminalView {
     Q_OBJECT
@@ -48,6 +50,9 @@ public:
     ConfigScrn *configScrn() const { return m_config; }
     frmAbout *aboutBox() const { return m_about; }
     frmMacro *macroWindow() const { return m_macroWindow; }
+    ReceiptPreview *previewWindow() const { return m_preview; }
+    // The paper printed from every byte the port took, for the receipt preview.
+    const ReceiptInterpreter &paper() const { return *m_paper; }
 
     // The display's exact text: one character per byte, CR LF line breaks.
     const QByteArray &termText() const { return m_termText; }
@@ -98,6 +103,7 @@ public slots:
     void MCloseLog_Click();
     void MFileExit_Click();
     void MSettings_Click();
+    void MPreview_Click();
     void DoMacros_Click();
     void Operation_Click();
     void MXCommands_Click();
@@ -148,9 +154,11 @@ private:
     std::unique_ptr<FrmPause> m_pause;
     std::unique_ptr<ScriptRunner> m_scripts;
     std::unique_ptr<MacroController> m_macros;
+    std::unique_ptr<ReceiptInterpreter> m_paper;
     ConfigScrn *m_config = nullptr;
     frmAbout *m_about = nullptr;
     frmMacro *m_macroWindow = nullptr;
+    ReceiptPreview *m_preview = nullptr;
     QuitSignals *m_quitSignals = nullptr;
 
     QByteArray m_termText;
@@ -195,6 +203,7 @@ public:
     QAction *MCloseLog = nullptr;
     QAction *MFileExit = nullptr;
     QAction *MSettings = nullptr;
+    QAction *MPreview = nullptr;
     QAction *DoMacros = nullptr;
     QAction *Operation = nullptr;
     QAction *MXCommands = nullptr;

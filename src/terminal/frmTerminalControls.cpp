@@ -224,6 +224,8 @@ void frmTerminal::buildMenus()
 
     QMenu *port = menu("MPort", QStringLiteral("&Port"));
     MSettings = item(port, "MSettings", QStringLiteral("&Settings..."), &frmTerminal::MSettings_Click);
+    // No Ctrl+letter shortcut: in the Interactive box those are bytes.
+    MPreview = item(port, "MPreview", QStringLiteral("&Receipt Preview"), &frmTerminal::MPreview_Click);
 
     QMenu *mac = menu("Mac", QStringLiteral("&Macros"));
     DoMacros = item(mac, "DoMacros", QStringLiteral("Program"), &frmTerminal::DoMacros_Click);

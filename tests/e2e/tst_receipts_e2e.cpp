@@ -1,13 +1,18 @@
 // The example receipt played through the real port over a pty to the printer
-// simulator, which draws it with --receipts: the receipt it saves.
+// simulator, which draws it with --receipts: the receipt it saves, and the
+// same receipt saved from the terminal's Receipt Preview, pixel for pixel.
 #include "support/Fakes.h"
 #include "support/SimProcess.h"
 
+#include "preview/ReceiptPreview.h"
+#include "printer/ReceiptInterpreter.h"
 #include "scripts/ScriptRunner.h"
 #include "session/Session.h"
 #include "terminal/frmTerminal.h"
 
+#include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QDir>
 #include <QPainter>
 #include <QProcess>
@@ -40,27 +45,53 @@ QList<int> rowsWithSegment(const QImage &image, int x0, int x1)
 
 class tst_ReceiptsE2E : public QObject {
     Q_OBJECT
+    QTemporaryDir dir;
+    QString receipts;
+    std::unique_ptr<SimProcess> sim;
+    FakeOperator op;
+    std::unique_ptr<frmTerminal> w;
+
 private slots:
     void initTestCase() { isolateSettings(); }
+    // A simulator drawing into a fresh folder, the main window on its port.
+    void init();
+    void cleanup();
     void exampleReceipt();
+    void previewSavesTheSimulatorsReceipt();
+
+private:
+    void playExample();
 };
+
+void tst_ReceiptsE2E::init()
+{
+    QVERIFY(dir.isValid());
+    receipts = dir.filePath(QStringLiteral("paper-%1").arg(QTest::currentTestFunction()));
+    sim = std::make_unique<SimProcess>(QStringList{QStringLiteral("--receipts"), receipts}, false);
+    if (!sim->start())
+        QSKIP(qPrintable(QStringLiteral("printer simulator not available: ") + sim->error()));
+    w = std::make_unique<frmTerminal>(nullptr, &op, nullptr);
+    w->session().link.vars.CommPort = sim->port();
+}
+
+void tst_ReceiptsE2E::cleanup()
+{
+    w.reset();
+    sim.reset();
+    op.asked.clear();
+}
+
+void tst_ReceiptsE2E::playExample()
+{
+    w->FileNameTextBox->setEditText(kExamples + QStringLiteral("receipt.dmo"));
+    QTest::mouseClick(w->SendScript, Qt::LeftButton);
+    QVERIFY2(op.asked.isEmpty(), qPrintable(op.texts().join('|')));
+}
 
 void tst_ReceiptsE2E::exampleReceipt()
 {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString receipts = dir.filePath(QStringLiteral("paper"));
-    SimProcess sim({QStringLiteral("--receipts"), receipts}, false);
-    if (!sim.start())
-        QSKIP(qPrintable(QStringLiteral("printer simulator not available: ") + sim.error()));
-
-    FakeOperator op;
-    frmTerminal w(nullptr, &op, nullptr);
-    w.session().link.vars.CommPort = sim.port();
-    w.FileNameTextBox->setEditText(kExamples + QStringLiteral("receipt.dmo"));
-    QTest::mouseClick(w.SendScript, Qt::LeftButton);
-    QVERIFY2(op.asked.isEmpty(), qPrintable(op.texts().join('|')));
-
+    playExample();
+    SimProcess &sim = *this->sim;
     const QByteArray cut("\x1DVB\x00", 4);
     QTRY_VERIFY_WITH_TIMEOUT(sim.received().endsWith(cut), 10000);
     const QString file = receipts + QStringLiteral("/receipt-001.png");
@@ -110,6 +141,36 @@ void tst_ReceiptsE2E::exampleReceipt()
     QStringList symbols = QString::fromUtf8(scan.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     symbols.sort();
     QCOMPARE(symbols, (QStringList{QStringLiteral("4006381333931"), QStringLiteral("https://marlix.example/r/1")}));
+}
+
+// The preview draws the bytes the terminal sent with the simulator's own code.
+void tst_ReceiptsE2E::previewSavesTheSimulatorsReceipt()
+{
+    w->show();
+    w->MPreview->trigger();
+    ReceiptPreview *preview = w->previewWindow();
+    QVERIFY(preview && preview->isVisible());
+    playExample();
+
+    const QString simulators = receipts + QStringLiteral("/receipt-001.png");
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(simulators), 10000);
+    // The terminal drew every byte the simulator received, and nothing else.
+    QTRY_COMPARE_WITH_TIMEOUT(sim->received().size(), int(w->paper().offset()), 10000);
+    QTRY_COMPARE(preview->Paper->receiptCount(), 1);
+    QCOMPARE(preview->PreviewInfo->text(),
+             QStringLiteral("1 receipt, receipt 1 shown, open receipt 0.0 mm, no unknown commands"));
+
+    const QString saved = dir.filePath(QStringLiteral("preview.png"));
+    op.files.enqueue(FileChoice{saved, QStringLiteral("preview.png")});
+    QTest::mouseClick(preview->SaveButton, Qt::LeftButton);
+    QVERIFY2(op.asked.isEmpty(), qPrintable(op.texts().join('|')));
+    sim->stop();
+
+    const QImage fromPreview(saved);
+    const QImage fromSimulator(simulators);
+    QVERIFY(!fromSimulator.isNull());
+    QCOMPARE(fromPreview.size(), QSize(576, 813));
+    QCOMPARE(fromPreview.convertToFormat(QImage::Format_RGB32), fromSimulator.convertToFormat(QImage::Format_RGB32));
 }
 
 QTEST_MAIN(tst_ReceiptsE2E)

@@ -150,7 +150,8 @@ private slots:
         QTest::addColumn<QStringList>("captions");
         QTest::newRow("File") << "MFile" << "&File" << QStringList{"MOpenLog", "MCloseLog", "", "MFileExit"}
                               << QStringList{"&Open Log File...", "&Close Log File", "", "E&xit"};
-        QTest::newRow("Port") << "MPort" << "&Port" << QStringList{"MSettings"} << QStringList{"&Settings..."};
+        QTest::newRow("Port") << "MPort" << "&Port" << QStringList{"MSettings", "MPreview"}
+                              << QStringList{"&Settings...", "&Receipt Preview"};
         QTest::newRow("Macros") << "Mac" << "&Macros" << QStringList{"DoMacros"} << QStringList{"Program"};
         QTest::newRow("Help") << "HelpMenu" << "&Help"
                               << QStringList{"Operation", "MXCommands", "PGMGuide", "HelpAbout"}

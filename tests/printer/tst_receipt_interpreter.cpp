@@ -70,6 +70,8 @@ private slots:
     void retainedReceipts();
     void macrosPrint_data();
     void macrosPrint();
+    void clearPaperKeepsThePrinter_data();
+    void clearPaperKeepsThePrinter();
 };
 
 void TestReceiptInterpreter::text_data()
@@ -603,6 +605,53 @@ void TestReceiptInterpreter::macrosPrint()
     }
     QCOMPARE(texts.join(QLatin1Char('|')), printed);
     QVERIFY(interpreter.unknownCommands().isEmpty());
+}
+
+// A view's Clear drops the paper, never the printer's state: what follows
+// prints as it would have, whatever the stream was in the middle of.
+void TestReceiptInterpreter::clearPaperKeepsThePrinter_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after");
+    QTest::addColumn<Lines>("expected");
+
+    QTest::newRow("nothing before") << QByteArray() << QByteArray("A\n") << Lines{"receipt 1 open 30", "line 0 30", "text 0 0 A"};
+    QTest::newRow("printed lines go") << QByteArray("A\nB\n") << QByteArray("C\n")
+                                      << Lines{"receipt 1 open 30", "line 0 30", "text 0 0 C"};
+    QTest::newRow("cut receipts go, numbering starts again")
+        << "A\n" + GS + "V" + n(0) + "B\n" + GS + "V" + n(1) + "C\n" << "D\n" + GS + "V" + n(0)
+        << Lines{"receipt 1 full 30", "line 0 30", "text 0 0 D"};
+    QTest::newRow("modes stay") << ESC + "E" + n(1) + ESC + "a" + n(2) + "X\n" << QByteArray("Y\n")
+                                << Lines{"receipt 1 open 30", "line 0 30", "text 564 0 Y E"};
+    QTest::newRow("the line in progress stays") << QByteArray("A\nBC") << QByteArray("D\n")
+                                                << Lines{"receipt 1 open 30", "line 0 30", "text 0 0 BCD"};
+    QTest::newRow("a command split by the clear") << QByteArray("A\n") + ESC + "!" << n(0x20) + "W\n"
+                                                  << Lines{"receipt 1 open 30", "line 0 30", "text 0 0 W 2x1"};
+    QTest::newRow("an image split by the clear") << raster(0, 2, 2, "\xF0") << QByteArray("\x0F\x80\x01")
+                                                 << Lines{"receipt 1 open 2", "line 0 2", "raster 0 0 16x2 F00F 8001"};
+    QTest::newRow("paper fed goes") << QByteArray("\n\n\n") << QByteArray("A\n")
+                                    << Lines{"receipt 1 open 30", "line 0 30", "text 0 0 A"};
+}
+
+void TestReceiptInterpreter::clearPaperKeepsThePrinter()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+    QFETCH(Lines, expected);
+
+    ReceiptInterpreter interpreter;
+    interpreter.feed(ESC + "{" + n(1) + before); // an unknown command, met before the clear
+    const quint64 revision = interpreter.revision();
+    interpreter.clearPaper();
+    QVERIFY(interpreter.revision() > revision);
+    QCOMPARE(interpreter.finishedTotal(), 0);
+    QVERIFY(interpreter.finished().empty());
+    QVERIFY(interpreter.openReceipt().isBlank());
+    QVERIFY(interpreter.unknownCommands().isEmpty());
+    QCOMPARE(interpreter.offset(), qint64(before.size() + 3)); // offsets go on
+
+    interpreter.feed(after);
+    QCOMPARE(describeAll(interpreter), expected);
 }
 
 QTEST_GUILESS_MAIN(TestReceiptInterpreter)

@@ -127,6 +127,50 @@ private slots:
         QCOMPARE(st.mainLeft, expectedLeft);
         QCOMPARE(int(st.link.CommFlow), expectedFlow);
     }
+
+    // Another window's place: all four keys or none, stored as text in twips.
+    void windowPlace_data()
+    {
+        QTest::addColumn<QStringList>("stored"); // Left, Top, Width, Height; "-" leaves a key out
+        QTest::addColumn<bool>("loads");
+        QTest::addColumn<QList<int>>("place");
+        QTest::newRow("all four") << QStringList{"1500", "300", "7200", "9000"} << true << QList<int>{1500, 300, 7200, 9000};
+        QTest::newRow("blanks around, negative position")
+            << QStringList{" -150 ", "0", "4500", "6000"} << true << QList<int>{-150, 0, 4500, 6000};
+        QTest::newRow("nothing stored") << QStringList{"-", "-", "-", "-"} << false << QList<int>{};
+        QTest::newRow("height missing") << QStringList{"1500", "300", "7200", "-"} << false << QList<int>{};
+        QTest::newRow("not a number") << QStringList{"left", "300", "7200", "9000"} << false << QList<int>{};
+        QTest::newRow("no width") << QStringList{"1500", "300", "0", "9000"} << false << QList<int>{};
+    }
+
+    void windowPlace()
+    {
+        QFETCH(QStringList, stored);
+        QFETCH(bool, loads);
+        QFETCH(QList<int>, place);
+        const QStringList keys{"Left", "Top", "Width", "Height"};
+        {
+            QSettings s = store();
+            for (int i = 0; i < 4; ++i) {
+                if (stored[i] != QLatin1String("-"))
+                    s.setValue(QStringLiteral("Settings/Preview") + keys[i], stored[i]);
+            }
+        }
+        const std::optional<SettingsStore::WindowPlace> loaded = SettingsStore::loadPlace(QStringLiteral("Preview"));
+        QCOMPARE(loaded.has_value(), loads);
+        if (!loads)
+            return;
+        QCOMPARE(*loaded, (SettingsStore::WindowPlace{place[0], place[1], place[2], place[3]}));
+
+        // Saved back beside the other keys, which stay as they were.
+        store().setValue(QStringLiteral("Settings/MainLeft"), QStringLiteral("450"));
+        SettingsStore::savePlace(QStringLiteral("Preview"), {15, 30, 450, 600});
+        QSettings s = store();
+        QCOMPARE(s.value(QStringLiteral("Settings/PreviewLeft")).toString(), QStringLiteral("15"));
+        QCOMPARE(s.value(QStringLiteral("Settings/PreviewHeight")).toString(), QStringLiteral("600"));
+        QCOMPARE(s.value(QStringLiteral("Settings/MainLeft")).toString(), QStringLiteral("450"));
+        QCOMPARE(SettingsStore::loadPlace(QStringLiteral("Preview")), (SettingsStore::WindowPlace{15, 30, 450, 600}));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSettings)

@@ -1,0 +1,337 @@
+#include "preview/ReceiptPreview.h"
+
+#include "link/Operator.h"
+#include "printer/ReceiptInterpreter.h"
+#include "printer/ReceiptRenderer.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace {
+const QString kPlaceKey = QStringLiteral("Preview");
+const QString kFilter = QStringLiteral("PNG image|*.png|PDF document|*.pdf");
+const QSize kDefaultSize(480, 680);
+
+template <typename W>
+W *named(W *widget, const char *name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QString hex(const QByteArray &bytes)
+{
+    return QString::fromLatin1(bytes.toHex(' ').toUpper());
+}
+
+QString counted(int count, const QString &one, const QString &many)
+{
+    return count == 1 ? QStringLiteral("1 ") + one : QStringLiteral("%1 ").arg(count) + many;
+}
+
+// A stored place on no screen at all (a monitor since unplugged) is not used.
+bool onSomeScreen(const QRect &rect)
+{
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    for (const QScreen *screen : screens) {
+        if (screen->availableGeometry().intersects(rect))
+            return true;
+    }
+    return screens.isEmpty();
+}
+} // namespace
+
+ReceiptPreview::ReceiptPreview(ReceiptInterpreter &paper, Operator &op, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , m_paper(paper)
+    , m_op(op)
+    , m_renderer(std::make_unique<ReceiptRenderer>())
+{
+    setObjectName(QStringLiteral("ReceiptPreview"));
+    setWindowTitle(QStringLiteral("Receipt Preview"));
+    buildControls();
+    m_redraw.setSingleShot(true);
+    m_redraw.setInterval(kRedrawMs);
+    connect(&m_redraw, &QTimer::timeout, this, &ReceiptPreview::redraw);
+}
+
+ReceiptPreview::~ReceiptPreview() = default;
+
+void ReceiptPreview::buildControls()
+{
+    ZoomLabel = named(new QLabel(QStringLiteral("&Zoom"), this), "ZoomLabel");
+    ZoomBox = named(new QComboBox(this), "ZoomBox");
+    // In the order of PaperView::Zoom.
+    ZoomBox->addItems({QStringLiteral("Fit to width"), QStringLiteral("100 %"), QStringLiteral("200 %")});
+    ZoomLabel->setBuddy(ZoomBox);
+    ClearButton = named(new QPushButton(QStringLiteral("&Clear"), this), "ClearButton");
+    ClearButton->setToolTip(QStringLiteral("Start a fresh roll; the printer's modes stay as they are"));
+    SaveButton = named(new QPushButton(QStringLiteral("&Save Receipt..."), this), "SaveButton");
+    SaveButton->setToolTip(QStringLiteral("Save the receipt in view as a PNG image or a PDF document"));
+
+    Paper = named(new PaperView(*m_renderer, this), "Paper");
+    Paper->setAccessibleName(QStringLiteral("Receipt")); // no caption of its own
+
+    // A value label: named after what it is, what it shows is its description.
+    PreviewInfo = named(new QLabel(this), "PreviewInfo");
+    PreviewInfo->setAccessibleName(QStringLiteral("Receipt summary"));
+    PreviewInfo->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    PreviewInfo->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto *controls = new QHBoxLayout;
+    controls->setSpacing(6);
+    controls->addWidget(ZoomLabel);
+    controls->addWidget(ZoomBox);
+    controls->addStretch(1);
+    controls->addWidget(ClearButton);
+    controls->addWidget(SaveButton);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 8, 8, 6);
+    layout->setSpacing(6);
+    layout->addLayout(controls);
+    layout->addWidget(Paper, 1);
+    layout->addWidget(PreviewInfo);
+    setMinimumSize(320, 240);
+
+    setTabOrder(ZoomBox, ClearButton);
+    setTabOrder(ClearButton, SaveButton);
+    setTabOrder(SaveButton, Paper);
+
+    connect(ZoomBox, &QComboBox::currentIndexChanged, this, &ReceiptPreview::ZoomBox_Click);
+    connect(ClearButton, &QPushButton::clicked, this, &ReceiptPreview::ClearButton_Click);
+    connect(SaveButton, &QPushButton::clicked, this, &ReceiptPreview::SaveButton_Click);
+    connect(Paper, &PaperView::zoomChanged, this, [this](PaperView::Zoom zoom) { ZoomBox->setCurrentIndex(int(zoom)); });
+    connect(Paper, &PaperView::shownChanged, this, &ReceiptPreview::updateInfo);
+    updateInfo();
+}
+
+// --- window --------------------------------------------------------------------
+
+void ReceiptPreview::showPreview()
+{
+    const bool first = !m_placed;
+    if (first) {
+        place();
+        m_placed = true;
+    }
+    show();
+    raise();
+    activateWindow();
+    if (first)
+        Paper->setFocus();
+}
+
+void ReceiptPreview::place()
+{
+    m_stored = SettingsStore::loadPlace(kPlaceKey);
+    if (m_stored) {
+        const auto pixels = [](int twips) { return qRound(twips / double(kTwipsPerPixel)); };
+        const QRect stored(pixels(m_stored->left), pixels(m_stored->top), pixels(m_stored->width),
+                           pixels(m_stored->height));
+        if (onSomeScreen(stored)) {
+            resize(stored.size());
+            move(stored.topLeft());
+            m_loadedPos = pos();
+            m_loadedSize = size();
+            return;
+        }
+        m_stored.reset();
+    }
+    // First use: beside the main window, on its screen.
+    QSize size = kDefaultSize;
+    QPoint at(100, 100);
+    if (const QWidget *main = parentWidget()) {
+        const QRect frame = main->frameGeometry();
+        at = QPoint(frame.right() + 8, frame.top());
+        if (const QScreen *screen = main->screen()) {
+            const QRect area = screen->availableGeometry();
+            size.setHeight(std::min(size.height(), area.height() - 40));
+            at.setX(std::max(area.left(), std::min(at.x(), area.right() - size.width())));
+            at.setY(std::max(area.top(), at.y()));
+        }
+    }
+    resize(size);
+    move(at);
+}
+
+void ReceiptPreview::savePlace()
+{
+    if (!m_placed || isMinimized())
+        return;
+    SettingsStore::WindowPlace place{x() * kTwipsPerPixel, y() * kTwipsPerPixel, width() * kTwipsPerPixel,
+                                     height() * kTwipsPerPixel};
+    if (m_stored && pos() == m_loadedPos) {
+        place.left = m_stored->left;
+        place.top = m_stored->top;
+    }
+    if (m_stored && size() == m_loadedSize) {
+        place.width = m_stored->width;
+        place.height = m_stored->height;
+    }
+    SettingsStore::savePlace(kPlaceKey, place);
+}
+
+void ReceiptPreview::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    redraw(); // what was sent while it was closed
+}
+
+void ReceiptPreview::closeEvent(QCloseEvent *event)
+{
+    savePlace();
+    QWidget::closeEvent(event);
+}
+
+void ReceiptPreview::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+        close();
+    else
+        QWidget::keyPressEvent(event);
+}
+
+// --- the paper -------------------------------------------------------------------
+
+void ReceiptPreview::paperFed()
+{
+    // Drawing with every write would make a fast script crawl: the first
+    // bytes start the timer, and the redraw takes all that came meanwhile.
+    if (isVisible() && !m_redraw.isActive())
+        m_redraw.start();
+}
+
+void ReceiptPreview::redraw()
+{
+    m_redraw.stop();
+    if (m_paper.revision() != m_drawnRevision) {
+        m_drawnRevision = m_paper.revision();
+        const std::deque<Receipt> &cut = m_paper.finished();
+        Paper->setPaper(QList<Receipt>(cut.cbegin(), cut.cend()), m_paper.withPendingLine());
+    }
+    updateInfo(); // unknown commands draw nothing: no new revision
+}
+
+QString ReceiptPreview::infoText() const
+{
+    const int total = m_paper.finishedTotal() + (Paper->hasOpenReceipt() ? 1 : 0);
+    QString text = counted(total, QStringLiteral("receipt"), QStringLiteral("receipts"));
+    if (Paper->receiptCount() < total)
+        text += QStringLiteral(" (the last %1 kept)").arg(Paper->receiptCount());
+    if (const int shown = Paper->shownIndex(); shown >= 0)
+        text += QStringLiteral(", receipt %1 shown").arg(Paper->receipt(shown).number);
+    const double openMm = Paper->hasOpenReceipt() ? Paper->receipt(Paper->receiptCount() - 1).lengthMm() : 0.0;
+    text += QStringLiteral(", open receipt %1 mm").arg(QString::number(openMm, 'f', 1));
+    const qsizetype unknown = m_paper.unknownCommands().size();
+    text += unknown == 0 ? QStringLiteral(", no unknown commands")
+                         : QStringLiteral(", ") + counted(int(unknown), QStringLiteral("unknown command"),
+                                                          QStringLiteral("unknown commands"));
+    return text;
+}
+
+QString ReceiptPreview::paperDescription() const
+{
+    const int total = m_paper.finishedTotal() + (Paper->hasOpenReceipt() ? 1 : 0);
+    const double openMm = Paper->hasOpenReceipt() ? Paper->receipt(Paper->receiptCount() - 1).lengthMm() : 0.0;
+    return counted(total, QStringLiteral("receipt"), QStringLiteral("receipts"))
+        + QStringLiteral(", the open receipt %1 mm long").arg(QString::number(openMm, 'f', 1));
+}
+
+void ReceiptPreview::updateInfo()
+{
+    const QString text = infoText();
+    if (PreviewInfo->text() != text) {
+        PreviewInfo->setText(text);
+        PreviewInfo->setAccessibleDescription(text);
+    }
+    QString tip;
+    if (m_paper.unknownCommands().isEmpty()) {
+        tip = QStringLiteral("Every command sent so far is drawn.");
+    } else {
+        tip = QStringLiteral("Commands that print nothing here (the printer may know them):");
+        for (const UnknownCommand &command : m_paper.unknownCommands())
+            tip += QStringLiteral("\n%1: %2, first at byte %3")
+                       .arg(hex(command.bytes), counted(command.count, QStringLiteral("time"), QStringLiteral("times")))
+                       .arg(command.first.begin);
+    }
+    PreviewInfo->setToolTip(tip);
+    const QString description = paperDescription();
+    if (Paper->accessibleDescription() != description)
+        Paper->setAccessibleDescription(description);
+    SaveButton->setEnabled(Paper->shownIndex() >= 0);
+}
+
+// --- controls --------------------------------------------------------------------
+
+void ReceiptPreview::ZoomBox_Click(int index)
+{
+    if (index >= 0)
+        Paper->setZoom(PaperView::Zoom(index));
+}
+
+void ReceiptPreview::ClearButton_Click()
+{
+    m_paper.clearPaper();
+    Paper->clear();
+    redraw();
+}
+
+void ReceiptPreview::SaveButton_Click()
+{
+    redraw(); // the latest paper, not the last frame
+    const int shown = Paper->shownIndex();
+    if (shown < 0)
+        return;
+    // A copy: the paper goes on printing while the dialog is open.
+    const Receipt receipt = Paper->receipt(shown);
+    const QFileInfo last(m_lastSaved);
+    const QString folder = m_lastSaved.isEmpty() ? QDir::currentPath() : last.absolutePath();
+    const QString suffix = last.suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) == 0 ? QStringLiteral("pdf")
+                                                                                                 : QStringLiteral("png");
+    FileDialogRequest request;
+    request.title = QStringLiteral("Save Receipt %1").arg(receipt.number);
+    request.filter = kFilter;
+    request.defaultExtension = QStringLiteral("png");
+    request.mustExist = false;
+    request.startFile = QStringLiteral("%1/receipt-%2.%3").arg(folder).arg(receipt.number, 3, 10, QLatin1Char('0')).arg(suffix);
+    if (const std::optional<FileChoice> choice = m_op.openFile(request))
+        saveReceipt(receipt, choice->fileName);
+}
+
+bool ReceiptPreview::saveReceipt(const Receipt &receipt, const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix != QLatin1String("png") && suffix != QLatin1String("pdf")) {
+        m_op.message(QStringLiteral("A receipt is saved as a PNG image or a PDF document: the name must end in .png or "
+                                    ".pdf.\n%1")
+                         .arg(path),
+                     Msg::Buttons::Ok, Msg::Icon::Exclamation);
+        return false;
+    }
+    if (QFileInfo::exists(path)
+        && m_op.message(QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(path), Msg::Buttons::OkCancel,
+                        Msg::Icon::Exclamation)
+            != Msg::Answer::Ok)
+        return false;
+    QString error;
+    const bool saved = suffix == QLatin1String("png") ? m_renderer->savePng(receipt, path, &error)
+                                                      : m_renderer->writePdf({receipt}, path, &error);
+    if (!saved) {
+        if (suffix == QLatin1String("png"))
+            error = path + QStringLiteral(": ") + error;
+        m_op.message(QStringLiteral("Receipt %1 was not saved.\n%2").arg(receipt.number).arg(error), Msg::Buttons::Ok,
+                     Msg::Icon::Critical);
+        return false;
+    }
+    m_lastSaved = path;
+    return true;
+}

@@ -1,0 +1,80 @@
+#pragma once
+// "Receipt Preview": the paper the printer prints from the bytes the terminal
+// sent, live, drawn by the virtual printer's own interpreter and renderer.
+#include "preview/PaperView.h"
+#include "terminal/SettingsStore.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+#include <optional>
+
+class Operator;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class ReceiptInterpreter;
+class ReceiptRenderer;
+
+// A modeless window, one instance, created on first use. The interpreter is
+// the main window's: it is fed every byte the port took, also while this
+// window is closed, so opening it shows what was already sent. While bytes
+// stream in the window redraws at most every kRedrawMs.
+class ReceiptPreview : public QWidget {
+    Q_OBJECT
+public:
+    ReceiptPreview(ReceiptInterpreter &paper, Operator &op, QWidget *parent = nullptr);
+    ~ReceiptPreview() override;
+
+    static constexpr int kRedrawMs = 40;
+    static constexpr int kTwipsPerPixel = 15;
+
+    // Port > Receipt Preview: placed where it was last (or beside the main
+    // window) the first time, then shown, raised and activated.
+    void showPreview();
+    // The interpreter was fed: a redraw is due (none while the window is closed).
+    void paperFed();
+    // Size and position to the settings, in twips; a window that was neither
+    // moved nor resized saves what it loaded, so nothing drifts.
+    void savePlace();
+
+    void ClearButton_Click();
+    void SaveButton_Click();
+    void ZoomBox_Click(int index);
+
+    // The info line's text: receipts, the shown one, the open one's length, unknown commands.
+    QString infoText() const;
+    // The paper's accessible description: the receipt count and the open receipt's length.
+    QString paperDescription() const;
+
+    QLabel *ZoomLabel = nullptr;
+    QComboBox *ZoomBox = nullptr;
+    QPushButton *ClearButton = nullptr;
+    QPushButton *SaveButton = nullptr;
+    PaperView *Paper = nullptr;
+    QLabel *PreviewInfo = nullptr;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void buildControls();
+    void place();
+    void redraw();
+    void updateInfo();
+    bool saveReceipt(const Receipt &receipt, const QString &path);
+
+    ReceiptInterpreter &m_paper;
+    Operator &m_op;
+    std::unique_ptr<ReceiptRenderer> m_renderer;
+    QTimer m_redraw;
+    quint64 m_drawnRevision = ~quint64(0);
+    bool m_placed = false;
+    std::optional<SettingsStore::WindowPlace> m_stored; // as loaded, in twips
+    QPoint m_loadedPos;                                  // ... and in pixels
+    QSize m_loadedSize;
+    QString m_lastSaved; // the next Save starts beside it
+};

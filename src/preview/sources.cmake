@@ -1,0 +1,9 @@
+# The receipt preview: the terminal's own view of what the printer prints,
+# drawn by the virtual printer (marlix_printer).
+target_sources(marlix_ui PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/PaperView.h
+    ${CMAKE_CURRENT_LIST_DIR}/PaperView.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReceiptPreview.h
+    ${CMAKE_CURRENT_LIST_DIR}/ReceiptPreview.cpp
+)
+target_link_libraries(marlix_ui PUBLIC marlix_printer)
