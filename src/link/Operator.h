@@ -20,6 +20,7 @@ struct FileDialogRequest {
     QString defaultExtension; // without the dot, "" for none
     bool mustExist = true;    // false: a new file name is accepted
     QString startFile;        // a file to start beside (and select); "" for the dialog's own choice
+    bool saving = false;      // a file to write: the dialog says Save, and the caller asks before replacing
 };
 
 struct FileChoice {

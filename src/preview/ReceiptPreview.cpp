@@ -302,6 +302,7 @@ void ReceiptPreview::SaveButton_Click()
     request.filter = kFilter;
     request.defaultExtension = QStringLiteral("png");
     request.mustExist = false;
+    request.saving = true;
     request.startFile = QStringLiteral("%1/receipt-%2.%3").arg(folder).arg(receipt.number, 3, 10, QLatin1Char('0')).arg(suffix);
     if (const std::optional<FileChoice> choice = m_op.openFile(request))
         saveReceipt(receipt, choice->fileName);

@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 Msg::Answer QtOperator::message(const QString &text, Msg::Buttons buttons, Msg::Icon icon,
                                 const QString &caption)
@@ -68,7 +69,20 @@ std::optional<FileChoice> QtOperator::openFile(const FileDialogRequest &request)
     QFileDialog dialog(m_owner, request.title);
     dialog.setNameFilters(toQtFilters(request.filter));
     dialog.setFileMode(request.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setAcceptMode(request.saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    if (request.saving) {
+        // The caller asks before replacing (with its own words); a name typed
+        // without an extension takes the one of the chosen filter.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString &filter) {
+            const qsizetype star = filter.indexOf(QLatin1String("*."));
+            if (star >= 0) {
+                const QString suffix = filter.mid(star + 2).section(QRegularExpression(QStringLiteral("[ );]")), 0, 0);
+                if (!suffix.isEmpty() && suffix != QLatin1String("*"))
+                    dialog.setDefaultSuffix(suffix);
+            }
+        });
+    }
     if (!request.defaultExtension.isEmpty())
         dialog.setDefaultSuffix(request.defaultExtension);
     if (!request.startFile.isEmpty()) {

@@ -398,6 +398,7 @@ private slots:
         QCOMPARE(request.filter, QStringLiteral("PNG image|*.png|PDF document|*.pdf"));
         QCOMPARE(request.defaultExtension, QStringLiteral("png"));
         QVERIFY(!request.mustExist);
+        QVERIFY(request.saving); // a Save dialog, not an Open one
         QVERIFY(request.startFile.endsWith(QLatin1String("/receipt-001.png")));
 
         QCOMPARE(op->asked.size(), message.isEmpty() ? 0 : 1);

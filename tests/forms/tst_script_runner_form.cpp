@@ -65,6 +65,7 @@ private slots:
     void fileDialogStartsBesideTheBoxFile_data();
     void fileDialogStartsBesideTheBoxFile();
     void qtDialogOpensInTheStartFolder();
+    void qtSaveDialogTakesTheFiltersExtension();
     void cancelledDialogKeepsTheBox();
     void sendScriptDuringARun();
     void buttonsDuringARun();
@@ -214,6 +215,39 @@ void tst_ScriptRunnerForm::qtDialogOpensInTheStartFolder()
     QVERIFY(!op.openFile(request).has_value()); // rejected
     QCOMPARE(shownFolder, QFileInfo(dir.path()).absoluteFilePath());
     QCOMPARE(selected, QStringList{QFileInfo(file.fileName()).absoluteFilePath()});
+}
+
+// A saving request gives a Save dialog whose default extension follows the
+// chosen filter, and leaves the question before replacing to the caller.
+void tst_ScriptRunnerForm::qtSaveDialogTakesTheFiltersExtension()
+{
+    QtOperator op;
+    FileDialogRequest request;
+    request.title = QStringLiteral("Save Receipt 1");
+    request.filter = QStringLiteral("PNG image|*.png|PDF document|*.pdf");
+    request.defaultExtension = QStringLiteral("png");
+    request.mustExist = false;
+    request.saving = true;
+    QFileDialog::AcceptMode mode = QFileDialog::AcceptOpen;
+    QString before, after;
+    bool confirms = true;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        mode = dialog->acceptMode();
+        confirms = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+        before = dialog->defaultSuffix();
+        dialog->selectNameFilter(dialog->nameFilters().at(1));
+        emit dialog->filterSelected(dialog->nameFilters().at(1));
+        after = dialog->defaultSuffix();
+        dialog->reject();
+    });
+    QVERIFY(!op.openFile(request).has_value());
+    QCOMPARE(mode, QFileDialog::AcceptSave);
+    QVERIFY(!confirms);
+    QCOMPARE(before, QStringLiteral("png"));
+    QCOMPARE(after, QStringLiteral("pdf"));
 }
 
 void tst_ScriptRunnerForm::cancelledDialogKeepsTheBox()
