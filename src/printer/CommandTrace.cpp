@@ -78,15 +78,39 @@ const TraceEntry *CommandTrace::entryAt(const Receipt &receipt, QPoint dot) cons
     // The line in progress: its elements say which bytes made them.
     for (const ReceiptLine *line : receipt.linesIn(dot.y(), dot.y() + 1)) {
         for (const TextRun &run : line->runs) {
-            if (QRect(run.x, run.y, run.width(), run.height()).contains(dot))
+            if (run.rect().contains(dot))
                 return entryAtOffset(run.source.begin);
         }
         for (const DotImage &image : line->images) {
-            if (QRect(image.x, image.y, image.width(), image.height()).contains(dot))
+            if (image.rect().contains(dot))
                 return entryAtOffset(image.source.begin);
         }
     }
     return nullptr;
+}
+
+QRect CommandTrace::regionIn(const TraceEntry &entry, const Receipt &receipt)
+{
+    for (const PaperRegion &region : entry.regions) {
+        if (region.receipt == receipt.number)
+            return region.dots;
+    }
+    if (receipt.lines.isEmpty())
+        return {};
+    // Only the line in progress has elements without regions yet.
+    QRect dots;
+    const auto inEntry = [&entry](const ByteRange &source) {
+        return source.begin >= entry.range.begin && source.begin < entry.range.end;
+    };
+    for (const TextRun &run : receipt.lines.last().runs) {
+        if (inEntry(run.source))
+            dots |= run.rect();
+    }
+    for (const DotImage &image : receipt.lines.last().images) {
+        if (inEntry(image.source))
+            dots |= image.rect();
+    }
+    return dots & QRect(0, 0, Paper::kWidthDots, std::max(receipt.lengthDots, 0));
 }
 
 void CommandTrace::setBudget(qsizetype bytes)

@@ -79,6 +79,7 @@ struct TraceEntry
 //   revision()                      grows when an entry is added or its regions grow;
 //   sequencesOf(receipt)            the entries whose bytes went into a receipt;
 //   entryAt(receipt, dot)           the entry that drew that spot of the receipt as shown;
+//   regionIn(entry, receipt)        what an entry drew on the receipt as shown, to mark it;
 //   entryAtOffset(offset)           the entry a stream byte belongs to.
 // An entry appears when its last byte arrives: a command split across
 // chunks, or text with nothing after it yet, is not an entry until then.
@@ -102,6 +103,9 @@ public:
     // decide. Null for blank paper.
     const TraceEntry *entryAt(const Receipt &receipt, QPoint dot) const;
     const TraceEntry *entryAtOffset(qint64 offset) const;
+    // The dots the entry drew on the receipt as shown: its region there, or on
+    // the line still in progress, the elements its bytes made. Empty for none.
+    static QRect regionIn(const TraceEntry &entry, const Receipt &receipt);
 
     void setBudget(qsizetype bytes);
     qsizetype budget() const { return m_budget; }

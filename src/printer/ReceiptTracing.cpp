@@ -7,17 +7,6 @@
 namespace {
 const QRect kPaper(0, 0, Paper::kWidthDots, Paper::kMaxReceiptDots);
 
-// The dots a run's characters cover: the spacing after the last one is not drawn.
-QRect runRect(const TextRun &run)
-{
-    const int width = int(run.text.size() - 1) * run.style.advance() + run.style.charWidth();
-    return QRect(run.x, run.y, width, run.height()) & kPaper;
-}
-
-QRect imageRect(const DotImage &image)
-{
-    return QRect(image.x, image.y, image.width(), image.height()) & kPaper;
-}
 } // namespace
 
 void ReceiptInterpreter::setTraceEnabled(bool on)
@@ -120,9 +109,9 @@ void ReceiptInterpreter::traceLine(const ReceiptLine &line)
             m_trace->addRegion(*entry, region);
     };
     for (const TextRun &run : line.runs)
-        give(run.source.begin, runRect(run));
+        give(run.source.begin, run.rect() & kPaper);
     for (const DotImage &image : line.images)
-        give(image.source.begin, imageRect(image));
+        give(image.source.begin, image.rect() & kPaper);
 }
 
 // A band of its own (raster piece, barcode, QR code) is all the command's.
@@ -130,9 +119,9 @@ void ReceiptInterpreter::traceBand(const ReceiptLine &line)
 {
     QRect dots;
     for (const TextRun &run : line.runs)
-        dots |= runRect(run);
+        dots |= run.rect() & kPaper;
     for (const DotImage &image : line.images)
-        dots |= imageRect(image);
+        dots |= image.rect() & kPaper;
     traceRegion(dots);
 }
 

@@ -194,6 +194,8 @@ private slots:
     void wholeStreamExplained();
     void entryAt_data();
     void entryAt();
+    void regionIn_data();
+    void regionIn();
     void keptAsTheReceipts();
     void budget();
     void liveRows();
@@ -306,6 +308,34 @@ void TestCommandTrace::entryAt()
     const TraceEntry *found = interpreter.trace()->entryAt(shown, dot);
     const QString text = found ? describe(*found).section(QLatin1String(" |"), 0, 0) : QString();
     QCOMPARE(text, entry);
+}
+
+void TestCommandTrace::regionIn_data()
+{
+    QTest::addColumn<QByteArray>("stream");
+    QTest::addColumn<int>("sequence");
+    QTest::addColumn<QRect>("expected"); // on the open receipt with its line in progress
+
+    const QByteArray stream = "A\nBC" + ESC + "E" + n(1) + ESC + "*" + n(1) + word(1) + n(0xFF);
+    QTest::newRow("printed") << stream << 0 << QRect(0, 0, 12, 24);
+    QTest::newRow("the line feed") << stream << 1 << QRect(0, 0, 576, 30);
+    QTest::newRow("text in progress") << stream << 2 << QRect(0, 30, 24, 24);
+    QTest::newRow("a mode") << stream << 3 << QRect();
+    QTest::newRow("an image in progress") << stream << 4 << QRect(24, 46, 1, 8);
+    QTest::newRow("on an earlier receipt") << "A\n" + GS + "V" + n(0) + "B" + ESC + "@" << 0 << QRect();
+}
+
+void TestCommandTrace::regionIn()
+{
+    QFETCH(QByteArray, stream);
+    QFETCH(int, sequence);
+    QFETCH(QRect, expected);
+    ReceiptInterpreter interpreter;
+    interpreter.setTraceEnabled(true);
+    interpreter.feed(stream);
+    const TraceEntry *entry = interpreter.trace()->entry(quint64(sequence));
+    QVERIFY(entry);
+    QCOMPARE(CommandTrace::regionIn(*entry, interpreter.withPendingLine()), expected);
 }
 
 // The entries of the receipts the interpreter retains, and the open one's.
