@@ -21,6 +21,15 @@ namespace {
 const QString kExamples = QStringLiteral(MARLIX_SOURCE_DIR "/docs/examples/");
 const QDateTime kNow(QDate(2024, 3, 9), QTime(8, 5, 59));
 
+// receipt.dmo played from the main window to the simulator, as the operator does.
+void playReceipt(frmTerminal &w, const SimProcess &sim)
+{
+    w.session().link.vars.CommPort = sim.port();
+    w.scripts().interpreter().setClock([] { return kNow; });
+    w.FileNameTextBox->setEditText(kExamples + QStringLiteral("receipt.dmo"));
+    QTest::mouseClick(w.SendScript, Qt::LeftButton);
+}
+
 // A row of the --decode log as the simulator writes it: offset, hex (the first
 // six bytes and the length of a longer command), name and meaning in columns.
 struct Decoded
@@ -153,9 +162,7 @@ void tst_ReceiptsE2E::exampleReceipt()
 
     FakeOperator op;
     frmTerminal w(nullptr, &op, nullptr);
-    w.session().link.vars.CommPort = sim.port();
-    w.FileNameTextBox->setEditText(kExamples + QStringLiteral("receipt.dmo"));
-    QTest::mouseClick(w.SendScript, Qt::LeftButton);
+    playReceipt(w, sim);
     QVERIFY2(op.asked.isEmpty(), qPrintable(op.texts().join('|')));
 
     const QByteArray cut("\x1DVB\x00", 4);
@@ -217,10 +224,7 @@ void tst_ReceiptsE2E::exampleReceiptDecoded()
 
     FakeOperator op;
     frmTerminal w(nullptr, &op, nullptr);
-    w.session().link.vars.CommPort = sim.port();
-    w.scripts().interpreter().setClock([] { return kNow; });
-    w.FileNameTextBox->setEditText(kExamples + QStringLiteral("receipt.dmo"));
-    QTest::mouseClick(w.SendScript, Qt::LeftButton);
+    playReceipt(w, sim);
     QVERIFY2(op.asked.isEmpty(), qPrintable(op.texts().join('|')));
     const QString cut = QStringLiteral("GS V      feed 0 dots, then cut: partial");
     QTRY_VERIFY_WITH_TIMEOUT(sim.log().contains(cut), 10000);
