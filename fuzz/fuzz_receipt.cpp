@@ -1,6 +1,10 @@
 // The receipt interpreter and renderer take any bytes a demonstration sends:
 // no input may crash them, hang them or make them keep more than the length
 // cap allows, and the receipts must not depend on how the stream was split.
+// The command trace likewise: the same however split, changing nothing on
+// paper, its entries in stream order within the stream, their regions on the
+// paper of their receipts, and every entry worded.
+#include "printer/PrinterCommands.h"
 #include "printer/ReceiptInterpreter.h"
 #include "printer/ReceiptRenderer.h"
 
@@ -27,6 +31,48 @@ QByteArray digest(const Receipt &receipt, bool numbered = true)
             d += ' ' + QByteArray::number(image.x) + 'x' + QByteArray::number(image.width());
     }
     return d;
+}
+
+QByteArray digest(const CommandTrace &trace)
+{
+    QByteArray d = QByteArray::number(trace.firstSequence()) + '/' + QByteArray::number(trace.endSequence());
+    for (const TraceEntry &entry : trace.entries()) {
+        d += '|' + QByteArray::number(entry.range.begin) + '-' + QByteArray::number(entry.range.end) + ':'
+            + QByteArray::number(int(entry.kind)) + entry.bytes.toHex() + entry.key.toHex() + entry.data.toHex();
+        for (const PaperRegion &region : entry.regions) {
+            const QRect &r = region.dots;
+            d += QByteArray::number(region.receipt) + '@' + QByteArray::number(r.x()) + ',' + QByteArray::number(r.y()) + ','
+                + QByteArray::number(r.width()) + ',' + QByteArray::number(r.height());
+        }
+    }
+    return d;
+}
+
+// Entries in stream order without gaps (only the oldest are dropped), within
+// the stream, worded; regions on the paper of the receipts that are kept.
+void checkTrace(const CommandTrace &trace, const std::deque<Receipt> &receipts, const Receipt &last, qint64 offset)
+{
+    qint64 at = trace.entries().empty() ? 0 : trace.entries().front().range.begin;
+    quint64 sequence = trace.firstSequence();
+    for (const TraceEntry &entry : trace.entries()) {
+        if (entry.sequence != sequence++ || entry.range.begin != at || entry.range.end <= entry.range.begin || entry.range.end > offset)
+            std::abort();
+        at = entry.range.end;
+        if (PrinterCommands::meaning(entry).isEmpty() || PrinterCommands::name(entry).isEmpty()
+            || PrinterCommands::logLine(entry).isEmpty())
+            std::abort();
+        for (const PaperRegion &region : entry.regions) {
+            const Receipt *receipt = region.receipt == last.number ? &last : nullptr;
+            for (const Receipt &kept : receipts) {
+                if (kept.number == region.receipt)
+                    receipt = &kept;
+            }
+            if (receipt && !QRect(0, 0, Paper::kWidthDots, receipt->lengthDots).contains(region.dots))
+                std::abort();
+        }
+    }
+    if (trace.endSequence() != sequence || trace.memoryUse() > trace.budget() + 4096)
+        std::abort();
 }
 
 void check(const Receipt &receipt)
@@ -64,25 +110,51 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const int chunk = 1 + data[0] % 17;
     const QByteArray stream(reinterpret_cast<const char *>(data) + 1, qsizetype(size - 1));
 
+    // The first byte's high bits: a small trace budget, few receipts kept.
+    const qsizetype budget = (data[0] & 0x40) ? 2048 : CommandTrace::kDefaultBudget;
+    const int retain = (data[0] & 0x80) ? 2 : ReceiptInterpreter::kDefaultRetain;
     ReceiptInterpreter whole;
+    whole.setTraceBudget(budget);
+    whole.setRetainLimit(retain);
     QList<QByteArray> wholeCuts;
     whole.setReceiptHandler([&wholeCuts](const Receipt &receipt) { wholeCuts.append(digest(receipt, false)); });
     whole.feed(stream);
     ReceiptInterpreter split;
+    split.setTraceBudget(budget);
+    split.setRetainLimit(retain);
     for (qsizetype at = 0; at < stream.size(); at += chunk)
         split.feed(stream.mid(at, chunk));
+    ReceiptInterpreter plain;
+    plain.setRetainLimit(retain);
+    plain.feed(stream);
     if (whole.finishedTotal() != split.finishedTotal() || whole.offset() != split.offset()
-        || whole.takeNotes() != split.takeNotes())
+        || whole.takeNotes() != split.takeNotes() || digest(*whole.trace()) != digest(*split.trace()))
         std::abort();
     const auto &a = whole.finished();
     const auto &b = split.finished();
+    const auto &c = plain.finished();
+    if (a.size() != c.size())
+        std::abort();
     for (size_t i = 0; i < a.size(); ++i) {
-        if (digest(a[i]) != digest(b[i]))
+        if (digest(a[i]) != digest(b[i]) || digest(a[i]) != digest(c[i]))
             std::abort();
     }
     const Receipt lastWhole = whole.finish();
-    if (digest(lastWhole) != digest(split.finish()))
+    if (digest(lastWhole) != digest(split.finish()) || digest(lastWhole) != digest(plain.finish())
+        || digest(*whole.trace()) != digest(*split.trace()))
         std::abort();
+    checkTrace(*whole.trace(), a, lastWhole, whole.offset());
+    // Which entry drew a spot: any spot, any answer, as long as it is one of
+    // them and what it marks lies on the paper.
+    for (int i = 0; i < 4 && !lastWhole.isBlank(); ++i) {
+        const QPoint dot(data[0] * (i + 1) % Paper::kWidthDots, lastWhole.lengthDots * i / 4);
+        const TraceEntry *entry = whole.trace()->entryAt(lastWhole, dot);
+        if (!entry)
+            continue;
+        if (whole.trace()->entry(entry->sequence) != entry
+            || !QRect(0, 0, Paper::kWidthDots, lastWhole.lengthDots).contains(CommandTrace::regionIn(*entry, lastWhole)))
+            std::abort();
+    }
 
     // A view's Clear keeps the printer's state: from the first cut of its own
     // after the clear, the receipts are those of the stream fed without one.

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QList>
+#include <QRect>
 
 // What the virtual printer put on paper: the receipt model that the
 // interpreter builds from the byte stream and the renderer draws.
@@ -61,6 +62,11 @@ struct TextRun
 
     int width() const { return int(text.size()) * style.advance(); }
     int height() const { return style.charHeight(); }
+    // The dots its characters cover: the spacing after the last one is not drawn.
+    QRect rect() const
+    {
+        return text.isEmpty() ? QRect() : QRect(x, y, int(text.size() - 1) * style.advance() + style.charWidth(), height());
+    }
 };
 
 // Dots as printed: a raster or column image, a barcode's bars, a QR code.
@@ -75,6 +81,7 @@ struct DotImage
 
     int width() const { return dots.width(); }
     int height() const { return dots.height(); }
+    QRect rect() const { return QRect(x, y, width(), height()); }
 };
 
 // One printed line: the text and images printed together, bottom-aligned.

@@ -3,6 +3,7 @@
 #include "printer/ReceiptInterpreter.h"
 
 #include "printer/CodePages.h"
+#include "printer/PrinterCommands.h"
 #include "printer/Symbols.h"
 
 namespace {
@@ -59,12 +60,7 @@ int fixedFsLength(quint8 c)
     }
 }
 
-// 0, 1, 2 or their digits '0', '1', '2'; -1 otherwise.
-int smallChoice(quint8 n, int count)
-{
-    const int value = n >= '0' ? n - '0' : n;
-    return value >= 0 && value < count ? value : -1;
-}
+using PrinterCommands::smallChoice;
 
 QString hex(const QByteArray &bytes)
 {
@@ -101,6 +97,10 @@ void ReceiptInterpreter::reset()
     m_unknown.clear();
     m_notes.clear();
     m_said.clear();
+    m_making = Making::None;
+    m_traceTaking = false;
+    if (m_trace)
+        m_trace->clear();
     touch();
 }
 
@@ -122,6 +122,8 @@ void ReceiptInterpreter::setRetainLimit(int receipts)
     m_retain = std::max(0, receipts);
     while (int(m_finished.size()) > m_retain)
         m_finished.pop_front();
+    if (m_trace)
+        traceRetained();
 }
 
 QStringList ReceiptInterpreter::takeNotes()
@@ -141,6 +143,8 @@ void ReceiptInterpreter::note(const QString &line)
 
 void ReceiptInterpreter::noteUnknown(const QByteArray &key)
 {
+    if (m_trace)
+        traceUnknown(key);
     for (UnknownCommand &command : m_unknown) {
         if (command.bytes == key) {
             ++command.count;
@@ -148,7 +152,7 @@ void ReceiptInterpreter::noteUnknown(const QByteArray &key)
         }
     }
     m_unknown.append({key, commandRange(), 1});
-    note(QStringLiteral("unknown command ") + hex(key));
+    note(PrinterCommands::unknownWords(key));
 }
 
 void ReceiptInterpreter::ignoredParameter()
@@ -172,6 +176,8 @@ void ReceiptInterpreter::feed(const QByteArray &bytes)
         if (m_parse == Parse::Payload && m_payload == Payload::Skip) {
             // Bytes of a command we skip: no need to look at each.
             const qint64 take = std::min<qint64>(m_remaining, size - i);
+            if (m_traceTaking)
+                traceBytes(bytes.constData() + i, qsizetype(take));
             m_remaining -= take;
             i += take;
             m_offset += take;
@@ -201,29 +207,40 @@ void ReceiptInterpreter::consume(quint8 byte, qint64 at)
     }
     if (byte >= 0x20 && byte != 0x7F) {
         const int page = CodePages::isDrawn(m_modes.codePage) ? m_modes.codePage : CodePages::kPc437;
-        putCharacter(byte, currentStyle(), page, {at, at + 1});
+        const TextStyle style = currentStyle();
+        if (m_trace)
+            traceCharacter(byte, at, style, page);
+        putCharacter(byte, style, page, {at, at + 1});
         return;
+    }
+    if (m_trace) {
+        traceEnd(at); // the text run before it
+        traceCommandStart(at);
+        traceByte(byte);
     }
     switch (byte) {
     case 0x0A:
-        printLine(true, 1, at + 1);
-        return;
+        printLine(true, 1, at + 1, true);
+        break;
     case 0x09:
         tab();
-        return;
+        break;
     case ESC: case GS: case FS: case DLE:
         m_cmd = QByteArray(1, char(byte));
         m_cmdStart = at;
         m_parse = Parse::Command;
-        return;
+        return; // its entry ends with the command
     default:
-        return; // CR, DEL and the other control bytes print nothing
+        break; // CR, DEL and the other control bytes print nothing
     }
+    if (m_trace)
+        traceEnd(at + 1);
 }
 
 void ReceiptInterpreter::continueCommand(quint8 byte)
 {
     m_cmd.append(char(byte));
+    traceByte(byte);
     switch (quint8(m_cmd[0])) {
     case ESC:
         decodeEsc();
@@ -242,6 +259,8 @@ void ReceiptInterpreter::continueCommand(quint8 byte)
 
 void ReceiptInterpreter::done()
 {
+    if (m_trace)
+        traceEnd(m_at + 1);
     m_parse = Parse::Text;
     m_cmd.clear();
 }
@@ -253,6 +272,10 @@ void ReceiptInterpreter::unknown()
     noteUnknown(m_cmd.left(2));
     const QByteArray rest = m_cmd.mid(2);
     const qint64 restStart = m_cmdStart + 2;
+    if (m_trace) {
+        m_traceSize = std::min(m_traceSize, 2); // the rest is read again
+        traceEnd(restStart);
+    }
     done();
     for (qsizetype i = 0; i < rest.size(); ++i)
         consume(quint8(rest[i]), restStart + i);
@@ -287,6 +310,7 @@ void ReceiptInterpreter::beginPayload(Payload kind, qint64 bytes)
 
 void ReceiptInterpreter::payloadByte(quint8 byte)
 {
+    traceByte(byte);
     if (m_payload == Payload::UntilNul) {
         // m_remaining is the most data the command takes before it ends anyway.
         if (byte == 0) {
@@ -456,10 +480,10 @@ void ReceiptInterpreter::decodeEsc()
         m_modes.lineSpacing = n;
         break;
     case 'd':
-        printLine(true, n, m_at + 1);
+        printLine(true, n, m_at + 1, true);
         break;
     case 'J':
-        printLine(false, n, m_at + 1);
+        printLine(false, n, m_at + 1, true);
         break;
     case 't':
         m_modes.codePage = n;

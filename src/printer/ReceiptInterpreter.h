@@ -1,5 +1,6 @@
 #pragma once
 
+#include "printer/CommandTrace.h"
 #include "printer/Receipt.h"
 
 #include <QByteArray>
@@ -42,6 +43,9 @@ struct UnknownCommand
 //   unknownCommands() the commands that nothing was drawn for.
 // Every element of a receipt keeps the stream bytes that made it (absolute
 // offsets; offset() is where the next fed byte will be).
+//
+// With the trace on (setTraceEnabled()), trace() also says what every command
+// and text run was and where it drew: see CommandTrace. Off, it costs nothing.
 //
 // Memory stays bounded whatever the input: an image keeps only what the
 // printable width and the length cap let through (the rest of its bytes is
@@ -90,6 +94,18 @@ public:
     void setReceiptHandler(std::function<void(const Receipt &)> handler) { m_handler = std::move(handler); }
     void setRetainLimit(int receipts);
     int retainLimit() const { return m_retain; }
+
+    // The command trace: off by default. Turning it on starts with the next
+    // command or text run; turning it off drops what it kept.
+    void setTraceEnabled(bool on);
+    const CommandTrace *trace() const { return m_trace.get(); }
+    // Called with each trace entry as it is made, in stream order (the text
+    // and column images of a line still in progress get their regions later).
+    // Turns the trace on.
+    void setTraceHandler(std::function<void(const TraceEntry &)> handler);
+    // The memory the trace may keep (CommandTrace::kDefaultBudget); 0 keeps
+    // nothing, for a handler that only logs. Turns the trace on.
+    void setTraceBudget(qsizetype bytes);
 
     const QList<UnknownCommand> &unknownCommands() const { return m_unknown; }
     // Log lines, each said once: an unknown command ("unknown command 1B 7B"),
@@ -175,7 +191,9 @@ private:
     void putCharacter(quint8 byte, const TextStyle &style, int codePage, const ByteRange &source);
     void tab();
     void startLine();
-    void printLine(bool byLines, int amount, qint64 end);
+    // byCommand: LF, ESC d, ESC J (and a symbol's message) print it, and the
+    // trace gives them the line and the paper fed.
+    void printLine(bool byLines, int amount, qint64 end, bool byCommand);
     void printPendingContent();
     void feedPaper(int dots, const ByteRange &source);
     void makeRoom(int dots, qsizetype cost);
@@ -193,6 +211,36 @@ private:
     void columnByte(quint8 byte);
     void finishColumnImage();
     void touch() { ++m_revision; }
+
+    // tracing (ReceiptTracing.cpp): called only while the trace is on, but
+    // traceByte(), which is cheaper than the test
+    enum class Making : quint8 { None, Text, Command };
+    void traceCharacter(quint8 byte, qint64 at, const TextStyle &style, int codePage)
+    {
+        if (m_making != Making::Text)
+            traceTextStart(at, style, codePage);
+        if (m_traceSize < TraceEntry::kKeptText)
+            m_traceBuffer[m_traceSize++] = char(byte);
+    }
+    void traceTextStart(qint64 at, const TextStyle &style, int codePage);
+    void traceCommandStart(qint64 at);
+    void traceBytes(const char *bytes, qsizetype count);
+    // A byte of the command being made; most of a long payload goes unkept.
+    void traceByte(quint8 byte)
+    {
+        if (!m_traceTaking)
+            return;
+        m_traceBuffer[m_traceSize++] = char(byte);
+        m_traceTaking = m_traceSize < TraceEntry::kKeptBytes;
+    }
+    void traceUnknown(const QByteArray &key);
+    void traceEnd(qint64 end);
+    // What the entry being made drew.
+    void traceRegion(const QRect &dots);
+    // Where the text and column images of a printed line went.
+    void traceLine(const ReceiptLine &line);
+    void traceBand(const ReceiptLine &line);
+    void traceRetained();
     // The printable area as GS L and GS W leave it: never past the paper, never empty.
     int printableLeft() const { return std::min(m_modes.leftMargin, Paper::kWidthDots - 1); }
     int printableWidth() const { return std::max(1, std::min(m_modes.printWidth, Paper::kWidthDots - printableLeft())); }
@@ -228,4 +276,12 @@ private:
     QStringList m_notes;
     QSet<QString> m_said;
     std::unique_ptr<SymbolEncoder> m_symbols;
+
+    std::unique_ptr<CommandTrace> m_trace;
+    Making m_making = Making::None;
+    TraceEntry m_entry; // the one being made
+    // Its bytes so far: text comes a byte at a time, and the entry takes them at its end.
+    char m_traceBuffer[TraceEntry::kKeptText];
+    int m_traceSize = 0;
+    bool m_traceTaking = false; // a command is being made and its bytes are still kept
 };

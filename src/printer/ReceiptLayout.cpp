@@ -81,7 +81,7 @@ void ReceiptInterpreter::putCharacter(quint8 byte, const TextStyle &style, int c
         startLine();
     if (m_line.x > 0 && m_line.x + style.charWidth() > m_line.width) {
         // Wraps as the printer does: the line so far is printed first.
-        printLine(true, 1, source.begin);
+        printLine(true, 1, source.begin, false);
         startLine();
         m_line.begin = source.begin;
     }
@@ -147,7 +147,7 @@ ReceiptLine ReceiptInterpreter::layOut(const Pending &pending, int y, int spacin
 
 // LF, ESC d n (byLines) and ESC J n: the line in progress is printed and the
 // paper fed n lines (the first as tall as the printed line) or n dots.
-void ReceiptInterpreter::printLine(bool byLines, int amount, qint64 end)
+void ReceiptInterpreter::printLine(bool byLines, int amount, qint64 end, bool byCommand)
 {
     const int spacing = m_modes.lineSpacing;
     if (!m_line.hasContent()) {
@@ -169,13 +169,20 @@ void ReceiptInterpreter::printLine(bool byLines, int amount, qint64 end)
     m_open.source.end = end;
     m_spent += price;
     touch();
+    if (m_trace) {
+        traceLine(line);
+        if (byCommand) {
+            const int bottom = std::max(line.inkBottom(), int(std::min<qint64>(qint64(line.y) + feed, Paper::kMaxReceiptDots)));
+            traceRegion(QRect(0, line.y, Paper::kWidthDots, bottom - line.y));
+        }
+    }
     advance(feed);
 }
 
 void ReceiptInterpreter::printPendingContent()
 {
     if (m_line.hasContent())
-        printLine(true, 1, m_cmdStart);
+        printLine(true, 1, m_cmdStart, false);
     else
         m_line = Pending();
 }
@@ -187,6 +194,8 @@ void ReceiptInterpreter::feedPaper(int dots, const ByteRange &source)
     const int room = Paper::kMaxReceiptDots - m_y;
     const int fed = std::min(dots, room);
     if (fed > 0) {
+        if (m_trace)
+            traceRegion(QRect(0, m_y, Paper::kWidthDots, fed));
         m_open.feeds.append({m_y, fed, source});
         m_y += fed;
         m_open.lengthDots = std::max(m_open.lengthDots, m_y);
@@ -247,6 +256,8 @@ Receipt ReceiptInterpreter::closeReceipt(CutKind kind, qint64 end)
         while (int(m_finished.size()) > m_retain)
             m_finished.pop_front();
     }
+    if (m_trace)
+        traceRetained();
     return receipt;
 }
 
@@ -259,10 +270,12 @@ void ReceiptInterpreter::cut(CutKind kind, int feedDots)
 
 Receipt ReceiptInterpreter::finish()
 {
+    if (m_trace && m_making == Making::Text)
+        traceEnd(m_offset);
     if (m_parse == Parse::Payload && m_payload == Payload::Raster)
         commitRasterPiece();
     if (m_line.hasContent())
-        printLine(true, 1, m_offset);
+        printLine(true, 1, m_offset, false);
     return closeReceipt(CutKind::None, m_offset);
 }
 
@@ -295,6 +308,8 @@ void ReceiptInterpreter::placeBand(ReceiptLine line, qsizetype price)
     m_open.source.end = line.source.end;
     m_spent += price;
     touch();
+    if (m_trace)
+        traceBand(m_open.lines.last());
     advance(line.height);
 }
 
@@ -304,7 +319,7 @@ void ReceiptInterpreter::printTextLine(const QByteArray &latin1, const ByteRange
     for (const char c : latin1)
         putCharacter(quint8(c) < 0x20 ? ' ' : quint8(c), TextStyle(), 16, source);
     if (m_line.hasContent())
-        printLine(true, 1, source.end);
+        printLine(true, 1, source.end, true);
 }
 
 void ReceiptInterpreter::printBarcode(int type, const QByteArray &data)
@@ -359,6 +374,8 @@ void ReceiptInterpreter::printQr()
         note(QStringLiteral("QR code printed with no data stored: nothing printed"));
         return;
     }
+    if (m_trace && m_making == Making::Command)
+        m_entry.data = m_qrData.left(TraceEntry::kKeptText);
     const Symbol symbol = m_symbols->qrCode(m_qrData, m_modes.qrEcc);
     if (!symbol.isValid()) {
         printTextLine(symbol.error.toLatin1(), commandRange());

@@ -7,6 +7,11 @@ target_sources(marlix_printer PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptInterpreter.h
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptInterpreter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptLayout.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReceiptTracing.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CommandTrace.h
+    ${CMAKE_CURRENT_LIST_DIR}/CommandTrace.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PrinterCommands.h
+    ${CMAKE_CURRENT_LIST_DIR}/PrinterCommands.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptRenderer.h
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptRenderer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CodePages.h

@@ -1,6 +1,7 @@
 // The example receipt played through the real port over a pty to the printer
-// simulator, which draws it with --receipts: the receipt it saves, and the
-// same receipt saved from the terminal's Receipt Preview, pixel for pixel.
+// simulator, which draws it with --receipts and explains it with --decode: the
+// receipt it saves, the log of every command and text run, and the same
+// receipt saved from the terminal's Receipt Preview, pixel for pixel.
 #include "support/Fakes.h"
 #include "support/SimProcess.h"
 
@@ -14,6 +15,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QDir>
+#include <QLocale>
 #include <QPainter>
 #include <QProcess>
 #include <QPushButton>
@@ -22,6 +24,101 @@
 
 namespace {
 const QString kExamples = QStringLiteral(MARLIX_SOURCE_DIR "/docs/examples/");
+const QDateTime kNow(QDate(2024, 3, 9), QTime(8, 5, 59));
+
+// A row of the --decode log as the simulator writes it: offset, hex (the first
+// six bytes and the length of a longer command), name and meaning in columns.
+struct Decoded
+{
+    QString hex;
+    QString name;
+    QString meaning;
+};
+
+qint64 lengthOf(const QString &hex)
+{
+    static const QRegularExpression longer(QStringLiteral("\\((\\d+) bytes\\)$"));
+    const QRegularExpressionMatch match = longer.match(hex);
+    return match.hasMatch() ? match.captured(1).toLongLong() : (hex.size() + 1) / 3;
+}
+
+Decoded text(const QByteArray &bytes, const QString &style = QStringLiteral("font A"))
+{
+    QString hex = QString::fromLatin1(bytes.left(6).toHex(' ').toUpper());
+    if (bytes.size() > 6)
+        hex += QStringLiteral(" ... (%1 bytes)").arg(bytes.size());
+    return {hex, QStringLiteral("text"), QLatin1Char('\'') + QString::fromLatin1(bytes) + QStringLiteral("', ") + style};
+}
+
+// receipt.dmo as the printer receives it, explained.
+QStringList expectedDecode()
+{
+    const Decoded cr{"0D", "CR", "ignored"};
+    const Decoded lf{"0A", "LF", "print the line and feed one line"};
+    const Decoded centre{"1B 61 01", "ESC a", "justification: centre"};
+    const QByteArray dateTime = QLocale::system().toString(kNow.date(), QLocale::ShortFormat).toLatin1() + " 08:05";
+    const QList<Decoded> rows{
+        {"1B 40", "ESC @", "initialize: line emptied, every mode back to its default"},
+        // header.dmo
+        centre,
+        {"1B 21 30", "ESC !", "print mode: font A, double width and height"},
+        text("MARLIX CAFE", "font A, double width and height"),
+        {"1B 21 00", "ESC !", "print mode: font A"}, cr, lf,
+        text("12 Harbour Street"), cr, lf,
+        cr, lf,
+        // the logo, centred
+        centre,
+        {"1D 76 30 00 02 00 ... (40 bytes)", "GS v 0", "raster image 16 x 16 dots"}, cr, lf,
+        {"1B 61 00", "ESC a", "justification: left"},
+        text("Receipt no. 1"), cr, lf,
+        text(dateTime), cr, lf,
+        text(QByteArray(32, '-')), cr, lf,
+        text("Coffee                      2.50"), cr, lf,
+        text("Croissant                   1.80"), cr, lf,
+        {"1B 45 01", "ESC E", "emphasized: on"},
+        text("TOTAL                       4.30", "font A, emphasized"),
+        {"1B 45 00", "ESC E", "emphasized: off"}, cr, lf,
+        cr, lf,
+        {"1B 4D 01", "ESC M", "font: B (9 x 17 dots)"},
+        text("Font B: 64 characters a line", "font B"),
+        {"1B 4D 00", "ESC M", "font: A (12 x 24 dots)"}, cr, lf,
+        {"1B 2D 01", "ESC -", "underline: 1 dot"},
+        text("Underlined", "font A, underline 1 dot"),
+        {"1B 2D 00", "ESC -", "underline: off"},
+        text(" "),
+        {"1D 42 01", "GS B", "reverse: on"},
+        text(" Reverse ", "font A, reverse"),
+        {"1D 42 00", "GS B", "reverse: off"},
+        text(" "),
+        {"1D 21 10", "GS !", "character size: width 2, height 1"},
+        text("Wide", "font A, double width"),
+        {"1D 21 00", "GS !", "character size: width 1, height 1"}, cr, lf,
+        // the barcode and the QR code, centred
+        centre,
+        {"1D 68 3C", "GS h", "barcode height: 60 dots"},
+        {"1D 77 02", "GS w", "barcode module: 2 dots"},
+        {"1D 48 02", "GS H", "barcode text: below"},
+        {"1D 6B 02 34 30 30 ... (16 bytes)", "GS k", "barcode EAN-13 '400638133393', module 2, height 60, text below"}, cr, lf,
+        {"1D 28 6B 03 00 31 ... (8 bytes)", "GS ( k", "QR code: module 5 dots"},
+        {"1D 28 6B 1D 00 31 ... (34 bytes)", "GS ( k", "QR code: store 'https://marlix.example/r/1'"},
+        {"1D 28 6B 03 00 31 ... (8 bytes)", "GS ( k", "QR code: print 'https://marlix.example/r/1', module 5, error correction L"},
+        cr, lf,
+        {"1B 61 02", "ESC a", "justification: right"},
+        text("Thank you!"), cr, lf,
+        cr, lf, cr, lf, cr, lf,
+        {"1D 56 42 00", "GS V", "feed 0 dots, then cut: partial"},
+    };
+    QStringList lines;
+    qint64 offset = 0;
+    for (const Decoded &row : rows) {
+        lines.append(QStringLiteral("%1  %2  %3  %4")
+                         .arg(offset, 6, 10, QLatin1Char('0'))
+                         .arg(row.hex.leftJustified(32), row.name.leftJustified(8), row.meaning));
+        offset += lengthOf(row.hex);
+    }
+    return lines;
+}
+
 
 bool ink(const QImage &image, int x, int y)
 {
@@ -67,7 +164,8 @@ void tst_ReceiptsE2E::init()
 {
     QVERIFY(dir.isValid());
     receipts = dir.filePath(QStringLiteral("paper-%1").arg(QTest::currentTestFunction()));
-    sim = std::make_unique<SimProcess>(QStringList{QStringLiteral("--receipts"), receipts}, false);
+    sim = std::make_unique<SimProcess>(
+        QStringList{QStringLiteral("--receipts"), receipts, QStringLiteral("--decode")}, false);
     if (!sim->start())
         QSKIP(qPrintable(QStringLiteral("printer simulator not available: ") + sim->error()));
     w = std::make_unique<frmTerminal>(nullptr, &op, nullptr);
@@ -83,6 +181,7 @@ void tst_ReceiptsE2E::cleanup()
 
 void tst_ReceiptsE2E::playExample()
 {
+    w->scripts().interpreter().setClock([] { return kNow; });
     w->FileNameTextBox->setEditText(kExamples + QStringLiteral("receipt.dmo"));
     QTest::mouseClick(w->SendScript, Qt::LeftButton);
     QVERIFY2(op.asked.isEmpty(), qPrintable(op.texts().join('|')));
@@ -108,6 +207,18 @@ void tst_ReceiptsE2E::exampleReceipt()
     QCOMPARE(image.height(), 813);
     QVERIFY2(sim.log().contains(QStringLiteral("receipt 1: 72 x 101.6 mm, ") + file), qPrintable(sim.log()));
     QVERIFY2(!sim.log().contains(QLatin1String("unknown command")), qPrintable(sim.log()));
+
+    // What every byte did: the decoded lines, after the prefix an offset of six digits.
+    static const QRegularExpression decoded(QStringLiteral("^marlix-printer-sim: (\\d{6}  .*)$"));
+    QStringList lines;
+    for (const QString &line : sim.log().split(QLatin1Char('\n'))) {
+        if (const QRegularExpressionMatch match = decoded.match(line); match.hasMatch())
+            lines.append(match.captured(1));
+    }
+    const QStringList expected = expectedDecode();
+    QCOMPARE(lines.size(), expected.size());
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        QCOMPARE(lines[i], expected[i]);
 
     // The 16 x 16 logo, centred: its frame's top and bottom rows, 16 dots wide.
     QCOMPARE(rowsWithSegment(image, 280, 295), (QList<int>{108, 123}));

@@ -96,6 +96,7 @@ private slots:
     void startFailures_data();
     void startFailures();
     void receiptsFolder();
+    void decodeLog();
 
 private:
     bool start(const QStringList &arguments);
@@ -432,6 +433,44 @@ void TestPrinterSim::receiptsFolder()
     QVERIFY2(log.contains(QStringLiteral("marlix-printer-sim: receipt 9: 72 x 3.8 mm, ") + ninth + QStringLiteral(" (not cut)\n")),
              qPrintable(log));
     QCOMPARE(log.count(QStringLiteral("unknown command 1B 7B")), 1);
+}
+
+// --decode: a line for each command and text run, in stream order however the
+// line chopped it, the notes before the entry that raised them and a saved
+// receipt after the cut that ended it.
+void TestPrinterSim::decodeLog()
+{
+    const QString folder = m_tmp.filePath(QStringLiteral("decoded"));
+    QVERIFY(start({QStringLiteral("--decode"), QStringLiteral("--receipts"), folder}));
+    PtyEnd pty;
+    QVERIFY(pty.open(m_port));
+    const QByteArray stream = QByteArray("AB\n\x1DV\x00\x1B{\x01\x1B", 10);
+    QCOMPARE(pty.write(stream.left(4)), 4);
+    QVERIFY(waitForRecorded(4));
+    QCOMPARE(pty.write(stream.mid(4)), stream.size() - 4);
+    QVERIFY(waitForRecorded(stream.size()));
+    QCOMPARE(pty.write(QByteArray("a\x05", 2)), 2);
+    QVERIFY(waitForRecorded(stream.size() + 2));
+    m_sim->terminate();
+    QVERIFY(m_sim->waitForFinished(kWaitMs));
+
+    QStringList lines = QString::fromLocal8Bit(m_sim->readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    lines.removeIf([](const QString &line) {
+        return !line.startsWith(QLatin1String("marlix-printer-sim: ")) || line.startsWith(QLatin1String("marlix-printer-sim: received "))
+            || line.startsWith(QLatin1String("marlix-printer-sim: serving "));
+    });
+    const QString prefix = QStringLiteral("marlix-printer-sim: ");
+    const QStringList expected{
+        prefix + "000000  41 42                             text      'AB', font A",
+        prefix + "000002  0A                                LF        print the line and feed one line",
+        prefix + "000003  1D 56 00                          GS V      cut: full",
+        prefix + "receipt 1: 72 x 3.8 mm, " + folder + "/receipt-001.png",
+        prefix + "unknown command 1B 7B",
+        prefix + "000006  1B 7B 01                          ESC {     unknown command 1B 7B",
+        prefix + "command 1B 61 05: parameter out of range, ignored",
+        prefix + "000009  1B 61 05                          ESC a     justification: 5 is out of range, ignored",
+    };
+    QCOMPARE(lines, expected);
 }
 
 QTEST_GUILESS_MAIN(TestPrinterSim)

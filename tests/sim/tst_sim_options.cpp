@@ -69,13 +69,17 @@ void TestSimOptions::receipts_data()
     QTest::addColumn<bool>("runs");
     QTest::addColumn<QString>("folder");
     QTest::addColumn<bool>("seenEarly"); // by wantsReceipts(), before the application exists
+    QTest::addColumn<bool>("decode");
 
-    QTest::newRow("none") << QStringList{} << true << QString() << false;
-    QTest::newRow("folder") << QStringList{"--receipts", "/tmp/paper"} << true << "/tmp/paper" << true;
-    QTest::newRow("with =") << QStringList{"--receipts=/tmp/paper"} << true << "/tmp/paper" << true;
-    QTest::newRow("empty folder") << QStringList{"--receipts", ""} << false << QString() << true;
-    QTest::newRow("missing folder") << QStringList{"--receipts"} << false << QString() << true;
-    QTest::newRow("after --") << QStringList{"--", "--receipts"} << false << QString() << false;
+    QTest::newRow("none") << QStringList{} << true << QString() << false << false;
+    QTest::newRow("folder") << QStringList{"--receipts", "/tmp/paper"} << true << "/tmp/paper" << true << false;
+    QTest::newRow("with =") << QStringList{"--receipts=/tmp/paper"} << true << "/tmp/paper" << true << false;
+    QTest::newRow("empty folder") << QStringList{"--receipts", ""} << false << QString() << true << false;
+    QTest::newRow("missing folder") << QStringList{"--receipts"} << false << QString() << true << false;
+    QTest::newRow("after --") << QStringList{"--", "--receipts"} << false << QString() << false << false;
+    QTest::newRow("decode alone") << QStringList{"--decode"} << true << QString() << true << true;
+    QTest::newRow("decode and receipts") << QStringList{"--receipts", "/tmp/paper", "--decode"} << true << "/tmp/paper" << true << true;
+    QTest::newRow("decode takes no value") << QStringList{"--decode=yes"} << false << QString() << false << false;
 }
 
 void TestSimOptions::receipts()
@@ -84,6 +88,7 @@ void TestSimOptions::receipts()
     QFETCH(bool, runs);
     QFETCH(QString, folder);
     QFETCH(bool, seenEarly);
+    QFETCH(bool, decode);
 
     const QStringList all = QStringList{QStringLiteral("marlix-printer-sim")} + arguments;
     QList<QByteArray> bytes;
@@ -97,10 +102,12 @@ void TestSimOptions::receipts()
     SimOptions options;
     int exitCode = -1;
     QCOMPARE(parseSimOptions(all, &options, &exitCode), runs);
-    if (runs)
+    if (runs) {
         QCOMPARE(options.receiptsDir, folder);
-    else
+        QCOMPARE(options.decode, decode);
+    } else {
         QCOMPARE(exitCode, 2);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSimOptions)

@@ -1,7 +1,32 @@
 #include "ReceiptFiles.h"
 
+#include "printer/PrinterCommands.h"
+
 #include <QDir>
 #include <QRegularExpression>
+
+ReceiptFiles::ReceiptFiles()
+{
+    m_interpreter.setRetainLimit(0);
+    m_interpreter.setReceiptHandler([this](const Receipt &receipt) { save(receipt); });
+}
+
+void ReceiptFiles::setDecode(bool on)
+{
+    if (!on) {
+        m_interpreter.setTraceEnabled(false);
+        return;
+    }
+    // Each entry is logged as it is made, none needs keeping: after what the
+    // interpreter noted on the way, before the receipt a cut saved.
+    m_interpreter.setTraceBudget(0);
+    m_interpreter.setTraceHandler([this](const TraceEntry &entry) {
+        m_decoded += m_interpreter.takeNotes();
+        m_decoded.append(PrinterCommands::logLine(entry));
+        m_decoded += m_log;
+        m_log.clear();
+    });
+}
 
 bool ReceiptFiles::open(const QString &dir, QString *error)
 {
@@ -17,13 +42,13 @@ bool ReceiptFiles::open(const QString &dir, QString *error)
         if (match.hasMatch())
             m_next = std::max(m_next, match.captured(1).toInt() + 1);
     }
-    m_interpreter.setRetainLimit(0);
-    m_interpreter.setReceiptHandler([this](const Receipt &receipt) { save(receipt); });
     return true;
 }
 
 void ReceiptFiles::save(const Receipt &receipt)
 {
+    if (m_dir.isEmpty())
+        return;
     const int number = m_next++;
     const QString file = QStringLiteral("%1/receipt-%2.png").arg(m_dir).arg(number, 3, 10, QLatin1Char('0'));
     QString error;
@@ -45,16 +70,20 @@ void ReceiptFiles::save(const Receipt &receipt)
 QStringList ReceiptFiles::print(const QByteArray &bytes)
 {
     m_interpreter.feed(bytes);
-    QStringList log = m_interpreter.takeNotes();
-    log += m_log;
-    m_log.clear();
-    return log;
+    return takeLog();
 }
 
 QStringList ReceiptFiles::finish()
 {
     m_interpreter.finish();
-    QStringList log = m_interpreter.takeNotes();
+    return takeLog();
+}
+
+QStringList ReceiptFiles::takeLog()
+{
+    QStringList log;
+    log.swap(m_decoded);
+    log += m_interpreter.takeNotes();
     log += m_log;
     m_log.clear();
     return log;

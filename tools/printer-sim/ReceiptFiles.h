@@ -10,11 +10,16 @@
 // (DIR/receipt-NNN.png) written when the receipt is cut, and the open one at
 // the end. Files already in the folder stay: numbering goes on after the
 // highest receipt-NNN.png there.
+// --decode: each command and text run printed is logged in the words of
+// PrinterCommands, with or without a folder.
 class ReceiptFiles
 {
 public:
+    ReceiptFiles();
     // Makes the folder when it is missing; false with *error when it cannot.
+    // Without a folder nothing is saved.
     bool open(const QString &dir, QString *error);
+    void setDecode(bool on);
 
     // Prints the bytes; returns the log lines ("receipt 1: 72 x 104.5 mm,
     // DIR/receipt-001.png", unknown commands once each, ...).
@@ -24,10 +29,12 @@ public:
 
 private:
     void save(const Receipt &receipt);
+    QStringList takeLog();
 
     QString m_dir;
     int m_next = 1;
     ReceiptInterpreter m_interpreter;
     ReceiptRenderer m_renderer;
-    QStringList m_log;
+    QStringList m_log;     // saved receipts
+    QStringList m_decoded; // --decode: the entries and the notes between them
 };

@@ -27,7 +27,7 @@ bool wantsReceipts(int argc, char **argv)
         const QByteArray argument(argv[i]);
         if (argument == "--")
             return false;
-        if (argument == "--receipts" || argument.startsWith("--receipts="))
+        if (argument == "--receipts" || argument.startsWith("--receipts=") || argument == "--decode")
             return true;
     }
     return false;
@@ -63,6 +63,10 @@ bool parseSimOptions(const QStringList &arguments, SimOptions *options, int *exi
                        "dot, black on white) when it is cut, and the open one at exit; log \"receipt N: 72 x L mm, "
                        "FILE\" and each command that is not drawn once. Numbering goes on after the files already "
                        "in DIR."), QStringLiteral("DIR"));
+    const QCommandLineOption decode(QStringLiteral("decode"),
+        QStringLiteral("Log each command and text run that reaches the paper, one line each, in columns: its decimal "
+                       "offset in the printed stream, its bytes in hex (the first 6 and the length of a longer one), "
+                       "its name (ESC a) and its meaning (justification: centre)."));
     const QCommandLineOption reply(QStringLiteral("reply"),
         QStringLiteral("When the received bytes end with REQ, send RESP (hex without blanks). Repeatable; "
                        "a later rule replaces an earlier one for the same REQ; the longest matching REQ wins."),
@@ -75,7 +79,7 @@ bool parseSimOptions(const QStringList &arguments, SimOptions *options, int *exi
     const QCommandLineOption delay(QStringLiteral("reply-delay"),
         QStringLiteral("Wait MS milliseconds before sending a reply (default 0)."), QStringLiteral("MS"));
     const QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("Print nothing but the port line."));
-    parser.addOptions({link, record, receipts, reply, identity, busy, delay, quiet});
+    parser.addOptions({link, record, receipts, decode, reply, identity, busy, delay, quiet});
 
     if (!parser.parse(arguments))
         return fail(parser.errorText(), exitCode);
@@ -93,6 +97,7 @@ bool parseSimOptions(const QStringList &arguments, SimOptions *options, int *exi
     options->linkPath = parser.value(link);
     options->recordPath = parser.value(record);
     options->receiptsDir = parser.value(receipts);
+    options->decode = parser.isSet(decode);
     options->busy = parser.isSet(busy);
     options->quiet = parser.isSet(quiet);
     // Printer data is bytes: the identity text goes out as Latin-1, one byte per character.

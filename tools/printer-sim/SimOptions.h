@@ -11,6 +11,7 @@ struct SimOptions
     QString linkPath;
     QString recordPath;
     QString receiptsDir;
+    bool decode = false;
     QList<QPair<QByteArray, QByteArray>> replies; // in the order given
     QByteArray identity;
     bool busy = false;
@@ -21,8 +22,8 @@ struct SimOptions
 // Hex without blanks ("1B40"); false on odd length or a non-hex character.
 bool parseHex(const QString &text, QByteArray *bytes);
 
-// Whether the command line asks for receipts, looked at before the
-// application object exists (drawing needs a QGuiApplication).
+// Whether the command line asks for receipts or their decoding, looked at
+// before the application object exists (drawing needs a QGuiApplication).
 bool wantsReceipts(int argc, char **argv);
 
 // Parses the command line. On --help or --version prints and sets *exitCode 0;

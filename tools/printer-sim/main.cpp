@@ -126,10 +126,11 @@ int main(int argc, char *argv[])
     if (!options.recordPath.isEmpty() && !server.setRecordFile(options.recordPath, &error))
         return startFailure(error);
     std::unique_ptr<ReceiptFiles> receipts;
-    if (!options.receiptsDir.isEmpty()) {
+    if (!options.receiptsDir.isEmpty() || options.decode) {
         receipts = std::make_unique<ReceiptFiles>();
-        if (!receipts->open(options.receiptsDir, &error))
+        if (!options.receiptsDir.isEmpty() && !receipts->open(options.receiptsDir, &error))
             return startFailure(error);
+        receipts->setDecode(options.decode);
         server.setReceiptFiles(receipts.get());
     }
     if (!server.open(&error))

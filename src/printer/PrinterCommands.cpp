@@ -1,0 +1,529 @@
+// The table of words for the commands of PRINTER.md, and the words for a
+// trace entry built from it.
+#include "printer/PrinterCommands.h"
+
+#include "printer/CodePages.h"
+
+#include <algorithm>
+
+namespace PrinterCommands {
+namespace {
+
+constexpr int kShownText = 64; // characters of text or data in a meaning
+
+quint8 at(const TraceEntry &e, int i)
+{
+    return i < e.bytes.size() ? quint8(e.bytes[i]) : 0;
+}
+
+int word(const TraceEntry &e, int i)
+{
+    return at(e, i) + 256 * at(e, i + 1);
+}
+
+QString plural(int count, const char *one, const char *many)
+{
+    return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
+}
+
+QString outOfRange(const char *what, int value)
+{
+    return QStringLiteral("%1: %2 is out of range, ignored").arg(QLatin1String(what)).arg(value);
+}
+
+QString onOff(const char *what, quint8 n, const char *extra = "")
+{
+    return QStringLiteral("%1: %2%3").arg(QLatin1String(what), (n & 1) ? QStringLiteral("on") : QStringLiteral("off"),
+                                          (n & 1) ? QLatin1String(extra) : QLatin1String());
+}
+
+// "double width", "double height", "width 3, height 2"; empty for 1 x 1.
+QString sizeWords(int width, int height)
+{
+    if (width == 1 && height == 1)
+        return {};
+    if (width <= 2 && height <= 2) {
+        if (width == 2 && height == 2)
+            return QStringLiteral("double width and height");
+        return width == 2 ? QStringLiteral("double width") : QStringLiteral("double height");
+    }
+    return QStringLiteral("width %1, height %2").arg(width).arg(height);
+}
+
+// Printer bytes as the page draws them, quoted, the first kShownText of them.
+QString quoted(const QByteArray &bytes, qint64 total, int page = CodePages::kPc437)
+{
+    QString text;
+    for (const char c : bytes.left(kShownText)) {
+        const auto byte = quint8(c);
+        text += byte < 0x20 || byte == 0x7F ? QChar(0xB7) : QChar(CodePages::character(page, byte));
+    }
+    QString result = QLatin1Char('\'') + text + QLatin1Char('\'');
+    if (total > kShownText || total > bytes.size())
+        result = QLatin1Char('\'') + text + QStringLiteral("...' (%1 bytes)").arg(total);
+    return result;
+}
+
+// ---- the words of each command ------------------------------------------
+
+QString wLineFeed(const TraceEntry &) { return QStringLiteral("print the line and feed one line"); }
+QString wIgnored(const TraceEntry &) { return QStringLiteral("ignored"); }
+QString wTab(const TraceEntry &) { return QStringLiteral("move to the next tab stop"); }
+QString wInitialize(const TraceEntry &) { return QStringLiteral("initialize: line emptied, every mode back to its default"); }
+
+QString wPrintMode(const TraceEntry &e)
+{
+    const quint8 n = at(e, 2);
+    QStringList parts{(n & 0x01) ? QStringLiteral("font B") : QStringLiteral("font A")};
+    if (n & 0x08)
+        parts << QStringLiteral("emphasized");
+    if (const QString size = sizeWords((n & 0x20) ? 2 : 1, (n & 0x10) ? 2 : 1); !size.isEmpty())
+        parts << size;
+    if (n & 0x80)
+        parts << QStringLiteral("underline 1 dot");
+    return QStringLiteral("print mode: ") + parts.join(QStringLiteral(", "));
+}
+
+QString wEmphasized(const TraceEntry &e) { return onOff("emphasized", at(e, 2)); }
+QString wDoubleStrike(const TraceEntry &e) { return onOff("double strike", at(e, 2), " (drawn as emphasized)"); }
+
+QString wUnderline(const TraceEntry &e)
+{
+    static const char *const words[] = {"off", "1 dot", "2 dots"};
+    const int choice = smallChoice(at(e, 2), 3);
+    return choice < 0 ? outOfRange("underline", at(e, 2)) : QStringLiteral("underline: ") + QLatin1String(words[choice]);
+}
+
+QString wFont(const TraceEntry &e)
+{
+    const int choice = smallChoice(at(e, 2), 2);
+    if (choice < 0)
+        return outOfRange("font", at(e, 2));
+    return choice ? QStringLiteral("font: B (9 x 17 dots)") : QStringLiteral("font: A (12 x 24 dots)");
+}
+
+QString wJustification(const TraceEntry &e)
+{
+    static const char *const words[] = {"left", "centre", "right"};
+    const int choice = smallChoice(at(e, 2), 3);
+    return choice < 0 ? outOfRange("justification", at(e, 2)) : QStringLiteral("justification: ") + QLatin1String(words[choice]);
+}
+
+QString wCharacterSize(const TraceEntry &e)
+{
+    const int width = (at(e, 2) >> 4) + 1;
+    const int height = (at(e, 2) & 0x0F) + 1;
+    const QString size = QStringLiteral("width %1, height %2").arg(width).arg(height);
+    return QStringLiteral("character size: ") + size + (width > 8 || height > 8 ? QStringLiteral(" is out of range, ignored") : QString());
+}
+
+QString wReverse(const TraceEntry &e) { return onOff("reverse", at(e, 2)); }
+QString wSpacing(const TraceEntry &e) { return QStringLiteral("character spacing: %1").arg(plural(at(e, 2), "dot", "dots")); }
+QString wDefaultSpacing(const TraceEntry &) { return QStringLiteral("line spacing: 30 dots (the default)"); }
+QString wLineSpacing(const TraceEntry &e) { return QStringLiteral("line spacing: %1").arg(plural(at(e, 2), "dot", "dots")); }
+QString wFeedLines(const TraceEntry &e) { return QStringLiteral("print the line and feed %1").arg(plural(at(e, 2), "line", "lines")); }
+QString wFeedDots(const TraceEntry &e) { return QStringLiteral("print the line and feed %1").arg(plural(at(e, 2), "dot", "dots")); }
+QString wLeftMargin(const TraceEntry &e) { return QStringLiteral("left margin: %1").arg(plural(word(e, 2), "dot", "dots")); }
+QString wPrintWidth(const TraceEntry &e) { return QStringLiteral("printable width: %1").arg(plural(word(e, 2), "dot", "dots")); }
+
+QString wCodePage(const TraceEntry &e)
+{
+    const int page = at(e, 2);
+    if (page == CodePages::kPc437)
+        return QStringLiteral("code page: 0 (PC437)");
+    if (page == CodePages::kWindows1252)
+        return QStringLiteral("code page: 16 (Windows-1252)");
+    return QStringLiteral("code page: %1 (not drawn: printed as PC437)").arg(page);
+}
+
+QString wCut(const TraceEntry &e)
+{
+    const quint8 m = at(e, 2);
+    if (m == 0x41 || m == 0x42)
+        return QStringLiteral("feed %1, then cut: %2").arg(plural(at(e, 3), "dot", "dots"), QLatin1String(m == 0x41 ? "full" : "partial"));
+    return (m & 1) ? QStringLiteral("cut: partial") : QStringLiteral("cut: full");
+}
+
+QString wPartialCut(const TraceEntry &) { return QStringLiteral("cut: partial"); }
+
+QString wRaster(const TraceEntry &e)
+{
+    const quint8 mode = at(e, 3);
+    const QString size = QStringLiteral("raster image %1 x %2 dots").arg(word(e, 4) * 8).arg(word(e, 6));
+    if (((mode & 0xF0) != 0 && (mode & 0xF0) != 0x30) || (mode & 0x0F) > 3)
+        return size + QStringLiteral(": mode %1 is out of range, skipped").arg(mode);
+    const QString scale = sizeWords((mode & 1) ? 2 : 1, (mode & 2) ? 2 : 1);
+    return scale.isEmpty() ? size : size + QStringLiteral(", ") + scale;
+}
+
+QString wColumnImage(const TraceEntry &e)
+{
+    const quint8 mode = at(e, 2);
+    QString words = QStringLiteral("column image %1 x %2 dots").arg(word(e, 3)).arg(mode >= 0x20 ? 24 : 8);
+    if (mode == 0 || mode == 0x20)
+        words += QStringLiteral(", double width");
+    return words;
+}
+
+QString wBarcodeHeight(const TraceEntry &e)
+{
+    return at(e, 2) >= 1 ? QStringLiteral("barcode height: %1").arg(plural(at(e, 2), "dot", "dots")) : outOfRange("barcode height", 0);
+}
+
+QString wBarcodeModule(const TraceEntry &e)
+{
+    const int n = at(e, 2);
+    return n >= 2 && n <= 6 ? QStringLiteral("barcode module: %1 dots").arg(n) : outOfRange("barcode module", n);
+}
+
+const char *const kBarcodeText[] = {"none", "above", "below", "above and below"};
+
+QString wBarcodeText(const TraceEntry &e)
+{
+    const int choice = smallChoice(at(e, 2), 4);
+    return choice < 0 ? outOfRange("barcode text", at(e, 2)) : QStringLiteral("barcode text: ") + QLatin1String(kBarcodeText[choice]);
+}
+
+const char *const kSymbologies[] = {"UPC-A", "UPC-E", "EAN-13", "EAN-8", "CODE39", "ITF", "CODABAR", "CODE93", "CODE128"};
+
+QString barcodeWords(const TraceEntry &e, int type, const QByteArray &data, qint64 length)
+{
+    QString words = QStringLiteral("barcode %1 %2, module %3, height %4")
+                        .arg(QLatin1String(kSymbologies[type]), quoted(data, length))
+                        .arg(e.symbol.barcodeModule)
+                        .arg(e.symbol.barcodeHeight);
+    if (e.symbol.barcodeText > 0 && e.symbol.barcodeText < 4)
+        words += QStringLiteral(", text ") + QLatin1String(kBarcodeText[e.symbol.barcodeText]);
+    return words;
+}
+
+QString wBarcodeEnded(const TraceEntry &e)
+{
+    // The data runs to the 00 or, without one, to the end of the command.
+    const bool ended = e.length() <= e.bytes.size() && e.bytes.endsWith('\0');
+    QByteArray data = e.bytes.mid(3);
+    if (ended)
+        data.chop(1);
+    return barcodeWords(e, at(e, 2), data, e.length() - 3 - (ended ? 1 : 0));
+}
+
+QString wBarcodeCounted(const TraceEntry &e)
+{
+    return barcodeWords(e, at(e, 2) - 0x41, e.bytes.mid(4), at(e, 3));
+}
+
+QString wQrCode(const TraceEntry &e)
+{
+    static const char *const levels[] = {"L", "M", "Q", "H"};
+    const int length = word(e, 3);
+    if (length < 2)
+        return QStringLiteral("QR code: function without data, nothing done");
+    const quint8 function = at(e, 6);
+    const quint8 n = at(e, 7);
+    switch (function) {
+    case 0x41:
+        return n == 0x32 ? QStringLiteral("QR code: model 2") : QStringLiteral("QR code: model %1 (drawn as model 2)").arg(n >= 0x30 ? n - 0x30 : n);
+    case 0x43:
+        return n >= 1 && n <= 16 ? QStringLiteral("QR code: module %1").arg(plural(n, "dot", "dots")) : outOfRange("QR code module", n);
+    case 0x45:
+        return n >= 0x30 && n <= 0x33 ? QStringLiteral("QR code: error correction %1").arg(QLatin1String(levels[n - 0x30]))
+                                      : outOfRange("QR code error correction", n);
+    case 0x50:
+        return QStringLiteral("QR code: store %1").arg(quoted(e.bytes.mid(8), std::max(0, length - 3)));
+    case 0x51:
+        if (e.data.isEmpty())
+            return QStringLiteral("QR code: print, but no data is stored: nothing printed");
+        return QStringLiteral("QR code: print %1, module %2, error correction %3")
+            .arg(quoted(e.data, e.data.size()))
+            .arg(e.symbol.qrModule)
+            .arg(QLatin1String(levels[std::clamp<int>(e.symbol.qrEcc, 1, 4) - 1]));
+    default:
+        return QStringLiteral("QR code: function %1 skipped").arg(QString::number(function, 16).toUpper());
+    }
+}
+
+QString wStatusRequest(const TraceEntry &e) { return QStringLiteral("real-time status request %1: nothing printed").arg(at(e, 2)); }
+QString wRealTimeRequest(const TraceEntry &e) { return QStringLiteral("real-time request %1: nothing printed").arg(at(e, 2)); }
+QString wRealTimeCommand(const TraceEntry &e) { return QStringLiteral("real-time command, function %1: nothing printed").arg(at(e, 2)); }
+QString wKanjiOff(const TraceEntry &) { return QStringLiteral("Kanji mode off: nothing printed"); }
+
+QString wDrawerKick(const TraceEntry &e)
+{
+    const int pin = smallChoice(at(e, 2), 2) == 1 ? 5 : 2;
+    return QStringLiteral("drawer kick: pin %1, %2 ms on, %3 ms off; nothing printed").arg(pin).arg(at(e, 3) * 2).arg(at(e, 4) * 2);
+}
+
+QString wMacroRecord(const TraceEntry &e)
+{
+    switch (at(e, 2)) {
+    case 1: return QStringLiteral("macro: start recording");
+    case 2: return QStringLiteral("macro: end recording");
+    default: return QStringLiteral("macro: %1, ignored").arg(at(e, 2));
+    }
+}
+
+QString wMacroNamed(const TraceEntry &e)
+{
+    QByteArray name = e.bytes.mid(3);
+    const bool ended = e.length() <= e.bytes.size() && name.endsWith('\0');
+    if (ended)
+        name.chop(1);
+    const QString quotedName = quoted(name, e.length() - 3 - (ended ? 1 : 0));
+    switch (at(e, 2)) {
+    case 'm': return QStringLiteral("macro: store the recording as %1").arg(quotedName);
+    case 'b': return QStringLiteral("macro: start silent recording %1").arg(quotedName);
+    case 'e': return QStringLiteral("macro: end silent recording %1").arg(quotedName);
+    case 'r': return QStringLiteral("macro: play %1").arg(quotedName);
+    case 'd': return QStringLiteral("macro: remove %1").arg(quotedName);
+    case 'q': return QStringLiteral("macro: query %1").arg(quotedName);
+    case 't': return QStringLiteral("macro: transfer the user store to the extended store");
+    default: return QStringLiteral("macro: clear the extended store (%1)").arg(quotedName);
+    }
+}
+
+QString wText(const TraceEntry &e)
+{
+    const TextStyle &s = e.style;
+    QStringList parts{quoted(e.bytes, e.length(), e.codePage)};
+    parts << (s.font == PrinterFont::B ? QStringLiteral("font B") : QStringLiteral("font A"));
+    if (s.emphasized)
+        parts << QStringLiteral("emphasized");
+    if (s.underline)
+        parts << QStringLiteral("underline %1").arg(plural(s.underline, "dot", "dots"));
+    if (s.reverse)
+        parts << QStringLiteral("reverse");
+    if (const QString size = sizeWords(s.width, s.height); !size.isEmpty())
+        parts << size;
+    if (s.spacing)
+        parts << QStringLiteral("spacing %1").arg(plural(s.spacing, "dot", "dots"));
+    if (e.codePage != CodePages::kPc437)
+        parts << QStringLiteral("code page %1").arg(e.codePage);
+    return parts.join(QStringLiteral(", "));
+}
+
+Command row(const char *key, const char *name, const char *syntax, const char *description,
+            QString (*words)(const TraceEntry &), int from = -1, int to = -1)
+{
+    Command command;
+    command.key = QByteArray::fromHex(key);
+    command.from = from;
+    command.to = to;
+    command.name = QString::fromUtf8(name);
+    command.syntax = QString::fromUtf8(syntax);
+    command.description = QString::fromUtf8(description);
+    command.words = words;
+    return command;
+}
+
+Command special(Command::Match match, const char *name, const char *syntax, const char *description,
+                QString (*words)(const TraceEntry &))
+{
+    Command command = row("", name, syntax, description, words);
+    command.match = match;
+    return command;
+}
+
+QList<Command> makeTable()
+{
+    using M = Command::Match;
+    return {
+        special(M::Text, "text", "20-7E, 80-FF",
+                "characters: 20-7E as ASCII, 80-FF through the code page; text that would pass the right edge wraps", wText),
+        row("0A", "LF", "0A", "print the line and feed one line", wLineFeed),
+        row("0D", "CR", "0D", "ignored", wIgnored),
+        row("09", "HT", "09", "move to the next tab stop (every 8 characters of the current font)", wTab),
+        special(M::Control, "NUL … US, DEL", "00-1F, 7F", "the other control bytes: ignored", wIgnored),
+        row("1B40", "ESC @", "1B 40", "initialize: empty the line, every mode back to its default (the paper stays)", wInitialize),
+        row("1B21", "ESC !", "1B 21 n",
+            "print mode: bit 0 font B, bit 3 emphasized, bit 4 double height, bit 5 double width, bit 7 underline", wPrintMode),
+        row("1B45", "ESC E", "1B 45 n", "emphasized on when bit 0 of n is set", wEmphasized),
+        row("1B47", "ESC G", "1B 47 n", "double strike: drawn as emphasized", wDoubleStrike),
+        row("1B2D", "ESC -", "1B 2D n", "underline: 0/30 off, 1/31 one dot, 2/32 two dots", wUnderline),
+        row("1B4D", "ESC M", "1B 4D n", "font: 0/30 font A (12 x 24 dots, 48 a line), 1/31 font B (9 x 17 dots, 64 a line)", wFont),
+        row("1B61", "ESC a", "1B 61 n", "justification: 0/30 left, 1/31 centre, 2/32 right; takes effect for the line being started",
+            wJustification),
+        row("1D21", "GS !", "1D 21 n", "character size: width (n >> 4) + 1, height (n & 0F) + 1, each 1 to 8", wCharacterSize),
+        row("1D42", "GS B", "1D 42 n", "reverse (white on black) when bit 0 of n is set", wReverse),
+        row("1B20", "ESC SP", "1B 20 n", "n dots of space to the right of each character", wSpacing),
+        row("1B32", "ESC 2", "1B 32", "line spacing back to 30 dots", wDefaultSpacing),
+        row("1B33", "ESC 3", "1B 33 n", "line spacing n dots", wLineSpacing),
+        row("1B64", "ESC d", "1B 64 n", "print the line and feed n lines", wFeedLines),
+        row("1B4A", "ESC J", "1B 4A n", "print the line and feed n dots", wFeedDots),
+        row("1D4C", "GS L", "1D 4C nL nH", "left margin, nL + 256 nH dots", wLeftMargin),
+        row("1D57", "GS W", "1D 57 nL nH", "printable width, nL + 256 nH dots (at most 576 less the left margin)", wPrintWidth),
+        row("1B74", "ESC t", "1B 74 n", "code page n: 0 PC437, 16 Windows-1252; another page prints as PC437", wCodePage),
+        row("1D56", "GS V", "1D 56 m; 1D 56 41 n, 1D 56 42 n",
+            "cut: m 0/30 full, 1/31 partial; 41 and 42 feed n dots first, then cut full or partial", wCut),
+        row("1B69", "ESC i", "1B 69", "partial cut", wPartialCut),
+        row("1B6D", "ESC m", "1B 6D", "partial cut", wPartialCut),
+        row("1D7630", "GS v 0", "1D 76 30 m xL xH yL yH d…",
+            "raster image: xL + 256 xH bytes a row (8 dots each, high bit leftmost), yL + 256 yH rows; m 0 normal, "
+            "1 double width, 2 double height, 3 both; printed at the left margin (or justified) on lines of its own",
+            wRaster),
+        row("1B2A", "ESC *", "1B 2A m nL nH d…",
+            "column image on the current line: m 0/1 8-dot columns (one byte each, high bit at the top; m 0 double "
+            "width), m 20/21 24-dot columns (three bytes each; m 20 double width); nL + 256 nH columns",
+            wColumnImage),
+        row("1D68", "GS h", "1D 68 n", "barcode height n dots (default 162)", wBarcodeHeight),
+        row("1D77", "GS w", "1D 77 n", "barcode module width n dots, 2 to 6 (default 3)", wBarcodeModule),
+        row("1D48", "GS H", "1D 48 n", "barcode text: 0 none, 1 above, 2 below, 3 both", wBarcodeText),
+        row("1D6B", "GS k", "1D 6B m d… 00",
+            "barcode, m 0-6, data ended by 00: 0 UPC-A, 1 UPC-E, 2 EAN-13, 3 EAN-8, 4 CODE39, 5 ITF, 6 CODABAR",
+            wBarcodeEnded, 0x00, 0x06),
+        row("1D6B", "GS k", "1D 6B m n d…",
+            "barcode, m 41-49, with n data bytes: 41 UPC-A, 42 UPC-E, 43 EAN-13, 44 EAN-8, 45 CODE39, 46 ITF, "
+            "47 CODABAR, 48 CODE93, 49 CODE128 (data starts with the code set, \"{A\", \"{B\" or \"{C\")",
+            wBarcodeCounted, 0x41, 0x49),
+        row("1D286B", "GS ( k", "1D 28 6B pL pH 31 fn …",
+            "QR code, pL + 256 pH bytes follow: 31 41 n1 n2 model (model 2 drawn), 31 43 n module size (1-16 dots), "
+            "31 45 n error correction (30-33 for L, M, Q, H), 31 50 30 d… store data, 31 51 30 print it; "
+            "other functions are skipped by their length",
+            wQrCode),
+        row("1004", "DLE EOT", "10 04 n", "real-time status request: nothing printed", wStatusRequest),
+        row("1005", "DLE ENQ", "10 05 n", "real-time request: nothing printed", wRealTimeRequest),
+        row("1014", "DLE DC4", "10 14 fn …", "real-time command: nothing printed", wRealTimeCommand),
+        row("1C2E", "FS .", "1C 2E", "Kanji mode off: nothing printed", wKanjiOff),
+        row("1B70", "ESC p", "1B 70 m t1 t2", "drawer kick pulse on pin 2 (m 0) or 5 (m 1), t1 x 2 ms on, t2 x 2 ms off: nothing printed",
+            wDrawerKick),
+        row("1B67", "ESC g", "1B 67 n", "macro recording: 01 start, 02 end (the macro manager's commands): nothing printed",
+            wMacroRecord),
+        row("1B1F", "ESC US", "1B 1F c name 00",
+            "macro commands: m store the recording, b and e start and end a silent recording, r play, d remove, "
+            "q query, t transfer to the extended store, f clear it; a played macro prints its bytes",
+            wMacroNamed),
+    };
+}
+
+bool matches(const Command &command, const QByteArray &bytes)
+{
+    if (!bytes.startsWith(command.key))
+        return false;
+    if (command.from < 0)
+        return true;
+    if (bytes.size() <= command.key.size())
+        return false;
+    const int selector = quint8(bytes[command.key.size()]);
+    return selector >= command.from && selector <= command.to;
+}
+
+const char *const kControlNames[] = {"NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL", "BS", "HT", "LF",
+                                     "VT",  "FF",  "CR",  "SO",  "SI",  "DLE", "DC1", "DC2", "DC3", "DC4", "NAK",
+                                     "SYN", "ETB", "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US"};
+} // namespace
+
+int smallChoice(quint8 n, int count)
+{
+    const int value = n >= '0' ? n - '0' : n;
+    return value >= 0 && value < count ? value : -1;
+}
+
+const QList<Command> &table()
+{
+    static const QList<Command> commands = makeTable();
+    return commands;
+}
+
+const Command *find(const TraceEntry &entry)
+{
+    if (entry.kind == TraceEntry::Kind::Unknown)
+        return nullptr;
+    const Command *best = nullptr;
+    for (const Command &command : table()) {
+        switch (command.match) {
+        case Command::Match::Text:
+            if (entry.kind == TraceEntry::Kind::Text)
+                return &command;
+            break;
+        case Command::Match::Key:
+            if (entry.kind == TraceEntry::Kind::Command && matches(command, entry.bytes)
+                && (!best || command.key.size() > best->key.size()))
+                best = &command;
+            break;
+        case Command::Match::Control:
+            break;
+        }
+    }
+    if (best || entry.kind != TraceEntry::Kind::Command || entry.bytes.size() != 1)
+        return best;
+    for (const Command &command : table()) {
+        if (command.match == Command::Match::Control)
+            return &command;
+    }
+    return nullptr;
+}
+
+QString byteName(quint8 byte)
+{
+    if (byte < 0x20)
+        return QLatin1String(kControlNames[byte]);
+    if (byte == 0x20)
+        return QStringLiteral("SP");
+    if (byte < 0x7F)
+        return QString(QLatin1Char(char(byte)));
+    if (byte == 0x7F)
+        return QStringLiteral("DEL");
+    return QString::number(byte, 16).toUpper();
+}
+
+QString unknownWords(const QByteArray &key)
+{
+    return QStringLiteral("unknown command ") + QString::fromLatin1(key.toHex(' ').toUpper());
+}
+
+QString name(const TraceEntry &entry)
+{
+    const Command *command = find(entry);
+    if (command && command->match != Command::Match::Control)
+        return command->name;
+    QStringList names;
+    for (const char byte : entry.kind == TraceEntry::Kind::Unknown ? entry.key : entry.bytes.left(1))
+        names << byteName(quint8(byte));
+    return names.join(QLatin1Char(' '));
+}
+
+QString meaning(const TraceEntry &entry)
+{
+    if (entry.kind == TraceEntry::Kind::Unknown)
+        return unknownWords(entry.key);
+    const Command *command = find(entry);
+    return command ? command->words(entry) : QString();
+}
+
+QString hex(const TraceEntry &entry, int maxBytes)
+{
+    const QByteArray shown = entry.bytes.left(maxBytes);
+    QString text = QString::fromLatin1(shown.toHex(' ').toUpper());
+    if (entry.length() > shown.size())
+        text += QStringLiteral(" ... (%1 bytes)").arg(entry.length());
+    return text;
+}
+
+QString logLine(const TraceEntry &entry)
+{
+    return QStringLiteral("%1  %2  %3  %4")
+        .arg(entry.range.begin, 6, 10, QLatin1Char('0'))
+        .arg(hex(entry, 6).leftJustified(32), name(entry).leftJustified(8), meaning(entry));
+}
+
+QString htmlTable()
+{
+    QString html = QStringLiteral("<table>\n  <tr><th>Bytes</th><th>Name</th><th>What the virtual printer does</th></tr>\n");
+    for (const Command &command : table()) {
+        html += QStringLiteral("  <tr><td>%1</td><td>%2</td><td>%3</td></tr>\n")
+                    .arg(command.syntax.toHtmlEscaped(), command.name.toHtmlEscaped(), command.description.toHtmlEscaped());
+    }
+    return html + QStringLiteral("</table>\n");
+}
+
+bool replaceHtmlTable(QString *html)
+{
+    const qsizetype begin = html->indexOf(QLatin1String(kHtmlBegin));
+    const qsizetype end = html->indexOf(QLatin1String(kHtmlEnd));
+    if (begin < 0 || end < begin)
+        return false;
+    const qsizetype from = begin + qsizetype(qstrlen(kHtmlBegin));
+    html->replace(from, end - from, QLatin1Char('\n') + htmlTable());
+    return true;
+}
+
+} // namespace PrinterCommands
