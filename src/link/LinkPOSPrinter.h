@@ -1,0 +1,54 @@
+#pragma once
+// What the serial, USB and network port components share: the port's name as
+// the operator chose it, the status reports, the read timing, the write count,
+// writing straight to a descriptor, and closing once when the device goes away.
+#include "link/POSPrinter.h"
+
+#include <functional>
+
+class QIODevice;
+
+class LinkPOSPrinter : public POSPrinter {
+public:
+    // Why the port is not usable ("" once an open succeeds). Shown in the status line.
+    std::function<void(const QString &)> onStatus;
+
+    void ClosePort() override;
+    void SetReadTiming(long first, long gap) override;
+    long GetWriteCount() override { return m_writeCount; }
+    bool LinkDown() const override { return m_wantOpen && !isOpen(); }
+
+    virtual bool isOpen() const = 0;
+
+protected:
+    enum class Descriptor { Device, Socket };
+
+    void report(const QString &text);
+    // The start of every OpenPort: the name shown in reports, and the wish to be open.
+    void beginOpen(const QString &portName);
+    // The device went away under an open port: close it once and say so.
+    void lose();
+    // Says so for a link that has closed itself.
+    void reportLost();
+    virtual void closeLink() = 0;
+    // What lose() says after the port's name.
+    virtual QString goneText() const;
+
+    // Writes up to count bytes of data straight to the descriptor, so that
+    // every byte counted as taken is in the kernel's hands and none is left
+    // queued behind our back; waits up to stallMs for room that does not come.
+    // Sets the write count, taps what went, and loses the link when the other
+    // end is gone for good. Non-zero when anything (or nothing asked) went.
+    long writeTo(int fd, Descriptor kind, const QByteArray &data, long count, int stallMs);
+    // Up to count bytes from the device: waits per the read timing for the
+    // first to arrive, "" when none does.
+    QByteArray readFrom(QIODevice &device, long count);
+
+    // Failures that mean the other end of the link is gone, not just busy.
+    static bool isGoneError(int error);
+
+    QString m_shown;         // the port's name as the operator chose it
+    bool m_wantOpen = false; // OpenPort was called and no ClosePort since
+    long m_readWaitMs = 10;
+    long m_writeCount = 0;
+};
