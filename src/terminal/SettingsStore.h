@@ -7,6 +7,7 @@
 namespace SettingsStore {
 
 constexpr int kListKeys = 21; // letters A to U
+constexpr int kNetPortKeys = 5; // "NetPortA" to "NetPortE"
 
 struct Stored {
     int mainLeft = 100; // twips
@@ -24,5 +25,11 @@ Stored load();
 // Keys at or beyond a list's length keep what they held.
 void save(int mainLeft, int mainTop, const LinkVariables &link, const QStringList &commands,
           const QStringList &scripts);
+
+// The network printers (tcp:// names) confirmed in the settings, newest first.
+QStringList loadNetPorts();
+// A usable tcp:// name goes first (once), and the newest kNetPortKeys stay;
+// written at once. Any other name is left alone.
+void rememberNetPort(const QString &name);
 
 } // namespace SettingsStore
