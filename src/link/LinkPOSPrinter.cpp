@@ -11,6 +11,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+LinkPOSPrinter::LinkPOSPrinter()
+{
+    m_linger.setSingleShot(true);
+    QObject::connect(&m_linger, &QTimer::timeout, [this] { closeLink(); });
+}
+
 void LinkPOSPrinter::report(const QString &text)
 {
     if (onStatus)
@@ -45,8 +51,26 @@ void LinkPOSPrinter::reportLost()
 void LinkPOSPrinter::ClosePort()
 {
     m_wantOpen = false;
-    if (isOpen())
+    if (!isOpen())
+        return; // closed, or held already
+    if (lingerMs() > 0) {
+        m_lingering = true;
+        m_linger.start(lingerMs());
+    } else {
         closeLink();
+    }
+}
+
+void LinkPOSPrinter::closeLink()
+{
+    endLinger();
+    closeDevice();
+}
+
+void LinkPOSPrinter::endLinger()
+{
+    m_lingering = false;
+    m_linger.stop();
 }
 
 void LinkPOSPrinter::SetReadTiming(long first, long /*gap*/)

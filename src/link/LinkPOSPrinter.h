@@ -4,12 +4,15 @@
 // writing straight to a descriptor, and closing once when the device goes away.
 #include "link/POSPrinter.h"
 
+#include <QTimer>
 #include <functional>
 
 class QIODevice;
 
 class LinkPOSPrinter : public POSPrinter {
 public:
+    LinkPOSPrinter();
+
     // Why the port is not usable ("" once an open succeeds). Shown in the status line.
     std::function<void(const QString &)> onStatus;
 
@@ -18,7 +21,8 @@ public:
     long GetWriteCount() override { return m_writeCount; }
     bool LinkDown() const override { return m_wantOpen && !isOpen(); }
 
-    virtual bool isOpen() const = 0;
+    // Open for use: not closed, and not merely held after ClosePort.
+    bool isOpen() const { return deviceOpen() && !m_lingering; }
 
 protected:
     enum class Descriptor { Device, Socket };
@@ -30,7 +34,21 @@ protected:
     void lose();
     // Says so for a link that has closed itself.
     void reportLost();
-    virtual void closeLink() = 0;
+    // Closes the device now, also one held after ClosePort.
+    void closeLink();
+
+    virtual bool deviceOpen() const = 0;
+    virtual void closeDevice() = 0;
+    // A device that drops what it holds when closed (a reply on its way: a
+    // network connection, the usblp driver's read buffer) is held this long
+    // after ClosePort, so that the OpenPort that follows at once (Get
+    // Response, Send Command with Auto Query) finds the reply still there.
+    // 0: ClosePort closes at once.
+    virtual int lingerMs() const { return 0; }
+    // The device held after ClosePort is back in use (the caller checks it is
+    // the one wanted), or it was closed under us.
+    void endLinger();
+    bool lingering() const { return m_lingering; }
     // What lose() says after the port's name.
     virtual QString goneText() const;
 
@@ -51,4 +69,8 @@ protected:
     bool m_wantOpen = false; // OpenPort was called and no ClosePort since
     long m_readWaitMs = 10;
     long m_writeCount = 0;
+
+private:
+    QTimer m_linger;
+    bool m_lingering = false;
 };

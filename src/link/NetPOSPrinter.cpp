@@ -27,7 +27,7 @@ NetPOSPrinter::~NetPOSPrinter()
     m_socket.abort();
 }
 
-void NetPOSPrinter::closeLink()
+void NetPOSPrinter::closeDevice()
 {
     m_closing = true;
     m_established = false;
@@ -43,7 +43,12 @@ QString NetPOSPrinter::goneText() const
 
 void NetPOSPrinter::onDisconnected()
 {
-    // The socket has closed itself: nothing is left to close, only to say.
+    // The socket has closed itself: nothing is left to close, only to say,
+    // unless the program had closed the port already.
+    if (lingering()) {
+        endLinger();
+        m_established = false;
+    }
     if (m_closing || !m_established)
         return;
     m_established = false;
@@ -112,16 +117,17 @@ bool NetPOSPrinter::connectBounded(QString *reason)
 void NetPOSPrinter::OpenPort(const QString &portName, const QString & /*portMode*/)
 {
     beginOpen(portName);
+    endLinger();
     const PortTarget target = resolvePortName(portName);
     if (!target.problem.isEmpty()) {
-        if (isOpen())
+        if (deviceOpen())
             closeLink();
         report(m_shown + QStringLiteral(": ") + target.problem);
         return;
     }
-    if (isOpen() && (target.host != m_host || target.netPort != m_netPort))
+    if (deviceOpen() && (target.host != m_host || target.netPort != m_netPort))
         closeLink();
-    if (!isOpen()) {
+    if (!deviceOpen()) {
         m_host = target.host;
         m_netPort = target.netPort;
         QString reason;

@@ -11,6 +11,8 @@ class NetPOSPrinter final : public LinkPOSPrinter {
 public:
     // How long a connection (name lookup included) may take.
     static constexpr int kConnectMs = 3000;
+    // How long ClosePort keeps the connection for a reopen (see lingerMs).
+    static constexpr int kLingerMs = 2000;
 
     NetPOSPrinter();
     ~NetPOSPrinter() override;
@@ -24,13 +26,13 @@ public:
     // There is no break condition on this link.
     void SetBreak(long, const QString &) override {}
 
-    bool isOpen() const override { return m_socket.state() == QAbstractSocket::ConnectedState; }
-
     // The tcp:// names the operator used before, newest first.
     std::function<QStringList()> rememberedPorts;
 
 private:
-    void closeLink() override;
+    bool deviceOpen() const override { return m_socket.state() == QAbstractSocket::ConnectedState; }
+    void closeDevice() override;
+    int lingerMs() const override { return kLingerMs; }
     QString goneText() const override;
     // Connects to m_host:m_netPort within kConnectMs; otherwise says why.
     bool connectBounded(QString *reason);

@@ -26,10 +26,9 @@ public:
     QString GetPortName(long index) override;
     void SetBreak(long code, const QString &unused) override;
 
-    bool isOpen() const override { return m_port.isOpen(); }
-
 private:
-    void closeLink() override { m_port.close(); }
+    bool deviceOpen() const override { return m_port.isOpen(); }
+    void closeDevice() override { m_port.close(); }
     void onError(QSerialPort::SerialPortError error);
     int stallMs() const;
 

@@ -46,7 +46,7 @@ UsbPOSPrinter::~UsbPOSPrinter()
         ::close(m_fd);
 }
 
-void UsbPOSPrinter::closeLink()
+void UsbPOSPrinter::closeDevice()
 {
     if (m_fd >= 0)
         ::close(m_fd);
@@ -56,6 +56,7 @@ void UsbPOSPrinter::closeLink()
 void UsbPOSPrinter::OpenPort(const QString &portName, const QString & /*portMode*/)
 {
     beginOpen(portName);
+    endLinger();
     const QString path = resolvePortName(portName).path;
     if (m_fd >= 0 && path != m_path)
         closeLink();
@@ -84,14 +85,14 @@ void UsbPOSPrinter::OpenPort(const QString &portName, const QString & /*portMode
 long UsbPOSPrinter::WriteData(const QByteArray &data, long count)
 {
     m_writeCount = 0;
-    if (m_fd < 0)
+    if (!isOpen())
         return 0;
     return writeTo(m_fd, Descriptor::Device, data, count, kStallMs);
 }
 
 QByteArray UsbPOSPrinter::ReadInput(long count)
 {
-    if (m_fd < 0 || count < 1)
+    if (!isOpen() || count < 1)
         return {};
     QByteArray buffer(qsizetype(std::min(count, 4096L)), '\0');
     QElapsedTimer clock;

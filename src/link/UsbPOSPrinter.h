@@ -22,8 +22,7 @@ public:
     // There is no break condition on this link.
     void SetBreak(long, const QString &) override {}
 
-    bool isOpen() const override { return m_fd >= 0; }
-
+    static constexpr int kLingerMs = 2000;
     // Where the kernel puts usblp devices.
     static constexpr const char *kDeviceFolder = "/dev/usb";
     // Entries for the lp* devices in a folder: "path<TAB>make and model". A
@@ -34,7 +33,9 @@ public:
     static QString deviceDescription(int fd);
 
 private:
-    void closeLink() override;
+    bool deviceOpen() const override { return m_fd >= 0; }
+    void closeDevice() override;
+    int lingerMs() const override { return kLingerMs; }
 
     int m_fd = -1;
     QString m_path;
