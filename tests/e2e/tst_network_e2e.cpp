@@ -4,6 +4,7 @@
 #include "link/AnyPOSPrinter.h"
 #include "macros/frmMacro.h"
 #include "support/Fakes.h"
+#include "support/LinkFixtures.h"
 #include "support/SimProcess.h"
 
 #include "scripts/ScriptRunner.h"
@@ -24,24 +25,6 @@
 namespace {
 const QString kUnable = QStringLiteral("Unable to output data. Press OK to continue.");
 
-QByteArray scriptLines(int from, int to)
-{
-    QByteArray bytes;
-    for (int i = from; i <= to; ++i)
-        bytes += QByteArray("LINE ") + QByteArray::number(i) + "\r\n";
-    return bytes;
-}
-
-bool writeFile(const QString &name, const QByteArray &bytes)
-{
-    QFile file(name);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QStringList tcpArgs(QStringList more = {})
-{
-    return QStringList{QStringLiteral("--tcp"), QStringLiteral("0")} + more;
-}
 } // namespace
 
 class tst_NetworkE2E : public QObject {
@@ -75,7 +58,7 @@ private slots:
     {
         QFETCH(QString, modeButton);
         QFETCH(QByteArray, shownReply);
-        SimProcess sim(tcpArgs({QStringLiteral("--reply"), QStringLiteral("1B40=1501")}));
+        SimProcess sim(withTcp({QStringLiteral("--reply"), QStringLiteral("1B40=1501")}));
         startOrSkip(sim);
         FakeOperator op;
         frmTerminal w(nullptr, &op, nullptr); // the real port component and event pump
@@ -99,7 +82,7 @@ private slots:
 
     void script()
     {
-        SimProcess sim(tcpArgs());
+        SimProcess sim(withTcp());
         startOrSkip(sim);
         QTemporaryDir dir;
         const QString name = dir.filePath(QStringLiteral("net.dmo"));
@@ -123,7 +106,7 @@ private slots:
     // close; the printer is the same one the pty serves.
     void macroMode()
     {
-        SimProcess sim(tcpArgs(), false);
+        SimProcess sim(withTcp(), false);
         startOrSkip(sim);
         FakeOperator op;
         frmTerminal w(nullptr, &op, nullptr);
@@ -169,7 +152,7 @@ private slots:
     void droppedInAScript()
     {
         QFETCH(bool, comesBack);
-        SimProcess sim(tcpArgs());
+        SimProcess sim(withTcp());
         startOrSkip(sim);
         QTemporaryDir dir;
         QByteArray script;
@@ -222,7 +205,7 @@ private slots:
     // Nothing listens: the command is not taken, and the status line says why.
     void refusedConnection()
     {
-        SimProcess sim(tcpArgs());
+        SimProcess sim(withTcp());
         startOrSkip(sim);
         sim.stop();
         const QString name = sim.netPort();

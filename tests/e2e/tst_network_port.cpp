@@ -2,39 +2,22 @@
 // printer simulator's TCP port: bytes both ways, the read timing, connections
 // refused, dropped and closed.
 #include "link/AnyPOSPrinter.h"
+#include "support/LinkFixtures.h"
 #include "support/SimProcess.h"
 
+#include <QElapsedTimer>
 #include <QtTest>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 const QString kMode = QStringLiteral("baud=19200 parity=N data=8 stop=1");
 const QString kDropped = QStringLiteral(": the printer has dropped the connection - it was closed; the next "
                                         "operation connects again once the printer is back");
 
-QByteArray allBytes()
-{
-    QByteArray b;
-    for (int i = 0; i < 256; ++i)
-        b += char(i);
-    return b;
-}
-
-QByteArray readReply(POSPrinter &port)
-{
-    port.SetReadTiming(1000, 100);
-    QByteArray reply = port.ReadInput(1);
-    port.SetReadTiming(10, 10);
-    if (reply.isEmpty())
-        return reply;
-    for (QByteArray b = port.ReadInput(1); !b.isEmpty(); b = port.ReadInput(1))
-        reply += b;
-    return reply;
-}
-
-QStringList tcpArgs(QStringList more = {})
-{
-    return QStringList{QStringLiteral("--tcp"), QStringLiteral("0")} + more;
-}
 } // namespace
 
 class TestNetworkPort : public QObject {
@@ -49,7 +32,7 @@ class TestNetworkPort : public QObject {
 private slots:
     void everyByteValueGoesOutExactly()
     {
-        SimProcess sim(tcpArgs());
+        SimProcess sim(withTcp());
         startOrSkip(sim);
         AnyPOSPrinter port;
         QString status = QStringLiteral("unchanged");
@@ -61,7 +44,7 @@ private slots:
         QCOMPARE(port.currentLink(), LinkKind::Network);
         QVERIFY(port.isOpen());
         QCOMPARE(status, QString());
-        const QByteArray data = allBytes() + allBytes();
+        const QByteArray data = allByteValues() + allByteValues();
         QCOMPARE(port.WriteData(data, long(data.size())), 1L);
         QCOMPARE(port.GetWriteCount(), long(data.size()));
         QCOMPARE(port.WriteData("ABCDEF", 4), 1L);
@@ -73,8 +56,8 @@ private slots:
 
     void everyByteValueComesInExactly()
     {
-        const QByteArray reply = allBytes();
-        SimProcess sim(tcpArgs({QStringLiteral("--reply"), QStringLiteral("5152=") + QString::fromLatin1(reply.toHex())}));
+        const QByteArray reply = allByteValues();
+        SimProcess sim(withTcp({QStringLiteral("--reply"), QStringLiteral("5152=") + QString::fromLatin1(reply.toHex())}));
         startOrSkip(sim);
         AnyPOSPrinter port;
         port.OpenPort(sim.netPort(), kMode);
@@ -84,7 +67,7 @@ private slots:
 
     void firstReadWaitsForASlowPrinter()
     {
-        SimProcess sim(tcpArgs({QStringLiteral("--reply"), QStringLiteral("3F=0601"), QStringLiteral("--reply-delay"),
+        SimProcess sim(withTcp({QStringLiteral("--reply"), QStringLiteral("3F=0601"), QStringLiteral("--reply-delay"),
                                 QStringLiteral("300")}));
         startOrSkip(sim);
         AnyPOSPrinter port;
@@ -101,7 +84,7 @@ private slots:
     // close) ends it, and the printer sees it end.
     void idleCloseEndsTheConnection()
     {
-        SimProcess sim(tcpArgs(), false);
+        SimProcess sim(withTcp(), false);
         startOrSkip(sim);
         AnyPOSPrinter port;
         QStringList statuses;
@@ -131,7 +114,7 @@ private slots:
     // moment; then the connection ends.
     void replyOnItsWayOutlivesClosePort()
     {
-        SimProcess sim(tcpArgs({QStringLiteral("--reply"), QStringLiteral("1B40=1501"),
+        SimProcess sim(withTcp({QStringLiteral("--reply"), QStringLiteral("1B40=1501"),
                                 QStringLiteral("--reply-delay"), QStringLiteral("50")}),
                        false);
         startOrSkip(sim);
@@ -173,7 +156,7 @@ private slots:
     void droppedConnection()
     {
         QFETCH(QString, noticedBy);
-        SimProcess sim(tcpArgs());
+        SimProcess sim(withTcp());
         startOrSkip(sim);
         AnyPOSPrinter port;
         QStringList statuses;
@@ -228,7 +211,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, reason);
         // A port that was just free: the simulator listened on it and is gone.
-        SimProcess sim(tcpArgs());
+        SimProcess sim(withTcp());
         startOrSkip(sim);
         sim.stop();
         const QString closed = QString::number(sim.tcpPort());
@@ -248,18 +231,52 @@ private slots:
         port.SetBreak(2, QStringLiteral(" "));
     }
 
+    // A printer that does not answer (here: a listener whose queue is full, so
+    // the kernel drops the connection request) holds the window no longer than
+    // the connect bound.
+    void silentPrinterIsGivenUpOn()
+    {
+        const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        QVERIFY(listener >= 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        QCOMPARE(::bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+        QCOMPARE(::listen(listener, 0), 0);
+        QCOMPARE(::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length), 0);
+        const quint16 tcpPort = ntohs(address.sin_port);
+        // Fill the queue that nobody accepts from.
+        QList<int> queued;
+        for (int i = 0; i < 4; ++i) {
+            const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+            ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+            queued << fd;
+        }
+        AnyPOSPrinter port;
+        QString status;
+        port.onStatus = [&](const QString &s) { status = s; };
+        const QString name = QStringLiteral("tcp://127.0.0.1:%1").arg(tcpPort);
+        QElapsedTimer clock;
+        clock.start();
+        port.OpenPort(name, kMode);
+        const qint64 took = clock.elapsed();
+        for (const int fd : std::as_const(queued))
+            ::close(fd);
+        ::close(listener);
+        QVERIFY(!port.isOpen());
+        QVERIFY(port.LinkDown());
+        QCOMPARE(status, name + QStringLiteral(": no answer within 3 s - is the printer switched on and on this "
+                                               "network?"));
+        QVERIFY2(took < 10000, qPrintable(QString::number(took)));
+    }
+
     // The dispatcher lists the network printers used before after the other ports.
     void portListOffersRememberedPrinters()
     {
         AnyPOSPrinter port;
         port.setRememberedNetPorts([] { return QStringList{QStringLiteral("tcp://b:9101"), QStringLiteral("tcp://a")}; });
-        QStringList entries;
-        for (long i = 0; i < 1000; ++i) {
-            const QString e = port.GetPortName(i);
-            if (e.isEmpty())
-                break;
-            entries << e;
-        }
+        const QStringList entries = portEntries(port);
         QVERIFY(entries.size() >= 2);
         QCOMPARE(entries.mid(entries.size() - 2),
                  (QStringList{QStringLiteral("tcp://b:9101\tNetwork printer (used before)"),

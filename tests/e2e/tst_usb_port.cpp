@@ -4,6 +4,7 @@
 // usblp driver has none.
 #include "link/AnyPOSPrinter.h"
 #include "link/UsbPOSPrinter.h"
+#include "support/LinkFixtures.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,50 +20,6 @@
 
 namespace {
 const QString kMode = QStringLiteral("baud=19200 parity=N data=8 stop=1");
-
-QByteArray allBytes()
-{
-    QByteArray b;
-    for (int i = 0; i < 256; ++i)
-        b += char(i);
-    return b;
-}
-
-// The FIFO and the printer's end of it: what the component writes is read here.
-struct Fifo {
-    QTemporaryDir dir;
-    QString path;
-    int printer = -1;
-
-    explicit Fifo(const QString &name = QStringLiteral("lp0"))
-    {
-        path = dir.filePath(name);
-        if (::mkfifo(QFile::encodeName(path).constData(), 0600) == 0)
-            printer = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    }
-    ~Fifo()
-    {
-        if (printer >= 0)
-            ::close(printer);
-    }
-    QByteArray drain() const
-    {
-        QByteArray all;
-        char buffer[65536];
-        for (ssize_t n; (n = ::read(printer, buffer, sizeof buffer)) > 0;)
-            all.append(buffer, n);
-        return all;
-    }
-    // The printer talks back: bytes the component's next reads take.
-    bool reply(const QByteArray &bytes) const
-    {
-        const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-        const bool ok = fd >= 0 && ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
-        if (fd >= 0)
-            ::close(fd);
-        return ok;
-    }
-};
 } // namespace
 
 class TestUsbPort : public QObject {
@@ -70,8 +27,8 @@ class TestUsbPort : public QObject {
 private slots:
     void opensAndWritesEveryByteExactly()
     {
-        Fifo fifo;
-        QVERIFY(fifo.printer >= 0);
+        FifoPrinter fifo;
+        QVERIFY(fifo.isValid());
         UsbPOSPrinter port;
         QString status = QStringLiteral("unchanged");
         port.onStatus = [&](const QString &s) { status = s; };
@@ -82,26 +39,26 @@ private slots:
         QVERIFY(port.isOpen());
         QVERIFY(!port.LinkDown());
         QCOMPARE(status, QString());
-        const QByteArray data = allBytes() + allBytes();
+        const QByteArray data = allByteValues() + allByteValues();
         QCOMPARE(port.WriteData(data, long(data.size())), 1L);
         QCOMPARE(port.GetWriteCount(), long(data.size()));
         QCOMPARE(port.WriteData(data, 3), 1L); // the count limits what goes
         QCOMPARE(port.GetWriteCount(), 3L);
-        QCOMPARE(fifo.drain(), data + data.left(3));
+        QCOMPARE(fifo.printed(), data + data.left(3));
         QCOMPARE(tapped, data + data.left(3));
         // Break has nothing to act on here; the link stays usable.
         port.SetBreak(1, QStringLiteral(" "));
         port.SetBreak(2, QStringLiteral(" "));
         QCOMPARE(port.WriteData("Z", 1), 1L);
-        QCOMPARE(fifo.drain(), QByteArray("Z"));
+        QCOMPARE(fifo.printed(), QByteArray("Z"));
     }
 
     // A printer that takes no more: the count is what the device took, to the
     // byte, and the rest goes once it has room again.
     void fullDeviceTakesPartOfAWrite()
     {
-        Fifo fifo;
-        QVERIFY(fifo.printer >= 0);
+        FifoPrinter fifo;
+        QVERIFY(fifo.isValid());
         const int capacity = ::fcntl(fifo.printer, F_GETPIPE_SZ);
         QVERIFY(capacity > 0);
         UsbPOSPrinter port;
@@ -116,12 +73,12 @@ private slots:
         QCOMPARE(port.WriteData(data.mid(capacity), long(data.size() - capacity)), 0L);
         QCOMPARE(port.GetWriteCount(), 0L);
         QCOMPARE(tapped, data.left(capacity));
-        QByteArray arrived = fifo.drain();
+        QByteArray arrived = fifo.printed();
         qsizetype sent = capacity;
         while (sent < data.size()) {
             QVERIFY(port.WriteData(data.mid(sent), long(data.size() - sent)) != 0);
             sent += port.GetWriteCount();
-            arrived += fifo.drain();
+            arrived += fifo.printed();
         }
         QCOMPARE(arrived, data);
         QCOMPARE(tapped, data);
@@ -129,8 +86,8 @@ private slots:
 
     void readsWhatThePrinterSends()
     {
-        Fifo fifo;
-        QVERIFY(fifo.printer >= 0);
+        FifoPrinter fifo;
+        QVERIFY(fifo.isValid());
         UsbPOSPrinter port;
         port.OpenPort(fifo.path, kMode);
         // Before any SetReadTiming a read gives up at once when nothing is there.
@@ -157,8 +114,8 @@ private slots:
     {
         QFETCH(int, first);
         QFETCH(QByteArray, expected);
-        Fifo fifo;
-        QVERIFY(fifo.printer >= 0);
+        FifoPrinter fifo;
+        QVERIFY(fifo.isValid());
         UsbPOSPrinter port;
         port.OpenPort(fifo.path, kMode);
         QProcess slowPrinter;
@@ -172,8 +129,8 @@ private slots:
 
     void closeAndReopen()
     {
-        Fifo fifo;
-        QVERIFY(fifo.printer >= 0);
+        FifoPrinter fifo;
+        QVERIFY(fifo.isValid());
         UsbPOSPrinter port;
         port.OpenPort(fifo.path, kMode);
         port.OpenPort(fifo.path, kMode); // also when open
@@ -185,12 +142,12 @@ private slots:
         QCOMPARE(port.ReadInput(1), QByteArray());
         QCOMPARE(port.WriteData("x", 1), 0L);
         QCOMPARE(port.GetWriteCount(), 0L);
-        QCOMPARE(fifo.drain(), QByteArray());
+        QCOMPARE(fifo.printed(), QByteArray());
         // A listed entry opens its path.
         port.OpenPort(fifo.path + QStringLiteral("\tUSB printer (no device ID)"), kMode);
         QVERIFY(port.isOpen());
         QCOMPARE(port.WriteData("!", 1), 1L);
-        QCOMPARE(fifo.drain(), QByteArray("!"));
+        QCOMPARE(fifo.printed(), QByteArray("!"));
     }
 
     // The usblp driver drops a reply it holds when the device is closed, so
@@ -198,8 +155,8 @@ private slots:
     // Response) takes it back, and then it is let go.
     void closeHoldsTheDeviceForAReopen()
     {
-        Fifo fifo;
-        QVERIFY(fifo.printer >= 0);
+        FifoPrinter fifo;
+        QVERIFY(fifo.isValid());
         UsbPOSPrinter port;
         port.OpenPort(fifo.path, kMode);
         port.ClosePort();
@@ -233,8 +190,8 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(QString, status);
-        Fifo fifo;
-        QVERIFY(fifo.printer >= 0);
+        FifoPrinter fifo;
+        QVERIFY(fifo.isValid());
         if (name.contains(QLatin1String("%1"))) {
             if (::geteuid() == 0)
                 QSKIP("root opens any file; the permission hint cannot be seen");
@@ -258,12 +215,10 @@ private slots:
     // the serial one; the status, the tap and LinkDown come through.
     void theDispatcherPicksByTheDevice()
     {
-        Fifo fifo;
-        QVERIFY(fifo.printer >= 0);
-        int master = -1, slave = -1;
-        char ptyName[256] = {};
-        QCOMPARE(::openpty(&master, &slave, ptyName, nullptr, nullptr), 0);
-        ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+        FifoPrinter fifo;
+        QVERIFY(fifo.isValid());
+        PtyLine line;
+        QVERIFY(!line.path.isEmpty());
         AnyPOSPrinter port;
         QStringList statuses;
         port.onStatus = [&](const QString &s) { statuses << s; };
@@ -276,21 +231,13 @@ private slots:
         QVERIFY(port.isOpen());
         QCOMPARE(port.WriteData("USB", 3), 1L);
         QCOMPARE(port.GetWriteCount(), 3L);
-        QCOMPARE(fifo.drain(), QByteArray("USB"));
+        QCOMPARE(fifo.printed(), QByteArray("USB"));
 
-        port.OpenPort(QString::fromLocal8Bit(ptyName), kMode);
+        port.OpenPort(line.path, kMode);
         QCOMPARE(port.currentLink(), LinkKind::Serial);
         QVERIFY(port.isOpen());
         QCOMPARE(port.WriteData("TTY", 3), 1L);
-        QByteArray line;
-        auto fromLine = [&] {
-            char buffer[8];
-            const ssize_t n = ::read(master, buffer, sizeof buffer);
-            if (n > 0)
-                line.append(buffer, n);
-            return line;
-        };
-        QTRY_COMPARE(fromLine(), QByteArray("TTY"));
+        QTRY_COMPARE(line.output(), QByteArray("TTY"));
 
         port.OpenPort(QStringLiteral("/dev/null"), kMode);
         QCOMPARE(port.currentLink(), LinkKind::Usb);
@@ -305,8 +252,6 @@ private slots:
         QCOMPARE(tapped, QByteArray("USBTTYgone"));
         QCOMPARE(statuses.mid(0, 3), (QStringList{QString(), QString(), QString()}));
         QVERIFY2(statuses.last().startsWith(QLatin1String("/dev/usb/lp97: ")), qPrintable(statuses.last()));
-        ::close(master);
-        ::close(slave);
     }
 
     // USB printers are listed with the make and model their device ID gives;
@@ -317,16 +262,14 @@ private slots:
         QTemporaryDir dir;
         for (const char *name : {"lp10", "lp2", "lp0"})
             QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(QLatin1String(name))).constData(), 0600), 0);
-        QFile other(dir.filePath(QStringLiteral("hiddev0")));
-        QVERIFY(other.open(QIODevice::WriteOnly));
-        other.close();
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("hiddev0")), QByteArray()));
         const QStringList expected{dir.filePath(QStringLiteral("lp0")) + QStringLiteral("\tUSB printer (no device ID)"),
                                    dir.filePath(QStringLiteral("lp2")) + QStringLiteral("\tUSB printer (no device ID)"),
                                    dir.filePath(QStringLiteral("lp10")) + QStringLiteral("\tUSB printer (no device ID)")};
         QCOMPARE(UsbPOSPrinter::portEntries(dir.path()), expected);
 
         // The device this component holds open is asked through its own descriptor.
-        Fifo fifo;
+        FifoPrinter fifo;
         UsbPOSPrinter port;
         port.OpenPort(fifo.path, kMode);
         const int fd = ::open(QFile::encodeName(fifo.path).constData(), O_RDWR | O_NONBLOCK);

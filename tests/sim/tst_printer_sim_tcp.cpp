@@ -87,7 +87,7 @@ private slots:
     // The pty line stays first, so that readers of one line keep working.
     void portLines()
     {
-        SimProcess sim({QStringLiteral("--tcp"), QStringLiteral("0")});
+        SimProcess sim(withTcp());
         startOrFail(sim);
         QVERIFY2(sim.port().startsWith(QLatin1String("/dev/pts/")), qPrintable(sim.port()));
         static const QRegularExpression name(QStringLiteral("^tcp://127\\.0\\.0\\.1:([0-9]+)$"));
@@ -109,9 +109,7 @@ private slots:
     void onePrinterOnBothLinks()
     {
         QFETCH(bool, recordOnNetwork);
-        SimProcess sim({QStringLiteral("--tcp"), QStringLiteral("0"), QStringLiteral("--reply"),
-                        QStringLiteral("1004=1501")},
-                       false);
+        SimProcess sim(withTcp({QStringLiteral("--reply"), QStringLiteral("1004=1501")}), false);
         startOrFail(sim);
         Client client;
         QVERIFY(client.connectTo(sim.tcpPort()));
@@ -147,7 +145,7 @@ private slots:
     // sent long before, are read.
     void oneConnectionAtATime()
     {
-        SimProcess sim({QStringLiteral("--tcp"), QStringLiteral("0")});
+        SimProcess sim(withTcp());
         startOrFail(sim);
         Client first;
         Client second;
@@ -170,7 +168,7 @@ private slots:
     void receiptsFromTheNetwork()
     {
         QTemporaryDir dir;
-        SimProcess sim({QStringLiteral("--tcp"), QStringLiteral("0"), QStringLiteral("--receipts"), dir.path()});
+        SimProcess sim(withTcp({QStringLiteral("--receipts"), dir.path()}));
         startOrFail(sim);
         Client client;
         QVERIFY(client.connectTo(sim.tcpPort()));
@@ -184,7 +182,7 @@ private slots:
     // until SIGUSR1, then every byte goes.
     void busyStallsTheNetworkToo()
     {
-        SimProcess sim({QStringLiteral("--tcp"), QStringLiteral("0"), QStringLiteral("--busy")});
+        SimProcess sim(withTcp({QStringLiteral("--busy")}));
         startOrFail(sim);
         AnyPOSPrinter port;
         port.OpenPort(sim.netPort(), QStringLiteral("baud=19200 parity=N data=8 stop=1"));

@@ -104,6 +104,11 @@ QString SimProcess::log()
     return m_log;
 }
 
+QStringList withTcp(const QStringList &more)
+{
+    return QStringList{QStringLiteral("--tcp"), QStringLiteral("0")} + more;
+}
+
 void isolateSettings()
 {
     static QTemporaryDir dir;

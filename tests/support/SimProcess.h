@@ -46,5 +46,8 @@ private:
     QString m_error;
 };
 
+// "--tcp 0" and more: a simulator that also serves the network, on any free port.
+QStringList withTcp(const QStringList &more = {});
+
 // Points QSettings at a fresh temporary folder; call before any settings object exists.
 void isolateSettings();
