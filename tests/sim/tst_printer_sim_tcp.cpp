@@ -165,6 +165,21 @@ private slots:
         QCOMPARE(second.take(16), QByteArray("CMD MX2600 V1.00"));
     }
 
+    // A port another program holds: the simulator says so and does not start.
+    void portInUseIsAStartFailure()
+    {
+        SimProcess first(withTcp());
+        startOrFail(first);
+        QProcess second;
+        second.start(QStringLiteral(MARLIX_SIM_PATH), {QStringLiteral("--tcp"), QString::number(first.tcpPort())});
+        QVERIFY(second.waitForFinished(kWaitMs));
+        QCOMPARE(second.exitCode(), 1);
+        QCOMPARE(second.readAllStandardOutput(), QByteArray());
+        const QString error = QString::fromLocal8Bit(second.readAllStandardError());
+        QVERIFY2(error.startsWith(QStringLiteral("marlix-printer-sim: --tcp %1: ").arg(first.tcpPort())),
+                 qPrintable(error));
+    }
+
     void receiptsFromTheNetwork()
     {
         QTemporaryDir dir;

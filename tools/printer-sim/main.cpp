@@ -159,8 +159,9 @@ int main(int argc, char *argv[])
                 server.setBusy(!server.isBusy());
                 if (network)
                     network->setBusy(server.isBusy());
-            } else
+            } else {
                 QCoreApplication::exit(0);
+            }
         }
     });
     std::fprintf(stdout, "%s\n", QFile::encodeName(slave).constData());
