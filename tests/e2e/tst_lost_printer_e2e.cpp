@@ -49,17 +49,10 @@ void tst_LostPrinterE2E::script()
         QSKIP(qPrintable(QStringLiteral("printer simulator not available: ") + sim.error()));
 
     // Twenty lines; at the fifth the printer is switched off.
-    QByteArray script;
-    for (int i = 1; i <= 20; ++i) {
-        script += "LINE " + QByteArray::number(i) + "\\n{WAIT:20}";
-        if (i == 5)
-            script += "{ECHO}switch off";
-        script += "\r\n";
-    }
     const QString name = dir.filePath(QStringLiteral("long.dmo"));
     QFile file(name);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(script);
+    file.write(lostPrinterScript());
     file.close();
 
     FakeOperator op;

@@ -155,15 +155,8 @@ private slots:
         SimProcess sim(withTcp());
         startOrSkip(sim);
         QTemporaryDir dir;
-        QByteArray script;
-        for (int i = 1; i <= 20; ++i) {
-            script += "LINE " + QByteArray::number(i) + "\\n{WAIT:20}";
-            if (i == 5)
-                script += "{ECHO}switch off";
-            script += "\r\n";
-        }
         const QString name = dir.filePath(QStringLiteral("long.dmo"));
-        QVERIFY(writeFile(name, script));
+        QVERIFY(writeFile(name, lostPrinterScript()));
 
         FakeOperator op;
         int unable = 0;

@@ -37,6 +37,18 @@ QByteArray scriptLines(int from, int to)
     return bytes;
 }
 
+QByteArray lostPrinterScript()
+{
+    QByteArray script;
+    for (int i = 1; i <= 20; ++i) {
+        script += "LINE " + QByteArray::number(i) + "\\n{WAIT:20}";
+        if (i == 5)
+            script += "{ECHO}switch off";
+        script += "\r\n";
+    }
+    return script;
+}
+
 QStringList portEntries(POSPrinter &port)
 {
     QStringList entries;

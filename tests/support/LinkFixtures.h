@@ -16,6 +16,9 @@ QByteArray allByteValues();
 QByteArray readReply(POSPrinter &port);
 // "LINE n" CR LF for n = from .. to: what the lost-printer scripts send.
 QByteArray scriptLines(int from, int to);
+// A script of twenty such lines, 20 ms apart, that shows the message
+// "switch off" after the fifth: the moment a test takes the printer away.
+QByteArray lostPrinterScript();
 // GetPortName from 0 until "".
 QStringList portEntries(POSPrinter &port);
 // Writes bytes to a file; false when that fails.
