@@ -1,7 +1,8 @@
 #pragma once
 // What the serial, USB and network port components share: the port's name as
 // the operator chose it, the status reports, the read timing, the write count,
-// writing straight to a descriptor, and closing once when the device goes away.
+// writing straight to a descriptor, closing once when the device goes away,
+// and holding a device for a moment after ClosePort where closing loses data.
 #include "link/POSPrinter.h"
 
 #include <QTimer>
