@@ -1,7 +1,8 @@
 // Throughput of demonstration files through the whole path: interpreter,
-// OutBuffer, the real port over a pty, to the printer simulator. Prints
-// bytes per second against a 230400-baud line (23040 bytes/s), and how fast
-// the Transcript-on script runs with the Receipt Preview open against closed.
+// OutBuffer, the real port over a pty (or TCP, as to a network printer), to
+// the printer simulator. Prints bytes per second against a 230400-baud line
+// (23040 bytes/s), and how fast the Transcript-on script runs with the
+// Receipt Preview open against closed.
 #include "support/Fakes.h"
 #include "support/ScriptRig.h"
 #include "support/SimProcess.h"
@@ -66,11 +67,12 @@ QByteArray expectedWire(const QString &file)
 
 // Plays the file with Send Script; the time runs from the click until the
 // simulator has received every byte.
-Result play(SimProcess &sim, const QString &file, bool transcript, qint64 expectedTotal, bool preview = false)
+Result play(SimProcess &sim, bool network, const QString &file, bool transcript, qint64 expectedTotal,
+            bool preview = false)
 {
     FakeOperator op;
     frmTerminal w(nullptr, &op, nullptr);
-    w.session().link.vars.CommPort = sim.port();
+    w.session().link.vars.CommPort = network ? sim.netPort() : sim.port();
     w.Echo->setChecked(transcript);
     w.FileNameTextBox->setEditText(file);
     // Shown, as an operator has it: every served event may repaint the display.
@@ -142,28 +144,32 @@ int main(int argc, char **argv)
         QByteArray wire;
         bool transcript;
         double target;
+        bool network;
     };
     const Case cases[] = {
-        {"raw 1 MiB", rawName, raw, true, 100},
-        {"script 100 KiB, Transcript off", scriptName, scriptWire, false, 100},
-        {"script 100 KiB, Transcript on", scriptName, scriptWire, true, 4},
+        {"raw 1 MiB", rawName, raw, true, 100, false},
+        {"script 100 KiB, Transcript off", scriptName, scriptWire, false, 100, false},
+        {"script 100 KiB, Transcript on", scriptName, scriptWire, true, 4, false},
+        {"TCP: raw 1 MiB", rawName, raw, true, 100, true},
+        {"TCP: script 100 KiB, Trans. off", scriptName, scriptWire, false, 100, true},
     };
     for (const Case &c : cases) {
         QList<double> times;
         bool complete = true;
         for (int i = 0; i < kRuns; ++i) {
-            SimProcess sim; // a fresh record file, so that waiting for it stays cheap
+            // A fresh record file, so that waiting for it stays cheap.
+            SimProcess sim(c.network ? QStringList{QStringLiteral("--tcp"), QStringLiteral("0")} : QStringList{});
             if (!sim.start()) {
                 std::printf("printer simulator not available: %s\n", qPrintable(sim.error()));
                 return 0;
             }
-            const Result r = play(sim, c.file, c.transcript, c.wire.size());
+            const Result r = play(sim, c.network, c.file, c.transcript, c.wire.size());
             complete = complete && r.complete && sim.received() == c.wire;
             times << r.seconds;
         }
         std::sort(times.begin(), times.end());
         Result median{times.at(times.size() / 2), complete};
-        report(c.what, c.what[0] == 'r' ? c.wire.size() : script.size(), c.wire.size(), median, c.target);
+        report(c.what, c.file == rawName ? c.wire.size() : script.size(), c.wire.size(), median, c.target);
     }
 
     // The Receipt Preview must not slow the terminal: the same script with the
@@ -185,7 +191,7 @@ int main(int argc, char **argv)
                 std::printf("printer simulator not available: %s\n", qPrintable(sim.error()));
                 return 0;
             }
-            const Result r = play(sim, scriptName, true, scriptWire.size(), preview);
+            const Result r = play(sim, false, scriptName, true, scriptWire.size(), preview);
             complete = complete && r.complete && sim.received() == scriptWire;
             seconds[preview] = r.seconds;
             cpuSeconds[preview] = r.cpuSeconds;

@@ -4,6 +4,8 @@
 
 #include "link/Link.h"
 #include "link/POSPrinter.h"
+#include "link/PortNames.h"
+#include "terminal/SettingsStore.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -16,6 +18,7 @@
 
 namespace {
 const QString kFourBlanks = QStringLiteral("    ");
+const QString kPortTip = QStringLiteral("Choose a port from the list or type its name");
 }
 
 ConfigScrn::ConfigScrn(Link &link, POSPrinter &port, std::function<void()> dispPort, QWidget *parent)
@@ -46,7 +49,7 @@ void ConfigScrn::buildControls()
     // The box has no label of its own in this dialog; its name says what it is.
     AvalPorts->setAccessibleName(QStringLiteral("Port"));
     Accessibility::nameComboEditor(AvalPorts);
-    AvalPorts->setToolTip(QStringLiteral("Choose a port from the list or type its name"));
+    AvalPorts->setToolTip(kPortTip);
     AvalPorts->setEditable(true);
     // A typed name stays exactly as typed: no completion, no insertion into the list.
     AvalPorts->setInsertPolicy(QComboBox::NoInsert);
@@ -54,6 +57,9 @@ void ConfigScrn::buildControls()
     AvalPorts->setMinimumContentsLength(32);
     AvalPorts->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     connect(AvalPorts, &QComboBox::activated, this, &ConfigScrn::AvalPorts_Click);
+    connect(AvalPorts, &QComboBox::editTextChanged, this, [this](const QString &text) {
+        AvalPorts->setToolTip(portToolTip(text));
+    });
 
     auto frame = [this](const char *name, const QString &caption) {
         auto *box = new QGroupBox(caption, this);
@@ -161,11 +167,28 @@ QString ConfigScrn::listedEntry(QString entry)
     return entry;
 }
 
+QString ConfigScrn::portToolTip(const QString &text)
+{
+    switch (resolvePortName(text).kind) {
+    case LinkKind::Network:
+        return kPortTip + QStringLiteral(".\nThis is a network printer (tcp://HOST or tcp://HOST:PORT, port 9100 "
+                                         "when left out): the baud rate, data bits, stop bits, parity and flow "
+                                         "control do not apply to it.");
+    case LinkKind::Usb:
+        return kPortTip + QStringLiteral(".\nThis is a USB printer-class device: the baud rate, data bits, stop "
+                                         "bits, parity and flow control do not apply to it.");
+    case LinkKind::Serial:
+        break;
+    }
+    return kPortTip;
+}
+
 QString ConfigScrn::portNameOfEntry(const QString &text)
 {
-    // Linux lists some ports by full path (the printer simulator's pty); the
-    // rule below would cut those at the first "/", so they keep the path.
-    if (text.startsWith(QLatin1Char('/'))) {
+    // Linux lists some ports by full path (the printer simulator's pty, a USB
+    // printer) and network printers by tcp:// name; the rule below would cut
+    // those at the first "/", so they keep the whole name.
+    if (text.startsWith(QLatin1Char('/')) || isNetworkPortName(text)) {
         qsizetype end = 0;
         while (end < text.size() && text.at(end) != QLatin1Char(' ') && text.at(end) != QLatin1Char('\t'))
             ++end;
@@ -216,6 +239,8 @@ void ConfigScrn::OKButton_Click()
     const QString text = AvalPorts->currentText();
     const bool listed = AvalPorts->findText(text, Qt::MatchExactly) >= 0;
     m_link.vars.CommPort = listed ? portNameOfEntry(text) : text;
+    // The port list offers the network printers used before.
+    SettingsStore::rememberNetPort(m_link.vars.CommPort);
     QDialog::accept();
     if (m_dispPort)
         m_dispPort();

@@ -22,8 +22,11 @@ public:
 
     // A port list entry as listed: at most the first two TABs become four blanks each.
     static QString listedEntry(QString entry);
-    // The port name a chosen entry stands for: its characters up to the first one below "0".
+    // The port name a chosen entry stands for: its characters up to the first
+    // one below "0"; a full path or a tcp:// name up to its first blank or TAB.
     static QString portNameOfEntry(const QString &text);
+    // The port box's tool tip for its text: says when the line settings do not apply.
+    static QString portToolTip(const QString &text);
 
     void AvalPorts_Click();
     void OKButton_Click();

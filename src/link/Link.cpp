@@ -3,6 +3,7 @@
 #include "link/EventPump.h"
 #include "link/Operator.h"
 #include "link/POSPrinter.h"
+#include "link/PortNames.h"
 #include "link/TerminalView.h"
 
 #include <algorithm>
@@ -143,8 +144,10 @@ QByteArray Link::Get_Info()
 
 bool isSerialPortName(const QString &name)
 {
-    return name.startsWith(QLatin1String("COM")) || name.startsWith(QLatin1String("tty"))
+    // A USB printer (/dev/usb/lp0) and a network printer have no baud rate and no break.
+    const bool serialShaped = name.startsWith(QLatin1String("COM")) || name.startsWith(QLatin1String("tty"))
         || name.startsWith(QLatin1String("/dev/"));
+    return serialShaped && resolvePortName(name).kind == LinkKind::Serial;
 }
 
 void Link::DispPort()

@@ -71,7 +71,9 @@ private:
     QTimer m_timer;
 };
 
-// True when the port display shows a baud rate and Break is offered.
+// True when the port display shows a baud rate and Break is offered: a name
+// beginning with "COM", "tty" or "/dev/" that is neither a USB printer-class
+// device nor a network printer.
 bool isSerialPortName(const QString &name);
 // The name as the operator chose it, for messages and the port display: a
 // listed entry without its description ("ttyUSB0", "/dev/pts/3").

@@ -4,15 +4,10 @@
 #include "link/SimRegistry.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QSerialPortInfo>
 
 #include <algorithm>
-#include <cerrno>
-#include <poll.h>
-#include <unistd.h>
 
 PortMode parsePortMode(const QString &mode)
 {
@@ -48,17 +43,6 @@ PortMode parsePortMode(const QString &mode)
     return result;
 }
 
-QString devicePathForPortName(const QString &name)
-{
-    QString bare = name.trimmed();
-    const qsizetype cut = bare.indexOf(QRegularExpression(QStringLiteral("[ \\t]")));
-    if (cut >= 0)
-        bare = bare.left(cut);
-    if (bare.isEmpty() || bare.startsWith(QLatin1Char('/')))
-        return bare;
-    return QStringLiteral("/dev/") + bare;
-}
-
 SerialPOSPrinter::SerialPOSPrinter()
 {
     QObject::connect(&m_port, &QSerialPort::errorOccurred,
@@ -70,12 +54,6 @@ SerialPOSPrinter::~SerialPOSPrinter()
     m_port.close();
 }
 
-void SerialPOSPrinter::report(const QString &text)
-{
-    if (onStatus)
-        onStatus(text);
-}
-
 void SerialPOSPrinter::onError(QSerialPort::SerialPortError error)
 {
     // A pulled USB adapter (or a pty whose other end is gone) keeps raising
@@ -84,21 +62,11 @@ void SerialPOSPrinter::onError(QSerialPort::SerialPortError error)
         lose();
 }
 
-void SerialPOSPrinter::lose()
-{
-    // The errno text of the failed call ("Resource temporarily unavailable")
-    // says nothing useful here; what happened and what comes next does.
-    m_port.close();
-    report(m_shown + QStringLiteral(": the device has gone away - the port was closed; the next "
-                                    "operation opens it again once the device is back"));
-}
-
 void SerialPOSPrinter::OpenPort(const QString &portName, const QString &portMode)
 {
     const QString path = devicePathForPortName(portName);
-    m_shown = shownPortName(portName);
+    beginOpen(portName);
     const QString &shown = m_shown;
-    m_wantOpen = true;
     if (path.isEmpty() || portName.trimmed() == QLatin1String("None")) {
         m_port.close();
         report(QStringLiteral("No port chosen - choose one with Port, Settings"));
@@ -133,13 +101,6 @@ void SerialPOSPrinter::OpenPort(const QString &portName, const QString &portMode
                                  + refused.join(QStringLiteral(", ")));
 }
 
-void SerialPOSPrinter::ClosePort()
-{
-    m_wantOpen = false;
-    if (m_port.isOpen())
-        m_port.close();
-}
-
 void SerialPOSPrinter::SetFlowControl(long flow)
 {
     if (!m_port.isOpen())
@@ -151,29 +112,9 @@ void SerialPOSPrinter::SetFlowControl(long flow)
     m_port.clearError();
 }
 
-void SerialPOSPrinter::SetReadTiming(long first, long /*gap*/)
-{
-    // Each read asks for one byte, so the wait for that byte is all there is:
-    // long for a reply's first byte, short once the printer has started.
-    m_readWaitMs = std::max(0L, first);
-}
-
 QByteArray SerialPOSPrinter::ReadInput(long count)
 {
-    if (!m_port.isOpen() || count < 1)
-        return {};
-    if (m_port.bytesAvailable() == 0) {
-        QElapsedTimer clock;
-        clock.start();
-        while (m_port.isOpen() && m_port.bytesAvailable() == 0) {
-            const qint64 left = m_readWaitMs - clock.elapsed();
-            if (left <= 0 || !m_port.waitForReadyRead(int(left)))
-                break;
-        }
-    }
-    if (!m_port.isOpen())
-        return {};
-    return m_port.read(count);
+    return readFrom(m_port, count);
 }
 
 int SerialPOSPrinter::stallMs() const
@@ -194,42 +135,7 @@ long SerialPOSPrinter::WriteData(const QByteArray &data, long count)
     const int fd = int(m_port.handle());
     if (fd < 0)
         return 0;
-    const qsizetype total = std::clamp<qsizetype>(count, 0, data.size());
-    qsizetype taken = 0;
-    const int stall = stallMs();
-    QElapsedTimer sinceProgress;
-    sinceProgress.start();
-    // Written straight to the descriptor so that every byte counted as taken
-    // is in the kernel's hands, and none is left queued behind our back.
-    while (taken < total) {
-        const ssize_t n = ::write(fd, data.constData() + taken, size_t(total - taken));
-        if (n > 0) {
-            taken += n;
-            sinceProgress.restart();
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-            // EIO and the like: the other end of the line is gone for good.
-            if (errno == EIO || errno == ENXIO || errno == ENODEV)
-                lose();
-            break;
-        }
-        const qint64 left = stall - sinceProgress.elapsed();
-        if (left <= 0)
-            break;
-        pollfd p{fd, POLLOUT, 0};
-        ::poll(&p, 1, int(left));
-    }
-    m_writeCount = long(taken);
-    tapWritten(QByteArray(data.constData(), taken));
-    return taken > 0 || total == 0 ? 1 : 0;
-}
-
-long SerialPOSPrinter::GetWriteCount()
-{
-    return m_writeCount;
+    return writeTo(fd, Descriptor::Device, data, count, stallMs());
 }
 
 QString SerialPOSPrinter::GetPortName(long index)

@@ -1,5 +1,7 @@
 #include "terminal/SettingsStore.h"
 
+#include "link/PortNames.h"
+
 #include <QSettings>
 
 namespace SettingsStore {
@@ -19,10 +21,10 @@ int toInt(const QString &text, int fallback)
     return ok ? value : fallback;
 }
 
-QStringList loadList(QSettings &s, const QString &prefix)
+QStringList loadList(QSettings &s, const QString &prefix, int keys = kListKeys)
 {
     QStringList list;
-    for (int i = 0; i < kListKeys; ++i) {
+    for (int i = 0; i < keys; ++i) {
         const QString entry = s.value(listKey(prefix, i), QString()).toString();
         if (!entry.isEmpty())
             list << entry;
@@ -105,6 +107,32 @@ void savePlace(const QString &prefix, const WindowPlace &place)
     s.setValue(prefix + QStringLiteral("Top"), QString::number(place.top));
     s.setValue(prefix + QStringLiteral("Width"), QString::number(place.width));
     s.setValue(prefix + QStringLiteral("Height"), QString::number(place.height));
+}
+
+QStringList loadNetPorts()
+{
+    QSettings s = openStore();
+    s.beginGroup(QStringLiteral("Settings"));
+    return loadList(s, QStringLiteral("NetPort"), kNetPortKeys);
+}
+
+void rememberNetPort(const QString &name)
+{
+    const QString entry = entryName(name);
+    const PortTarget target = resolvePortName(entry);
+    if (target.kind != LinkKind::Network || !target.problem.isEmpty())
+        return;
+    QSettings s = openStore();
+    s.beginGroup(QStringLiteral("Settings"));
+    QStringList list = loadList(s, QStringLiteral("NetPort"), kNetPortKeys);
+    list.removeAll(entry);
+    list.prepend(entry);
+    for (int i = 0; i < kNetPortKeys; ++i) {
+        if (i < list.size())
+            s.setValue(listKey(QStringLiteral("NetPort"), i), list.at(i));
+        else
+            s.remove(listKey(QStringLiteral("NetPort"), i));
+    }
     s.sync();
 }
 

@@ -9,6 +9,7 @@
 namespace SettingsStore {
 
 constexpr int kListKeys = 21; // letters A to U
+constexpr int kNetPortKeys = 5; // "NetPortA" to "NetPortE"
 
 struct Stored {
     int mainLeft = 100; // twips
@@ -40,5 +41,11 @@ struct WindowPlace {
 // std::nullopt unless all four keys hold whole numbers, the size positive.
 std::optional<WindowPlace> loadPlace(const QString &prefix);
 void savePlace(const QString &prefix, const WindowPlace &place);
+
+// The network printers (tcp:// names) confirmed in the settings, newest first.
+QStringList loadNetPorts();
+// A usable tcp:// name goes first (once), and the newest kNetPortKeys stay;
+// written at once. Any other name is left alone.
+void rememberNetPort(const QString &name);
 
 } // namespace SettingsStore

@@ -1,6 +1,7 @@
 #include "terminal/StartOptions.h"
 
 #include "session/Session.h"
+#include "terminal/SettingsStore.h"
 #include "terminal/frmTerminal.h"
 
 #include <QCommandLineParser>
@@ -55,7 +56,8 @@ StartOptions parseStartOptions(const QStringList &arguments)
     const QCommandLineOption port(
         {QStringLiteral("p"), QStringLiteral("port")},
         QStringLiteral("Start with this port chosen, as Port > Settings would: a bare name (ttyUSB0) "
-                       "means /dev/ttyUSB0, a full path is taken as it is."),
+                       "means /dev/ttyUSB0, a full path is taken as it is (/dev/usb/lp0 is a USB printer), "
+                       "tcp://HOST[:PORT] is a network printer (port 9100 when left out)."),
         QStringLiteral("NAME"));
     const QCommandLineOption baud({QStringLiteral("b"), QStringLiteral("baud")},
                                   QStringLiteral("Start with this baud rate chosen."), QStringLiteral("N"));
@@ -111,8 +113,10 @@ StartOptions parseStartOptions(const QStringList &arguments)
 void applyStartOptions(frmTerminal &window, const StartOptions &options)
 {
     LinkVariables &vars = window.session().link.vars;
-    if (options.port)
+    if (options.port) {
         vars.CommPort = *options.port;
+        SettingsStore::rememberNetPort(vars.CommPort);
+    }
     if (options.baud)
         vars.CommBaud = *options.baud;
     if (options.port || options.baud)

@@ -5,7 +5,7 @@
 #include "help/HelpDocs.h"
 #include "help/frmAbout.h"
 #include "link/EventPump.h"
-#include "link/SerialPOSPrinter.h"
+#include "link/AnyPOSPrinter.h"
 #include "macros/MacroController.h"
 #include "macros/frmMacro.h"
 #include "preview/ReceiptPreview.h"
@@ -40,9 +40,11 @@ frmTerminal::frmTerminal(POSPrinter *port, Operator *op, EventPump *pump, QWidge
 {
     setObjectName(QStringLiteral("frmTerminal"));
     if (!port) {
-        auto serial = std::make_unique<SerialPOSPrinter>();
-        serial->onStatus = [this](const QString &text) { setStatusText(text); };
-        m_ownPort = std::move(serial);
+        // Serial line, USB printer or network printer, as the port's name says.
+        auto any = std::make_unique<AnyPOSPrinter>();
+        any->onStatus = [this](const QString &text) { setStatusText(text); };
+        any->setRememberedNetPorts(&SettingsStore::loadNetPorts);
+        m_ownPort = std::move(any);
         port = m_ownPort.get();
     }
     if (!op) {

@@ -3,6 +3,7 @@
 // the same path. OK after "Unable to output data" opens the port again so the
 // rest arrives; Cancel with the printer still gone ends the run or loop.
 #include "support/Fakes.h"
+#include "support/LinkFixtures.h"
 #include "support/SimProcess.h"
 
 #include "scripts/ScriptRunner.h"
@@ -19,14 +20,6 @@
 
 namespace {
 const QString kUnable = QStringLiteral("Unable to output data. Press OK to continue.");
-
-QByteArray scriptLines(int from, int to)
-{
-    QByteArray bytes;
-    for (int i = from; i <= to; ++i)
-        bytes += QByteArray("LINE ") + QByteArray::number(i) + "\r\n";
-    return bytes;
-}
 } // namespace
 
 class tst_LostPrinterE2E : public QObject {
@@ -57,17 +50,10 @@ void tst_LostPrinterE2E::script()
         QSKIP(qPrintable(QStringLiteral("printer simulator not available: ") + sim.error()));
 
     // Twenty lines; at the fifth the printer is switched off.
-    QByteArray script;
-    for (int i = 1; i <= 20; ++i) {
-        script += "LINE " + QByteArray::number(i) + "\\n{WAIT:20}";
-        if (i == 5)
-            script += "{ECHO}switch off";
-        script += "\r\n";
-    }
     const QString name = dir.filePath(QStringLiteral("long.dmo"));
     QFile file(name);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(script);
+    file.write(lostPrinterScript());
     file.close();
 
     FakeOperator op;

@@ -1,5 +1,6 @@
 // The serial port component over a pty to the printer simulator.
 #include "link/SerialPOSPrinter.h"
+#include "support/LinkFixtures.h"
 #include "support/SimProcess.h"
 
 #include <QElapsedTimer>
@@ -8,26 +9,6 @@
 
 namespace {
 const QString kMode = QStringLiteral("baud=19200 parity=N data=8 stop=1");
-
-QByteArray allBytes()
-{
-    QByteArray b;
-    for (int i = 0; i < 256; ++i)
-        b += char(i);
-    return b;
-}
-
-QByteArray readReply(SerialPOSPrinter &port)
-{
-    port.SetReadTiming(1000, 100);
-    QByteArray reply = port.ReadInput(1);
-    port.SetReadTiming(10, 10);
-    if (reply.isEmpty())
-        return reply;
-    for (QByteArray b = port.ReadInput(1); !b.isEmpty(); b = port.ReadInput(1))
-        reply += b;
-    return reply;
-}
 } // namespace
 
 class TestSerialPort : public QObject {
@@ -48,7 +29,7 @@ private slots:
         port.OpenPort(sim.port(), kMode);
         port.SetFlowControl(2);
         QVERIFY(port.isOpen());
-        const QByteArray data = allBytes() + allBytes();
+        const QByteArray data = allByteValues() + allByteValues();
         QVERIFY(port.WriteData(data, long(data.size())) != 0);
         QCOMPARE(port.GetWriteCount(), long(data.size()));
         QVERIFY(sim.waitForReceived(int(data.size())));
@@ -69,7 +50,7 @@ private slots:
 
     void everyByteValueComesInExactly()
     {
-        const QByteArray reply = allBytes();
+        const QByteArray reply = allByteValues();
         SimProcess sim({QStringLiteral("--reply"), QStringLiteral("5152=") + QString::fromLatin1(reply.toHex())});
         startOrSkip(sim);
         SerialPOSPrinter port;
@@ -245,13 +226,7 @@ private slots:
         SimProcess sim;
         startOrSkip(sim);
         SerialPOSPrinter port;
-        QStringList entries;
-        for (long i = 0; i < 1000; ++i) {
-            const QString e = port.GetPortName(i);
-            if (e.isEmpty())
-                break;
-            entries << e;
-        }
+        const QStringList entries = portEntries(port);
         QVERIFY2(entries.contains(sim.port() + QStringLiteral("\tMarlix printer simulator")),
                  qPrintable(entries.join(QLatin1Char('|'))));
         for (const QString &e : entries)

@@ -197,6 +197,11 @@ void ConfigScrnTest::choosingAnEntry_data()
     QTest::newRow("full path kept up to the first blank")
         << QStringLiteral("/dev/pts/4\tMarlix printer simulator") << QStringLiteral("/dev/pts/4");
     QTest::newRow("by-id path") << QStringLiteral("/dev/serial/by-id/usb-P_1-if00") << QStringLiteral("/dev/serial/by-id/usb-P_1-if00");
+    QTest::newRow("USB printer") << QStringLiteral("/dev/usb/lp0\tMarlix MX2600") << QStringLiteral("/dev/usb/lp0");
+    QTest::newRow("network printer kept whole")
+        << QStringLiteral("tcp://printer.local:9100\tNetwork printer (used before)")
+        << QStringLiteral("tcp://printer.local:9100");
+    QTest::newRow("network printer, any case") << QStringLiteral("TCP://10.0.0.7") << QStringLiteral("TCP://10.0.0.7");
     QTest::newRow("backslashes and a point") << QStringLiteral("\\\\.\\COM12") << QStringLiteral("\\\\");
     QTest::newRow("hyphen ends it") << QStringLiteral("usb-serial") << QStringLiteral("usb");
 }

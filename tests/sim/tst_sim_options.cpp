@@ -12,6 +12,8 @@ private slots:
     void options();
     void receipts_data();
     void receipts();
+    void tcpPort_data();
+    void tcpPort();
 };
 
 void TestSimOptions::options_data()
@@ -108,6 +110,36 @@ void TestSimOptions::receipts()
     } else {
         QCOMPARE(exitCode, 2);
     }
+}
+
+void TestSimOptions::tcpPort_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("runs");
+    QTest::addColumn<int>("port"); // -1: the pty alone
+
+    QTest::newRow("none") << QStringList{} << true << -1;
+    QTest::newRow("any free port") << QStringList{"--tcp", "0"} << true << 0;
+    QTest::newRow("a printer's port") << QStringList{"--tcp", "9100"} << true << 9100;
+    QTest::newRow("highest") << QStringList{"--tcp=65535"} << true << 65535;
+    QTest::newRow("too high") << QStringList{"--tcp", "65536"} << false << -1;
+    QTest::newRow("negative") << QStringList{"--tcp", "-1"} << false << -1;
+    QTest::newRow("not a number") << QStringList{"--tcp", "raw"} << false << -1;
+    QTest::newRow("empty") << QStringList{"--tcp", ""} << false << -1;
+    QTest::newRow("missing") << QStringList{"--tcp"} << false << -1;
+}
+
+void TestSimOptions::tcpPort()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, runs);
+    QFETCH(int, port);
+    SimOptions options;
+    int exitCode = -1;
+    QCOMPARE(parseSimOptions(QStringList{QStringLiteral("marlix-printer-sim")} + arguments, &options, &exitCode), runs);
+    QCOMPARE(exitCode, runs ? -1 : 2);
+    if (runs)
+        QCOMPARE(options.tcpPort, port);
 }
 
 QTEST_GUILESS_MAIN(TestSimOptions)

@@ -26,6 +26,9 @@ bool SimProcess::start()
     if (m_quiet)
         args.append(QStringLiteral("--quiet"));
     args += m_args;
+    const qsizetype tcp = args.indexOf(QStringLiteral("--tcp"));
+    if (tcp >= 0 && tcp + 1 < args.size() && m_tcpPort != 0)
+        args[tcp + 1] = QString::number(m_tcpPort);
     m_process.setProgram(QStringLiteral(MARLIX_SIM_PATH));
     m_process.setArguments(args);
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
@@ -35,16 +38,27 @@ bool SimProcess::start()
         return false;
     }
     QDeadlineTimer deadline(5000);
-    while (!m_process.canReadLine() && !deadline.hasExpired()) {
-        if (!m_process.waitForReadyRead(int(std::max<qint64>(1, deadline.remainingTime()))))
-            break;
-    }
-    if (!m_process.canReadLine()) {
-        m_error = QStringLiteral("simulator printed no port: ") + QString::fromLocal8Bit(m_process.readAllStandardError());
+    auto readLine = [&](QString *line) {
+        while (!m_process.canReadLine() && !deadline.hasExpired()) {
+            if (!m_process.waitForReadyRead(int(std::max<qint64>(1, deadline.remainingTime()))))
+                break;
+        }
+        if (!m_process.canReadLine()) {
+            m_error = QStringLiteral("simulator printed no port: ")
+                + QString::fromLocal8Bit(m_process.readAllStandardError());
+            return false;
+        }
+        *line = QString::fromLocal8Bit(m_process.readLine()).trimmed();
+        return !line->isEmpty();
+    };
+    if (!readLine(&m_port))
         return false;
-    }
-    m_port = QString::fromLocal8Bit(m_process.readLine()).trimmed();
-    return !m_port.isEmpty();
+    if (tcp < 0)
+        return true;
+    if (!readLine(&m_netPort))
+        return false;
+    m_tcpPort = quint16(m_netPort.section(QLatin1Char(':'), -1).toUInt());
+    return m_tcpPort != 0;
 }
 
 QByteArray SimProcess::received() const
@@ -88,6 +102,11 @@ QString SimProcess::log()
 {
     m_log += QString::fromLocal8Bit(m_process.readAllStandardError());
     return m_log;
+}
+
+QStringList withTcp(const QStringList &more)
+{
+    return QStringList{QStringLiteral("--tcp"), QStringLiteral("0")} + more;
 }
 
 void isolateSettings()

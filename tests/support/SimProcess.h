@@ -12,9 +12,15 @@ public:
     explicit SimProcess(const QStringList &extraArgs = {}, bool quiet = true);
     ~SimProcess();
 
-    // Starts and waits (bounded) for the port line; false with error() set otherwise.
+    // Starts and waits (bounded) for the port line (and, with "--tcp", the
+    // network line); false with error() set otherwise. Started again after
+    // "--tcp 0", it listens on the port it had before, as a printer switched
+    // off and on again keeps its address.
     bool start();
     QString port() const { return m_port; }
+    // With "--tcp": the network printer's port name ("tcp://127.0.0.1:PORT") and port.
+    QString netPort() const { return m_netPort; }
+    quint16 tcpPort() const { return m_tcpPort; }
     QString error() const { return m_error; }
     QString recordPath() const;
 
@@ -35,8 +41,13 @@ private:
     QTemporaryDir m_dir;
     QProcess m_process;
     QString m_port;
+    QString m_netPort;
+    quint16 m_tcpPort = 0;
     QString m_error;
 };
+
+// "--tcp 0" and more: a simulator that also serves the network, on any free port.
+QStringList withTcp(const QStringList &more = {});
 
 // Points QSettings at a fresh temporary folder; call before any settings object exists.
 void isolateSettings();

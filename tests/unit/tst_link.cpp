@@ -263,6 +263,11 @@ private slots:
         QTest::newRow("bare tty name") << "ttyUSB0" << "19200" << "ttyUSB0 19200" << true;
         QTest::newRow("full path") << "/dev/pts/5" << "115200" << "/dev/pts/5 115200" << true;
         QTest::newRow("network name") << "printer.local" << "9600" << "printer.local" << false;
+        // The two links without line settings: no baud rate, no break.
+        QTest::newRow("network printer") << "tcp://printer.local:9100" << "9600" << "tcp://printer.local:9100" << false;
+        QTest::newRow("USB printer") << "/dev/usb/lp0" << "9600" << "/dev/usb/lp0" << false;
+        QTest::newRow("character device, not a tty") << "/dev/null" << "9600" << "/dev/null" << false;
+        QTest::newRow("character device, a tty") << "/dev/tty" << "9600" << "/dev/tty 9600" << true;
         QTest::newRow("empty") << "" << "9600" << "" << false;
     }
 

@@ -99,6 +99,40 @@ private slots:
         QCOMPARE(st.link.CommFlow, qint16(0));
     }
 
+    // Network printers confirmed one after another: the port list offers the
+    // last five, newest first, each once; other names are not remembered.
+    void rememberedNetworkPrinters_data()
+    {
+        QTest::addColumn<QStringList>("confirmed");
+        QTest::addColumn<QStringList>("remembered");
+        using L = QStringList;
+        QTest::newRow("newest first") << L{"tcp://a", "tcp://b:9101"} << L{"tcp://b:9101", "tcp://a"};
+        QTest::newRow("again moves to the front")
+            << L{"tcp://a", "tcp://b", "tcp://a"} << L{"tcp://a", "tcp://b"};
+        QTest::newRow("five kept") << L{"tcp://1", "tcp://2", "tcp://3", "tcp://4", "tcp://5", "tcp://6"}
+                                   << L{"tcp://6", "tcp://5", "tcp://4", "tcp://3", "tcp://2"};
+        QTest::newRow("not network printers")
+            << L{"tcp://a", "ttyUSB0", "/dev/usb/lp0", "None", "tcp://a:0", "tcp://"} << L{"tcp://a"};
+        QTest::newRow("a listed entry gives its name")
+            << L{"tcp://a:9100\tNetwork printer (used before)", " tcp://b "} << L{"tcp://b", "tcp://a:9100"};
+    }
+
+    void rememberedNetworkPrinters()
+    {
+        QFETCH(QStringList, confirmed);
+        QFETCH(QStringList, remembered);
+        for (const QString &name : confirmed)
+            SettingsStore::rememberNetPort(name);
+        QCOMPARE(SettingsStore::loadNetPorts(), remembered);
+        // Stored where the other lists are, with letters after the name.
+        QCOMPARE(store().value(QStringLiteral("Settings/NetPortA")).toString(), remembered.first());
+        QVERIFY(!store().contains(QStringLiteral("Settings/NetPortF")));
+        // Saving the window's settings leaves them alone.
+        const SettingsStore::Stored st = SettingsStore::load();
+        SettingsStore::save(100, 100, st.link, st.commands, st.scripts);
+        QCOMPARE(SettingsStore::loadNetPorts(), remembered);
+    }
+
     void valuesThatAreNotNumbers_data()
     {
         QTest::addColumn<QString>("left");

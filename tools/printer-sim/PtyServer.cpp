@@ -119,7 +119,12 @@ void PtyServer::onReadable()
         });
         return;
     }
-    const QByteArray chunk(buffer, n);
+    receive(QByteArray(buffer, n), this, [this](const QByteArray &reply) { send(reply); });
+}
+
+void PtyServer::receive(const QByteArray &chunk, QObject *context, const std::function<void(const QByteArray &)> &reply)
+{
+    const qsizetype n = chunk.size();
     if (m_record.isOpen()) {
         const QByteArray line = hexLine(chunk);
         if (m_record.write(line) != line.size())
@@ -130,7 +135,7 @@ void PtyServer::onReadable()
         log(QStringLiteral("received %1%2").arg(QString::fromLatin1(chunk.left(shown).toHex(' ').toUpper()),
                                                  n > shown ? QStringLiteral(" ... (%1 bytes)").arg(n) : QString()));
     }
-    const QByteArray reply = m_model.receive(chunk);
+    const QByteArray answer = m_model.receive(chunk);
     for (const QString &event : m_model.takeEvents())
         log(event);
     const QByteArray paper = m_model.takePaper();
@@ -138,17 +143,20 @@ void PtyServer::onReadable()
         for (const QString &line : m_receipts->print(paper))
             log(line);
     }
-    if (reply.isEmpty())
+    if (answer.isEmpty())
         return;
+    auto deliver = [this, reply, answer] {
+        log(QStringLiteral("reply %1").arg(QString::fromLatin1(answer.toHex(' ').toUpper())));
+        reply(answer);
+    };
     if (m_replyDelayMs > 0)
-        QTimer::singleShot(m_replyDelayMs, this, [this, reply] { send(reply); });
+        QTimer::singleShot(m_replyDelayMs, context, deliver);
     else
-        send(reply);
+        deliver();
 }
 
 void PtyServer::send(const QByteArray &bytes)
 {
-    log(QStringLiteral("reply %1").arg(QString::fromLatin1(bytes.toHex(' ').toUpper())));
     m_output += bytes;
     flushOutput();
 }

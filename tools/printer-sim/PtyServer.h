@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 class PrinterModel;
 class QSocketNotifier;
 class ReceiptFiles;
@@ -29,6 +31,11 @@ public:
 
     bool open(QString *error);
     QString slavePath() const { return m_slavePath; }
+
+    // Bytes that arrived, on the line or on another link (the network): they
+    // are recorded, logged and printed alike, and the printer's answer goes to
+    // reply after the reply delay, unless context is gone by then.
+    void receive(const QByteArray &chunk, QObject *context, const std::function<void(const QByteArray &)> &reply);
 
     // Busy: the master is not read at all, so the pty fills and writers stall.
     void setBusy(bool busy);

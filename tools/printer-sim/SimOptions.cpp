@@ -51,6 +51,11 @@ bool parseSimOptions(const QStringList &arguments, SimOptions *options, int *exi
         "Log lines go to standard error.\n"
         "The macro list query 05 17 is answered with 02 20, then one line per macro (user store, then\n"
         "extended store): size padded to 6, a blank, type (User or Ext) padded to 6, a blank, name, CR LF."));
+    const QCommandLineOption tcp(QStringLiteral("tcp"),
+        QStringLiteral("Also act as a network printer on TCP port PORT of the loopback interface (0: any free "
+                       "port), one connection at a time; the port's name (tcp://127.0.0.1:PORT) is the second "
+                       "line of standard output."), QStringLiteral("PORT"));
+    parser.addOption(tcp);
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption link(QStringLiteral("link"),
@@ -119,6 +124,14 @@ bool parseSimOptions(const QStringList &arguments, SimOptions *options, int *exi
         if (eq <= 0 || !parseHex(rule.left(eq), &request) || !parseHex(rule.mid(eq + 1), &response))
             return fail(QStringLiteral("bad --reply %1: expected REQ=RESP in hex, REQ not empty").arg(rule), exitCode);
         options->replies.append({request, response});
+    }
+    if (parser.isSet(tcp)) {
+        bool ok = false;
+        const int port = parser.value(tcp).toInt(&ok);
+        if (!ok || port < 0 || port > 65535)
+            return fail(QStringLiteral("bad --tcp %1: expected a port number from 0 (any free port) to 65535")
+                            .arg(parser.value(tcp)), exitCode);
+        options->tcpPort = port;
     }
     if (parser.isSet(delay)) {
         bool ok = false;

@@ -9,6 +9,7 @@
 struct SimOptions
 {
     QString linkPath;
+    int tcpPort = -1; // --tcp: also serve this TCP port (0: any free one); -1: the pty alone
     QString recordPath;
     QString receiptsDir;
     bool decode = false;

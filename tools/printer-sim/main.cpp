@@ -4,6 +4,7 @@
 #include "PtyServer.h"
 #include "ReceiptFiles.h"
 #include "SimOptions.h"
+#include "TcpServer.h"
 #include "link/SimRegistry.h"
 #include "printer/PrinterModel.h"
 
@@ -135,6 +136,12 @@ int main(int argc, char *argv[])
     }
     if (!server.open(&error))
         return startFailure(error);
+    std::unique_ptr<TcpServer> network;
+    if (options.tcpPort >= 0) {
+        network = std::make_unique<TcpServer>(server);
+        if (!network->listen(quint16(options.tcpPort), &error))
+            return startFailure(error);
+    }
     const QString slave = server.slavePath();
     if (!options.linkPath.isEmpty() && !makeLink(options.linkPath, slave, &error))
         return startFailure(error);
@@ -149,13 +156,19 @@ int main(int argc, char *argv[])
         char received[16];
         const ssize_t n = ::read(signalPipe[0], received, sizeof received);
         for (ssize_t i = 0; i < n; ++i) {
-            if (received[i] == SIGUSR1)
+            if (received[i] == SIGUSR1) {
                 server.setBusy(!server.isBusy());
-            else
+                if (network)
+                    network->setBusy(server.isBusy());
+            } else {
                 QCoreApplication::exit(0);
+            }
         }
     });
     std::fprintf(stdout, "%s\n", QFile::encodeName(slave).constData());
+    // The pty stays first: whoever reads only the first line keeps working.
+    if (network)
+        std::fprintf(stdout, "%s\n", qPrintable(network->portName()));
     std::fflush(stdout);
     if (!options.quiet) {
         std::fprintf(stderr, "marlix-printer-sim: serving %s%s, identity \"%s\"%s\n",
@@ -164,7 +177,11 @@ int main(int argc, char *argv[])
                      qPrintable(PrinterModel::displayName(options.identity)),
                      model.hasExtendedStore() ? ", extended store" : "");
     }
+    if (network)
+        server.log(QStringLiteral("network printer on %1").arg(network->portName()));
     server.setBusy(options.busy);
+    if (network)
+        network->setBusy(options.busy);
 
     const int result = app.exec();
     if (receipts) {

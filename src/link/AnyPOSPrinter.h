@@ -1,0 +1,50 @@
+#pragma once
+// The port component for every link: on each OpenPort it picks the serial,
+// USB printer-class or network implementation by the port's name (see
+// PortNames.h) and hands every operation to it until the next OpenPort.
+#include "link/NetPOSPrinter.h"
+#include "link/SerialPOSPrinter.h"
+#include "link/UsbPOSPrinter.h"
+
+#include <array>
+#include <functional>
+
+class AnyPOSPrinter final : public POSPrinter {
+public:
+    AnyPOSPrinter();
+    AnyPOSPrinter(const AnyPOSPrinter &) = delete;
+    AnyPOSPrinter &operator=(const AnyPOSPrinter &) = delete;
+
+    QByteArray ReadInput(long count) override;
+    void OpenPort(const QString &portName, const QString &portMode) override;
+    void ClosePort() override;
+    void SetFlowControl(long flow) override;
+    long WriteData(const QByteArray &data, long count) override;
+    void SetReadTiming(long first, long gap) override;
+    long GetWriteCount() override;
+    // Serial ports (and running simulators), then USB printers, then the
+    // network printers used before.
+    QString GetPortName(long index) override;
+    void SetBreak(long code, const QString &unused) override;
+    bool LinkDown() const override;
+
+    // Why the port is not usable ("" once an open succeeds), from whichever link.
+    std::function<void(const QString &)> onStatus;
+    // The tcp:// names the operator used before, newest first, for the port list.
+    void setRememberedNetPorts(std::function<QStringList()> names);
+
+    bool isOpen() const { return m_current->isOpen(); }
+    // The link the last OpenPort chose (serial before the first).
+    LinkKind currentLink() const { return m_kind; }
+
+private:
+    LinkPOSPrinter &linkFor(LinkKind kind);
+    std::array<LinkPOSPrinter *, 3> links() { return {&m_serial, &m_usb, &m_net}; }
+
+    SerialPOSPrinter m_serial;
+    UsbPOSPrinter m_usb;
+    NetPOSPrinter m_net;
+    LinkPOSPrinter *m_current = &m_serial;
+    LinkKind m_kind = LinkKind::Serial;
+    QStringList m_portList;
+};

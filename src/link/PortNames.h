@@ -1,0 +1,57 @@
+#pragma once
+// A port name says its link:
+//   tcp://HOST[:PORT]   a network printer that takes raw bytes (PORT 9100 when left out);
+//   a character device (or FIFO) that is not a terminal, such as /dev/usb/lp0:
+//                       a USB printer-class device;
+//   anything else       a serial line, named as before (ttyUSB0 means /dev/ttyUSB0).
+#include <QByteArray>
+#include <QString>
+#include <functional>
+
+enum class LinkKind { Serial, Usb, Network };
+
+// What a path names, as far as the choice of link goes.
+enum class DeviceKind {
+    Missing,  // nothing there
+    Terminal, // a tty: serial line, pty, console
+    Stream,   // a character device or FIFO that is not a tty
+    Other,    // a regular file, a folder, a socket, ...
+};
+using DeviceProbe = std::function<DeviceKind(const QString &path)>;
+
+// Looks at the file system without opening anything: showing a port must
+// never raise a serial line's modem lines.
+DeviceKind probeDevice(const QString &path);
+
+// Whether character device (major, minor) belongs to one of the tty drivers
+// in a /proc/tty/drivers text ("pty_slave /dev/pts 136 0-1048575 pty:slave").
+bool isTtyDeviceNumber(const QByteArray &ttyDrivers, unsigned major, unsigned minor);
+
+constexpr quint16 kDefaultNetPort = 9100;
+
+struct PortTarget {
+    LinkKind kind = LinkKind::Serial;
+    QString path;        // Serial and Usb: the device to open
+    QString host;        // Network: name or address (an IPv6 address without brackets)
+    quint16 netPort = 0; // Network
+    QString problem;     // Network: why the name cannot be used, "" when it can
+};
+
+// The name out of a listed entry: its text before the first blank or TAB.
+QString entryName(const QString &name);
+
+// A serial port's device: "ttyUSB0" -> "/dev/ttyUSB0"; a full path stays; a
+// listed entry gives its text before the first blank or TAB.
+QString devicePathForPortName(const QString &name);
+
+// "tcp://" in any letter case.
+bool isNetworkPortName(const QString &name);
+
+// The link and the device or host a port name (or a listed entry, taken up to
+// its first blank or TAB) stands for.
+PortTarget resolvePortName(const QString &name, const DeviceProbe &probe = probeDevice);
+
+// A listed USB printer: the make and model from its IEEE 1284 device ID as the
+// usblp driver returns it (two bytes of length, big-endian, then
+// "MFG:...;MDL:...;" fields). "" when the ID names neither.
+QString describeDeviceId(const QByteArray &reply);
