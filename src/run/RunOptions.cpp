@@ -20,7 +20,8 @@ const QString kDescription = QStringLiteral(
 
 struct Options {
     QCommandLineOption port{{QStringLiteral("p"), QStringLiteral("port")},
-                            QStringLiteral("The port: a bare name means /dev/NAME (default: the port saved by "
+                            QStringLiteral("The port: a bare name means /dev/NAME, /dev/usb/lpN is a USB printer, "
+                                           "tcp://HOST[:PORT] a network printer (default: the port saved by "
                                            "the window)."),
                             QStringLiteral("NAME")};
     QCommandLineOption baud{{QStringLiteral("b"), QStringLiteral("baud")},

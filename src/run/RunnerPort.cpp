@@ -1,22 +1,23 @@
 #include "run/RunnerPort.h"
 
+#include "link/AnyPOSPrinter.h"
 #include "link/Link.h"
-#include "link/SerialPOSPrinter.h"
 
 std::unique_ptr<POSPrinter> openRunnerPort(const LinkVariables &vars,
                                            std::function<void(const QString &)> notes, QString *failure)
 {
-    auto serial = std::make_unique<SerialPOSPrinter>();
+    // Serial, USB printer-class or network, by the name.
+    auto port = std::make_unique<AnyPOSPrinter>();
     QString status;
-    serial->onStatus = [&status](const QString &text) { status = text; };
-    serial->OpenPort(vars.CommPort, buildPortMode(vars));
-    serial->SetFlowControl(vars.CommFlow);
-    if (!serial->isOpen()) {
+    port->onStatus = [&status](const QString &text) { status = text; };
+    port->OpenPort(vars.CommPort, buildPortMode(vars));
+    port->SetFlowControl(vars.CommFlow);
+    if (!port->isOpen()) {
         *failure = status.isEmpty() ? vars.CommPort + QStringLiteral(": the port did not open") : status;
         return nullptr;
     }
-    serial->onStatus = std::move(notes);
-    if (!status.isEmpty() && serial->onStatus)
-        serial->onStatus(status);
-    return serial;
+    port->onStatus = std::move(notes);
+    if (!status.isEmpty() && port->onStatus)
+        port->onStatus(status);
+    return port;
 }

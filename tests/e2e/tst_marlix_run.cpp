@@ -14,6 +14,7 @@
 namespace {
 
 const QString kPort = QStringLiteral("%PORT%");
+const QString kNetPort = QStringLiteral("%NETPORT%"); // the simulator's tcp:// name
 
 // Files every row can name, in the runner's folder.
 const QList<QPair<QString, QByteArray>> kFiles = {
@@ -25,10 +26,10 @@ const QList<QPair<QString, QByteArray>> kFiles = {
     {"ask.dmo", "A{GET1284}B"},
 };
 
-QStringList withPort(QStringList arguments, const QString &port)
+QStringList withPort(QStringList arguments, const QString &port, const QString &netPort = QString())
 {
     for (QString &a : arguments)
-        a.replace(kPort, port);
+        a.replace(kPort, port).replace(kNetPort, netPort);
     return arguments;
 }
 
@@ -71,6 +72,18 @@ void tst_MarlixRun::items_data()
     QTest::newRow("command and its reply, dec")
         << drawer << QStringList{"-p", kPort, "--auto-query", "--mode=dec", "--command=[ESC]@"}
         << sentEscAt + "\r\n<21><1>" + drawerOpen << QByteArray() << 0 << "1B 40";
+    // The same printer on the network: the runner reaches it by its tcp:// name.
+    QTest::newRow("network printer: command and its reply")
+        << QStringList{"--tcp", "0", "--reply", "1B40=1501"} << QStringList{"-p", kNetPort, "-r", "-c", "[ESC]@"}
+        << sentEscAt + "\r\n[NAK][SOH]" + drawerOpen << QByteArray() << 0 << "1B 40";
+    QTest::newRow("network printer: a script")
+        << QStringList{"--tcp", "0"} << QStringList{"-p", kNetPort, "count.dmo"} << QByteArray("\r\nAB1\r\n\r\n")
+        << QByteArray() << 0 << "41 42 31 0D 0A";
+    QTest::newRow("network printer that refuses: the port did not open")
+        << QStringList{} << QStringList{"-p", "tcp://127.0.0.1:1", "-c", "A"} << QByteArray()
+        << QByteArray("marlix-run: tcp://127.0.0.1:1: Connection refused - is the printer switched on, and does it "
+                      "take print data on port 1?\n")
+        << 3 << "";
     QTest::newRow("Get Response from a silent printer")
         << QStringList{} << QStringList{"-p", kPort, "--get-response"}
         << QByteArray("\r\n** No Responce**\r\n") << QByteArray() << 0 << "";
@@ -161,9 +174,9 @@ void tst_MarlixRun::items()
     // More than a pty holds while the printer reads nothing.
     runner.write(QStringLiteral("big.prn"), QByteArray(256 * 1024, 'x'));
 
-    const RunProcess::Result r = runner.run(withPort(args, sim.port()));
+    const RunProcess::Result r = runner.run(withPort(args, sim.port(), sim.netPort()));
     QVERIFY(r.finished);
-    QCOMPARE(r.err, withPort({QString::fromLatin1(err)}, sim.port()).first().toLatin1());
+    QCOMPARE(r.err, withPort({QString::fromLatin1(err)}, sim.port(), sim.netPort()).first().toLatin1());
     QCOMPARE(r.out, out);
     QCOMPARE(r.status, status);
     if (!wire.isEmpty())
