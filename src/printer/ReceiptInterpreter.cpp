@@ -114,6 +114,13 @@ void ReceiptInterpreter::clearPaper()
     m_finished.clear();
     m_finishedTotal = 0;
     m_unknown.clear();
+    if (m_trace) {
+        // A fresh roll has no commands yet; one split across the clear
+        // becomes the new roll's first.
+        m_trace->clear();
+        m_entry.receipt = m_open.number;
+        m_entry.regions.clear();
+    }
     touch();
 }
 

@@ -197,6 +197,7 @@ private slots:
     void regionIn_data();
     void regionIn();
     void keptAsTheReceipts();
+    void clearPaperStartsAFreshTrace();
     void budget();
     void liveRows();
     void handlerSeesEveryEntry();
@@ -372,6 +373,26 @@ void TestCommandTrace::keptAsTheReceipts()
     QCOMPARE(trace.firstSequence(), trace.endSequence()); // numbers go on after a reset
     QCOMPARE(trace.endSequence(), quint64(17));
     QCOMPARE(trace.memoryUse(), 0);
+}
+
+// A view's Clear: the rows go with the paper; a command cut in two by the
+// Clear is the fresh roll's first entry, on receipt 1, and draws there.
+void TestCommandTrace::clearPaperStartsAFreshTrace()
+{
+    ReceiptInterpreter interpreter;
+    interpreter.setTraceEnabled(true);
+    interpreter.feed("One\n" + GS + "V" + n(0) + "Two\n" + GS + "v0" + n(0) + word(1));
+    const CommandTrace &trace = *interpreter.trace();
+    QCOMPARE(trace.endSequence(), quint64(5));
+    interpreter.clearPaper();
+    QCOMPARE(trace.firstSequence(), trace.endSequence());
+    QCOMPARE(trace.memoryUse(), 0);
+    QVERIFY(!trace.entryAtOffset(0));
+
+    interpreter.feed(word(1) + QByteArray::fromHex("80") + "Three\n");
+    QCOMPARE(describeTrace(trace), (Lines{"11-20 GS v 0 | raster image 8 x 1 dots @1:0,0 8x1",
+                                          "20-25 text | 'Three', font A @1:0,1 60x24", "25-26 LF | print the line and feed one line @1:0,1 576x30"}));
+    QCOMPARE(trace.entryAt(interpreter.withPendingLine(), QPoint(0, 0))->sequence, trace.firstSequence());
 }
 
 void TestCommandTrace::budget()
