@@ -109,6 +109,21 @@ void savePlace(const QString &prefix, const WindowPlace &place)
     s.setValue(prefix + QStringLiteral("Height"), QString::number(place.height));
 }
 
+bool loadFlag(const QString &key, bool fallback)
+{
+    QSettings s = openStore();
+    s.beginGroup(QStringLiteral("Settings"));
+    const QString text = s.value(key).toString().trimmed();
+    return text == QLatin1String("1") ? true : text == QLatin1String("0") ? false : fallback;
+}
+
+void saveFlag(const QString &key, bool on)
+{
+    QSettings s = openStore();
+    s.beginGroup(QStringLiteral("Settings"));
+    s.setValue(key, on ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
 QStringList loadNetPorts()
 {
     QSettings s = openStore();

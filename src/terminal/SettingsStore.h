@@ -42,6 +42,11 @@ struct WindowPlace {
 std::optional<WindowPlace> loadPlace(const QString &prefix);
 void savePlace(const QString &prefix, const WindowPlace &place);
 
+// A check box kept in the settings, stored as "1" or "0" as the other
+// settings are stored: as text. Anything else reads as fallback.
+bool loadFlag(const QString &key, bool fallback);
+void saveFlag(const QString &key, bool on);
+
 // The network printers (tcp:// names) confirmed in the settings, newest first.
 QStringList loadNetPorts();
 // A usable tcp:// name goes first (once), and the newest kNetPortKeys stay;
