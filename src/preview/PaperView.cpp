@@ -3,6 +3,7 @@
 #include "printer/ReceiptRenderer.h"
 
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScrollBar>
@@ -15,6 +16,8 @@ namespace {
 const QColor kDesk(0x5f, 0x66, 0x70);
 const QColor kCaption(0xe6, 0xe8, 0xeb);
 const QColor kShadow(0, 0, 0, 70);
+const QColor kMarkFill(255, 196, 0, 80);
+const QColor kMarkEdge(230, 120, 0);
 constexpr int kTooth = 8;  // a torn edge's teeth: width and depth in pixels
 constexpr int kToothDepth = 4;
 constexpr int kTileCacheKiB = 64 * 1024;
@@ -305,6 +308,15 @@ void PaperView::paintEvent(QPaintEvent *event)
             continue;
         drawReceipt(painter, i, exposed, offset);
     }
+    if (const QRect mark = markRect(); !mark.isEmpty()) {
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.fillRect(mark, kMarkFill);
+        painter.setPen(QPen(kMarkEdge, 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(mark.adjusted(-1, -1, 0, 0));
+        painter.restore();
+    }
     if (hasFocus()) {
         // The keys scroll the paper: show that they go here.
         painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
@@ -371,4 +383,69 @@ void PaperView::drawCaption(QPainter &painter, int index, const QRect &below)
                          .arg(receipt.number)
                          .arg(QString::number(receipt.lengthMm(), 'f', 1), cutText(receipt.cut)));
     painter.restore();
+}
+
+void PaperView::setMark(int receiptNumber, const QRect &dots)
+{
+    if (receiptNumber == m_markReceipt && dots == m_markDots)
+        return;
+    m_markReceipt = receiptNumber;
+    m_markDots = dots;
+    viewport()->update();
+}
+
+QRect PaperView::markRect() const
+{
+    if (m_markDots.isEmpty())
+        return {};
+    for (int i = 0; i < m_receipts.size(); ++i) {
+        if (m_receipts[i].number != m_markReceipt)
+            continue;
+        const QRect printed = receiptRect(i);
+        // At least a pixel each way, so that a thin rule still shows.
+        const QRect mark(printed.left() + toPixels(m_markDots.left()), printed.top() + toPixels(m_markDots.top()),
+                         std::max(1, toPixels(m_markDots.width())), std::max(1, toPixels(m_markDots.height())));
+        return mark.adjusted(-2, -2, 2, 2).translated(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
+    }
+    return {};
+}
+
+void PaperView::revealMark()
+{
+    const QRect mark = markRect();
+    if (mark.isEmpty())
+        return;
+    const QRect view = viewport()->rect();
+    QScrollBar *v = verticalScrollBar();
+    if (mark.top() < 0 || mark.bottom() > view.bottom()) {
+        // Centred, or its top in view when it is taller than the view.
+        const int centre = mark.height() < view.height() ? mark.center().y() - view.height() / 2 : mark.top() - kMargin;
+        v->setValue(v->value() + centre);
+    }
+    QScrollBar *h = horizontalScrollBar();
+    if (mark.left() < 0 || mark.right() > view.right())
+        h->setValue(h->value() + mark.left() - kMargin);
+}
+
+std::pair<int, QPoint> PaperView::dotAt(const QPoint &viewportPoint) const
+{
+    const QPoint content = viewportPoint + QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    for (int i = 0; i < m_receipts.size(); ++i) {
+        const QRect printed = receiptRect(i);
+        if (printed.contains(content)) {
+            const QPoint dot(int((content.x() - printed.left()) / m_scale), int((content.y() - printed.top()) / m_scale));
+            return {i, dot};
+        }
+    }
+    return {-1, QPoint()};
+}
+
+void PaperView::mousePressEvent(QMouseEvent *event)
+{
+    QAbstractScrollArea::mousePressEvent(event);
+    if (event->button() != Qt::LeftButton)
+        return;
+    const auto [index, dot] = dotAt(event->position().toPoint());
+    if (index >= 0)
+        emit dotClicked(index, dot);
 }

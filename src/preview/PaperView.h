@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <QList>
 
+#include <utility>
+
 class ReceiptRenderer;
 
 // Receipts are drawn by the virtual printer's renderer, in tiles of kTileDots
@@ -57,10 +59,22 @@ public:
     // from it stops that, scrolling back to it starts it again.
     bool following() const { return m_following; }
 
+    // A part of a receipt marked on the paper (the Commands panel's row):
+    // receipt number and dots. An empty rect marks nothing.
+    void setMark(int receiptNumber, const QRect &dots);
+    // Scrolls the mark into view when it is not wholly in view.
+    void revealMark();
+    // The mark in viewport pixels; empty when nothing is marked or its receipt is not shown.
+    QRect markRect() const;
+    // The receipt index and dot under a viewport point; index -1 for none.
+    std::pair<int, QPoint> dotAt(const QPoint &viewportPoint) const;
+
 signals:
     void shownChanged();
     // Ctrl and the wheel changed the zoom.
     void zoomChanged(PaperView::Zoom zoom);
+    // A click on printed paper: the receipt's index and the dot.
+    void dotClicked(int index, QPoint dot);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -68,6 +82,7 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     void keyPressEvent(QKeyEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
 
@@ -109,4 +124,6 @@ private:
     bool m_streaming = false;
     QElapsedTimer m_lastPaper;
     QTimer m_settled;
+    int m_markReceipt = 0;
+    QRect m_markDots;
 };

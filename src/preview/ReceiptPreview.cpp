@@ -1,9 +1,11 @@
 #include "preview/ReceiptPreview.h"
 
 #include "link/Operator.h"
+#include "preview/CommandPanel.h"
 #include "printer/ReceiptInterpreter.h"
 #include "printer/ReceiptRenderer.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -12,12 +14,16 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSplitter>
 #include <QVBoxLayout>
 
 namespace {
 const QString kPlaceKey = QStringLiteral("Preview");
+const QString kCommandsKey = QStringLiteral("PreviewCommands");
+constexpr int kPanelWidth = 600; // what showing the panel adds to the window, at most
 const QString kFilter = QStringLiteral("PNG image|*.png|PDF document|*.pdf");
 const QSize kDefaultSize(480, 680);
 
@@ -73,6 +79,8 @@ void ReceiptPreview::buildControls()
     // In the order of PaperView::Zoom.
     ZoomBox->addItems({QStringLiteral("Fit to width"), QStringLiteral("100 %"), QStringLiteral("200 %")});
     ZoomLabel->setBuddy(ZoomBox);
+    CommandsCheck = named(new QCheckBox(QStringLiteral("Co&mmands"), this), "CommandsCheck");
+    CommandsCheck->setToolTip(QStringLiteral("Show beside the paper every command sent, explained, and what it drew"));
     ClearButton = named(new QPushButton(QStringLiteral("&Clear"), this), "ClearButton");
     ClearButton->setToolTip(QStringLiteral("Start a fresh roll; the printer's modes stay as they are"));
     SaveButton = named(new QPushButton(QStringLiteral("&Save Receipt..."), this), "SaveButton");
@@ -80,6 +88,16 @@ void ReceiptPreview::buildControls()
 
     Paper = named(new PaperView(*m_renderer, this), "Paper");
     Paper->setAccessibleName(QStringLiteral("Receipt")); // no caption of its own
+    Commands = new CommandPanel(this);
+    Split = named(new QSplitter(Qt::Horizontal, this), "Split");
+    Split->setChildrenCollapsible(false);
+    Split->addWidget(Paper);
+    Split->addWidget(Commands);
+    Split->setStretchFactor(0, 1);
+    Split->setStretchFactor(1, 1);
+    const bool commandsShown = SettingsStore::loadFlag(kCommandsKey, false);
+    CommandsCheck->setChecked(commandsShown);
+    Commands->setVisible(commandsShown);
 
     // A value label: named after what it is, what it shows is its description.
     PreviewInfo = named(new QLabel(this), "PreviewInfo");
@@ -91,6 +109,8 @@ void ReceiptPreview::buildControls()
     controls->setSpacing(6);
     controls->addWidget(ZoomLabel);
     controls->addWidget(ZoomBox);
+    controls->addSpacing(12);
+    controls->addWidget(CommandsCheck);
     controls->addStretch(1);
     controls->addWidget(ClearButton);
     controls->addWidget(SaveButton);
@@ -98,19 +118,24 @@ void ReceiptPreview::buildControls()
     layout->setContentsMargins(8, 8, 8, 6);
     layout->setSpacing(6);
     layout->addLayout(controls);
-    layout->addWidget(Paper, 1);
+    layout->addWidget(Split, 1);
     layout->addWidget(PreviewInfo);
     setMinimumSize(320, 240);
 
-    setTabOrder(ZoomBox, ClearButton);
+    setTabOrder(ZoomBox, CommandsCheck);
+    setTabOrder(CommandsCheck, ClearButton);
     setTabOrder(ClearButton, SaveButton);
     setTabOrder(SaveButton, Paper);
+    setTabOrder(Paper, Commands->FilterBox);
 
     connect(ZoomBox, &QComboBox::currentIndexChanged, this, &ReceiptPreview::ZoomBox_Click);
     connect(ClearButton, &QPushButton::clicked, this, &ReceiptPreview::ClearButton_Click);
     connect(SaveButton, &QPushButton::clicked, this, &ReceiptPreview::SaveButton_Click);
     connect(Paper, &PaperView::zoomChanged, this, [this](PaperView::Zoom zoom) { ZoomBox->setCurrentIndex(int(zoom)); });
     connect(Paper, &PaperView::shownChanged, this, &ReceiptPreview::updateInfo);
+    connect(CommandsCheck, &QCheckBox::toggled, this, &ReceiptPreview::CommandsCheck_Click);
+    connect(Commands, &CommandPanel::currentChanged, this, [this] { updateMark(true); });
+    connect(Paper, &PaperView::dotClicked, this, &ReceiptPreview::paperClicked);
     updateInfo();
 }
 
@@ -126,8 +151,16 @@ void ReceiptPreview::showPreview()
     show();
     raise();
     activateWindow();
-    if (first)
+    if (first) {
         Paper->setFocus();
+        if (CommandsCheck->isChecked()) {
+            // The paper as wide as without the panel, which takes the rest.
+            layout()->activate();
+            const int room = Split->width() - Split->handleWidth();
+            const int paper = std::min(kDefaultSize.width(), room / 2 + room / 4);
+            Split->setSizes({paper, room - paper});
+        }
+    }
 }
 
 void ReceiptPreview::place()
@@ -148,6 +181,8 @@ void ReceiptPreview::place()
     }
     // First use: beside the main window, on its screen.
     QSize size = kDefaultSize;
+    if (CommandsCheck->isChecked())
+        size.rwidth() += kPanelWidth;
     QPoint at(100, 100);
     if (const QWidget *main = parentWidget()) {
         const QRect frame = main->frameGeometry();
@@ -218,6 +253,10 @@ void ReceiptPreview::redraw()
         const std::deque<Receipt> &cut = m_paper.finished();
         Paper->setPaper(QList<Receipt>(cut.cbegin(), cut.cend()), m_paper.withPendingLine());
     }
+    if (Commands->isVisibleTo(this)) {
+        Commands->refresh(m_paper.trace());
+        updateMark(false); // the line in progress grows, rows may have gone
+    }
     updateInfo(); // unknown commands draw nothing: no new revision
 }
 
@@ -276,6 +315,78 @@ void ReceiptPreview::ZoomBox_Click(int index)
 {
     if (index >= 0)
         Paper->setZoom(PaperView::Zoom(index));
+}
+
+void ReceiptPreview::CommandsCheck_Click(bool shown)
+{
+    SettingsStore::saveFlag(kCommandsKey, shown);
+    if (shown == Commands->isVisibleTo(this))
+        return;
+    // The window grows by the panel, within its screen, so that the paper
+    // keeps its width, and shrinks back by as much.
+    const bool resizable = !isMaximized() && !isFullScreen() && isVisible();
+    const int paperWidth = Paper->width();
+    int width = this->width();
+    if (shown) {
+        width += kPanelWidth;
+        if (const QScreen *screen = this->screen())
+            width = std::max(this->width(), std::min(width, screen->availableGeometry().width()));
+    } else if (m_panelAdded > 0 && width == m_widthWithPanel) {
+        width -= m_panelAdded;
+    } else {
+        width -= std::min(Commands->width() + Split->handleWidth(), width - minimumWidth());
+    }
+    Commands->setVisible(shown);
+    m_panelAdded = 0;
+    if (resizable) {
+        m_panelAdded = shown ? width - this->width() : 0;
+        resize(width, height());
+        m_widthWithPanel = width;
+    }
+    if (shown) {
+        layout()->activate();
+        const int room = Split->width() - Split->handleWidth();
+        const int paper = room - paperWidth >= kPanelWidth / 2 ? paperWidth : room / 2;
+        Split->setSizes({paper, room - paper});
+    }
+    if (shown) {
+        Commands->refresh(m_paper.trace());
+        updateMark(false);
+    } else {
+        Paper->setMark(0, {});
+    }
+}
+
+void ReceiptPreview::updateMark(bool reveal)
+{
+    const CommandTrace *trace = m_paper.trace();
+    const std::optional<quint64> sequence = Commands->currentSequence();
+    const TraceEntry *entry = trace && sequence ? trace->entry(*sequence) : nullptr;
+    if (!entry || !Commands->isVisibleTo(this)) {
+        Paper->setMark(0, {});
+        return;
+    }
+    // The receipt it drew on (the first, where an automatic cut split it),
+    // or, with nothing drawn yet, the one its bytes went to.
+    const int number = entry->regions.isEmpty() ? entry->receipt : entry->regions.first().receipt;
+    for (int i = 0; i < Paper->receiptCount(); ++i) {
+        if (Paper->receipt(i).number == number) {
+            Paper->setMark(number, CommandTrace::regionIn(*entry, Paper->receipt(i)));
+            if (reveal)
+                Paper->revealMark();
+            return;
+        }
+    }
+    Paper->setMark(0, {});
+}
+
+void ReceiptPreview::paperClicked(int index, QPoint dot)
+{
+    const CommandTrace *trace = m_paper.trace();
+    if (!trace || !Commands->isVisibleTo(this))
+        return;
+    if (const TraceEntry *entry = trace->entryAt(Paper->receipt(index), dot))
+        Commands->selectSequence(entry->sequence);
 }
 
 void ReceiptPreview::ClearButton_Click()

@@ -10,8 +10,11 @@
 #include <memory>
 #include <optional>
 
+class CommandPanel;
 class Operator;
+class QCheckBox;
 class QComboBox;
+class QSplitter;
 class QLabel;
 class QPushButton;
 class ReceiptInterpreter;
@@ -42,6 +45,8 @@ public:
     void ClearButton_Click();
     void SaveButton_Click();
     void ZoomBox_Click(int index);
+    // Shows or hides the Commands panel; kept in the settings.
+    void CommandsCheck_Click(bool shown);
 
     // The info line's text: receipts, the shown one, the open one's length, unknown commands.
     QString infoText() const;
@@ -50,9 +55,12 @@ public:
 
     QLabel *ZoomLabel = nullptr;
     QComboBox *ZoomBox = nullptr;
+    QCheckBox *CommandsCheck = nullptr;
     QPushButton *ClearButton = nullptr;
     QPushButton *SaveButton = nullptr;
+    QSplitter *Split = nullptr;
     PaperView *Paper = nullptr;
+    CommandPanel *Commands = nullptr;
     QLabel *PreviewInfo = nullptr;
 
 protected:
@@ -65,6 +73,9 @@ private:
     void place();
     void redraw();
     void updateInfo();
+    // The current row's drawing marked on the paper; scrolled into view on request.
+    void updateMark(bool reveal);
+    void paperClicked(int index, QPoint dot);
     bool saveReceipt(const Receipt &receipt, const QString &path);
 
     ReceiptInterpreter &m_paper;
@@ -77,4 +88,6 @@ private:
     QPoint m_loadedPos;                                  // ... and in pixels
     QSize m_loadedSize;
     QString m_lastSaved; // the next Save starts beside it
+    int m_panelAdded = 0;     // what showing the Commands panel added to the width
+    int m_widthWithPanel = 0; // ... and the width it gave
 };

@@ -1,6 +1,10 @@
 # The receipt preview: the terminal's own view of what the printer prints,
 # drawn by the virtual printer (marlix_printer).
 target_sources(marlix_ui PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/CommandModel.h
+    ${CMAKE_CURRENT_LIST_DIR}/CommandModel.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CommandPanel.h
+    ${CMAKE_CURRENT_LIST_DIR}/CommandPanel.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PaperView.h
     ${CMAKE_CURRENT_LIST_DIR}/PaperView.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptPreview.h

@@ -63,6 +63,7 @@ frmTerminal::frmTerminal(POSPrinter *port, Operator *op, EventPump *pump, QWidge
     // Every byte the port takes, whoever wrote it, goes on paper at once, also
     // while the preview is closed; the preview redraws later, on its timer.
     m_paper = std::make_unique<ReceiptInterpreter>();
+    m_paper->setTraceEnabled(true); // the preview's Commands panel: what every byte did
     port->setWriteTap([this](const QByteArray &taken) {
         m_paper->feed(taken);
         if (m_preview)
