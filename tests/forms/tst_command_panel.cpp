@@ -11,6 +11,7 @@
 #include "support/MacroFakes.h"
 #include "support/ReceiptText.h"
 #include "support/SimProcess.h"
+#include "support/WindowRig.h"
 #include "terminal/frmTerminal.h"
 
 #include <QCheckBox>
@@ -58,9 +59,9 @@ QStringList cells(const QAbstractItemModel *model, int row)
 class TestCommandPanel : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<WindowRig> rig;
     ReplyingPrinter *port = nullptr;
     FakeOperator *op = nullptr;
-    FakePump *pump = nullptr;
     frmTerminal *w = nullptr;
 
     ReceiptPreview *open(bool withCommands = true)
@@ -97,20 +98,12 @@ private slots:
     void init()
     {
         store().clear();
-        port = new ReplyingPrinter;
-        op = new FakeOperator;
-        pump = new FakePump;
-        w = new frmTerminal(port, op, pump);
-        w->AutoQuery->setChecked(false);
-        w->show();
+        rig = std::make_unique<WindowRig>();
+        port = &rig->port;
+        op = &rig->op;
+        w = rig->window.get();
     }
-    void cleanup()
-    {
-        delete w;
-        delete pump;
-        delete op;
-        delete port;
-    }
+    void cleanup() { rig.reset(); }
 
     // The columns: decimal offset, hex bytes, name, meaning; unknown commands stand out.
     void rowsInThePrintersWords()

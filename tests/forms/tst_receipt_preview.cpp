@@ -9,6 +9,7 @@
 #include "support/MacroFakes.h"
 #include "support/ReceiptText.h"
 #include "support/SimProcess.h"
+#include "support/WindowRig.h"
 #include "session/Session.h"
 #include "terminal/KeyInput.h"
 #include "terminal/frmTerminal.h"
@@ -57,9 +58,9 @@ QImage rgb(const QImage &image)
 class TestReceiptPreview : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<WindowRig> rig;
     ReplyingPrinter *port = nullptr;
     FakeOperator *op = nullptr;
-    FakePump *pump = nullptr;
     frmTerminal *w = nullptr;
     QTemporaryDir dir;
 
@@ -84,20 +85,12 @@ private slots:
     void init()
     {
         store().clear();
-        port = new ReplyingPrinter;
-        op = new FakeOperator;
-        pump = new FakePump;
-        w = new frmTerminal(port, op, pump);
-        w->AutoQuery->setChecked(false);
-        w->show();
+        rig = std::make_unique<WindowRig>();
+        port = &rig->port;
+        op = &rig->op;
+        w = rig->window.get();
     }
-    void cleanup()
-    {
-        delete w;
-        delete pump;
-        delete op;
-        delete port;
-    }
+    void cleanup() { rig.reset(); }
 
     void menuItemHasNoControlShortcut()
     {
@@ -204,7 +197,7 @@ private slots:
             return cut;
         };
         QList<int> seen; // cut receipts on screen, each time another cut has gone out
-        pump->onServe = [&] {
+        rig->pump.onServe = [&] {
             const int cuts = int(port->written.count(kCut));
             if (cuts > seen.size()) {
                 QTRY_COMPARE_WITH_TIMEOUT(cutShown(), cuts, 3000);
@@ -213,7 +206,7 @@ private slots:
         };
         w->FileNameTextBox->setEditText(name);
         w->SendScript_Click();
-        pump->onServe = nullptr;
+        rig->pump.onServe = nullptr;
         QCOMPARE(seen, (QList<int>{1, 2}));
         QTRY_COMPARE(preview->Paper->receiptCount(), 3);
         QCOMPARE(preview->PreviewInfo->text(),
