@@ -160,9 +160,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // after the clear, the receipts are those of the stream fed without one.
     const qsizetype clearAt = stream.size() * (data[0] / 17) / 15;
     ReceiptInterpreter cleared;
+    cleared.setTraceBudget(budget);
+    cleared.setRetainLimit(retain);
     cleared.feed(stream.left(clearAt));
     cleared.clearPaper();
-    if (cleared.finishedTotal() != 0 || !cleared.openReceipt().isBlank() || !cleared.unknownCommands().isEmpty())
+    if (cleared.finishedTotal() != 0 || !cleared.openReceipt().isBlank() || !cleared.unknownCommands().isEmpty()
+        || cleared.trace()->firstSequence() != cleared.trace()->endSequence())
         std::abort();
     QList<QByteArray> clearedCuts;
     qsizetype synced = -1;
@@ -172,9 +175,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             synced = clearedCuts.size();
     });
     cleared.feed(stream.mid(clearAt));
-    cleared.finish();
+    const Receipt lastCleared = cleared.finish();
     if (cleared.offset() != whole.offset())
         std::abort();
+    // The trace starts again with the fresh roll: in order, on its receipts.
+    checkTrace(*cleared.trace(), cleared.finished(), lastCleared, cleared.offset());
+    for (const TraceEntry &entry : cleared.trace()->entries()) {
+        if (entry.receipt < 1 || entry.receipt > cleared.finishedTotal() + 1)
+            std::abort();
+    }
     if (synced >= 0) {
         const QList<QByteArray> after = clearedCuts.mid(synced);
         if (after.size() > wholeCuts.size() || wholeCuts.mid(wholeCuts.size() - after.size()) != after)
