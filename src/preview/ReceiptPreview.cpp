@@ -68,6 +68,9 @@ ReceiptPreview::ReceiptPreview(ReceiptInterpreter &paper, Operator &op, QWidget 
     m_redraw.setSingleShot(true);
     m_redraw.setInterval(kRedrawMs);
     connect(&m_redraw, &QTimer::timeout, this, &ReceiptPreview::redraw);
+    m_rows.setSingleShot(true);
+    m_rows.setInterval(kRowsMs);
+    connect(&m_rows, &QTimer::timeout, this, &ReceiptPreview::refreshRows);
 }
 
 ReceiptPreview::~ReceiptPreview() = default;
@@ -219,6 +222,7 @@ void ReceiptPreview::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     redraw(); // what was sent while it was closed
+    refreshRows();
 }
 
 void ReceiptPreview::closeEvent(QCloseEvent *event)
@@ -243,6 +247,18 @@ void ReceiptPreview::paperFed()
     // bytes start the timer, and the redraw takes all that came meanwhile.
     if (isVisible() && !m_redraw.isActive())
         m_redraw.start();
+    // Rows scrolling by faster than anyone reads them would only cost the terminal time.
+    if (isVisible() && Commands->isVisibleTo(this) && !m_rows.isActive())
+        m_rows.start();
+}
+
+void ReceiptPreview::refreshRows()
+{
+    m_rows.stop();
+    if (!Commands->isVisibleTo(this))
+        return;
+    Commands->refresh(m_paper.trace());
+    updateMark(false); // the line in progress grows, rows may have gone
 }
 
 void ReceiptPreview::redraw()
@@ -253,10 +269,8 @@ void ReceiptPreview::redraw()
         const std::deque<Receipt> &cut = m_paper.finished();
         Paper->setPaper(QList<Receipt>(cut.cbegin(), cut.cend()), m_paper.withPendingLine());
     }
-    if (Commands->isVisibleTo(this)) {
-        Commands->refresh(m_paper.trace());
-        updateMark(false); // the line in progress grows, rows may have gone
-    }
+    if (Commands->isVisibleTo(this))
+        updateMark(false); // the marked line in progress grows with the paper
     updateInfo(); // unknown commands draw nothing: no new revision
 }
 
@@ -350,8 +364,7 @@ void ReceiptPreview::CommandsCheck_Click(bool shown)
         Split->setSizes({paper, room - paper});
     }
     if (shown) {
-        Commands->refresh(m_paper.trace());
-        updateMark(false);
+        refreshRows();
     } else {
         Paper->setMark(0, {});
     }
@@ -394,6 +407,7 @@ void ReceiptPreview::ClearButton_Click()
     m_paper.clearPaper();
     Paper->clear();
     redraw();
+    refreshRows();
 }
 
 void ReceiptPreview::SaveButton_Click()

@@ -23,7 +23,7 @@ class ReceiptRenderer;
 // A modeless window, one instance, created on first use. The interpreter is
 // the main window's: it is fed every byte the port took, also while this
 // window is closed, so opening it shows what was already sent. While bytes
-// stream in the window redraws at most every kRedrawMs.
+// stream in the window redraws at most every kRedrawMs, the Commands rows every kRowsMs.
 class ReceiptPreview : public QWidget {
     Q_OBJECT
 public:
@@ -31,6 +31,7 @@ public:
     ~ReceiptPreview() override;
 
     static constexpr int kRedrawMs = 40;
+    static constexpr int kRowsMs = 120; // the Commands panel's rows, while bytes stream in
     static constexpr int kTwipsPerPixel = 15;
 
     // Port > Receipt Preview: placed where it was last (or beside the main
@@ -72,6 +73,7 @@ private:
     void buildControls();
     void place();
     void redraw();
+    void refreshRows();
     void updateInfo();
     // The current row's drawing marked on the paper; scrolled into view on request.
     void updateMark(bool reveal);
@@ -82,6 +84,7 @@ private:
     Operator &m_op;
     std::unique_ptr<ReceiptRenderer> m_renderer;
     QTimer m_redraw;
+    QTimer m_rows;
     quint64 m_drawnRevision = ~quint64(0);
     bool m_placed = false;
     std::optional<SettingsStore::WindowPlace> m_stored; // as loaded, in twips
