@@ -41,12 +41,6 @@ bool catches(qint64 pid, int signo)
     return false;
 }
 
-QSettings store()
-{
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Marlix Terminal"),
-                     QStringLiteral("Marlix Terminal"));
-}
-
 } // namespace
 
 class tst_ProgramE2E : public QObject {
@@ -131,7 +125,7 @@ void tst_ProgramE2E::signalEndsAsExitDoes()
 // that holds the command is saved.
 void tst_ProgramE2E::signalAfterACommandKeepsIt()
 {
-    store().clear();
+    settingsStore().clear();
     FakePrinter port;
     FakeOperator op;
     frmTerminal w(&port, &op, nullptr);
@@ -143,7 +137,7 @@ void tst_ProgramE2E::signalAfterACommandKeepsIt()
     QCOMPARE(port.written, QByteArray("\x1B@kept"));
     ::raise(SIGTERM);
     QTRY_VERIFY(!w.isVisible());
-    QCOMPARE(store().value(QStringLiteral("Settings/CommandsA")).toString(), QStringLiteral("[ESC]@kept"));
+    QCOMPARE(settingsStore().value(QStringLiteral("Settings/CommandsA")).toString(), QStringLiteral("[ESC]@kept"));
     QVERIFY(port.count(QStringLiteral("ClosePort")) >= 1);
 }
 
@@ -151,7 +145,7 @@ void tst_ProgramE2E::signalAfterACommandKeepsIt()
 // settings are saved all the same.
 void tst_ProgramE2E::signalDuringAScript()
 {
-    store().clear();
+    settingsStore().clear();
     QTemporaryDir dir;
     const QString name = dir.filePath(QStringLiteral("long.dmo"));
     QFile file(name);
@@ -179,7 +173,7 @@ void tst_ProgramE2E::signalDuringAScript()
     QTRY_VERIFY(!w.isVisible());
     QVERIFY(!w.scripts().running());
     QVERIFY2(!port.written.contains('D'), port.written.constData()); // the run ended early
-    QCOMPARE(store().value(QStringLiteral("Settings/ScriptsA")).toString(), name);
+    QCOMPARE(settingsStore().value(QStringLiteral("Settings/ScriptsA")).toString(), name);
 }
 
 QTEST_MAIN(tst_ProgramE2E)

@@ -31,12 +31,6 @@
 using namespace PrinterBytes;
 
 namespace {
-QSettings store()
-{
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Marlix Terminal"),
-                     QStringLiteral("Marlix Terminal"));
-}
-
 const QByteArray kCut = GS + "V" + n(0);
 
 QByteArray lines(int from, int count)
@@ -97,7 +91,7 @@ private slots:
     void initTestCase() { isolateSettings(); }
     void init()
     {
-        store().clear();
+        settingsStore().clear();
         rig = std::make_unique<WindowRig>();
         port = &rig->port;
         op = &rig->op;
@@ -375,7 +369,7 @@ private slots:
         QFETCH(QString, stored);
         QFETCH(bool, shown);
         if (!stored.isEmpty())
-            store().setValue(QStringLiteral("Settings/PreviewCommands"), stored);
+            settingsStore().setValue(QStringLiteral("Settings/PreviewCommands"), stored);
         w->MPreview->trigger();
         ReceiptPreview *preview = w->previewWindow();
         QCOMPARE(preview->CommandsCheck->isChecked(), shown);
@@ -384,11 +378,11 @@ private slots:
         const int width = preview->width();
         QTest::mouseClick(preview->CommandsCheck, Qt::LeftButton, {}, QPoint(4, preview->CommandsCheck->height() / 2));
         QCOMPARE(preview->Commands->isVisible(), !shown);
-        QCOMPARE(store().value(QStringLiteral("Settings/PreviewCommands")).toString(), shown ? "0" : "1");
+        QCOMPARE(settingsStore().value(QStringLiteral("Settings/PreviewCommands")).toString(), shown ? "0" : "1");
         QVERIFY(shown ? preview->width() < width : preview->width() > width);
         QVERIFY(preview->Paper->width() > 200);
         QTest::mouseClick(preview->CommandsCheck, Qt::LeftButton, {}, QPoint(4, preview->CommandsCheck->height() / 2));
-        QCOMPARE(store().value(QStringLiteral("Settings/PreviewCommands")).toString(), shown ? "1" : "0");
+        QCOMPARE(settingsStore().value(QStringLiteral("Settings/PreviewCommands")).toString(), shown ? "1" : "0");
         // Shown and hidden again, the window is as wide as it was.
         if (!shown)
             QCOMPARE(preview->width(), width);

@@ -29,12 +29,6 @@
 using namespace PrinterBytes;
 
 namespace {
-QSettings store()
-{
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Marlix Terminal"),
-                     QStringLiteral("Marlix Terminal"));
-}
-
 const QByteArray kCut = GS + "V" + n(0);
 
 // Two lines of text and a small raster image: enough ink to compare dot for dot.
@@ -84,7 +78,7 @@ private slots:
     void initTestCase() { isolateSettings(); }
     void init()
     {
-        store().clear();
+        settingsStore().clear();
         rig = std::make_unique<WindowRig>();
         port = &rig->port;
         op = &rig->op;
@@ -467,7 +461,7 @@ private slots:
         QFETCH(bool, byMainWindow);
         const QStringList keys{"PreviewLeft", "PreviewTop", "PreviewWidth", "PreviewHeight"};
         {
-            QSettings s = store();
+            QSettings s = settingsStore();
             for (int i = 0; i < 4; ++i)
                 s.setValue(QStringLiteral("Settings/") + keys[i], stored[i]);
         }
@@ -481,7 +475,7 @@ private slots:
             w->MFileExit_Click();
         else
             preview->close();
-        QSettings s = store();
+        QSettings s = settingsStore();
         for (int i = 0; i < 4; ++i)
             QCOMPARE(s.value(QStringLiteral("Settings/") + keys[i]).toString(), saved[i]);
         QCOMPARE(s.value(QStringLiteral("Settings/MainLeft")).isValid(), byMainWindow);
@@ -495,7 +489,7 @@ private slots:
         QVERIFY(preview->x() > w->x());
         QVERIFY(!preview->geometry().intersects(w->frameGeometry()) || preview->x() + preview->width() >= w->screen()->availableGeometry().right());
         preview->close();
-        QSettings s = store();
+        QSettings s = settingsStore();
         QCOMPARE(s.value(QStringLiteral("Settings/PreviewLeft")).toString(), QString::number(preview->x() * 15));
         QCOMPARE(s.value(QStringLiteral("Settings/PreviewHeight")).toString(), QString::number(preview->height() * 15));
     }

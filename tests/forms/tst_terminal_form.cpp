@@ -28,12 +28,6 @@
 #include <QtTest>
 
 namespace {
-QSettings store()
-{
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Marlix Terminal"),
-                     QStringLiteral("Marlix Terminal"));
-}
-
 // Counts what the display hands to the log.
 class RecordingLog : public LogSink {
 public:
@@ -60,7 +54,7 @@ private slots:
     void initTestCase() { isolateSettings(); }
     void init()
     {
-        store().clear();
+        settingsStore().clear();
         port = FakePrinter();
         op = FakeOperator();
         pump = FakePump();
@@ -403,7 +397,7 @@ private slots:
     void formLoadReadsTheStore()
     {
         {
-            QSettings s = store();
+            QSettings s = settingsStore();
             s.setValue(QStringLiteral("Settings/MainLeft"), QStringLiteral("1500"));
             s.setValue(QStringLiteral("Settings/MainTop"), QStringLiteral("3000"));
             s.setValue(QStringLiteral("Settings/IOPort"), QStringLiteral("COM3"));
@@ -449,7 +443,7 @@ private slots:
         QFETCH(QPoint, moveTo);
         QFETCH(QPoint, saved);
         if (!stored.isEmpty()) {
-            QSettings s = store();
+            QSettings s = settingsStore();
             s.setValue(QStringLiteral("Settings/MainLeft"), stored);
             s.setValue(QStringLiteral("Settings/MainTop"), stored);
         }
@@ -459,7 +453,7 @@ private slots:
         if (moveTo != QPoint(-1, -1))
             form->move(moveTo);
         form->close();
-        QSettings s = store();
+        QSettings s = settingsStore();
         QCOMPARE(s.value(QStringLiteral("Settings/MainLeft")).toString(), QString::number(saved.x()));
         QCOMPARE(s.value(QStringLiteral("Settings/MainTop")).toString(), QString::number(saved.y()));
     }
@@ -480,8 +474,8 @@ private slots:
         form->SendCommand_Click();
         QCOMPARE(port.calls.first(), QStringLiteral("OpenPort(/dev/pts/7|baud=9600 parity=N data=8 stop=1)"));
         form->close();
-        QCOMPARE(store().value(QStringLiteral("Settings/IOPort")).toString(), QStringLiteral("/dev/pts/7"));
-        QCOMPARE(store().value(QStringLiteral("Settings/BaudRate")).toString(), QStringLiteral("9600"));
+        QCOMPARE(settingsStore().value(QStringLiteral("Settings/IOPort")).toString(), QStringLiteral("/dev/pts/7"));
+        QCOMPARE(settingsStore().value(QStringLiteral("Settings/BaudRate")).toString(), QStringLiteral("9600"));
     }
 
     void closingSavesAndClosesThePort()
@@ -494,7 +488,7 @@ private slots:
         form->setCommandList({QStringLiteral("first"), QStringLiteral("second")}, QString());
         form->close();
         QCOMPARE(port.count(QStringLiteral("ClosePort")), 1);
-        QSettings s = store();
+        QSettings s = settingsStore();
         QCOMPARE(s.value(QStringLiteral("Settings/MainLeft")).toString(), QString::number(form->x() * 15));
         QCOMPARE(s.value(QStringLiteral("Settings/IOPort")).toString(), QStringLiteral("ttyUSB1"));
         QCOMPARE(s.value(QStringLiteral("Settings/Flow")).toString(), QStringLiteral("1"));
@@ -509,7 +503,7 @@ private slots:
         QTRY_VERIFY(form->isMinimized());
         form->close();
         QCOMPARE(port.count(QStringLiteral("ClosePort")), 1);
-        QVERIFY(!store().contains(QStringLiteral("Settings/IOPort")));
+        QVERIFY(!settingsStore().contains(QStringLiteral("Settings/IOPort")));
     }
 
     void exitMenuUnloadsOnce()

@@ -109,6 +109,12 @@ QStringList withTcp(const QStringList &more)
     return QStringList{QStringLiteral("--tcp"), QStringLiteral("0")} + more;
 }
 
+QSettings settingsStore()
+{
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Marlix Terminal"),
+                     QStringLiteral("Marlix Terminal"));
+}
+
 void isolateSettings()
 {
     static QTemporaryDir dir;

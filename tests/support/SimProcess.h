@@ -3,6 +3,7 @@
 // read from its first output line, its received bytes read from its record file.
 #include <QByteArray>
 #include <QProcess>
+#include <QSettings>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -51,3 +52,5 @@ QStringList withTcp(const QStringList &more = {});
 
 // Points QSettings at a fresh temporary folder; call before any settings object exists.
 void isolateSettings();
+// The program's settings file, as the program opens it.
+QSettings settingsStore();

@@ -8,15 +8,9 @@
 class TestSettings : public QObject {
     Q_OBJECT
 
-    static QSettings store()
-    {
-        return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Marlix Terminal"),
-                         QStringLiteral("Marlix Terminal"));
-    }
-
 private slots:
     void initTestCase() { isolateSettings(); }
-    void init() { store().clear(); }
+    void init() { settingsStore().clear(); }
 
     void emptyStoreGivesDefaults()
     {
@@ -42,7 +36,7 @@ private slots:
     void compactionOnLoadAndKeysLeftAlone()
     {
         {
-            QSettings s = store();
+            QSettings s = settingsStore();
             s.setValue(QStringLiteral("Settings/CommandsA"), QStringLiteral("[ESC]@"));
             s.setValue(QStringLiteral("Settings/CommandsC"), QStringLiteral("<x1D>V<0>"));
             s.setValue(QStringLiteral("Settings/ScriptsU"), QStringLiteral("/tmp/last.dmo"));
@@ -52,7 +46,7 @@ private slots:
         QCOMPARE(st.scripts, QStringList{QStringLiteral("/tmp/last.dmo")});
 
         SettingsStore::save(1500, 3000, st.link, st.commands, st.scripts);
-        QSettings s = store();
+        QSettings s = settingsStore();
         QCOMPARE(s.value(QStringLiteral("Settings/CommandsA")).toString(), QStringLiteral("[ESC]@"));
         QCOMPARE(s.value(QStringLiteral("Settings/CommandsB")).toString(), QStringLiteral("<x1D>V<0>"));
         // Keys at or beyond the list's length keep their old value.
@@ -67,7 +61,7 @@ private slots:
         for (int i = 0; i < 25; ++i)
             many << QStringLiteral("cmd%1").arg(i);
         SettingsStore::save(100, 100, LinkVariables(), many, {});
-        QSettings s = store();
+        QSettings s = settingsStore();
         QCOMPARE(s.value(QStringLiteral("Settings/CommandsU")).toString(), QStringLiteral("cmd20"));
         QVERIFY(!s.contains(QStringLiteral("Settings/CommandsV")));
         QCOMPARE(SettingsStore::load().commands.size(), 21);
@@ -84,7 +78,7 @@ private slots:
         v.CommFlow = 0;
         SettingsStore::save(-45, 30000, v, {}, {});
         {
-            QSettings s = store();
+            QSettings s = settingsStore();
             QCOMPARE(s.value(QStringLiteral("Settings/Flow")).toString(), QStringLiteral("0"));
             QCOMPARE(s.value(QStringLiteral("Settings/MainLeft")).toString(), QStringLiteral("-45"));
         }
@@ -125,8 +119,8 @@ private slots:
             SettingsStore::rememberNetPort(name);
         QCOMPARE(SettingsStore::loadNetPorts(), remembered);
         // Stored where the other lists are, with letters after the name.
-        QCOMPARE(store().value(QStringLiteral("Settings/NetPortA")).toString(), remembered.first());
-        QVERIFY(!store().contains(QStringLiteral("Settings/NetPortF")));
+        QCOMPARE(settingsStore().value(QStringLiteral("Settings/NetPortA")).toString(), remembered.first());
+        QVERIFY(!settingsStore().contains(QStringLiteral("Settings/NetPortF")));
         // Saving the window's settings leaves them alone.
         const SettingsStore::Stored st = SettingsStore::load();
         SettingsStore::save(100, 100, st.link, st.commands, st.scripts);
@@ -153,7 +147,7 @@ private slots:
         QFETCH(int, expectedLeft);
         QFETCH(int, expectedFlow);
         {
-            QSettings s = store();
+            QSettings s = settingsStore();
             s.setValue(QStringLiteral("Settings/MainLeft"), left);
             s.setValue(QStringLiteral("Settings/Flow"), flow);
         }
@@ -184,7 +178,7 @@ private slots:
         QFETCH(QList<int>, place);
         const QStringList keys{"Left", "Top", "Width", "Height"};
         {
-            QSettings s = store();
+            QSettings s = settingsStore();
             for (int i = 0; i < 4; ++i) {
                 if (stored[i] != QLatin1String("-"))
                     s.setValue(QStringLiteral("Settings/Preview") + keys[i], stored[i]);
@@ -197,9 +191,9 @@ private slots:
         QCOMPARE(*loaded, (SettingsStore::WindowPlace{place[0], place[1], place[2], place[3]}));
 
         // Saved back beside the other keys, which stay as they were.
-        store().setValue(QStringLiteral("Settings/MainLeft"), QStringLiteral("450"));
+        settingsStore().setValue(QStringLiteral("Settings/MainLeft"), QStringLiteral("450"));
         SettingsStore::savePlace(QStringLiteral("Preview"), {15, 30, 450, 600});
-        QSettings s = store();
+        QSettings s = settingsStore();
         QCOMPARE(s.value(QStringLiteral("Settings/PreviewLeft")).toString(), QStringLiteral("15"));
         QCOMPARE(s.value(QStringLiteral("Settings/PreviewHeight")).toString(), QStringLiteral("600"));
         QCOMPARE(s.value(QStringLiteral("Settings/MainLeft")).toString(), QStringLiteral("450"));
