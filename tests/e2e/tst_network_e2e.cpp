@@ -30,12 +30,6 @@ const QString kUnable = QStringLiteral("Unable to output data. Press OK to conti
 class tst_NetworkE2E : public QObject {
     Q_OBJECT
 
-    static void startOrSkip(SimProcess &sim)
-    {
-        if (!sim.start())
-            QSKIP(qPrintable(QStringLiteral("printer simulator unavailable: ") + sim.error()));
-    }
-
     static void send(frmTerminal &w, const QString &command, bool autoQuery)
     {
         w.AutoQuery->setChecked(autoQuery);
@@ -59,7 +53,7 @@ private slots:
         QFETCH(QString, modeButton);
         QFETCH(QByteArray, shownReply);
         SimProcess sim(withTcp({QStringLiteral("--reply"), QStringLiteral("1B40=1501")}));
-        startOrSkip(sim);
+        START_SIM_OR_SKIP(sim);
         FakeOperator op;
         frmTerminal w(nullptr, &op, nullptr); // the real port component and event pump
         w.show();
@@ -83,7 +77,7 @@ private slots:
     void script()
     {
         SimProcess sim(withTcp());
-        startOrSkip(sim);
+        START_SIM_OR_SKIP(sim);
         QTemporaryDir dir;
         const QString name = dir.filePath(QStringLiteral("net.dmo"));
         QVERIFY(writeFile(dir.filePath(QStringLiteral("logo.prn")), QByteArray("\x1D\x76\x30\x00\xFF", 5)));
@@ -107,7 +101,7 @@ private slots:
     void macroMode()
     {
         SimProcess sim(withTcp(), false);
-        startOrSkip(sim);
+        START_SIM_OR_SKIP(sim);
         FakeOperator op;
         frmTerminal w(nullptr, &op, nullptr);
         w.show();
@@ -153,7 +147,7 @@ private slots:
     {
         QFETCH(bool, comesBack);
         SimProcess sim(withTcp());
-        startOrSkip(sim);
+        START_SIM_OR_SKIP(sim);
         QTemporaryDir dir;
         const QString name = dir.filePath(QStringLiteral("long.dmo"));
         QVERIFY(writeFile(name, lostPrinterScript()));
@@ -199,7 +193,7 @@ private slots:
     void refusedConnection()
     {
         SimProcess sim(withTcp());
-        startOrSkip(sim);
+        START_SIM_OR_SKIP(sim);
         sim.stop();
         const QString name = sim.netPort();
         FakeOperator op;

@@ -23,17 +23,11 @@ const QString kDropped = QStringLiteral(": the printer has dropped the connectio
 class TestNetworkPort : public QObject {
     Q_OBJECT
 
-    static void startOrSkip(SimProcess &sim)
-    {
-        if (!sim.start())
-            QSKIP(qPrintable(QStringLiteral("printer simulator unavailable: ") + sim.error()));
-    }
-
 private slots:
     void everyByteValueGoesOutExactly()
     {
         SimProcess sim(withTcp());
-        startOrSkip(sim);
+        START_SIM_OR_SKIP(sim);
         AnyPOSPrinter port;
         QString status = QStringLiteral("unchanged");
         port.onStatus = [&](const QString &s) { status = s; };
@@ -58,7 +52,7 @@ private slots:
     {
         const QByteArray reply = allByteValues();
         SimProcess sim(withTcp({QStringLiteral("--reply"), QStringLiteral("5152=") + QString::fromLatin1(reply.toHex())}));
-        startOrSkip(sim);
+        START_SIM_OR_SKIP(sim);
         AnyPOSPrinter port;
         port.OpenPort(sim.netPort(), kMode);
         port.WriteData("QR", 2);
@@ -69,7 +63,7 @@ private slots:
     {
         SimProcess sim(withTcp({QStringLiteral("--reply"), QStringLiteral("3F=0601"), QStringLiteral("--reply-delay"),
                                 QStringLiteral("300")}));
-        startOrSkip(sim);
+        START_SIM_OR_SKIP(sim);
         AnyPOSPrinter port;
         port.OpenPort(sim.netPort(), kMode);
         port.WriteData("?", 1);
@@ -85,7 +79,7 @@ private slots:
     void idleCloseEndsTheConnection()
     {
         SimProcess sim(withTcp(), false);
-        startOrSkip(sim);
+        START_SIM_OR_SKIP(sim);
         AnyPOSPrinter port;
         QStringList statuses;
         port.onStatus = [&](const QString &s) { statuses << s; };
@@ -117,7 +111,7 @@ private slots:
         SimProcess sim(withTcp({QStringLiteral("--reply"), QStringLiteral("1B40=1501"),
                                 QStringLiteral("--reply-delay"), QStringLiteral("50")}),
                        false);
-        startOrSkip(sim);
+        START_SIM_OR_SKIP(sim);
         AnyPOSPrinter port;
         port.OpenPort(sim.netPort(), kMode);
         QCOMPARE(port.WriteData("\x1B@", 2), 1L);
@@ -157,7 +151,7 @@ private slots:
     {
         QFETCH(QString, noticedBy);
         SimProcess sim(withTcp());
-        startOrSkip(sim);
+        START_SIM_OR_SKIP(sim);
         AnyPOSPrinter port;
         QStringList statuses;
         port.onStatus = [&](const QString &s) { statuses << s; };
@@ -212,7 +206,7 @@ private slots:
         QFETCH(QString, reason);
         // A port that was just free: the simulator listened on it and is gone.
         SimProcess sim(withTcp());
-        startOrSkip(sim);
+        START_SIM_OR_SKIP(sim);
         sim.stop();
         const QString closed = QString::number(sim.tcpPort());
         name.replace(QLatin1String("%1"), closed);

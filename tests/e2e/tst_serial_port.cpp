@@ -14,17 +14,11 @@ const QString kMode = QStringLiteral("baud=19200 parity=N data=8 stop=1");
 class TestSerialPort : public QObject {
     Q_OBJECT
 
-    static void startOrSkip(SimProcess &sim)
-    {
-        if (!sim.start())
-            QSKIP(qPrintable(QStringLiteral("printer simulator unavailable: ") + sim.error()));
-    }
-
 private slots:
     void everyByteValueGoesOutExactly()
     {
         SimProcess sim;
-        startOrSkip(sim);
+        START_SIM_OR_SKIP(sim);
         SerialPOSPrinter port;
         port.OpenPort(sim.port(), kMode);
         port.SetFlowControl(2);
@@ -39,7 +33,7 @@ private slots:
     void countLimitsWhatIsWritten()
     {
         SimProcess sim;
-        startOrSkip(sim);
+        START_SIM_OR_SKIP(sim);
         SerialPOSPrinter port;
         port.OpenPort(sim.port(), kMode);
         QVERIFY(port.WriteData("ABCDEF", 4) != 0);
@@ -52,7 +46,7 @@ private slots:
     {
         const QByteArray reply = allByteValues();
         SimProcess sim({QStringLiteral("--reply"), QStringLiteral("5152=") + QString::fromLatin1(reply.toHex())});
-        startOrSkip(sim);
+        START_SIM_OR_SKIP(sim);
         SerialPOSPrinter port;
         port.OpenPort(sim.port(), kMode);
         port.WriteData("QR", 2);
@@ -63,7 +57,7 @@ private slots:
     {
         SimProcess sim({QStringLiteral("--reply"), QStringLiteral("3F=0601"), QStringLiteral("--reply-delay"),
                         QStringLiteral("300")});
-        startOrSkip(sim);
+        START_SIM_OR_SKIP(sim);
         SerialPOSPrinter port;
         port.OpenPort(sim.port(), kMode);
         // Before any SetReadTiming a read gives up at once when nothing is there.
@@ -76,7 +70,7 @@ private slots:
     void shortTimingEndsWhenThePrinterIsSilent()
     {
         SimProcess sim;
-        startOrSkip(sim);
+        START_SIM_OR_SKIP(sim);
         SerialPOSPrinter port;
         port.OpenPort(sim.port(), kMode);
         port.SetReadTiming(10, 10);
@@ -89,7 +83,7 @@ private slots:
     void heldUpPrinterTakesPartOfAWriteThenNothing()
     {
         SimProcess sim({QStringLiteral("--busy")});
-        startOrSkip(sim);
+        START_SIM_OR_SKIP(sim);
         SerialPOSPrinter port;
         // The tap sees exactly what each write took, no more, also when a write is cut short.
         QByteArray tapped;
@@ -123,7 +117,7 @@ private slots:
     void reopenWithNewSettings()
     {
         SimProcess sim({QStringLiteral("--reply"), QStringLiteral("21=4F4B")});
-        startOrSkip(sim);
+        START_SIM_OR_SKIP(sim);
         SerialPOSPrinter port;
         port.OpenPort(sim.port(), kMode);
         port.WriteData("!", 1);
@@ -149,7 +143,7 @@ private slots:
     void breakOnAndOffOnAnOpenLine()
     {
         SimProcess sim;
-        startOrSkip(sim);
+        START_SIM_OR_SKIP(sim);
         SerialPOSPrinter port;
         port.OpenPort(sim.port(), kMode);
         // A pty shows no break; the line must stay usable after one.
@@ -182,7 +176,7 @@ private slots:
         QTemporaryDir dir;
         const QString link = dir.filePath(QStringLiteral("ttySim"));
         auto sim = std::make_unique<SimProcess>(QStringList{QStringLiteral("--link"), link});
-        startOrSkip(*sim);
+        START_SIM_OR_SKIP(*sim);
         for (QString *text : {&chosen, &shown})
             text->replace(QLatin1String("%1"), sim->port()).replace(QLatin1String("%2"), link);
         SerialPOSPrinter port;
@@ -216,7 +210,7 @@ private slots:
         port.OpenPort(QStringLiteral("ttyMarlixMissing9"), kMode);
         QVERIFY(port.LinkDown());
         SimProcess sim;
-        startOrSkip(sim);
+        START_SIM_OR_SKIP(sim);
         port.OpenPort(sim.port(), kMode);
         QVERIFY(!port.LinkDown());
     }
@@ -224,7 +218,7 @@ private slots:
     void portListShowsTheSimulator()
     {
         SimProcess sim;
-        startOrSkip(sim);
+        START_SIM_OR_SKIP(sim);
         SerialPOSPrinter port;
         const QStringList entries = portEntries(port);
         QVERIFY2(entries.contains(sim.port() + QStringLiteral("\tMarlix printer simulator")),
@@ -257,7 +251,7 @@ private slots:
     void successfulOpenClearsTheStatus()
     {
         SimProcess sim;
-        startOrSkip(sim);
+        START_SIM_OR_SKIP(sim);
         SerialPOSPrinter port;
         QString status = QStringLiteral("old reason");
         port.onStatus = [&](const QString &s) { status = s; };

@@ -50,6 +50,14 @@ private:
 // "--tcp 0" and more: a simulator that also serves the network, on any free port.
 QStringList withTcp(const QStringList &more = {});
 
+// Starts the simulator or skips the test: a macro, because QSKIP must return
+// from the test function itself, not from a helper it calls.
+#define START_SIM_OR_SKIP(sim)                                                                      \
+    do {                                                                                            \
+        if (!(sim).start())                                                                         \
+            QSKIP(qPrintable(QStringLiteral("printer simulator unavailable: ") + (sim).error()));   \
+    } while (false)
+
 // Points QSettings at a fresh temporary folder; call before any settings object exists.
 void isolateSettings();
 // The program's settings file, as the program opens it.
