@@ -4,6 +4,7 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QComboBox>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -21,6 +22,9 @@ QString labelOf(const QWidget *widget)
     return widget->accessibleName();
 }
 
+// Qt's own combo box interface, but named by the label. Qt's class is
+// private, so what it gives is given again here: the list (whose entries are
+// the history) and the line edit as children, its states, its actions.
 class LabelledComboBox final : public QAccessibleWidget {
 public:
     explicit LabelledComboBox(QComboBox *box) : QAccessibleWidget(box, QAccessible::ComboBox) {}
@@ -29,13 +33,49 @@ public:
 
     QString text(QAccessible::Text t) const override
     {
-        if (t == QAccessible::Name) {
+        switch (t) {
+        case QAccessible::Name: {
             const QString label = labelOf(box());
             return label.isEmpty() ? box()->currentText() : label;
         }
-        if (t == QAccessible::Value)
-            return box()->currentText();
-        return QAccessibleWidget::text(t);
+        case QAccessible::Value:
+            return box()->isEditable() ? box()->lineEdit()->text() : box()->currentText();
+        case QAccessible::Accelerator:
+            return QKeySequence(Qt::Key_Down).toString(QKeySequence::NativeText);
+        default:
+            return QAccessibleWidget::text(t);
+        }
+    }
+
+    // The list lives in a popup window, which QAccessibleWidget skips.
+    int childCount() const override { return box()->isEditable() ? 2 : 1; }
+
+    QAccessibleInterface *child(int index) const override
+    {
+        if (index == 0 && box()->view())
+            return QAccessible::queryAccessibleInterface(box()->view());
+        if (index == 1 && box()->isEditable())
+            return QAccessible::queryAccessibleInterface(box()->lineEdit());
+        return nullptr;
+    }
+
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        if (!child)
+            return -1;
+        if (child->object() == box()->view())
+            return 0;
+        if (box()->isEditable() && child->object() == box()->lineEdit())
+            return 1;
+        return -1;
+    }
+
+    QAccessibleInterface *childAt(int x, int y) const override
+    {
+        const QLineEdit *edit = box()->lineEdit();
+        if (box()->isEditable() && edit->rect().contains(edit->mapFromGlobal(QPoint(x, y))))
+            return child(1);
+        return nullptr;
     }
 
     QAccessible::State state() const override
@@ -49,15 +89,33 @@ public:
 
     QStringList actionNames() const override
     {
-        return QStringList{showMenuAction()} + QAccessibleWidget::actionNames();
+        return QStringList{showMenuAction(), pressAction()} + QAccessibleWidget::actionNames();
+    }
+
+    QString localizedActionDescription(const QString &action) const override
+    {
+        if (action == showMenuAction() || action == pressAction())
+            return QComboBox::tr("Open the combo box selection popup");
+        return QAccessibleWidget::localizedActionDescription(action);
     }
 
     void doAction(const QString &action) override
     {
-        if (action == showMenuAction())
-            box()->showPopup();
-        else
+        if (action == showMenuAction() || action == pressAction()) {
+            if (box()->view() && box()->view()->isVisible())
+                box()->hidePopup();
+            else
+                box()->showPopup();
+        } else {
             QAccessibleWidget::doAction(action);
+        }
+    }
+
+    QStringList keyBindingsForAction(const QString &action) const override
+    {
+        if (action == showMenuAction() || action == pressAction())
+            return {};
+        return QAccessibleWidget::keyBindingsForAction(action);
     }
 };
 

@@ -11,7 +11,9 @@ namespace Accessibility {
 // Qt on Linux names an editable combo box by the text in it ("[ESC]@Hel"),
 // leaving its label to a relation that not every reader follows. From the
 // first call on, every combo box is named by its buddy label ("Command"),
-// or by its accessible name where it has no label; text and list stay its value.
+// or by its accessible name where it has no label; the text is its value, and
+// the rest is as Qt gives it: the list with the entries, the line edit as
+// children, the states and actions.
 void nameComboBoxesByLabel();
 
 // The line edit inside an editable combo box holds the focus while the

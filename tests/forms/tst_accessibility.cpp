@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QtTest>
 
 class tst_Accessibility : public QObject {
@@ -30,6 +31,8 @@ private slots:
     void initTestCase() { isolateSettings(); }
     void boxesAreNamedByTheirLabels_data();
     void boxesAreNamedByTheirLabels();
+    void historyEntriesAreChildrenOfTheBox_data();
+    void historyEntriesAreChildrenOfTheBox();
     void valueLabelsDescribeWhatTheyShow();
     void breakIsHeardAsWaitDuringTheBreak();
     void dialogs_data();
@@ -66,6 +69,63 @@ void tst_Accessibility::boxesAreNamedByTheirLabels()
     QCOMPARE(heard(widget, QAccessible::Value), QStringLiteral("[ESC]@Hel"));
     // The line edit that holds the focus while typing says the same.
     QCOMPARE(heard(edit), name);
+}
+
+void tst_Accessibility::historyEntriesAreChildrenOfTheBox_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("storedAs");
+    QTest::addColumn<QString>("sent"); // the handler that sends the box's text; empty: none
+    QTest::addColumn<QStringList>("entries");
+    const QStringList loaded{"first", "second"};
+    const QStringList sent{"third", "first", "second"};
+    QTest::newRow("command, loaded") << "SendInfo" << "Commands" << "" << loaded;
+    QTest::newRow("command, sent") << "SendInfo" << "Commands" << "SendCommand_Click" << sent;
+    QTest::newRow("script file, loaded") << "FileNameTextBox" << "Scripts" << "" << loaded;
+    QTest::newRow("script file, sent") << "FileNameTextBox" << "Scripts" << "SendScript_Click" << sent;
+}
+
+// A reader reaches the history through the box, as Qt's own combo box gives
+// it: the list, whose entries are the history, and the line edit as children,
+// its states and actions; the name stays the label's.
+void tst_Accessibility::historyEntriesAreChildrenOfTheBox()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, storedAs);
+    QFETCH(QString, sent);
+    QFETCH(QStringList, entries);
+    {
+        QSettings s = settingsStore();
+        s.setValue(QStringLiteral("Settings/%1A").arg(storedAs), QStringLiteral("first"));
+        s.setValue(QStringLiteral("Settings/%1B").arg(storedAs), QStringLiteral("second"));
+    }
+    frmTerminal w(&port, &op, &pump);
+    settingsStore().clear();
+    auto *combo = w.findChild<QComboBox *>(box);
+    const QString name = heard(combo);
+    if (!sent.isEmpty()) {
+        combo->setEditText(QStringLiteral("third"));
+        QVERIFY(QMetaObject::invokeMethod(&w, qPrintable(sent)));
+    }
+
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(combo);
+    QCOMPARE(iface->text(QAccessible::Name), name);
+    QCOMPARE(iface->childCount(), 2);
+    QAccessibleInterface *list = iface->child(0);
+    QVERIFY(list);
+    QCOMPARE(list->role(), QAccessible::List);
+    QCOMPARE(list->parent(), iface);
+    QCOMPARE(iface->indexOfChild(list), 0);
+    QStringList heardEntries;
+    for (int i = 0; i < list->childCount(); ++i)
+        heardEntries << list->child(i)->text(QAccessible::Name);
+    QCOMPARE(heardEntries, entries);
+    QCOMPARE(iface->child(1)->object(), combo->lineEdit());
+    QCOMPARE(iface->indexOfChild(iface->child(1)), 1);
+    QVERIFY(iface->state().expandable);
+    QVERIFY(iface->state().editable);
+    QVERIFY(iface->actionInterface());
+    QVERIFY(iface->actionInterface()->actionNames().contains(QAccessibleActionInterface::showMenuAction()));
 }
 
 void tst_Accessibility::valueLabelsDescribeWhatTheyShow()
