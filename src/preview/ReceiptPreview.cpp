@@ -2,6 +2,7 @@
 
 #include "link/Operator.h"
 #include "preview/CommandPanel.h"
+#include "preview/PaperFeed.h"
 #include "printer/ReceiptInterpreter.h"
 #include "printer/ReceiptRenderer.h"
 
@@ -56,9 +57,9 @@ bool onSomeScreen(const QRect &rect)
 }
 } // namespace
 
-ReceiptPreview::ReceiptPreview(ReceiptInterpreter &paper, Operator &op, QWidget *parent)
+ReceiptPreview::ReceiptPreview(PaperFeed &feed, Operator &op, QWidget *parent)
     : QWidget(parent, Qt::Window)
-    , m_paper(paper)
+    , m_feed(feed)
     , m_op(op)
     , m_renderer(std::make_unique<ReceiptRenderer>())
 {
@@ -74,6 +75,11 @@ ReceiptPreview::ReceiptPreview(ReceiptInterpreter &paper, Operator &op, QWidget 
 }
 
 ReceiptPreview::~ReceiptPreview() = default;
+
+ReceiptInterpreter &ReceiptPreview::paper() const
+{
+    return m_feed.paper();
+}
 
 void ReceiptPreview::buildControls()
 {
@@ -257,17 +263,18 @@ void ReceiptPreview::refreshRows()
     m_rows.stop();
     if (!Commands->isVisibleTo(this))
         return;
-    Commands->refresh(m_paper.trace());
+    Commands->refresh(paper().trace());
     updateMark(false); // the line in progress grows, rows may have gone
 }
 
 void ReceiptPreview::redraw()
 {
     m_redraw.stop();
-    if (m_paper.revision() != m_drawnRevision) {
-        m_drawnRevision = m_paper.revision();
-        const std::deque<Receipt> &cut = m_paper.finished();
-        Paper->setPaper(QList<Receipt>(cut.cbegin(), cut.cend()), m_paper.withPendingLine());
+    const ReceiptInterpreter &paper = this->paper(); // with every byte sent so far
+    if (paper.revision() != m_drawnRevision) {
+        m_drawnRevision = paper.revision();
+        const std::deque<Receipt> &cut = paper.finished();
+        Paper->setPaper(QList<Receipt>(cut.cbegin(), cut.cend()), paper.withPendingLine());
     }
     if (Commands->isVisibleTo(this))
         updateMark(false); // the marked line in progress grows with the paper
@@ -276,7 +283,7 @@ void ReceiptPreview::redraw()
 
 QString ReceiptPreview::infoText() const
 {
-    const int total = m_paper.finishedTotal() + (Paper->hasOpenReceipt() ? 1 : 0);
+    const int total = paper().finishedTotal() + (Paper->hasOpenReceipt() ? 1 : 0);
     QString text = counted(total, QStringLiteral("receipt"), QStringLiteral("receipts"));
     if (Paper->receiptCount() < total)
         text += QStringLiteral(" (the last %1 kept)").arg(Paper->receiptCount());
@@ -284,7 +291,7 @@ QString ReceiptPreview::infoText() const
         text += QStringLiteral(", receipt %1 shown").arg(Paper->receipt(shown).number);
     const double openMm = Paper->hasOpenReceipt() ? Paper->receipt(Paper->receiptCount() - 1).lengthMm() : 0.0;
     text += QStringLiteral(", open receipt %1 mm").arg(QString::number(openMm, 'f', 1));
-    const qsizetype unknown = m_paper.unknownCommands().size();
+    const qsizetype unknown = paper().unknownCommands().size();
     text += unknown == 0 ? QStringLiteral(", no unknown commands")
                          : QStringLiteral(", ") + counted(int(unknown), QStringLiteral("unknown command"),
                                                           QStringLiteral("unknown commands"));
@@ -293,7 +300,7 @@ QString ReceiptPreview::infoText() const
 
 QString ReceiptPreview::paperDescription() const
 {
-    const int total = m_paper.finishedTotal() + (Paper->hasOpenReceipt() ? 1 : 0);
+    const int total = paper().finishedTotal() + (Paper->hasOpenReceipt() ? 1 : 0);
     const double openMm = Paper->hasOpenReceipt() ? Paper->receipt(Paper->receiptCount() - 1).lengthMm() : 0.0;
     return counted(total, QStringLiteral("receipt"), QStringLiteral("receipts"))
         + QStringLiteral(", the open receipt %1 mm long").arg(QString::number(openMm, 'f', 1));
@@ -307,11 +314,11 @@ void ReceiptPreview::updateInfo()
         PreviewInfo->setAccessibleDescription(text);
     }
     QString tip;
-    if (m_paper.unknownCommands().isEmpty()) {
+    if (paper().unknownCommands().isEmpty()) {
         tip = QStringLiteral("Every command sent so far is drawn.");
     } else {
         tip = QStringLiteral("Commands that print nothing here (the printer may know them):");
-        for (const UnknownCommand &command : m_paper.unknownCommands())
+        for (const UnknownCommand &command : paper().unknownCommands())
             tip += QStringLiteral("\n%1: %2, first at byte %3")
                        .arg(hex(command.bytes), counted(command.count, QStringLiteral("time"), QStringLiteral("times")))
                        .arg(command.first.begin);
@@ -372,7 +379,7 @@ void ReceiptPreview::CommandsCheck_Click(bool shown)
 
 void ReceiptPreview::updateMark(bool reveal)
 {
-    const CommandTrace *trace = m_paper.trace();
+    const CommandTrace *trace = paper().trace();
     const std::optional<quint64> sequence = Commands->currentSequence();
     const TraceEntry *entry = trace && sequence ? trace->entry(*sequence) : nullptr;
     if (!entry || !Commands->isVisibleTo(this)) {
@@ -395,7 +402,7 @@ void ReceiptPreview::updateMark(bool reveal)
 
 void ReceiptPreview::paperClicked(int index, QPoint dot)
 {
-    const CommandTrace *trace = m_paper.trace();
+    const CommandTrace *trace = paper().trace();
     if (!trace || !Commands->isVisibleTo(this))
         return;
     if (const TraceEntry *entry = trace->entryAt(Paper->receipt(index), dot))
@@ -404,7 +411,7 @@ void ReceiptPreview::paperClicked(int index, QPoint dot)
 
 void ReceiptPreview::ClearButton_Click()
 {
-    m_paper.clearPaper();
+    paper().clearPaper();
     Paper->clear();
     redraw();
     refreshRows();

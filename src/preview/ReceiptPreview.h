@@ -12,6 +12,7 @@
 
 class CommandPanel;
 class Operator;
+class PaperFeed;
 class QCheckBox;
 class QComboBox;
 class QSplitter;
@@ -20,14 +21,15 @@ class QPushButton;
 class ReceiptInterpreter;
 class ReceiptRenderer;
 
-// A modeless window, one instance, created on first use. The interpreter is
-// the main window's: it is fed every byte the port took, also while this
-// window is closed, so opening it shows what was already sent. While bytes
-// stream in the window redraws at most every kRedrawMs, the Commands rows every kRowsMs.
+// A modeless window, one instance, created on first use. The paper is the
+// main window's: it has every byte the port took, also while this window is
+// closed, so opening it shows what was already sent. While bytes stream in
+// the window redraws (and so prints what came) at most every kRedrawMs, the
+// Commands rows every kRowsMs.
 class ReceiptPreview : public QWidget {
     Q_OBJECT
 public:
-    ReceiptPreview(ReceiptInterpreter &paper, Operator &op, QWidget *parent = nullptr);
+    ReceiptPreview(PaperFeed &feed, Operator &op, QWidget *parent = nullptr);
     ~ReceiptPreview() override;
 
     static constexpr int kRedrawMs = 40;
@@ -80,7 +82,10 @@ private:
     void paperClicked(int index, QPoint dot);
     bool saveReceipt(const Receipt &receipt, const QString &path);
 
-    ReceiptInterpreter &m_paper;
+    // The paper, up to date: the one way to it.
+    ReceiptInterpreter &paper() const;
+
+    PaperFeed &m_feed;
     Operator &m_op;
     std::unique_ptr<ReceiptRenderer> m_renderer;
     QTimer m_redraw;

@@ -8,8 +8,8 @@
 #include "link/AnyPOSPrinter.h"
 #include "macros/MacroController.h"
 #include "macros/frmMacro.h"
+#include "preview/PaperFeed.h"
 #include "preview/ReceiptPreview.h"
-#include "printer/ReceiptInterpreter.h"
 #include "scripts/FrmPause.h"
 #include "scripts/ScriptRunner.h"
 #include "session/QuitSignals.h"
@@ -60,12 +60,11 @@ frmTerminal::frmTerminal(POSPrinter *port, Operator *op, EventPump *pump, QWidge
     buildControls();
     buildMenus();
 
-    // Every byte the port takes, whoever wrote it, goes on paper at once, also
-    // while the preview is closed; the preview redraws later, on its timer.
-    m_paper = std::make_unique<ReceiptInterpreter>();
-    m_paper->setTraceEnabled(true); // the preview's Commands panel: what every byte did
+    // Every byte the port takes, whoever wrote it, is kept for the paper, also
+    // while the preview is closed; it is printed later, off the sending path.
+    m_feed = new PaperFeed(this);
     port->setWriteTap([this](const QByteArray &taken) {
-        m_paper->feed(taken);
+        m_feed->take(taken);
         if (m_preview)
             m_preview->paperFed();
     });
@@ -431,10 +430,12 @@ void frmTerminal::MSettings_Click()
     DispPort();
 }
 
+ReceiptInterpreter &frmTerminal::paper() { return m_feed->paper(); }
+
 void frmTerminal::MPreview_Click()
 {
     if (!m_preview)
-        m_preview = new ReceiptPreview(*m_paper, m_session->op, this);
+        m_preview = new ReceiptPreview(*m_feed, m_session->op, this);
     m_preview->showPreview();
 }
 

@@ -30,6 +30,7 @@ class ConfigScrn;
 class frmAbout;
 class frmMacro;
 class QuitSignals;
+class PaperFeed;
 class ReceiptInterpreter;
 class ReceiptPreview;
 
@@ -52,7 +53,8 @@ public:
     frmMacro *macroWindow() const { return m_macroWindow; }
     ReceiptPreview *previewWindow() const { return m_preview; }
     // The paper printed from every byte the port took, for the receipt preview.
-    const ReceiptInterpreter &paper() const { return *m_paper; }
+    ReceiptInterpreter &paper();
+    PaperFeed &paperFeed() { return *m_feed; }
 
     // The display's exact text: one character per byte, CR LF line breaks.
     const QByteArray &termText() const { return m_termText; }
@@ -154,7 +156,7 @@ private:
     std::unique_ptr<FrmPause> m_pause;
     std::unique_ptr<ScriptRunner> m_scripts;
     std::unique_ptr<MacroController> m_macros;
-    std::unique_ptr<ReceiptInterpreter> m_paper;
+    PaperFeed *m_feed = nullptr;
     ConfigScrn *m_config = nullptr;
     frmAbout *m_about = nullptr;
     frmMacro *m_macroWindow = nullptr;

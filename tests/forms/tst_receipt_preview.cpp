@@ -2,6 +2,7 @@
 // script plays, every source of bytes, Clear, zoom, Save through the file
 // dialog, the info line, what a screen reader hears and the settings it keeps.
 #include "macros/frmMacro.h"
+#include "preview/PaperFeed.h"
 #include "preview/ReceiptPreview.h"
 #include "printer/ReceiptInterpreter.h"
 #include "printer/ReceiptRenderer.h"
@@ -116,10 +117,12 @@ private slots:
         QCOMPARE(w->findChildren<ReceiptPreview *>().size(), 1);
     }
 
-    // The paper is fed while the window is closed, so it opens on what was sent.
+    // Sending only keeps the bytes for the paper; the window opens on what was sent.
     void opensOnWhatWasAlreadySent()
     {
         write("One\n" + kCut + "Two\n");
+        QCOMPARE(w->paperFeed().waiting(), 11);
+        QVERIFY(!w->paperFeed().started());
         ReceiptPreview *preview = open();
         QCOMPARE(preview->Paper->receiptCount(), 2);
         QCOMPARE(preview->PreviewInfo->text(),
