@@ -1,5 +1,6 @@
 #include "preview/CommandPanel.h"
 
+#include "preview/CommandDelegate.h"
 #include "preview/CommandModel.h"
 #include "printer/CommandTrace.h"
 
@@ -46,6 +47,7 @@ CommandPanel::CommandPanel(QWidget *parent)
     CommandList = named(new QTableView(this), "CommandList");
     CommandList->setAccessibleName(QStringLiteral("Commands")); // no caption of its own
     CommandList->setModel(m_filter);
+    CommandList->setItemDelegate(new CommandDelegate(CommandList));
     CommandList->setSelectionBehavior(QAbstractItemView::SelectRows);
     CommandList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     CommandList->setEditTriggers(QAbstractItemView::NoEditTriggers);

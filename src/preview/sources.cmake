@@ -1,6 +1,8 @@
 # The receipt preview: the terminal's own view of what the printer prints,
 # drawn by the virtual printer (marlix_printer).
 target_sources(marlix_ui PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/CommandDelegate.h
+    ${CMAKE_CURRENT_LIST_DIR}/CommandDelegate.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CommandModel.h
     ${CMAKE_CURRENT_LIST_DIR}/CommandModel.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CommandPanel.h
