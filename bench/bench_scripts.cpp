@@ -1,14 +1,16 @@
 // Throughput of demonstration files through the whole path: interpreter,
 // OutBuffer, the real port over a pty (or TCP, as to a network printer), to
 // the printer simulator. Prints bytes per second against a 230400-baud line
-// (23040 bytes/s), and how fast the Transcript-on script runs with the
-// Receipt Preview open against closed.
+// (23040 bytes/s); the raw file and the Transcript-off script with the paper
+// feed as built against switched off; and how fast the Transcript-on script
+// runs with the Receipt Preview open against closed.
 #include "support/Fakes.h"
 #include "support/ScriptRig.h"
 #include "support/SimProcess.h"
 
 #include "scripts/ScriptRunner.h"
 #include "session/Session.h"
+#include "preview/PaperFeed.h"
 #include "session/SettingsStore.h"
 #include "terminal/frmTerminal.h"
 
@@ -30,6 +32,7 @@ namespace {
 constexpr double kLineRate = 23040.0;
 constexpr int kRuns = 5;
 constexpr int kPreviewRuns = 21; // pairs: the runs are short and the machine is shared
+constexpr int kFeedRuns = 11;
 
 QByteArray rawData(int size)
 {
@@ -71,8 +74,11 @@ QByteArray expectedWire(const QString &file)
 // How the Receipt Preview is during a run.
 enum class Preview { Closed, Open, WithCommands };
 
+// The paper feed as built, or switched off (as for a port with paper of its own).
+enum class Feed { AsBuilt, Off };
+
 Result play(SimProcess &sim, bool network, const QString &file, bool transcript, qint64 expectedTotal,
-            Preview preview = Preview::Closed)
+            Preview preview = Preview::Closed, Feed feed = Feed::AsBuilt)
 {
     // The Commands panel shows as the settings say when the window opens.
     SettingsStore::saveFlag(QStringLiteral("PreviewCommands"), preview == Preview::WithCommands);
@@ -81,6 +87,7 @@ Result play(SimProcess &sim, bool network, const QString &file, bool transcript,
     w.session().link.vars.CommPort = network ? sim.netPort() : sim.port();
     w.Echo->setChecked(transcript);
     w.FileNameTextBox->setEditText(file);
+    w.paperFeed().setEnabled(feed == Feed::AsBuilt);
     // Shown, as an operator has it: every served event may repaint the display.
     w.show();
     if (preview != Preview::Closed)
@@ -122,6 +129,9 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     isolateSettings();
+    // "rates", "feed" or "preview" runs that part alone.
+    const QString part = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    const auto runs = [&part](const char *name) { return part.isEmpty() || part == QLatin1String(name); };
 
     QTemporaryDir dir;
     const QString rawName = dir.filePath(QStringLiteral("big.prn"));
@@ -160,6 +170,8 @@ int main(int argc, char **argv)
         {"TCP: script 100 KiB, Trans. off", scriptName, scriptWire, false, 100, true},
     };
     for (const Case &c : cases) {
+        if (!runs("rates"))
+            break;
         QList<double> times;
         bool complete = true;
         for (int i = 0; i < kRuns; ++i) {
@@ -178,11 +190,49 @@ int main(int argc, char **argv)
         report(c.what, c.file == rawName ? c.wire.size() : script.size(), c.wire.size(), median, c.target);
     }
 
+    // The paper feed must not slow sending: each file with the feed as built
+    // and switched off, in turns, each pair compared.
+    if (runs("feed"))
+        std::printf("Paper feed as built against switched off (preview closed; median of %d pairs):\n", kFeedRuns);
+    for (const Case &c : {cases[0], cases[1]}) {
+        if (!runs("feed"))
+            break;
+        QList<double> ratios;
+        double seconds[2] = {0, 0};
+        QList<double> times[2];
+        bool complete = true;
+        for (int i = 0; i < kFeedRuns; ++i) {
+            for (int turn = 0; turn < 2; ++turn) {
+                const int way = (i + turn) % 2;
+                SimProcess sim;
+                if (!sim.start()) {
+                    std::printf("printer simulator not available: %s\n", qPrintable(sim.error()));
+                    return 0;
+                }
+                const Result r = play(sim, false, c.file, c.transcript, c.wire.size(), Preview::Closed, Feed(way));
+                complete = complete && r.complete && sim.received() == c.wire;
+                seconds[way] = r.seconds;
+                times[way] << r.seconds;
+            }
+            ratios << seconds[int(Feed::Off)] / seconds[int(Feed::AsBuilt)];
+        }
+        std::sort(ratios.begin(), ratios.end());
+        std::sort(times[0].begin(), times[0].end());
+        std::sort(times[1].begin(), times[1].end());
+        const double ratio = ratios.at(ratios.size() / 2);
+        std::printf("  %-30s feed on %6.1f x, off %6.1f x line rate: %.3f times as fast (target 0.95: %s)%s\n",
+                    c.what, c.wire.size() / times[0].at(kFeedRuns / 2) / kLineRate,
+                    c.wire.size() / times[1].at(kFeedRuns / 2) / kLineRate, ratio, ratio >= 0.95 ? "met" : "NOT met",
+                    complete ? "" : " [the simulator did NOT receive exactly the expected bytes]");
+    }
+
     // The Receipt Preview must not slow the terminal: the same script with the
     // preview open and closed, run for run side by side, so that both see the
     // same machine.
     // Runs in threes, one each way in turns, each compared with the closed
     // run of its three: a three shares the machine's load of the moment.
+    if (!runs("preview"))
+        return 0;
     constexpr int kWays = 3;
     const char *const names[kWays] = {"script 100 KiB, preview closed", "script 100 KiB, preview open",
                                       "script 100 KiB, with Commands"};
