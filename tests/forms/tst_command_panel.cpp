@@ -25,6 +25,7 @@
 #include <QSettings>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QtTest>
 
@@ -126,6 +127,22 @@ private slots:
         // The tool tip has every byte the column cut short.
         QVERIFY(rows->index(4, 1).data(Qt::ToolTipRole).toString().contains(QLatin1String("1D 76 30 00 02 00 01 00 FF 00")));
         QCOMPARE(preview->Commands->CommandCount->text(), QStringLiteral("5 rows"));
+    }
+
+    // The panel draws its cells itself, for speed, but exactly as the style
+    // would: plain, selected and unknown rows, right-aligned offsets, elided meanings.
+    void drawnAsTheStyleDrawsIt()
+    {
+        ReceiptPreview *preview = open();
+        write(ESC + "a" + n(1) + "Total" + ESC + "{" + n(1) + "\n" + lines(1, 5)
+              + "A text run long enough that its meaning is cut short at the column's right edge\n");
+        QTableView *list = preview->Commands->CommandList;
+        QTRY_COMPARE(list->model()->rowCount(), 16);
+        list->selectRow(3);
+        QVERIFY(QTest::qWaitForWindowExposed(preview));
+        const QImage ours = list->viewport()->grab().toImage();
+        list->setItemDelegate(new QStyledItemDelegate(list));
+        QCOMPARE(list->viewport()->grab().toImage(), ours);
     }
 
     // Selecting a row marks what it drew and brings it into view; a mode marks nothing.
