@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -169,17 +170,21 @@ void PaperView::relayout()
 
 void PaperView::updateShown()
 {
-    // How much of each receipt is in view; with none of it in view, minus
-    // its distance from the view, so that a view of bare desk picks the nearest.
-    const int top = verticalScrollBar()->value();
-    const int bottom = top + viewport()->height();
+    // The receipt at the middle of the view. The line moves with the scroll
+    // bar, to the view's top edge at the top of the roll and to its bottom
+    // edge at the end, so that the first and the last receipt are the ones
+    // there, however short. A line between two receipts takes the nearer.
+    const QScrollBar *v = verticalScrollBar();
+    // A roll the view holds whole: its end while following, its top after Home.
+    const double along = v->maximum() > 0 ? double(v->value()) / v->maximum() : (m_following ? 1.0 : 0.0);
+    const int line = v->value() + qRound(viewport()->height() * along);
     int best = -1;
-    int bestSeen = INT_MIN;
+    int bestDistance = INT_MAX;
     for (int i = 0; i < m_tops.size(); ++i) {
-        const int seen = std::min(m_tops[i] + m_heights[i], bottom) - std::max(m_tops[i], top);
-        if (seen >= bestSeen) {
+        const int distance = std::max({0, m_tops[i] - line, line - (m_tops[i] + m_heights[i] - 1)});
+        if (distance <= bestDistance) {
             best = i;
-            bestSeen = seen;
+            bestDistance = distance;
         }
     }
     if (best != m_shown) {
@@ -229,10 +234,12 @@ void PaperView::scrollContentsBy(int, int)
 
 void PaperView::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_Home) {
-        verticalScrollBar()->setValue(0);
-    } else if (event->key() == Qt::Key_End) {
-        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    if (event->key() == Qt::Key_Home || event->key() == Qt::Key_End) {
+        const bool end = event->key() == Qt::Key_End;
+        verticalScrollBar()->setValue(end ? verticalScrollBar()->maximum() : 0);
+        // Also where the view holds the whole roll and nothing scrolls.
+        m_following = end;
+        updateShown();
     } else {
         QAbstractScrollArea::keyPressEvent(event);
     }

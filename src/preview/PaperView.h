@@ -53,7 +53,8 @@ public:
     // Where a receipt's printed dots lie on the roll, in content pixels (the
     // scroll bars' coordinates).
     QRect receiptRect(int index) const;
-    // The receipt that takes most of the view (the newer one on a tie), -1 for none.
+    // The receipt at the middle of the view (the oldest at the top of the
+    // roll, the newest at its end), -1 for none.
     int shownIndex() const { return m_shown; }
     // True while the view keeps the end of the roll in sight; scrolling away
     // from it stops that, scrolling back to it starts it again.

@@ -143,7 +143,10 @@ void ReceiptPreview::buildControls()
     connect(Paper, &PaperView::zoomChanged, this, [this](PaperView::Zoom zoom) { ZoomBox->setCurrentIndex(int(zoom)); });
     connect(Paper, &PaperView::shownChanged, this, &ReceiptPreview::updateInfo);
     connect(CommandsCheck, &QCheckBox::toggled, this, &ReceiptPreview::CommandsCheck_Click);
-    connect(Commands, &CommandPanel::currentChanged, this, [this] { updateMark(true); });
+    connect(Commands, &CommandPanel::currentChanged, this, [this] {
+        updateMark(true);
+        updateInfo(); // the selected row's receipt is the one in view
+    });
     connect(Paper, &PaperView::dotClicked, this, &ReceiptPreview::paperClicked);
     updateInfo();
 }
@@ -287,7 +290,7 @@ QString ReceiptPreview::infoText() const
     QString text = counted(total, QStringLiteral("receipt"), QStringLiteral("receipts"));
     if (Paper->receiptCount() < total)
         text += QStringLiteral(" (the last %1 kept)").arg(Paper->receiptCount());
-    if (const int shown = Paper->shownIndex(); shown >= 0)
+    if (const int shown = receiptInView(); shown >= 0)
         text += QStringLiteral(", receipt %1 shown").arg(Paper->receipt(shown).number);
     const double openMm = Paper->hasOpenReceipt() ? Paper->receipt(Paper->receiptCount() - 1).lengthMm() : 0.0;
     text += QStringLiteral(", open receipt %1 mm").arg(QString::number(openMm, 'f', 1));
@@ -327,7 +330,7 @@ void ReceiptPreview::updateInfo()
     const QString description = paperDescription();
     if (Paper->accessibleDescription() != description)
         Paper->setAccessibleDescription(description);
-    SaveButton->setEnabled(Paper->shownIndex() >= 0);
+    SaveButton->setEnabled(receiptInView() >= 0);
 }
 
 // --- controls --------------------------------------------------------------------
@@ -375,29 +378,46 @@ void ReceiptPreview::CommandsCheck_Click(bool shown)
     } else {
         Paper->setMark(0, {});
     }
+    updateInfo(); // a selected row no longer chooses the receipt in view, or does again
 }
 
-void ReceiptPreview::updateMark(bool reveal)
+const TraceEntry *ReceiptPreview::selectedEntry(int *index) const
 {
     const CommandTrace *trace = paper().trace();
     const std::optional<quint64> sequence = Commands->currentSequence();
     const TraceEntry *entry = trace && sequence ? trace->entry(*sequence) : nullptr;
-    if (!entry || !Commands->isVisibleTo(this)) {
-        Paper->setMark(0, {});
-        return;
-    }
+    if (!entry || !Commands->isVisibleTo(this))
+        return nullptr;
     // The receipt it drew on (the first, where an automatic cut split it),
     // or, with nothing drawn yet, the one its bytes went to.
     const int number = entry->regions.isEmpty() ? entry->receipt : entry->regions.first().receipt;
     for (int i = 0; i < Paper->receiptCount(); ++i) {
         if (Paper->receipt(i).number == number) {
-            Paper->setMark(number, CommandTrace::regionIn(*entry, Paper->receipt(i)));
-            if (reveal)
-                Paper->revealMark();
-            return;
+            *index = i;
+            return entry;
         }
     }
-    Paper->setMark(0, {});
+    return nullptr;
+}
+
+int ReceiptPreview::receiptInView() const
+{
+    int index = -1;
+    return selectedEntry(&index) ? index : Paper->shownIndex();
+}
+
+void ReceiptPreview::updateMark(bool reveal)
+{
+    int index = -1;
+    const TraceEntry *entry = selectedEntry(&index);
+    if (!entry) {
+        Paper->setMark(0, {});
+        return;
+    }
+    const Receipt &receipt = Paper->receipt(index);
+    Paper->setMark(receipt.number, CommandTrace::regionIn(*entry, receipt));
+    if (reveal)
+        Paper->revealMark();
 }
 
 void ReceiptPreview::paperClicked(int index, QPoint dot)
@@ -420,7 +440,7 @@ void ReceiptPreview::ClearButton_Click()
 void ReceiptPreview::SaveButton_Click()
 {
     redraw(); // the latest paper, not the last frame
-    const int shown = Paper->shownIndex();
+    const int shown = receiptInView();
     if (shown < 0)
         return;
     // A copy: the paper goes on printing while the dialog is open.

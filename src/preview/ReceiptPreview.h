@@ -20,6 +20,7 @@ class QLabel;
 class QPushButton;
 class ReceiptInterpreter;
 class ReceiptRenderer;
+struct TraceEntry;
 
 // A modeless window, one instance, created on first use. The paper is the
 // main window's: it has every byte the port took, also while this window is
@@ -79,6 +80,12 @@ private:
     void updateInfo();
     // The current row's drawing marked on the paper; scrolled into view on request.
     void updateMark(bool reveal);
+    // The selected Commands row's entry, if the panel shows and the receipt
+    // it drew is kept, with that receipt's index on the paper.
+    const TraceEntry *selectedEntry(int *index) const;
+    // The receipt the info line names and Save saves: the selected row's,
+    // else the one at the middle of the view; -1 for none.
+    int receiptInView() const;
     void paperClicked(int index, QPoint dot);
     bool saveReceipt(const Receipt &receipt, const QString &path);
 

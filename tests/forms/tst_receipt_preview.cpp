@@ -4,6 +4,8 @@
 #include "macros/frmMacro.h"
 #include "preview/PaperFeed.h"
 #include "preview/ReceiptPreview.h"
+#include "preview/CommandPanel.h"
+#include "printer/CommandTrace.h"
 #include "printer/ReceiptInterpreter.h"
 #include "printer/ReceiptRenderer.h"
 #include "support/Accessible.h"
@@ -253,6 +255,50 @@ private slots:
         QCOMPARE(describeReceipt(preview->Paper->receipt(0)),
                  (QStringList{"receipt 1 open 30", "line 0 30", "text 480 0 Wide 2x1"}));
         QVERIFY(preview->SaveButton->isEnabled());
+    }
+
+    // The receipt in view, for the info line and Save alike: the one the
+    // selected Commands row drew, else the one at the middle of the view,
+    // which at the top of the roll is the oldest kept and at its end the newest.
+    void receiptInView_data()
+    {
+        QTest::addColumn<int>("zoom");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("row"); // the receipt whose row is selected; 0: none
+        QTest::addColumn<int>("number");
+        QTest::newRow("fit to width, Home") << 0 << int(Qt::Key_Home) << 0 << 21;
+        QTest::newRow("fit to width, End") << 0 << int(Qt::Key_End) << 0 << 70;
+        QTest::newRow("200 %, Home, its row") << 2 << int(Qt::Key_Home) << 21 << 21;
+        QTest::newRow("200 %, End, an earlier row") << 2 << int(Qt::Key_End) << 69 << 69;
+    }
+
+    void receiptInView()
+    {
+        QFETCH(int, zoom);
+        QFETCH(int, key);
+        QFETCH(int, row);
+        QFETCH(int, number);
+        ReceiptPreview *preview = open();
+        preview->resize(480, 500);
+        for (int i = 1; i <= 70; ++i)
+            write("Receipt " + QByteArray::number(i) + "\n" + kCut);
+        QTRY_COMPARE(preview->Paper->receiptCount(), 50);
+        preview->ZoomBox->setCurrentIndex(zoom);
+        if (row > 0) {
+            preview->CommandsCheck->setChecked(true);
+            const QByteArray text = "Receipt " + QByteArray::number(row);
+            for (const TraceEntry &entry : w->paper().trace()->entries()) {
+                if (entry.bytes == text)
+                    QVERIFY(preview->Commands->selectSequence(entry.sequence));
+            }
+            QVERIFY(preview->Commands->currentSequence());
+        }
+        QTest::keyClick(preview->Paper, Qt::Key(key));
+        const QString shown = QStringLiteral("receipt %1 shown").arg(number);
+        QVERIFY2(preview->PreviewInfo->text().contains(shown), qPrintable(preview->PreviewInfo->text()));
+        op->files.enqueue(std::nullopt);
+        QTest::mouseClick(preview->SaveButton, Qt::LeftButton);
+        QCOMPARE(op->fileRequests.value(0).title, QStringLiteral("Save Receipt %1").arg(number));
     }
 
     void zoom_data()
