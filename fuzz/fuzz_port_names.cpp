@@ -11,7 +11,7 @@ namespace {
 // A file system where what a path names depends on the path alone.
 DeviceKind fakeProbe(const QString &path)
 {
-    return static_cast<DeviceKind>(qHash(path) % 4);
+    return static_cast<DeviceKind>(qHash(path) % (int(DeviceKind::Other) + 1));
 }
 
 void checkName(const QString &name)
@@ -31,7 +31,14 @@ void checkName(const QString &name)
     const QString serialPath = devicePathForPortName(name);
     if (target.path != serialPath && target.path != QStringLiteral("/dev/usb/") + entryName(name))
         std::abort();
-    if (!target.problem.isEmpty())
+    // Only terminals and character devices (or nothing yet) are ports; any
+    // other path is refused, in a sentence that names it, and never as USB.
+    const DeviceKind kind = target.path.isEmpty() ? DeviceKind::Missing : fakeProbe(target.path);
+    const bool device = kind == DeviceKind::Missing || kind == DeviceKind::Terminal || kind == DeviceKind::Stream;
+    if (target.problem.isEmpty() != device)
+        std::abort();
+    if (!target.problem.isEmpty()
+        && (target.kind != LinkKind::Serial || !target.problem.startsWith(entryName(name) + QLatin1Char(' '))))
         std::abort();
 }
 } // namespace

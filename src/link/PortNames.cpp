@@ -48,6 +48,29 @@ bool isTerminalDevice(dev_t device)
     return subsystem.canonicalFilePath().section(QLatin1Char('/'), -1) == QLatin1String("tty");
 }
 
+DeviceProbe &testProbe()
+{
+    static DeviceProbe probe;
+    return probe;
+}
+
+// What a path that is no device is instead, said after its name.
+QString notADevice(DeviceKind kind)
+{
+    switch (kind) {
+    case DeviceKind::NamedPipe: return QStringLiteral("is a named pipe, not a printer device");
+    case DeviceKind::RegularFile: return QStringLiteral("is a regular file, not a printer device");
+    case DeviceKind::Folder: return QStringLiteral("is a folder, not a printer device");
+    case DeviceKind::Other:
+        return QStringLiteral("is not a printer device (only terminals and character devices are)");
+    case DeviceKind::Missing:
+    case DeviceKind::Terminal:
+    case DeviceKind::Stream:
+        break;
+    }
+    return {};
+}
+
 QString cleanField(const QByteArray &value)
 {
     // One line of readable text: no TAB may split the port list's fields.
@@ -75,16 +98,31 @@ QString devicePathForPortName(const QString &name)
     return QStringLiteral("/dev/") + bare;
 }
 
-DeviceKind probeDevice(const QString &path)
+DeviceKind probeFileSystem(const QString &path)
 {
     struct stat info {};
     if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0)
         return DeviceKind::Missing;
     if (S_ISFIFO(info.st_mode))
-        return DeviceKind::Stream;
+        return DeviceKind::NamedPipe;
+    if (S_ISREG(info.st_mode))
+        return DeviceKind::RegularFile;
+    if (S_ISDIR(info.st_mode))
+        return DeviceKind::Folder;
     if (!S_ISCHR(info.st_mode))
         return DeviceKind::Other;
     return isTerminalDevice(info.st_rdev) ? DeviceKind::Terminal : DeviceKind::Stream;
+}
+
+DeviceKind probeDevice(const QString &path)
+{
+    const DeviceProbe &probe = testProbe();
+    return probe ? probe(path) : probeFileSystem(path);
+}
+
+void setDeviceProbe(DeviceProbe probe)
+{
+    testProbe() = std::move(probe);
 }
 
 bool isTtyDeviceNumber(const QByteArray &ttyDrivers, unsigned major, unsigned minor)
@@ -136,6 +174,8 @@ PortTarget resolvePortName(const QString &name, const DeviceProbe &probe)
     const DeviceKind kind = probe(target.path);
     if (kind == DeviceKind::Stream || (kind == DeviceKind::Missing && usbPrinter.match(target.path).hasMatch()))
         target.kind = LinkKind::Usb;
+    if (const QString what = notADevice(kind); !what.isEmpty())
+        target.problem = bare + QLatin1Char(' ') + what;
     return target;
 }
 

@@ -1,9 +1,11 @@
 #pragma once
 // A port name says its link:
 //   tcp://HOST[:PORT]   a network printer that takes raw bytes (PORT 9100 when left out);
-//   a character device (or FIFO) that is not a terminal, such as /dev/usb/lp0:
+//   a character device that is not a terminal, such as /dev/usb/lp0:
 //                       a USB printer-class device;
 //   anything else       a serial line, named as before (ttyUSB0 means /dev/ttyUSB0).
+// Only terminals and character devices are ports: a named pipe, a file or a
+// folder is refused before a byte goes (a pipe would take the bytes and lose them).
 #include <QByteArray>
 #include <QString>
 #include <functional>
@@ -12,16 +14,24 @@ enum class LinkKind { Serial, Usb, Network };
 
 // What a path names, as far as the choice of link goes.
 enum class DeviceKind {
-    Missing,  // nothing there
-    Terminal, // a tty: serial line, pty, console
-    Stream,   // a character device or FIFO that is not a tty
-    Other,    // a regular file, a folder, a socket, ...
+    Missing,     // nothing there
+    Terminal,    // a tty: serial line, pty, console
+    Stream,      // a character device that is not a tty
+    NamedPipe,   // a FIFO
+    RegularFile,
+    Folder,
+    Other,       // a socket, a block device
 };
 using DeviceProbe = std::function<DeviceKind(const QString &path)>;
 
 // Looks at the file system without opening anything: showing a port must
 // never raise a serial line's modem lines.
 DeviceKind probeDevice(const QString &path);
+// Tests: a probe that probeDevice() asks in place of the file system (an
+// empty one: the file system again).
+void setDeviceProbe(DeviceProbe probe);
+// What probeDevice() asks when no probe is set.
+DeviceKind probeFileSystem(const QString &path);
 
 // Whether character device (major, minor) belongs to one of the tty drivers
 // in a /proc/tty/drivers text ("pty_slave /dev/pts 136 0-1048575 pty:slave").
@@ -34,7 +44,11 @@ struct PortTarget {
     QString path;        // Serial and Usb: the device to open
     QString host;        // Network: name or address (an IPv6 address without brackets)
     quint16 netPort = 0; // Network
-    QString problem;     // Network: why the name cannot be used, "" when it can
+    // Why the name cannot be used, "" when it can. Network: what is wrong
+    // with the name, to follow it ("tcp://x:0: not a network printer's name
+    // ..."). Serial: a sentence that names the path ("ff is a named pipe, not
+    // a printer device").
+    QString problem;
 };
 
 // The name out of a listed entry: its text before the first blank or TAB.

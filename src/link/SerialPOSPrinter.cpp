@@ -1,6 +1,7 @@
 #include "link/SerialPOSPrinter.h"
 
 #include "link/Link.h"
+#include "link/PortNames.h"
 #include "link/SimRegistry.h"
 
 #include <QDir>
@@ -70,6 +71,12 @@ void SerialPOSPrinter::OpenPort(const QString &portName, const QString &portMode
     if (path.isEmpty() || portName.trimmed() == QLatin1String("None")) {
         m_port.close();
         report(QStringLiteral("No port chosen - choose one with Port, Settings"));
+        return;
+    }
+    // A pipe or a file would open and take the bytes; they would reach no printer.
+    if (const QString problem = resolvePortName(portName).problem; !problem.isEmpty()) {
+        m_port.close();
+        report(problem);
         return;
     }
     if (m_port.isOpen() && path != m_path)

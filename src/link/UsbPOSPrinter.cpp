@@ -57,9 +57,16 @@ void UsbPOSPrinter::OpenPort(const QString &portName, const QString & /*portMode
 {
     beginOpen(portName);
     endLinger();
-    const QString path = resolvePortName(portName).path;
+    const PortTarget target = resolvePortName(portName);
+    const QString &path = target.path;
     if (m_fd >= 0 && path != m_path)
         closeLink();
+    if (!target.problem.isEmpty()) {
+        if (m_fd >= 0)
+            closeLink();
+        report(target.problem);
+        return;
+    }
     if (m_fd >= 0) {
         report({});
         return;

@@ -1,6 +1,6 @@
 #pragma once
 // The port component on a USB printer-class device (/dev/usb/lp0, the
-// kernel's usblp driver), or any other character device or FIFO that is not a
+// kernel's usblp driver), or any other character device that is not a
 // terminal: raw bytes, no line settings, no break.
 #include "link/LinkPOSPrinter.h"
 

@@ -9,6 +9,8 @@
 #include <QtTest>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -44,6 +46,8 @@ private slots:
     void savedSettingsAreTheDefaults();
     void portNotesAreToldOnce();
     void closedOutputDoesNotStopThePrinter();
+    void notADevicePortIsRefused_data();
+    void notADevicePortIsRefused();
     void signalEndsTheRun_data();
     void signalEndsTheRun();
 };
@@ -182,6 +186,38 @@ void tst_MarlixRun::items()
     if (!wire.isEmpty())
         QVERIFY(sim.waitForReceived(int(fromHex(wire).size())));
     QCOMPARE(hexBytes(sim.received()), wire);
+}
+
+void tst_MarlixRun::notADevicePortIsRefused_data()
+{
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("named pipe") << "ff" << "is a named pipe, not a printer device";
+    QTest::newRow("regular file") << "file" << "is a regular file, not a printer device";
+}
+
+// A pipe would take the bytes and lose them, a file is no printer: the run
+// refuses the port before a byte goes, says why and ends with status 3.
+void tst_MarlixRun::notADevicePortIsRefused()
+{
+    QFETCH(QString, what);
+    QFETCH(QString, said);
+    RunProcess runner;
+    const QString path = runner.path(what);
+    if (what == QLatin1String("ff"))
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else
+        runner.write(what, QByteArray());
+    const int reader = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const RunProcess::Result r = runner.run({"-p", path, "-c", "X"});
+    QVERIFY(r.finished);
+    QCOMPARE(r.err, QStringLiteral("marlix-run: %1 %2\n").arg(path, said).toLocal8Bit());
+    QCOMPARE(r.out, QByteArray());
+    QCOMPARE(r.status, 3);
+    char byte = 0;
+    QVERIFY(reader >= 0);
+    QCOMPARE(::read(reader, &byte, 1) > 0, false);
+    ::close(reader);
 }
 
 void tst_MarlixRun::logEqualsStandardOutput()

@@ -71,10 +71,14 @@ FifoPrinter::FifoPrinter(const QString &name) : path(dir.filePath(name))
 {
     if (::mkfifo(QFile::encodeName(path).constData(), 0600) == 0)
         printer = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    setDeviceProbe([fifo = path](const QString &probed) {
+        return probed == fifo ? DeviceKind::Stream : probeFileSystem(probed);
+    });
 }
 
 FifoPrinter::~FifoPrinter()
 {
+    setDeviceProbe({});
     if (printer >= 0)
         ::close(printer);
 }

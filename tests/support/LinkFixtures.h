@@ -2,6 +2,8 @@
 // What the tests of the three links share: byte patterns, reading a reply as
 // Get Response does, the port list, and stand-ins for devices: a FIFO for a
 // USB printer-class device, a pty pair for a serial line.
+#include "link/PortNames.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -25,7 +27,9 @@ QStringList portEntries(POSPrinter &port);
 bool writeFile(const QString &name, const QByteArray &bytes);
 
 // A FIFO named like a USB printer (lp0) in a temporary folder, and the
-// printer's end of it: what the component writes is read here.
+// printer's end of it: what the component writes is read here. A FIFO is no
+// port (the program refuses one), so while this lives the links take this
+// one for a character device, as a USB printer's node is.
 struct FifoPrinter {
     explicit FifoPrinter(const QString &name = QStringLiteral("lp0"));
     ~FifoPrinter();

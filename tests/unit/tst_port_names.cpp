@@ -13,17 +13,17 @@
 #include <unistd.h>
 
 namespace {
-// "path=tty", "path=stream", "path=other": what the fake file system holds.
+// "path=tty", "path=stream", "path=fifo", "path=file", "path=folder",
+// "path=other": what the fake file system holds.
 DeviceProbe fakeProbe(const QStringList &devices)
 {
+    static const QHash<QString, DeviceKind> named{
+        {QStringLiteral("tty"), DeviceKind::Terminal},      {QStringLiteral("stream"), DeviceKind::Stream},
+        {QStringLiteral("fifo"), DeviceKind::NamedPipe},    {QStringLiteral("file"), DeviceKind::RegularFile},
+        {QStringLiteral("folder"), DeviceKind::Folder}};
     QHash<QString, DeviceKind> kinds;
-    for (const QString &d : devices) {
-        const QString kind = d.section(QLatin1Char('='), 1);
-        kinds.insert(d.section(QLatin1Char('='), 0, 0),
-                     kind == QLatin1String("tty")      ? DeviceKind::Terminal
-                         : kind == QLatin1String("stream") ? DeviceKind::Stream
-                                                           : DeviceKind::Other);
-    }
+    for (const QString &d : devices)
+        kinds.insert(d.section(QLatin1Char('='), 0, 0), named.value(d.section(QLatin1Char('='), 1), DeviceKind::Other));
     return [kinds](const QString &path) { return kinds.value(path, DeviceKind::Missing); };
 }
 
@@ -57,65 +57,73 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("host");
         QTest::addColumn<int>("netPort");
-        QTest::addColumn<bool>("problem");
+        QTest::addColumn<QString>("problem"); // what it says, in part; "": none
         const int serial = int(LinkKind::Serial), usb = int(LinkKind::Usb), net = int(LinkKind::Network);
         using L = QStringList;
         // Serial lines keep their rules.
-        QTest::newRow("bare tty") << "ttyUSB0" << L{"/dev/ttyUSB0=tty"} << serial << "/dev/ttyUSB0" << "" << 0 << false;
-        QTest::newRow("bare tty, unplugged") << "ttyUSB0" << L{} << serial << "/dev/ttyUSB0" << "" << 0 << false;
-        QTest::newRow("COM name") << "COM3" << L{} << serial << "/dev/COM3" << "" << 0 << false;
-        QTest::newRow("None") << "None" << L{} << serial << "/dev/None" << "" << 0 << false;
-        QTest::newRow("empty") << "" << L{} << serial << "" << "" << 0 << false;
-        QTest::newRow("pty") << "/dev/pts/5" << L{"/dev/pts/5=tty"} << serial << "/dev/pts/5" << "" << 0 << false;
+        QTest::newRow("bare tty") << "ttyUSB0" << L{"/dev/ttyUSB0=tty"} << serial << "/dev/ttyUSB0" << "" << 0 << "";
+        QTest::newRow("bare tty, unplugged") << "ttyUSB0" << L{} << serial << "/dev/ttyUSB0" << "" << 0 << "";
+        QTest::newRow("COM name") << "COM3" << L{} << serial << "/dev/COM3" << "" << 0 << "";
+        QTest::newRow("None") << "None" << L{} << serial << "/dev/None" << "" << 0 << "";
+        QTest::newRow("empty") << "" << L{} << serial << "" << "" << 0 << "";
+        QTest::newRow("pty") << "/dev/pts/5" << L{"/dev/pts/5=tty"} << serial << "/dev/pts/5" << "" << 0 << "";
         QTest::newRow("listed pty") << "/dev/pts/5\tMarlix printer simulator" << L{"/dev/pts/5=tty"} << serial
-                                    << "/dev/pts/5" << "" << 0 << false;
-        QTest::newRow("regular file") << "/etc/hostname" << L{"/etc/hostname=other"} << serial << "/etc/hostname"
-                                      << "" << 0 << false;
+                                    << "/dev/pts/5" << "" << 0 << "";
+        // Only terminals and character devices are ports.
+        QTest::newRow("regular file") << "/etc/hostname" << L{"/etc/hostname=file"} << serial << "/etc/hostname"
+                                      << "" << 0 << "/etc/hostname is a regular file, not a printer device";
+        QTest::newRow("named pipe") << "ff" << L{"/dev/ff=fifo"} << serial << "/dev/ff" << "" << 0
+                                    << "ff is a named pipe, not a printer device";
+        QTest::newRow("folder") << "/tmp" << L{"/tmp=folder"} << serial << "/tmp" << "" << 0
+                                << "/tmp is a folder, not a printer device";
+        QTest::newRow("socket") << "/run/printer.sock" << L{"/run/printer.sock=other"} << serial
+                                << "/run/printer.sock" << "" << 0
+                                << "/run/printer.sock is not a printer device (only terminals and character devices are)";
         QTest::newRow("missing, not a printer's name") << "/dev/usb/hiddev0" << L{} << serial << "/dev/usb/hiddev0"
-                                                       << "" << 0 << false;
+                                                       << "" << 0 << "";
         QTest::newRow("a tty in /dev/usb") << "/dev/usb/lp3" << L{"/dev/usb/lp3=tty"} << serial << "/dev/usb/lp3"
-                                           << "" << 0 << false;
+                                           << "" << 0 << "";
         QTest::newRow("tcp without slashes") << "tcp:printer" << L{} << serial << "/dev/tcp:printer" << "" << 0
-                                             << false;
-        // Character devices and FIFOs that are not ttys.
+                                             << "";
+        // Character devices that are not ttys.
         QTest::newRow("USB printer") << "/dev/usb/lp0" << L{"/dev/usb/lp0=stream"} << usb << "/dev/usb/lp0" << ""
-                                     << 0 << false;
+                                     << 0 << "";
         QTest::newRow("USB printer, switched off") << "/dev/usb/lp1" << L{} << usb << "/dev/usb/lp1" << "" << 0
-                                                   << false;
+                                                   << "";
         QTest::newRow("listed USB printer") << "/dev/usb/lp0    Marlix MX2600" << L{"/dev/usb/lp0=stream"} << usb
-                                            << "/dev/usb/lp0" << "" << 0 << false;
-        QTest::newRow("FIFO") << "/tmp/printer.fifo" << L{"/tmp/printer.fifo=stream"} << usb << "/tmp/printer.fifo"
-                              << "" << 0 << false;
+                                            << "/dev/usb/lp0" << "" << 0 << "";
+        QTest::newRow("outside /dev") << "/tmp/printer" << L{"/tmp/printer=stream"} << usb << "/tmp/printer"
+                              << "" << 0 << "";
         QTest::newRow("bare name of a device") << "null" << L{"/dev/null=stream"} << usb << "/dev/null" << "" << 0
-                                               << false;
+                                               << "";
         // Bare lpN: the USB device only where no parallel one is.
         QTest::newRow("lp0, USB only") << "lp0" << L{"/dev/usb/lp0=stream"} << usb << "/dev/usb/lp0" << "" << 0
-                                       << false;
+                                       << "";
         QTest::newRow("lp12, USB only") << "lp12" << L{"/dev/usb/lp12=stream"} << usb << "/dev/usb/lp12" << "" << 0
-                                        << false;
+                                        << "";
         QTest::newRow("lp0, both") << "lp0" << L{"/dev/lp0=stream", "/dev/usb/lp0=stream"} << usb << "/dev/lp0"
-                                   << "" << 0 << false;
-        QTest::newRow("lp0, neither") << "lp0" << L{} << serial << "/dev/lp0" << "" << 0 << false;
+                                   << "" << 0 << "";
+        QTest::newRow("lp0, neither") << "lp0" << L{} << serial << "/dev/lp0" << "" << 0 << "";
         QTest::newRow("lpt1 is no lp name") << "lpt1" << L{"/dev/usb/lpt1=stream"} << serial << "/dev/lpt1" << ""
-                                            << 0 << false;
+                                            << 0 << "";
         // Network printers.
         QTest::newRow("tcp, default port") << "tcp://printer.local" << L{} << net << "" << "printer.local" << 9100
-                                           << false;
-        QTest::newRow("tcp, port") << "tcp://10.0.0.7:4000" << L{} << net << "" << "10.0.0.7" << 4000 << false;
-        QTest::newRow("tcp, upper case") << "TCP://Printer:9101" << L{} << net << "" << "printer" << 9101 << false;
-        QTest::newRow("tcp, IPv6") << "tcp://[::1]:9100" << L{} << net << "" << "::1" << 9100 << false;
-        QTest::newRow("tcp, trailing slash") << "tcp://printer/" << L{} << net << "" << "printer" << 9100 << false;
-        QTest::newRow("tcp, empty port") << "tcp://printer:" << L{} << net << "" << "printer" << 9100 << false;
-        QTest::newRow("tcp, highest port") << "tcp://printer:65535" << L{} << net << "" << "printer" << 65535 << false;
+                                           << "";
+        QTest::newRow("tcp, port") << "tcp://10.0.0.7:4000" << L{} << net << "" << "10.0.0.7" << 4000 << "";
+        QTest::newRow("tcp, upper case") << "TCP://Printer:9101" << L{} << net << "" << "printer" << 9101 << "";
+        QTest::newRow("tcp, IPv6") << "tcp://[::1]:9100" << L{} << net << "" << "::1" << 9100 << "";
+        QTest::newRow("tcp, trailing slash") << "tcp://printer/" << L{} << net << "" << "printer" << 9100 << "";
+        QTest::newRow("tcp, empty port") << "tcp://printer:" << L{} << net << "" << "printer" << 9100 << "";
+        QTest::newRow("tcp, highest port") << "tcp://printer:65535" << L{} << net << "" << "printer" << 65535 << "";
         QTest::newRow("listed tcp") << "tcp://printer:9100\tNetwork printer (used before)" << L{} << net << ""
-                                    << "printer" << 9100 << false;
-        QTest::newRow("tcp, no host") << "tcp://" << L{} << net << "" << "" << 0 << true;
-        QTest::newRow("tcp, port 0") << "tcp://printer:0" << L{} << net << "" << "" << 0 << true;
-        QTest::newRow("tcp, port too high") << "tcp://printer:65536" << L{} << net << "" << "" << 0 << true;
-        QTest::newRow("tcp, port not a number") << "tcp://printer:raw" << L{} << net << "" << "" << 0 << true;
-        QTest::newRow("tcp, path") << "tcp://printer/queue" << L{} << net << "" << "" << 0 << true;
-        QTest::newRow("tcp, user") << "tcp://admin@printer" << L{} << net << "" << "" << 0 << true;
-        QTest::newRow("tcp, query") << "tcp://printer?x=1" << L{} << net << "" << "" << 0 << true;
+                                    << "printer" << 9100 << "";
+        QTest::newRow("tcp, no host") << "tcp://" << L{} << net << "" << "" << 0 << "tcp://HOST:PORT";
+        QTest::newRow("tcp, port 0") << "tcp://printer:0" << L{} << net << "" << "" << 0 << "tcp://HOST:PORT";
+        QTest::newRow("tcp, port too high") << "tcp://printer:65536" << L{} << net << "" << "" << 0 << "tcp://HOST:PORT";
+        QTest::newRow("tcp, port not a number") << "tcp://printer:raw" << L{} << net << "" << "" << 0 << "tcp://HOST:PORT";
+        QTest::newRow("tcp, path") << "tcp://printer/queue" << L{} << net << "" << "" << 0 << "tcp://HOST:PORT";
+        QTest::newRow("tcp, user") << "tcp://admin@printer" << L{} << net << "" << "" << 0 << "tcp://HOST:PORT";
+        QTest::newRow("tcp, query") << "tcp://printer?x=1" << L{} << net << "" << "" << 0 << "tcp://HOST:PORT";
     }
 
     void resolve()
@@ -126,30 +134,29 @@ private slots:
         QFETCH(QString, path);
         QFETCH(QString, host);
         QFETCH(int, netPort);
-        QFETCH(bool, problem);
+        QFETCH(QString, problem);
         const PortTarget t = resolvePortName(name, fakeProbe(devices));
         QCOMPARE(int(t.kind), kind);
         QCOMPARE(t.path, path);
         QCOMPARE(t.host, host);
         QCOMPARE(int(t.netPort), netPort);
-        QCOMPARE(!t.problem.isEmpty(), problem);
-        if (problem)
-            QVERIFY2(t.problem.contains(QLatin1String("tcp://HOST:PORT")), qPrintable(t.problem));
+        QCOMPARE(t.problem.isEmpty(), problem.isEmpty());
+        QVERIFY2(t.problem.contains(problem), qPrintable(t.problem));
     }
 
-    // The real file system: nothing is opened, and a pty is a tty while a
-    // FIFO and /dev/null are not.
+    // The real file system: nothing is opened, and a pty is a tty while
+    // /dev/null is a character device and a FIFO no device at all.
     void probe_data()
     {
         QTest::addColumn<QString>("what");
         QTest::addColumn<int>("kind");
-        QTest::newRow("FIFO") << "fifo" << int(DeviceKind::Stream);
-        QTest::newRow("link to a FIFO") << "link" << int(DeviceKind::Stream);
+        QTest::newRow("FIFO") << "fifo" << int(DeviceKind::NamedPipe);
+        QTest::newRow("link to a FIFO") << "link" << int(DeviceKind::NamedPipe);
         QTest::newRow("null device") << "/dev/null" << int(DeviceKind::Stream);
         QTest::newRow("pty") << "pty" << int(DeviceKind::Terminal);
         QTest::newRow("controlling tty") << "/dev/tty" << int(DeviceKind::Terminal);
-        QTest::newRow("regular file") << "file" << int(DeviceKind::Other);
-        QTest::newRow("folder") << "folder" << int(DeviceKind::Other);
+        QTest::newRow("regular file") << "file" << int(DeviceKind::RegularFile);
+        QTest::newRow("folder") << "folder" << int(DeviceKind::Folder);
         QTest::newRow("missing") << "missing" << int(DeviceKind::Missing);
     }
 
