@@ -96,6 +96,8 @@ private slots:
     void startFailures_data();
     void startFailures();
     void receiptsFolder();
+    void paperFedAfterTheLastCutIsNoReceipt_data();
+    void paperFedAfterTheLastCutIsNoReceipt();
     void decodeLog();
 
 private:
@@ -433,6 +435,38 @@ void TestPrinterSim::receiptsFolder()
     QVERIFY2(log.contains(QStringLiteral("marlix-printer-sim: receipt 9: 72 x 3.8 mm, ") + ninth + QStringLiteral(" (not cut)\n")),
              qPrintable(log));
     QCOMPARE(log.count(QStringLiteral("unknown command 1B 7B")), 1);
+}
+
+// Paper fed after the last cut, with nothing printed: no receipt file of
+// blank paper; the log says why there is none.
+void TestPrinterSim::paperFedAfterTheLastCutIsNoReceipt_data()
+{
+    QTest::addColumn<QByteArray>("stream");
+    QTest::addColumn<int>("files");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("line feed after a cut") << QByteArray("A\n\x1DV\x00\n", 6) << 1
+                                           << "nothing printed after the last cut";
+    QTest::newRow("ESC J after a cut") << QByteArray("A\n\x1DV\x00\x1BJ\x40", 8) << 1
+                                       << "nothing printed after the last cut";
+    QTest::newRow("line feeds, no cut") << QByteArray("\n\n") << 0 << "nothing printed";
+}
+
+void TestPrinterSim::paperFedAfterTheLastCutIsNoReceipt()
+{
+    QFETCH(QByteArray, stream);
+    QFETCH(int, files);
+    QFETCH(QString, said);
+    const QString folder = m_tmp.filePath(QString::fromLatin1(QTest::currentDataTag()));
+    QVERIFY(start({QStringLiteral("--receipts"), folder}));
+    PtyEnd pty;
+    QVERIFY(pty.open(m_port));
+    QCOMPARE(pty.write(stream), stream.size());
+    QVERIFY(waitForRecorded(stream.size()));
+    m_sim->terminate();
+    QVERIFY(m_sim->waitForFinished(kWaitMs));
+    QCOMPARE(QDir(folder).entryList({QStringLiteral("receipt-*.png")}, QDir::Files).size(), files);
+    const QString log = QString::fromLocal8Bit(m_sim->readAllStandardError());
+    QVERIFY2(log.contains(QStringLiteral("marlix-printer-sim: ") + said + QLatin1Char('\n')), qPrintable(log));
 }
 
 // --decode: a line for each command and text run, in stream order however the

@@ -49,6 +49,13 @@ void ReceiptFiles::save(const Receipt &receipt)
 {
     if (m_dir.isEmpty())
         return;
+    // The end of the stream with paper fed and nothing printed since the
+    // last cut: blank paper still in the printer is no receipt.
+    if (receipt.cut == CutKind::None && receipt.lines.isEmpty()) {
+        m_log.append(receipt.number > 1 ? QStringLiteral("nothing printed after the last cut")
+                                        : QStringLiteral("nothing printed"));
+        return;
+    }
     const int number = m_next++;
     const QString file = QStringLiteral("%1/receipt-%2.png").arg(m_dir).arg(number, 3, 10, QLatin1Char('0'));
     QString error;

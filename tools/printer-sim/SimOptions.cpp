@@ -65,7 +65,8 @@ bool parseSimOptions(const QStringList &arguments, SimOptions *options, int *exi
                        "one line per chunk read."), QStringLiteral("FILE"));
     const QCommandLineOption receipts(QStringLiteral("receipts"),
         QStringLiteral("Draw what is printed: each receipt as DIR/receipt-NNN.png (576 dots wide, one pixel per "
-                       "dot, black on white) when it is cut, and the open one at exit; log \"receipt N: 72 x L mm, "
+                       "dot, black on white) when it is cut, and the open one at exit if anything is printed on it; log "
+                       "\"receipt N: 72 x L mm, "
                        "FILE\" and each command that is not drawn once. Numbering goes on after the files already "
                        "in DIR."), QStringLiteral("DIR"));
     const QCommandLineOption decode(QStringLiteral("decode"),
