@@ -3,6 +3,7 @@
 #include "run/Console.h"
 #include "run/RunOptions.h"
 #include "run/Runner.h"
+#include "session/QuietRuntimeNotes.h"
 #include "session/SettingsStore.h"
 
 #include <QCoreApplication>
@@ -17,6 +18,7 @@ int main(int argc, char **argv)
     // in the middle of a receipt: the write fails, is told once, and the run
     // goes on to its end with status 1.
     std::signal(SIGPIPE, SIG_IGN);
+    quietRuntimeFolderNotes();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("marlix-run"));
 

@@ -7,6 +7,9 @@ target_sources(marlix_core PRIVATE
 target_sources(marlix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/QuitSignals.h
     ${CMAKE_CURRENT_LIST_DIR}/QuitSignals.cpp
+    # The console tools' standard error: theirs alone.
+    ${CMAKE_CURRENT_LIST_DIR}/QuietRuntimeNotes.h
+    ${CMAKE_CURRENT_LIST_DIR}/QuietRuntimeNotes.cpp
 )
 # Settings persistence and the traffic log: the main window, the settings
 # dialog, the preview and marlix-run all use them.

@@ -99,6 +99,8 @@ private slots:
     void paperFedAfterTheLastCutIsNoReceipt_data();
     void paperFedAfterTheLastCutIsNoReceipt();
     void decodeLog();
+    void quietWithoutRuntimeFolder_data();
+    void quietWithoutRuntimeFolder();
 
 private:
     bool start(const QStringList &arguments);
@@ -505,6 +507,33 @@ void TestPrinterSim::decodeLog()
         prefix + "000009  1B 61 05                          ESC a     justification: 5 is out of range, ignored",
     };
     QCOMPARE(lines, expected);
+}
+
+// Under cron, CI or a root shell XDG_RUNTIME_DIR is often unset: standard
+// error, the simulator's log, has nothing of Qt's about it.
+void TestPrinterSim::quietWithoutRuntimeFolder_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("plain") << QStringList{};
+    QTest::newRow("receipts") << QStringList{QStringLiteral("--receipts"), m_tmp.filePath(QStringLiteral("quiet"))};
+    QTest::newRow("decode") << QStringList{QStringLiteral("--decode")};
+}
+
+void TestPrinterSim::quietWithoutRuntimeFolder()
+{
+    QFETCH(QStringList, arguments);
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    qunsetenv("XDG_RUNTIME_DIR");
+    const auto restore = qScopeGuard([runtime] {
+        if (!runtime.isEmpty())
+            qputenv("XDG_RUNTIME_DIR", runtime);
+    });
+    QVERIFY(start(arguments));
+    m_sim->terminate();
+    QVERIFY(m_sim->waitForFinished(kWaitMs));
+    const QString log = QString::fromLocal8Bit(m_sim->readAllStandardError());
+    for (const QString &line : log.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        QVERIFY2(line.startsWith(QLatin1String("marlix-printer-sim: ")), qPrintable(line));
 }
 
 QTEST_GUILESS_MAIN(TestPrinterSim)

@@ -7,6 +7,7 @@
 #include "TcpServer.h"
 #include "link/SimRegistry.h"
 #include "printer/PrinterModel.h"
+#include "session/QuietRuntimeNotes.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -97,6 +98,7 @@ int main(int argc, char *argv[])
 {
     // Receipts are drawn with fonts, which need a GUI application; it never
     // shows a window, so it needs no display either.
+    quietRuntimeFolderNotes();
     std::unique_ptr<QCoreApplication> application;
     if (wantsReceipts(argc, argv)) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
