@@ -19,6 +19,14 @@ QByteArray consoleLine(const QString &text)
     return QStringLiteral("marlix-run: %1\n").arg(line).toLocal8Bit();
 }
 
+QString withoutButtonPrompt(const QString &text)
+{
+    static const QRegularExpression prompt(QStringLiteral("\\s*Press OK to continue\\.?\\s*$"));
+    QString told = text;
+    told.remove(prompt);
+    return told.isEmpty() ? text : told;
+}
+
 // --- ConsoleOperator -----------------------------------------------------------
 
 ConsoleOperator::ConsoleOperator(std::function<void(const QString &)> tell, std::function<void()> giveUp)
@@ -28,7 +36,7 @@ ConsoleOperator::ConsoleOperator(std::function<void(const QString &)> tell, std:
 
 Msg::Answer ConsoleOperator::message(const QString &text, Msg::Buttons buttons, Msg::Icon, const QString &)
 {
-    m_tell(text);
+    m_tell(withoutButtonPrompt(text));
     switch (buttons) {
     case Msg::Buttons::Ok:
         return Msg::Answer::Ok;

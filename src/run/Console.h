@@ -19,6 +19,10 @@ struct RunOptions;
 // inside TEXT becomes a blank, so that every message is one line.
 QByteArray consoleLine(const QString &text);
 
+// A message box's text as the console tells it: without the prompt to
+// press a button that the console does not have ("... Press OK to continue").
+QString withoutButtonPrompt(const QString &text);
+
 // Answers every message as its OK would, with no one to ask. A question that
 // offers only to try again or give up is given up, since trying again
 // unattended could go on for ever: "Unable to output data" (OK or Cancel)

@@ -99,7 +99,7 @@ void tst_MarlixRun::items_data()
         << QByteArray("\r\nX\r\nAB1\r\n\r\n\r\nY") << QByteArray() << 0 << "58 41 42 31 0D 0A 59";
     QTest::newRow("value above 255: told, 0 sent")
         << QStringList{} << QStringList{"-p", kPort, "-c", "<300>A"} << QByteArray("\r\n[NUL]A")
-        << QByteArray("marlix-run: Value is greater than 255. Press OK to continue\n") << 0 << "00 41";
+        << QByteArray("marlix-run: Value is greater than 255.\n") << 0 << "00 41";
     QTest::newRow("script with its transcript")
         << QStringList{} << QStringList{"-p", kPort, "count.dmo"} << QByteArray("\r\nAB1\r\n\r\n") << QByteArray()
         << 0 << "41 42 31 0D 0A";
@@ -114,20 +114,18 @@ void tst_MarlixRun::items_data()
         << "1D 76 30 00 FF 0D 0A";
     QTest::newRow("STOP and ECHO told in order, the run goes on")
         << QStringList{} << QStringList{"-p", kPort, "talk.dmo"} << QByteArray("\r\nABC")
-        << QByteArray("marlix-run: Script Stopped Press OK to continue\nmarlix-run: Hello there\n") << 0
+        << QByteArray("marlix-run: Script Stopped\nmarlix-run: Hello there\n") << 0
         << "41 42 43";
     QTest::newRow("GET1284 reads the reply mid-script")
         << QStringList{"--reply", "41=0604"} << QStringList{"-p", kPort, "ask.dmo"}
         << QByteArray("\r\nA\r\n[ACK][EOT]\r\n**Receipt Paper is Present**\r\nB") << QByteArray() << 0 << "41 42";
     QTest::newRow("DO of a missing file: skipped, status 1")
         << QStringList{} << QStringList{"-p", kPort, "do.dmo", "-c", "C"} << QByteArray("\r\nAB\r\nC")
-        << QByteArray("marlix-run: {DO} skipped: unable to open gone.dmo: No such file or directory. "
-                      "Press OK to continue\n")
+        << QByteArray("marlix-run: {DO} skipped: unable to open gone.dmo: No such file or directory.\n")
         << 1 << "41 42 43";
     QTest::newRow("GRAPHIC of a missing file: skipped, status 1")
         << QStringList{} << QStringList{"-p", kPort, "graphic.dmo"} << QByteArray("\r\nAB")
-        << QByteArray("marlix-run: {GRAPHIC} skipped: unable to open gone.prn: No such file or directory. "
-                      "Press OK to continue\n")
+        << QByteArray("marlix-run: {GRAPHIC} skipped: unable to open gone.prn: No such file or directory.\n")
         << 1 << "41 42";
     QTest::newRow("missing file: the run ends")
         << QStringList{} << QStringList{"-p", kPort, "gone.dmo", "-c", "A"} << QByteArray("\r\n")
@@ -135,7 +133,7 @@ void tst_MarlixRun::items_data()
         << 1 << "";
     QTest::newRow("a printer that takes nothing: the run ends")
         << QStringList{"--busy"} << QStringList{"-p", kPort, "big.prn", "-c", "A"} << QByteArray("\r\n")
-        << QByteArray("marlix-run: Unable to output data. Press OK to continue.\n") << 1 << "";
+        << QByteArray("marlix-run: Unable to output data.\n") << 1 << "";
     QTest::newRow("log that will not open: nothing is sent")
         << QStringList{} << QStringList{"-p", kPort, "--log", "no-folder/run.log", "-c", "A"} << QByteArray()
         << QByteArray("marlix-run: cannot open the log no-folder/run.log: No such file or directory\n") << 1 << "";

@@ -6,6 +6,7 @@
 #include "support/RunProcess.h"
 #include "support/SimProcess.h"
 
+#include "run/Console.h"
 #include "run/RunOptions.h"
 #include "scripts/ScriptRunner.h"
 #include "session/Session.h"
@@ -80,7 +81,7 @@ WindowRun playInWindow(const RunOptions &options, const SimProcess &sim, const Q
     }
     result.display = w.termText();
     for (const QString &text : op.texts())
-        result.told += "marlix-run: " + text.toLocal8Bit() + "\n";
+        result.told += consoleLine(withoutButtonPrompt(text));
     w.session().port.ClosePort();
     return result;
 }
