@@ -9,7 +9,10 @@
 #include <QTcpSocket>
 #include <QtTest>
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -163,6 +166,35 @@ private slots:
         // The second is served fully: it gets replies too.
         QVERIFY(second.send(hex("0515")));
         QCOMPARE(second.take(16), QByteArray("CMD MX2600 V1.00"));
+    }
+
+    // A client that resets its connection before the printer takes it up is
+    // logged as gone, not as a connection from nowhere; the next is served.
+    void resetBeforeItWasServed()
+    {
+        SimProcess sim(withTcp(), false);
+        startOrFail(sim);
+        sim.halt(true);
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(sim.tcpPort());
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        QCOMPARE(::connect(fd, reinterpret_cast<const sockaddr *>(&to), sizeof to), 0); // the kernel's backlog takes it
+        const linger reset{1, 0};
+        QCOMPARE(::setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset), 0);
+        ::close(fd);
+        sim.halt(false);
+        Client next;
+        QVERIFY(next.connectTo(sim.tcpPort()));
+        QVERIFY(next.send("Z"));
+        QVERIFY(sim.waitForReceived(1));
+        QCOMPARE(sim.received(), QByteArray("Z"));
+        QTRY_VERIFY_WITH_TIMEOUT(sim.log().contains(QLatin1String("received 5A")), kWaitMs);
+        const QString log = sim.log();
+        QVERIFY2(log.contains(QLatin1String("network: a connection was reset before it was served\n")), qPrintable(log));
+        QVERIFY2(!log.contains(QLatin1String("connection from  port")), qPrintable(log));
+        QVERIFY2(log.contains(QLatin1String("network: connection from 127.0.0.1 port ")), qPrintable(log));
     }
 
     // A port another program holds: the simulator says so and does not start.

@@ -87,6 +87,12 @@ void SimProcess::toggleBusy()
         ::kill(pid_t(m_process.processId()), SIGUSR1);
 }
 
+void SimProcess::halt(bool halted)
+{
+    if (m_process.state() == QProcess::Running)
+        ::kill(pid_t(m_process.processId()), halted ? SIGSTOP : SIGCONT);
+}
+
 void SimProcess::stop()
 {
     if (m_process.state() == QProcess::NotRunning)

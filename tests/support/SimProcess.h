@@ -31,6 +31,8 @@ public:
     bool waitForReceived(int n, int timeoutMs = 3000) const;
     // SIGUSR1: busy on/off.
     void toggleBusy();
+    // SIGSTOP, SIGCONT: the whole process halted, not even taking connections.
+    void halt(bool halted);
     void stop();
     // What it logged (standard error) so far; all of it once stopped.
     QString log();

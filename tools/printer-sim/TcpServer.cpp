@@ -54,6 +54,15 @@ void TcpServer::serveNext()
     if (m_client || !m_server->hasPendingConnections())
         return;
     QTcpSocket *client = m_server->nextPendingConnection();
+    // A client that reset the connection before the printer took it has no
+    // address any more: it is gone, with whatever it sent.
+    if (client->peerAddress().isNull()) {
+        m_printer.log(QStringLiteral("network: a connection was reset before it was served"));
+        client->abort();
+        client->deleteLater();
+        serveNext();
+        return;
+    }
     m_client = client;
     client->setReadBufferSize(kReadBuffer);
     m_printer.log(QStringLiteral("network: connection from %1 port %2")
