@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSortFilterProxyModel>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -62,7 +63,12 @@ CommandPanel::CommandPanel(QWidget *parent)
     header->setStretchLastSection(true);
     header->setHighlightSections(false);
     const int digit = CommandList->fontMetrics().horizontalAdvance(QLatin1Char('0'));
-    header->resizeSection(CommandModel::Offset, digit * 7);
+    // Offsets of up to ten digits (10 GB sent) whole, with the cell's margins.
+    const int cellMargins = 2 * (CommandList->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, CommandList) + 1);
+    header->resizeSection(CommandModel::Offset,
+                          std::max(CommandList->fontMetrics().horizontalAdvance(QStringLiteral("0000000000")),
+                                   header->fontMetrics().horizontalAdvance(QStringLiteral("Offset")))
+                              + cellMargins + 2);
     header->resizeSection(CommandModel::Bytes, digit * 19);
     header->resizeSection(CommandModel::Name, digit * 9);
     CommandList->installEventFilter(this);

@@ -21,6 +21,8 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 const QString kPlaceKey = QStringLiteral("Preview");
 const QString kCommandsKey = QStringLiteral("PreviewCommands");
@@ -350,11 +352,12 @@ void ReceiptPreview::CommandsCheck_Click(bool shown)
     // keeps its width, and shrinks back by as much.
     const bool resizable = !isMaximized() && !isFullScreen() && isVisible();
     const int paperWidth = Paper->width();
+    const int frameExtra = frameGeometry().width() - this->width(); // the window manager's frame
     int width = this->width();
     if (shown) {
         width += kPanelWidth;
         if (const QScreen *screen = this->screen())
-            width = std::max(this->width(), std::min(width, screen->availableGeometry().width()));
+            width = std::max(this->width(), std::min(width, screen->availableGeometry().width() - frameExtra));
     } else if (m_panelAdded > 0 && width == m_widthWithPanel) {
         width -= m_panelAdded;
     } else {
@@ -363,9 +366,27 @@ void ReceiptPreview::CommandsCheck_Click(bool shown)
     Commands->setVisible(shown);
     m_panelAdded = 0;
     if (resizable) {
-        m_panelAdded = shown ? width - this->width() : 0;
+        const int before = this->width();
+        layout()->activate(); // the panel's own minimum width counts now, not after the move
         resize(width, height());
+        width = this->width();
+        m_panelAdded = shown ? width - before : 0;
         m_widthWithPanel = width;
+        // Past the screen's right edge the window moves left (not past its
+        // left edge); hidden again, the panel takes it back where it was.
+        if (shown) {
+            m_movedLeft = 0;
+            if (const QScreen *screen = this->screen()) {
+                const QRect area = screen->availableGeometry();
+                const int over = frameGeometry().left() + width + frameExtra - 1 - area.right();
+                m_movedLeft = std::clamp(over, 0, std::max(0, frameGeometry().left() - area.left()));
+            }
+            move(x() - m_movedLeft, y());
+            m_placeWithPanel = pos();
+        } else if (m_movedLeft > 0 && pos() == m_placeWithPanel) {
+            move(x() + m_movedLeft, y());
+            m_movedLeft = 0;
+        }
     }
     if (shown) {
         layout()->activate();

@@ -105,4 +105,6 @@ private:
     QString m_lastSaved; // the next Save starts beside it
     int m_panelAdded = 0;     // what showing the Commands panel added to the width
     int m_widthWithPanel = 0; // ... and the width it gave
+    int m_movedLeft = 0;      // how far showing it moved the window, to stay on the screen
+    QPoint m_placeWithPanel;  // ... and where it moved it
 };

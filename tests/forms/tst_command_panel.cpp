@@ -25,7 +25,9 @@
 #include <QSettings>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
+#include <QStyle>
 #include <QStyledItemDelegate>
+#include <QScreen>
 #include <QTableView>
 #include <QtTest>
 
@@ -403,6 +405,36 @@ private slots:
         // Shown and hidden again, the window is as wide as it was.
         if (!shown)
             QCOMPARE(preview->width(), width);
+    }
+
+    // Showing the panel near the screen's right edge keeps the window on the
+    // screen, moved left as far as needed; hiding it puts the window back.
+    void widenedWithinTheScreen()
+    {
+        ReceiptPreview *preview = open(false);
+        const QRect area = preview->screen()->availableGeometry();
+        preview->resize(480, 400);
+        preview->move(area.right() - preview->frameGeometry().width() - 20, area.top() + 10);
+        const QPoint before = preview->pos();
+        QTest::mouseClick(preview->CommandsCheck, Qt::LeftButton, {}, QPoint(4, preview->CommandsCheck->height() / 2));
+        QVERIFY(preview->width() > 480);
+        QVERIFY2(preview->frameGeometry().right() <= area.right() && preview->frameGeometry().left() >= area.left(),
+                 qPrintable(QStringLiteral("%1..%2 on %3..%4").arg(preview->frameGeometry().left())
+                                .arg(preview->frameGeometry().right()).arg(area.left()).arg(area.right())));
+        QTest::mouseClick(preview->CommandsCheck, Qt::LeftButton, {}, QPoint(4, preview->CommandsCheck->height() / 2));
+        QCOMPARE(preview->pos(), before);
+        QCOMPARE(preview->width(), 480);
+    }
+
+    // Offsets of ten digits, ten gigabytes into a stream, are shown whole.
+    void offsetsShownWhole()
+    {
+        ReceiptPreview *preview = open();
+        const QTableView *list = preview->Commands->CommandList;
+        const int margins = 2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
+        const QString offset = QStringLiteral("9876543210");
+        QCOMPARE(list->fontMetrics().elidedText(offset, Qt::ElideRight, list->columnWidth(CommandModel::Offset) - margins),
+                 offset);
     }
 
     // Rows written while the panel was hidden are there when it shows.
