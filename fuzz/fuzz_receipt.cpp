@@ -3,7 +3,9 @@
 // cap allows, and the receipts must not depend on how the stream was split.
 // The command trace likewise: the same however split, changing nothing on
 // paper, its entries in stream order within the stream, their regions on the
-// paper of their receipts, and every entry worded.
+// paper of their receipts, and every entry worded. The receiving side's
+// framer finds the same commands.
+#include "printer/CommandFramer.h"
 #include "printer/PrinterCommands.h"
 #include "printer/ReceiptInterpreter.h"
 #include "printer/ReceiptRenderer.h"
@@ -124,9 +126,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     split.setRetainLimit(retain);
     for (qsizetype at = 0; at < stream.size(); at += chunk)
         split.feed(stream.mid(at, chunk));
+    // The receiving side frames the stream as the interpreter does: the
+    // commands that are all header, in the same order, however split.
     ReceiptInterpreter plain;
     plain.setRetainLimit(retain);
+    QList<QByteArray> printed;
+    plain.setTraceBudget(0);
+    plain.setTraceHandler([&printed](const TraceEntry &entry) {
+        if (entry.kind != TraceEntry::Kind::Text && entry.length() == entry.bytes.size()
+            && CommandSyntax::frame(entry.bytes).kind == Frame::Kind::Whole)
+            printed.append(entry.bytes);
+    });
     plain.feed(stream);
+    QList<QByteArray> received;
+    CommandFramer framer;
+    for (qsizetype at = 0; at < stream.size(); at += chunk)
+        framer.feed(stream.mid(at, chunk), [&received](const QByteArray &command) { received.append(command); });
+    if (received != printed)
+        std::abort();
     if (whole.finishedTotal() != split.finishedTotal() || whole.offset() != split.offset()
         || whole.takeNotes() != split.takeNotes() || digest(*whole.trace()) != digest(*split.trace()))
         std::abort();

@@ -245,6 +245,52 @@ QString wQrCode(const TraceEntry &e)
 QString wStatusRequest(const TraceEntry &e) { return QStringLiteral("real-time status request %1: nothing printed").arg(at(e, 2)); }
 QString wRealTimeRequest(const TraceEntry &e) { return QStringLiteral("real-time request %1: nothing printed").arg(at(e, 2)); }
 QString wRealTimeCommand(const TraceEntry &e) { return QStringLiteral("real-time command, function %1: nothing printed").arg(at(e, 2)); }
+QString wTransmitStatus(const TraceEntry &e)
+{
+    switch (smallChoice(at(e, 2), 3)) {
+    case 1: return QStringLiteral("status request: paper sensor; nothing printed");
+    case 2: return QStringLiteral("status request: drawer; nothing printed");
+    default: return outOfRange("status request", at(e, 2));
+    }
+}
+
+QString wPrinterId(const TraceEntry &e)
+{
+    static const char *const ids[] = {"model ID", "type ID", "firmware ID"};
+    static const char *const texts[] = {"firmware version", "maker", "model name", "serial number"};
+    const quint8 n = at(e, 2);
+    if (const int choice = smallChoice(n, 4); choice >= 1)
+        return QStringLiteral("printer ID request: %1; nothing printed").arg(QLatin1String(ids[choice - 1]));
+    if (n >= 0x41 && n <= 0x44)
+        return QStringLiteral("printer ID request: %1; nothing printed").arg(QLatin1String(texts[n - 0x41]));
+    return outOfRange("printer ID request", n);
+}
+
+QString wAutomaticStatus(const TraceEntry &e)
+{
+    static const char *const parts[] = {"drawer", "online", "error", "paper"};
+    const quint8 n = at(e, 2);
+    QStringList on;
+    for (int bit = 0; bit < 4; ++bit) {
+        if (n & (1 << bit))
+            on << QLatin1String(parts[bit]);
+    }
+    if (on.isEmpty())
+        return QStringLiteral("automatic status back: off");
+    return QStringLiteral("automatic status back: on for ") + on.join(QStringLiteral(", "));
+}
+
+QString wCondition(const TraceEntry &e)
+{
+    static const char *const conditions[] = {nullptr, "drawer 1 open", "drawer 2 open", "paper near end", "paper out",
+                                             nullptr, nullptr, nullptr, "cover open", "receive buffer not empty",
+                                             "reset rejected", "not power cycled"};
+    const quint8 n = at(e, 2);
+    if (n < std::size(conditions) && conditions[n])
+        return QStringLiteral("condition request %1 (%2): answered ACK or NAK, nothing printed").arg(n).arg(QLatin1String(conditions[n]));
+    return QStringLiteral("condition request %1: not a condition, no answer").arg(n);
+}
+
 QString wKanjiOff(const TraceEntry &) { return QStringLiteral("Kanji mode off: nothing printed"); }
 
 QString wDrawerKick(const TraceEntry &e)
@@ -383,6 +429,22 @@ QList<Command> makeTable()
         row("1005", "DLE ENQ", "10 05 n", "real-time request: nothing printed", wRealTimeRequest),
         row("1014", "DLE DC4", "10 14 fn …", "real-time command: nothing printed", wRealTimeCommand),
         row("1C2E", "FS .", "1C 2E", "Kanji mode off: nothing printed", wKanjiOff),
+        row("1C05", "FS ENQ", "1C 05 n",
+            "condition request: answered at once, NAK n when the condition holds, ACK n when not (1 drawer 1 open, "
+            "2 drawer 2 open, 3 paper near end, 4 paper out, 8 cover open, 9 receive buffer not empty, 10 reset "
+            "rejected, 11 not power cycled): nothing printed",
+            wCondition),
+        row("1D72", "GS r", "1D 72 n", "status request, answered when printed: 1/31 paper sensor, 2/32 drawer: nothing printed",
+            wTransmitStatus),
+        row("1D49", "GS I", "1D 49 n",
+            "printer ID request: 1/31 model, 2/32 type, 3/33 firmware ID (one byte each); 41 firmware version, 42 maker, "
+            "43 model name, 44 serial number (5F, the text, 00): nothing printed",
+            wPrinterId),
+        row("1D61", "GS a", "1D 61 n",
+            "automatic status back: with n not 0, 4 status bytes at once and at every change of what n selects "
+            "(bit 0 drawer, 1 online, 2 error, 3 paper): nothing printed",
+            wAutomaticStatus),
+
         row("1B70", "ESC p", "1B 70 m t1 t2", "drawer kick pulse on pin 2 (m 0) or 5 (m 1), t1 x 2 ms on, t2 x 2 ms off: nothing printed",
             wDrawerKick),
         row("1B67", "ESC g", "1B 67 n", "macro recording: 01 start, 02 end (the macro manager's commands): nothing printed",

@@ -110,6 +110,18 @@ struct Feed
     ByteRange source;
 };
 
+// Something the printer did that puts nothing on paper, and where on the
+// receipt it came: a beep, a drawer pulse.
+struct ReceiptEvent
+{
+    enum class Kind : quint8 { Beep, DrawerPulse };
+    Kind kind = Kind::Beep;
+    int drawer = 0;        // DrawerPulse: 1 or 2
+    bool realTime = false; // DLE DC4: done as it arrived, not when printed
+    int y = 0;             // the print position when it came
+    ByteRange source;
+};
+
 enum class CutKind : quint8 {
     None,      // still open
     Full,      // GS V 0/30
@@ -122,13 +134,14 @@ struct Receipt
     int number = 0;            // 1 for the first receipt of the stream
     QList<ReceiptLine> lines;  // in stream order; y never decreases
     QList<Feed> feeds;         // in stream order
+    QList<ReceiptEvent> events; // in stream order
     int lengthDots = 0;        // paper length: the feed position or the lowest ink, whichever is lower on the paper
     CutKind cut = CutKind::None;
     ByteRange source;          // every byte from the end of the previous receipt to the cut
     int tallestLineInk = 0;    // the largest inkBottom() - y of its lines, for linesIn()
 
     double lengthMm() const { return double(lengthDots) / Paper::kDotsPerMm; }
-    bool isBlank() const { return lines.isEmpty() && feeds.isEmpty(); }
+    bool isBlank() const { return lines.isEmpty() && feeds.isEmpty(); } // events print nothing
     // Lines that ink some of [y0, y1); lines are sorted by y.
     QList<const ReceiptLine *> linesIn(int y0, int y1) const;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "printer/CommandFramer.h"
 #include "printer/CommandTrace.h"
 #include "printer/Receipt.h"
 
@@ -107,6 +108,16 @@ public:
     // nothing, for a handler that only logs. Turns the trace on.
     void setTraceBudget(qsizetype bytes);
 
+    // Beeps and drawer pulses as the printer meets them, with the number of
+    // the receipt they came on; each is also kept in that receipt's events.
+    void setEventHandler(std::function<void(const ReceiptEvent &, int receipt)> handler) { m_eventHandler = std::move(handler); }
+    // Commands that ask the printer for an answer (GS r, GS I, GS a), whole,
+    // in stream order as they are printed. The interpreter answers none itself.
+    void setRequestHandler(std::function<void(const QByteArray &command)> handler) { m_requestHandler = std::move(handler); }
+    // All the paper moved since reset(): the receipts cut and the open one so
+    // far (a cleared view does not give paper back).
+    qint64 paperFedDots() const { return m_fedBefore + m_y; }
+
     const QList<UnknownCommand> &unknownCommands() const { return m_unknown; }
     // Log lines, each said once: an unknown command ("unknown command 1B 7B"),
     // a code page drawn as PC437, the first automatic cut, a parameter out of range.
@@ -114,7 +125,9 @@ public:
 
 private:
     enum class Parse : quint8 { Text, Command, Payload };
-    enum class Payload : quint8 { Skip, UntilNul, Raster, Column, Barcode, TwoD };
+    // What becomes of a command's data: read past, kept in m_data for the
+    // command's family when it ends, or drawn as it comes.
+    enum class Payload : quint8 { Skip, Keep, Raster, Column };
 
     struct Modes
     {
@@ -165,19 +178,15 @@ private:
         QByteArray row;       // the kept bytes of the raster row being received
     };
 
-    // stream
+    // stream (ReceiptInterpreter.cpp): commands framed by CommandSyntax,
+    // then handed to their family
     void consume(quint8 byte, qint64 at);
-    void startCommand(quint8 byte);
     void continueCommand(quint8 byte);
-    void decodeEsc();
-    void decodeGs();
-    void decodeFs();
-    void decodeDle();
+    void runCommand();
+    void beginCommandData(const Frame &frame);
     bool need(int length) const { return m_cmd.size() >= length; }
     void done();
     void unknown();
-    void skipFixed(int length);
-    void skip(int keyLength, qint64 payload);
     void beginPayload(Payload kind, qint64 bytes);
     void payloadByte(quint8 byte);
     void finishPayload();
@@ -186,8 +195,17 @@ private:
     void noteUnknown(const QByteArray &key);
     ByteRange commandRange() const { return {m_cmdStart, m_at + 1}; }
     TextStyle currentStyle() const;
+    // A whole command of each family; false when it is not one of theirs.
+    bool runTextCommand(quint8 introducer, quint8 c);   // ReceiptText.cpp: text, modes and paper
+    bool runPrinterCommand(quint8 introducer, quint8 c); // ReceiptText.cpp: cuts, drawer, requests, macros
+    bool runSymbolCommand(quint8 introducer, quint8 c);  // ReceiptSymbols.cpp
+    // A command followed by data; false when it is not one of theirs.
+    bool beginImageData(quint8 introducer, quint8 c);    // ReceiptImages.cpp
+    bool beginSymbolData(quint8 introducer, quint8 c);   // ReceiptSymbols.cpp
+    void finishSymbolData();
+    void event(ReceiptEvent::Kind kind, int drawer, bool realTime);
 
-    // layout (ReceiptLayout.cpp)
+    // layout (ReceiptLayout.cpp; symbols and images in theirs)
     void putCharacter(quint8 byte, const TextStyle &style, int codePage, const ByteRange &source);
     void tab();
     void startLine();
@@ -255,6 +273,8 @@ private:
     QByteArray m_cmd;
     qint64 m_cmdStart = 0;
     Payload m_payload = Payload::Skip;
+    bool m_untilNul = false; // the data ends at a 00 (or after m_remaining bytes anyway)
+    QByteArray m_next;       // the header that follows the data (Frame::next)
     qint64 m_remaining = 0;
     QByteArray m_data;
     int m_barcodeType = 0;
@@ -271,6 +291,9 @@ private:
     int m_finishedTotal = 0;
     int m_retain = kDefaultRetain;
     std::function<void(const Receipt &)> m_handler;
+    std::function<void(const ReceiptEvent &, int)> m_eventHandler;
+    std::function<void(const QByteArray &)> m_requestHandler;
+    qint64 m_fedBefore = 0; // paper of the receipts cut
 
     QList<UnknownCommand> m_unknown;
     QStringList m_notes;

@@ -6,7 +6,13 @@ target_sources(marlix_printer PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Receipt.h
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptInterpreter.h
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptInterpreter.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReceiptText.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReceiptImages.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReceiptSymbols.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptLayout.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReceiptParts.h
+    ${CMAKE_CURRENT_LIST_DIR}/CommandFramer.h
+    ${CMAKE_CURRENT_LIST_DIR}/CommandFramer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptTracing.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CommandTrace.h
     ${CMAKE_CURRENT_LIST_DIR}/CommandTrace.cpp

@@ -164,6 +164,12 @@ QList<Case> cases()
          {"0-3 DLE EOT | real-time status request 1: nothing printed", "3-6 DLE ENQ | real-time request 2: nothing printed",
           "6-11 DLE DC4 | real-time command, function 1: nothing printed"}},
         {"FS .", FS + ".", {"0-2 FS . | Kanji mode off: nothing printed"}},
+        {"requests", FS + "\x05" + n(8) + FS + "\x05" + n(5) + GS + "r1" + GS + "I" + n(0x43) + GS + "a" + n(9) + GS + "a" + n(0),
+         {"0-3 FS ENQ | condition request 8 (cover open): answered ACK or NAK, nothing printed",
+          "3-6 FS ENQ | condition request 5: not a condition, no answer", "6-9 GS r | status request: paper sensor; nothing printed",
+          "9-12 GS I | printer ID request: model name; nothing printed", "12-15 GS a | automatic status back: on for drawer, paper",
+          "15-18 GS a | automatic status back: off"}},
+
         {"ESC p", ESC + "p" + n(0) + n(25) + n(250) + ESC + "p1" + n(1) + n(2),
          {"0-5 ESC p | drawer kick: pin 2, 50 ms on, 500 ms off; nothing printed",
           "5-10 ESC p | drawer kick: pin 5, 2 ms on, 4 ms off; nothing printed"}},
