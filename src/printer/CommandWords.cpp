@@ -3,6 +3,7 @@
 #include "printer/CommandWords.h"
 
 #include "printer/CodePages.h"
+#include "printer/Receipt.h"
 #include "printer/PrinterCommands.h"
 
 #include <algorithm>
@@ -123,8 +124,19 @@ QString wDefaultSpacing(const TraceEntry &) { return QStringLiteral("line spacin
 QString wLineSpacing(const TraceEntry &e) { return QStringLiteral("line spacing: %1").arg(plural(at(e, 2), "dot", "dots")); }
 QString wFeedLines(const TraceEntry &e) { return QStringLiteral("print the line and feed %1").arg(plural(at(e, 2), "line", "lines")); }
 QString wFeedDots(const TraceEntry &e) { return QStringLiteral("print the line and feed %1").arg(plural(at(e, 2), "dot", "dots")); }
-QString wLeftMargin(const TraceEntry &e) { return QStringLiteral("left margin: %1").arg(plural(word(e, 2), "dot", "dots")); }
-QString wPrintWidth(const TraceEntry &e) { return QStringLiteral("printable width: %1").arg(plural(word(e, 2), "dot", "dots")); }
+QString wLeftMargin(const TraceEntry &e)
+{
+    const int most = Paper::kWidthDots - Paper::kMinPrintableDots;
+    const QString words = QStringLiteral("left margin: %1").arg(plural(word(e, 2), "dot", "dots"));
+    return word(e, 2) > most ? words + QStringLiteral(", clamped to %1 (at least %2 dots stay printable)").arg(most).arg(Paper::kMinPrintableDots)
+                             : words;
+}
+
+QString wPrintWidth(const TraceEntry &e)
+{
+    const QString words = QStringLiteral("printable width: %1").arg(plural(word(e, 2), "dot", "dots"));
+    return word(e, 2) < Paper::kMinPrintableDots ? words + QStringLiteral(", widened to %1").arg(Paper::kMinPrintableDots) : words;
+}
 
 QString wCodePage(const TraceEntry &e)
 {
@@ -234,7 +246,7 @@ QString wQrCode(const TraceEntry &e)
         if (e.data.isEmpty())
             return QStringLiteral("QR code: print, but no data is stored: nothing printed");
         return QStringLiteral("QR code: print %1, module %2, error correction %3")
-            .arg(quoted(e.data, e.data.size()))
+            .arg(quoted(e.data, std::max<qint64>(e.dataLength, e.data.size()))) // the size stored, not the size kept
             .arg(e.symbol.qrModule)
             .arg(QLatin1String(levels[std::clamp<int>(e.symbol.qrEcc, 1, 4) - 1]));
     default:
