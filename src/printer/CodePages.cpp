@@ -103,11 +103,24 @@ constexpr char16_t kPc437[128] = {
     0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0,
 };
 
+// Page 1's graphics, around the JIS X 0201 katakana at A1-DF that the
+// converter gives (its Shift JIS single bytes): 80-9F and E0-FF as the
+// command reference's chart of the Katakana page has them. No converter knows
+// them; client libraries draw rules and boxes with 8F-9F (95 a rule, 9C 9D 9E
+// 9F the round corners), as here.
+constexpr char16_t kKatakanaGraphics[64] = {
+    0x2581, 0x2582, 0x2583, 0x2584, 0x2585, 0x2586, 0x2587, 0x2588,
+    0x258F, 0x258E, 0x258D, 0x258C, 0x258B, 0x258A, 0x2589, 0x253C,
+    0x2534, 0x252C, 0x2524, 0x251C, 0x2594, 0x2500, 0x2502, 0x2595,
+    0x250C, 0x2510, 0x2514, 0x2518, 0x256D, 0x256E, 0x2570, 0x256F,
+    0x2550, 0x255E, 0x256A, 0x2561, 0x25E2, 0x25E3, 0x25E5, 0x25E4,
+    0x2660, 0x2665, 0x2666, 0x2663, 0x25CF, 0x25CB, 0x2571, 0x2572,
+    0x2573, 0x5186, 0x5E74, 0x6708, 0x65E5, 0x6642, 0x5206, 0x79D2,
+    0x3012, 0x5E02, 0x533A, 0x753A, 0x6751, 0x4EBA, 0x2593, 0x0020,
+};
+
 // Pages 42 and 43 are IBM's Lithuanian pages 1118 and 1119, the same as the
-// LST 1283 and LST 1284 pages that glibc knows as CP774 and CP772. Page 1 is
-// JIS X 0201 katakana at A1-DF (the converter's Shift JIS single bytes); the
-// graphics the printer has at 80-9F and E0-FF are no page the converters
-// know, and print as blanks.
+// LST 1283 and LST 1284 pages that glibc knows as CP774 and CP772.
 const Page kPages[] = {
     {0, "PC437", "IBM437"},           {1, "Katakana", "SHIFT_JIS"},   {2, "PC850", "IBM850"},
     {3, "PC860", "IBM860"},           {4, "PC863", "IBM863"},         {5, "PC865", "IBM865"},
@@ -202,6 +215,12 @@ const Table &build(int page)
         // leaves D5 undefined.
         if (page == 13 && (*table)[0xD5 - 0x80] == u' ')
             (*table)[0xD5 - 0x80] = 0x20AC;
+        if (page == CodePages::kKatakana) {
+            for (int i = 0; i < 32; ++i) {
+                (*table)[i] = kKatakanaGraphics[i];
+                (*table)[0x60 + i] = kKatakanaGraphics[32 + i];
+            }
+        }
         slot = std::move(table);
     }
     return *slot;

@@ -152,7 +152,21 @@ void ReceiptFaces::drawWith(QImage &cell, const Face &face, char16_t character, 
         painter.fillPath(outline, Qt::black);
         return;
     }
-    painter.drawText(QPoint((cell.width() - QFontMetrics(font).horizontalAdvance(text)) / 2, face.baseline[k]), text);
+    const int advance = QFontMetrics(font).horizontalAdvance(text);
+    if (advance > cell.width() + cell.width() / 4) {
+        // A full-width character in a cell of one (the Katakana page's 円 年
+        // 月 日): drawn as wide as it is, then narrowed to the cell.
+        QImage wide(advance, cell.height(), QImage::Format_ARGB32_Premultiplied);
+        wide.fill(Qt::transparent);
+        QPainter full(&wide);
+        full.setFont(font);
+        full.setPen(Qt::black);
+        full.drawText(QPoint(0, face.baseline[k]), text);
+        full.end();
+        painter.drawImage(cell.rect(), wide);
+        return;
+    }
+    painter.drawText(QPoint((cell.width() - advance) / 2, face.baseline[k]), text);
 }
 
 bool ReceiptFaces::draw(QImage &cell, char16_t character, const TextStyle &style) const

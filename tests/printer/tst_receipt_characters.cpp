@@ -102,7 +102,7 @@ void TestReceiptCharacters::characters_data()
     QTest::newRow("Lithuanian 1118") << page(42) + "\xB5\xD0" << gb << QStringLiteral("Ąą");
     QTest::newRow("1125 Ukrainian") << page(44) + "\xF4\xF5" << gb << QStringLiteral("Єє");
     QTest::newRow("KZ-1048") << page(53) + "\xAA\xBA" << gb << QStringLiteral("Ғғ");
-    QTest::newRow("Katakana") << page(1) + "\xB1\xB2" << gb << QStringLiteral("ｱｲ");
+    QTest::newRow("Katakana") << page(1) + "\xB1\xB2\x9C\x95\x9D\xF1" << gb << QStringLiteral("ｱｲ╭─╮円");
     QTest::newRow("page 99 prints 437") << page(99) + "\x80" << gb << QStringLiteral("Ç");
     QTest::newRow("ESC @ back to 437") << page(17) + "\x80\n" + ESC + "@" + "\x80" << gb << QStringLiteral("АÇ");
     QTest::newRow("857 with the euro sign") << page(13) + "\xD5" << gb << QStringLiteral("€");
@@ -195,6 +195,7 @@ void TestReceiptCharacters::inkInTheirCells_data()
     QTest::newRow("Arabic presentation form") << page(37) + "\xC1" << 12;
     QTest::newRow("Thai") << page(20) + "\xA1" << 12;
     QTest::newRow("half-width katakana") << page(1) + "\xB1" << 12;
+    QTest::newRow("a full-width sign in a cell of one") << page(1) + "\xF1" << 12; // 円
     QTest::newRow("CJK") << kTwoByteOn + "\xC4\xE3" << 24;
 }
 
