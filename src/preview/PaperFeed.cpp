@@ -89,6 +89,8 @@ ReceiptInterpreter &PaperFeed::interpreter()
     if (!m_paper) {
         m_paper = std::make_unique<ReceiptInterpreter>();
         m_paper->setTraceEnabled(true); // the Commands panel: what every byte did
+        if (m_prepare)
+            m_prepare(*m_paper);
     }
     return *m_paper;
 }

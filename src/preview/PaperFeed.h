@@ -14,6 +14,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 class ReceiptInterpreter;
@@ -32,6 +33,9 @@ public:
     void take(const QByteArray &bytes);
     // Everything taken so far, on paper.
     ReceiptInterpreter &paper();
+
+    // Called once on the interpreter when it is made (its stored settings).
+    void setPrepare(std::function<void(ReceiptInterpreter &)> prepare) { m_prepare = std::move(prepare); }
 
     // Off, bytes taken are not kept: for a port that prints on paper of its
     // own. What was kept goes on paper first.
@@ -53,6 +57,7 @@ private:
     ReceiptInterpreter &interpreter();
 
     std::unique_ptr<ReceiptInterpreter> m_paper;
+    std::function<void(ReceiptInterpreter &)> m_prepare;
     QByteArray m_kept;
     qsizetype m_fedTo = 0; // m_kept before this is on paper
     bool m_enabled = true;

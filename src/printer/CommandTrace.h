@@ -48,6 +48,10 @@ struct TraceEntry
     quint64 sequence = 0; // its number since the trace was turned on; never reused
     Kind kind = Kind::Command;
     quint8 codePage = 0;  // Text: the page its characters are drawn with
+    quint8 international = 0; // Text: the ESC R set its characters are drawn with
+    // Text: the encoding of its two-byte characters (None: two-byte mode was
+    // off). A command: the encoding two-byte mode reads with after it.
+    TwoByteCode twoByte = TwoByteCode::None;
     TextStyle style;      // Text
     SymbolModes symbol;   // GS k, GS ( k: the barcode and QR modes when it ran
     int receipt = 0;      // the number of the receipt its first byte went to
@@ -56,6 +60,7 @@ struct TraceEntry
     // range is at most kKeptBytes long). Text: its characters (at most kKeptText).
     QByteArray bytes;
     QByteArray data; // a QR code's print: the stored data it printed (at most kKeptText)
+    qsizetype dataLength = 0; // ... and how much was stored
     QByteArray key;  // Unknown: the bytes that name it (1B 7B; 1D 28 4C; 1D 28 6B 30)
     // The paper it drew: its text, image or symbol, the line a line feed
     // printed and the paper it fed. Empty for modes. One rectangle per

@@ -1,305 +1,14 @@
-// The table of words for the commands of PRINTER.md, and the words for a
-// trace entry built from it.
+// The table of the commands the virtual printer understands, and the words
+// for a trace entry built from it (each command's words: CommandWords.cpp).
 #include "printer/PrinterCommands.h"
 
-#include "printer/CodePages.h"
+#include "printer/CommandWords.h"
 
 #include <algorithm>
 
 namespace PrinterCommands {
 namespace {
-
-constexpr int kShownText = 64; // characters of text or data in a meaning
-
-quint8 at(const TraceEntry &e, int i)
-{
-    return i < e.bytes.size() ? quint8(e.bytes[i]) : 0;
-}
-
-int word(const TraceEntry &e, int i)
-{
-    return at(e, i) + 256 * at(e, i + 1);
-}
-
-QString plural(int count, const char *one, const char *many)
-{
-    return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
-}
-
-QString outOfRange(const char *what, int value)
-{
-    return QStringLiteral("%1: %2 is out of range, ignored").arg(QLatin1String(what)).arg(value);
-}
-
-QString onOff(const char *what, quint8 n, const char *extra = "")
-{
-    return QStringLiteral("%1: %2%3").arg(QLatin1String(what), (n & 1) ? QStringLiteral("on") : QStringLiteral("off"),
-                                          (n & 1) ? QLatin1String(extra) : QLatin1String());
-}
-
-// "double width", "double height", "width 3, height 2"; empty for 1 x 1.
-QString sizeWords(int width, int height)
-{
-    if (width == 1 && height == 1)
-        return {};
-    if (width <= 2 && height <= 2) {
-        if (width == 2 && height == 2)
-            return QStringLiteral("double width and height");
-        return width == 2 ? QStringLiteral("double width") : QStringLiteral("double height");
-    }
-    return QStringLiteral("width %1, height %2").arg(width).arg(height);
-}
-
-// Printer bytes as the page draws them, quoted, the first kShownText of them.
-QString quoted(const QByteArray &bytes, qint64 total, int page = CodePages::kPc437)
-{
-    QString text;
-    for (const char c : bytes.left(kShownText)) {
-        const auto byte = quint8(c);
-        text += byte < 0x20 || byte == 0x7F ? QChar(0xB7) : QChar(CodePages::character(page, byte));
-    }
-    QString result = QLatin1Char('\'') + text + QLatin1Char('\'');
-    if (total > kShownText || total > bytes.size())
-        result = QLatin1Char('\'') + text + QStringLiteral("...' (%1 bytes)").arg(total);
-    return result;
-}
-
-// ---- the words of each command ------------------------------------------
-
-QString wLineFeed(const TraceEntry &) { return QStringLiteral("print the line and feed one line"); }
-QString wIgnored(const TraceEntry &) { return QStringLiteral("ignored"); }
-QString wTab(const TraceEntry &) { return QStringLiteral("move to the next tab stop"); }
-QString wInitialize(const TraceEntry &) { return QStringLiteral("initialize: line emptied, every mode back to its default"); }
-
-QString wPrintMode(const TraceEntry &e)
-{
-    const quint8 n = at(e, 2);
-    QStringList parts{(n & 0x01) ? QStringLiteral("font B") : QStringLiteral("font A")};
-    if (n & 0x08)
-        parts << QStringLiteral("emphasized");
-    if (const QString size = sizeWords((n & 0x20) ? 2 : 1, (n & 0x10) ? 2 : 1); !size.isEmpty())
-        parts << size;
-    if (n & 0x80)
-        parts << QStringLiteral("underline 1 dot");
-    return QStringLiteral("print mode: ") + parts.join(QStringLiteral(", "));
-}
-
-QString wEmphasized(const TraceEntry &e) { return onOff("emphasized", at(e, 2)); }
-QString wDoubleStrike(const TraceEntry &e) { return onOff("double strike", at(e, 2), " (drawn as emphasized)"); }
-
-QString wUnderline(const TraceEntry &e)
-{
-    static const char *const words[] = {"off", "1 dot", "2 dots"};
-    const int choice = smallChoice(at(e, 2), 3);
-    return choice < 0 ? outOfRange("underline", at(e, 2)) : QStringLiteral("underline: ") + QLatin1String(words[choice]);
-}
-
-QString wFont(const TraceEntry &e)
-{
-    const int choice = smallChoice(at(e, 2), 2);
-    if (choice < 0)
-        return outOfRange("font", at(e, 2));
-    return choice ? QStringLiteral("font: B (9 x 17 dots)") : QStringLiteral("font: A (12 x 24 dots)");
-}
-
-QString wJustification(const TraceEntry &e)
-{
-    static const char *const words[] = {"left", "centre", "right"};
-    const int choice = smallChoice(at(e, 2), 3);
-    return choice < 0 ? outOfRange("justification", at(e, 2)) : QStringLiteral("justification: ") + QLatin1String(words[choice]);
-}
-
-QString wCharacterSize(const TraceEntry &e)
-{
-    const int width = (at(e, 2) >> 4) + 1;
-    const int height = (at(e, 2) & 0x0F) + 1;
-    const QString size = QStringLiteral("width %1, height %2").arg(width).arg(height);
-    return QStringLiteral("character size: ") + size + (width > 8 || height > 8 ? QStringLiteral(" is out of range, ignored") : QString());
-}
-
-QString wReverse(const TraceEntry &e) { return onOff("reverse", at(e, 2)); }
-QString wSpacing(const TraceEntry &e) { return QStringLiteral("character spacing: %1").arg(plural(at(e, 2), "dot", "dots")); }
-QString wDefaultSpacing(const TraceEntry &) { return QStringLiteral("line spacing: 30 dots (the default)"); }
-QString wLineSpacing(const TraceEntry &e) { return QStringLiteral("line spacing: %1").arg(plural(at(e, 2), "dot", "dots")); }
-QString wFeedLines(const TraceEntry &e) { return QStringLiteral("print the line and feed %1").arg(plural(at(e, 2), "line", "lines")); }
-QString wFeedDots(const TraceEntry &e) { return QStringLiteral("print the line and feed %1").arg(plural(at(e, 2), "dot", "dots")); }
-QString wLeftMargin(const TraceEntry &e) { return QStringLiteral("left margin: %1").arg(plural(word(e, 2), "dot", "dots")); }
-QString wPrintWidth(const TraceEntry &e) { return QStringLiteral("printable width: %1").arg(plural(word(e, 2), "dot", "dots")); }
-
-QString wCodePage(const TraceEntry &e)
-{
-    const int page = at(e, 2);
-    if (page == CodePages::kPc437)
-        return QStringLiteral("code page: 0 (PC437)");
-    if (page == CodePages::kWindows1252)
-        return QStringLiteral("code page: 16 (Windows-1252)");
-    return QStringLiteral("code page: %1 (not drawn: printed as PC437)").arg(page);
-}
-
-QString wCut(const TraceEntry &e)
-{
-    const quint8 m = at(e, 2);
-    if (m == 0x41 || m == 0x42)
-        return QStringLiteral("feed %1, then cut: %2").arg(plural(at(e, 3), "dot", "dots"), QLatin1String(m == 0x41 ? "full" : "partial"));
-    return (m & 1) ? QStringLiteral("cut: partial") : QStringLiteral("cut: full");
-}
-
-QString wPartialCut(const TraceEntry &) { return QStringLiteral("cut: partial"); }
-
-QString wRaster(const TraceEntry &e)
-{
-    const quint8 mode = at(e, 3);
-    const QString size = QStringLiteral("raster image %1 x %2 dots").arg(word(e, 4) * 8).arg(word(e, 6));
-    if (((mode & 0xF0) != 0 && (mode & 0xF0) != 0x30) || (mode & 0x0F) > 3)
-        return size + QStringLiteral(": mode %1 is out of range, skipped").arg(mode);
-    const QString scale = sizeWords((mode & 1) ? 2 : 1, (mode & 2) ? 2 : 1);
-    return scale.isEmpty() ? size : size + QStringLiteral(", ") + scale;
-}
-
-QString wColumnImage(const TraceEntry &e)
-{
-    const quint8 mode = at(e, 2);
-    QString words = QStringLiteral("column image %1 x %2 dots").arg(word(e, 3)).arg(mode >= 0x20 ? 24 : 8);
-    if (mode == 0 || mode == 0x20)
-        words += QStringLiteral(", double width");
-    return words;
-}
-
-QString wBarcodeHeight(const TraceEntry &e)
-{
-    return at(e, 2) >= 1 ? QStringLiteral("barcode height: %1").arg(plural(at(e, 2), "dot", "dots")) : outOfRange("barcode height", 0);
-}
-
-QString wBarcodeModule(const TraceEntry &e)
-{
-    const int n = at(e, 2);
-    return n >= 2 && n <= 6 ? QStringLiteral("barcode module: %1 dots").arg(n) : outOfRange("barcode module", n);
-}
-
-const char *const kBarcodeText[] = {"none", "above", "below", "above and below"};
-
-QString wBarcodeText(const TraceEntry &e)
-{
-    const int choice = smallChoice(at(e, 2), 4);
-    return choice < 0 ? outOfRange("barcode text", at(e, 2)) : QStringLiteral("barcode text: ") + QLatin1String(kBarcodeText[choice]);
-}
-
-const char *const kSymbologies[] = {"UPC-A", "UPC-E", "EAN-13", "EAN-8", "CODE39", "ITF", "CODABAR", "CODE93", "CODE128"};
-
-QString barcodeWords(const TraceEntry &e, int type, const QByteArray &data, qint64 length)
-{
-    QString words = QStringLiteral("barcode %1 %2, module %3, height %4")
-                        .arg(QLatin1String(kSymbologies[type]), quoted(data, length))
-                        .arg(e.symbol.barcodeModule)
-                        .arg(e.symbol.barcodeHeight);
-    if (e.symbol.barcodeText > 0 && e.symbol.barcodeText < 4)
-        words += QStringLiteral(", text ") + QLatin1String(kBarcodeText[e.symbol.barcodeText]);
-    return words;
-}
-
-QString wBarcodeEnded(const TraceEntry &e)
-{
-    // The data runs to the 00 or, without one, to the end of the command.
-    const bool ended = e.length() <= e.bytes.size() && e.bytes.endsWith('\0');
-    QByteArray data = e.bytes.mid(3);
-    if (ended)
-        data.chop(1);
-    return barcodeWords(e, at(e, 2), data, e.length() - 3 - (ended ? 1 : 0));
-}
-
-QString wBarcodeCounted(const TraceEntry &e)
-{
-    return barcodeWords(e, at(e, 2) - 0x41, e.bytes.mid(4), at(e, 3));
-}
-
-QString wQrCode(const TraceEntry &e)
-{
-    static const char *const levels[] = {"L", "M", "Q", "H"};
-    const int length = word(e, 3);
-    if (length < 2)
-        return QStringLiteral("QR code: function without data, nothing done");
-    const quint8 function = at(e, 6);
-    const quint8 n = at(e, 7);
-    switch (function) {
-    case 0x41:
-        return n == 0x32 ? QStringLiteral("QR code: model 2") : QStringLiteral("QR code: model %1 (drawn as model 2)").arg(n >= 0x30 ? n - 0x30 : n);
-    case 0x43:
-        return n >= 1 && n <= 16 ? QStringLiteral("QR code: module %1").arg(plural(n, "dot", "dots")) : outOfRange("QR code module", n);
-    case 0x45:
-        return n >= 0x30 && n <= 0x33 ? QStringLiteral("QR code: error correction %1").arg(QLatin1String(levels[n - 0x30]))
-                                      : outOfRange("QR code error correction", n);
-    case 0x50:
-        return QStringLiteral("QR code: store %1").arg(quoted(e.bytes.mid(8), std::max(0, length - 3)));
-    case 0x51:
-        if (e.data.isEmpty())
-            return QStringLiteral("QR code: print, but no data is stored: nothing printed");
-        return QStringLiteral("QR code: print %1, module %2, error correction %3")
-            .arg(quoted(e.data, e.data.size()))
-            .arg(e.symbol.qrModule)
-            .arg(QLatin1String(levels[std::clamp<int>(e.symbol.qrEcc, 1, 4) - 1]));
-    default:
-        return QStringLiteral("QR code: function %1 skipped").arg(QString::number(function, 16).toUpper());
-    }
-}
-
-QString wStatusRequest(const TraceEntry &e) { return QStringLiteral("real-time status request %1: nothing printed").arg(at(e, 2)); }
-QString wRealTimeRequest(const TraceEntry &e) { return QStringLiteral("real-time request %1: nothing printed").arg(at(e, 2)); }
-QString wRealTimeCommand(const TraceEntry &e) { return QStringLiteral("real-time command, function %1: nothing printed").arg(at(e, 2)); }
-QString wKanjiOff(const TraceEntry &) { return QStringLiteral("Kanji mode off: nothing printed"); }
-
-QString wDrawerKick(const TraceEntry &e)
-{
-    const int pin = smallChoice(at(e, 2), 2) == 1 ? 5 : 2;
-    return QStringLiteral("drawer kick: pin %1, %2 ms on, %3 ms off; nothing printed").arg(pin).arg(at(e, 3) * 2).arg(at(e, 4) * 2);
-}
-
-QString wMacroRecord(const TraceEntry &e)
-{
-    switch (at(e, 2)) {
-    case 1: return QStringLiteral("macro: start recording");
-    case 2: return QStringLiteral("macro: end recording");
-    default: return QStringLiteral("macro: %1, ignored").arg(at(e, 2));
-    }
-}
-
-QString wMacroNamed(const TraceEntry &e)
-{
-    QByteArray name = e.bytes.mid(3);
-    const bool ended = e.length() <= e.bytes.size() && name.endsWith('\0');
-    if (ended)
-        name.chop(1);
-    const QString quotedName = quoted(name, e.length() - 3 - (ended ? 1 : 0));
-    switch (at(e, 2)) {
-    case 'm': return QStringLiteral("macro: store the recording as %1").arg(quotedName);
-    case 'b': return QStringLiteral("macro: start silent recording %1").arg(quotedName);
-    case 'e': return QStringLiteral("macro: end silent recording %1").arg(quotedName);
-    case 'r': return QStringLiteral("macro: play %1").arg(quotedName);
-    case 'd': return QStringLiteral("macro: remove %1").arg(quotedName);
-    case 'q': return QStringLiteral("macro: query %1").arg(quotedName);
-    case 't': return QStringLiteral("macro: transfer the user store to the extended store");
-    default: return QStringLiteral("macro: clear the extended store (%1)").arg(quotedName);
-    }
-}
-
-QString wText(const TraceEntry &e)
-{
-    const TextStyle &s = e.style;
-    QStringList parts{quoted(e.bytes, e.length(), e.codePage)};
-    parts << (s.font == PrinterFont::B ? QStringLiteral("font B") : QStringLiteral("font A"));
-    if (s.emphasized)
-        parts << QStringLiteral("emphasized");
-    if (s.underline)
-        parts << QStringLiteral("underline %1").arg(plural(s.underline, "dot", "dots"));
-    if (s.reverse)
-        parts << QStringLiteral("reverse");
-    if (const QString size = sizeWords(s.width, s.height); !size.isEmpty())
-        parts << size;
-    if (s.spacing)
-        parts << QStringLiteral("spacing %1").arg(plural(s.spacing, "dot", "dots"));
-    if (e.codePage != CodePages::kPc437)
-        parts << QStringLiteral("code page %1").arg(e.codePage);
-    return parts.join(QStringLiteral(", "));
-}
+using namespace Words;
 
 Command row(const char *key, const char *name, const char *syntax, const char *description,
             QString (*words)(const TraceEntry &), int from = -1, int to = -1)
@@ -328,7 +37,10 @@ QList<Command> makeTable()
     using M = Command::Match;
     return {
         special(M::Text, "text", "20-7E, 80-FF",
-                "characters: 20-7E as ASCII, 80-FF through the code page; text that would pass the right edge wraps", wText),
+                "characters: 20-7E as ASCII (some replaced by the international character set), 80-FF through the code "
+                "page, and in two-byte mode a lead byte and the byte after it as one character in a 24 x 24 cell "
+                "(16 x 16 in font B); text that would pass the right edge wraps",
+                wText),
         row("0A", "LF", "0A", "print the line and feed one line", wLineFeed),
         row("0D", "CR", "0D", "ignored", wIgnored),
         row("09", "HT", "09", "move to the next tab stop (every 8 characters of the current font)", wTab),
@@ -351,7 +63,18 @@ QList<Command> makeTable()
         row("1B4A", "ESC J", "1B 4A n", "print the line and feed n dots", wFeedDots),
         row("1D4C", "GS L", "1D 4C nL nH", "left margin, nL + 256 nH dots", wLeftMargin),
         row("1D57", "GS W", "1D 57 nL nH", "printable width, nL + 256 nH dots (at most 576 less the left margin)", wPrintWidth),
-        row("1B74", "ESC t", "1B 74 n", "code page n: 0 PC437, 16 Windows-1252; another page prints as PC437", wCodePage),
+        row("1B74", "ESC t", "1B 74 n",
+            "code page n: 0 PC437, 1 Katakana, 2 PC850, 3 PC860, 4 PC863, 5 PC865, 11 PC851, 12 PC853, 13 PC857, "
+            "14 PC737, 15 ISO 8859-7, 16 Windows-1252, 17 PC866, 18 PC852, 19 PC858, 20-26 Thai (TIS-620), 32 PC720, "
+            "33 Windows-775, 34 PC855, 35 PC861, 36 PC862, 37 PC864, 38 PC869, 39 ISO 8859-2, 40 ISO 8859-15, "
+            "41 PC1098, 42 PC1118, 43 PC1119, 44 PC1125, 45-52 Windows-1250 to 1258, 53 KZ-1048; another page prints "
+            "as PC437",
+            wCodePage),
+        row("1B52", "ESC R", "1B 52 n",
+            "international character set, replacing the characters of 23 24 40 5B 5C 5D 5E 60 7B 7C 7D 7E: 0 USA, "
+            "1 France, 2 Germany, 3 UK, 4 Denmark I, 5 Sweden, 6 Italy, 7 Spain I, 8 Japan, 9 Norway, 10 Denmark II, "
+            "11 Spain II, 12 Latin America, 13 Korea, 14 Slovenia/Croatia, 15 China, 16 Vietnam, 17 Arabia",
+            wInternational),
         row("1D56", "GS V", "1D 56 m; 1D 56 41 n, 1D 56 42 n",
             "cut: m 0/30 full, 1/31 partial; 41 and 42 feed n dots first, then cut full or partial", wCut),
         row("1B69", "ESC i", "1B 69", "partial cut", wPartialCut),
@@ -382,7 +105,31 @@ QList<Command> makeTable()
         row("1004", "DLE EOT", "10 04 n", "real-time status request: nothing printed", wStatusRequest),
         row("1005", "DLE ENQ", "10 05 n", "real-time request: nothing printed", wRealTimeRequest),
         row("1014", "DLE DC4", "10 14 fn …", "real-time command: nothing printed", wRealTimeCommand),
-        row("1C2E", "FS .", "1C 2E", "Kanji mode off: nothing printed", wKanjiOff),
+        row("1C26", "FS &", "1C 26",
+            "two-byte characters on, in the printer's encoding (GB 18030, Shift JIS, Big5 or EUC-KR: a simulator "
+            "option and a preview setting); a pair that is no character prints a replacement mark",
+            wTwoByteOn),
+        row("1C2E", "FS .", "1C 2E", "two-byte characters off", wTwoByteOff),
+        row("1C43", "FS C", "1C 43 n", "Japanese two-byte code: 0/30 JIS, 1/31 Shift JIS (where the encoding is Shift JIS)",
+            wJapaneseCode),
+        row("1C21", "FS !", "1C 21 n", "two-byte print mode: bit 2 double width, bit 3 double height, bit 7 underline",
+            wTwoByteMode),
+        row("1C05", "FS ENQ", "1C 05 n",
+            "condition request: answered at once, NAK n when the condition holds, ACK n when not (1 drawer 1 open, "
+            "2 drawer 2 open, 3 paper near end, 4 paper out, 8 cover open, 9 receive buffer not empty, 10 reset "
+            "rejected, 11 not power cycled): nothing printed",
+            wCondition),
+        row("1D72", "GS r", "1D 72 n", "status request, answered when printed: 1/31 paper sensor, 2/32 drawer: nothing printed",
+            wTransmitStatus),
+        row("1D49", "GS I", "1D 49 n",
+            "printer ID request: 1/31 model, 2/32 type, 3/33 firmware ID (one byte each); 41 firmware version, 42 maker, "
+            "43 model name, 44 serial number (5F, the text, 00): nothing printed",
+            wPrinterId),
+        row("1D61", "GS a", "1D 61 n",
+            "automatic status back: with n not 0, 4 status bytes at once and at every change of what n selects "
+            "(bit 0 drawer, 1 online, 2 error, 3 paper): nothing printed",
+            wAutomaticStatus),
+
         row("1B70", "ESC p", "1B 70 m t1 t2", "drawer kick pulse on pin 2 (m 0) or 5 (m 1), t1 x 2 ms on, t2 x 2 ms off: nothing printed",
             wDrawerKick),
         row("1B67", "ESC g", "1B 67 n", "macro recording: 01 start, 02 end (the macro manager's commands): nothing printed",

@@ -1,66 +1,20 @@
-// The byte stream side of the interpreter: commands recognised byte by byte,
-// whatever the chunks. What they put on paper is in ReceiptLayout.cpp.
+// The byte stream side of the interpreter: commands framed byte by byte,
+// whatever the chunks, and handed to their family (ReceiptText.cpp,
+// ReceiptImages.cpp, ReceiptSymbols.cpp). What goes on paper, and how, is in
+// ReceiptLayout.cpp.
 #include "printer/ReceiptInterpreter.h"
 
-#include "printer/CodePages.h"
 #include "printer/PrinterCommands.h"
 #include "printer/Symbols.h"
+
+#include <QLocale>
 
 namespace {
 constexpr quint8 ESC = 0x1B;
 constexpr quint8 GS = 0x1D;
 constexpr quint8 FS = 0x1C;
 constexpr quint8 DLE = 0x10;
-
-// Commands we draw nothing for whose length is fixed: skipped whole. Zero
-// for a command we do not know, whose length we cannot know either.
-int fixedEscLength(quint8 c)
-{
-    switch (c) {
-    case 'L': case 'S': case 0x0C: case 'v':
-        return 2;
-    case '%': case '=': case '?': case 'R': case 'T': case 'U': case 'V': case 'e': case 'r': case 'u': case '{':
-        return 3;
-    case '$': case '\\': case 'c':
-        return 4;
-    case 'W':
-        return 10;
-    default:
-        return 0;
-    }
-}
-
-int fixedGsLength(quint8 c)
-{
-    switch (c) {
-    case ':':
-        return 2;
-    case '/': case 'I': case 'T': case 'a': case 'b': case 'f': case 'r':
-        return 3;
-    case 'P': case '$': case '\\':
-        return 4;
-    case '^':
-        return 5;
-    default:
-        return 0;
-    }
-}
-
-int fixedFsLength(quint8 c)
-{
-    switch (c) {
-    case '&':
-        return 2;
-    case '!': case '-': case 'C': case 'W':
-        return 3;
-    case 'S': case '?': case 'p':
-        return 4;
-    default:
-        return 0;
-    }
-}
-
-using PrinterCommands::smallChoice;
+constexpr int kMaxEvents = 1024; // marked on one receipt; a stream of beeps stays bounded
 
 QString hex(const QByteArray &bytes)
 {
@@ -84,7 +38,11 @@ void ReceiptInterpreter::reset()
     m_cmd.clear();
     m_data.clear();
     m_remaining = 0;
+    m_untilNul = false;
+    m_next.clear();
+    m_fedBefore = 0;
     m_modes = Modes();
+    m_lead = 0;
     m_qrData.clear();
     m_line = Pending();
     m_image = Image();
@@ -95,6 +53,7 @@ void ReceiptInterpreter::reset()
     m_finished.clear();
     m_finishedTotal = 0;
     m_unknown.clear();
+    m_cutSymbols.clear();
     m_notes.clear();
     m_said.clear();
     m_making = Making::None;
@@ -114,6 +73,7 @@ void ReceiptInterpreter::clearPaper()
     m_finished.clear();
     m_finishedTotal = 0;
     m_unknown.clear();
+    m_cutSymbols.clear();
     if (m_trace) {
         // A fresh roll has no commands yet; one split across the clear
         // becomes the new roll's first.
@@ -122,6 +82,42 @@ void ReceiptInterpreter::clearPaper()
         m_entry.regions.clear();
     }
     touch();
+}
+
+void ReceiptInterpreter::resetPrinter()
+{
+    if (m_trace && m_making != Making::None)
+        traceEnd(m_offset); // what came of the partial command is its entry
+    m_parse = Parse::Text;
+    m_cmd.clear();
+    m_data.clear();
+    m_remaining = 0;
+    m_untilNul = false;
+    m_next.clear();
+    m_image = Image();
+    m_line = Pending();
+    m_modes = Modes();
+    m_qrData.clear();
+    touch();
+}
+
+QString ReceiptInterpreter::waitingWords() const
+{
+    if (m_parse == Parse::Text || m_cmd.isEmpty())
+        return {};
+    const Frame frame = CommandSyntax::frame(m_cmd);
+    TraceEntry entry;
+    entry.kind = frame.drawn ? TraceEntry::Kind::Command : TraceEntry::Kind::Unknown;
+    entry.bytes = m_cmd;
+    entry.key = m_cmd.left(frame.key);
+    const QString name = PrinterCommands::name(entry);
+    if (m_parse == Parse::Command)
+        return QStringLiteral("%1 waiting for the rest of the command").arg(name);
+    const QString count = QLocale(QLocale::English).toString(m_remaining);
+    const QString bytes = m_remaining == 1 ? QStringLiteral("byte") : QStringLiteral("bytes");
+    if (m_untilNul)
+        return QStringLiteral("%1 waiting for its 00 (at most %2 more %3)").arg(name, count, bytes);
+    return QStringLiteral("%1 waiting for %2 more %3").arg(name, count, bytes);
 }
 
 void ReceiptInterpreter::setRetainLimit(int receipts)
@@ -180,7 +176,7 @@ void ReceiptInterpreter::feed(const QByteArray &bytes)
     const qsizetype size = bytes.size();
     qsizetype i = 0;
     while (i < size) {
-        if (m_parse == Parse::Payload && m_payload == Payload::Skip) {
+        if (m_parse == Parse::Payload && m_payload == Payload::Skip && !m_untilNul) {
             // Bytes of a command we skip: no need to look at each.
             const qint64 take = std::min<qint64>(m_remaining, size - i);
             if (m_traceTaking)
@@ -213,13 +209,10 @@ void ReceiptInterpreter::consume(quint8 byte, qint64 at)
         break;
     }
     if (byte >= 0x20 && byte != 0x7F) {
-        const int page = CodePages::isDrawn(m_modes.codePage) ? m_modes.codePage : CodePages::kPc437;
-        const TextStyle style = currentStyle();
-        if (m_trace)
-            traceCharacter(byte, at, style, page);
-        putCharacter(byte, style, page, {at, at + 1});
+        text(byte, at);
         return;
     }
+    endPair();
     if (m_trace) {
         traceEnd(at); // the text run before it
         traceCommandStart(at);
@@ -232,7 +225,7 @@ void ReceiptInterpreter::consume(quint8 byte, qint64 at)
     case 0x09:
         tab();
         break;
-    case ESC: case GS: case FS: case DLE:
+    case ESC: case GS: case FS: case DLE: // CommandSyntax::isIntroducer()
         m_cmd = QByteArray(1, char(byte));
         m_cmdStart = at;
         m_parse = Parse::Command;
@@ -248,20 +241,50 @@ void ReceiptInterpreter::continueCommand(quint8 byte)
 {
     m_cmd.append(char(byte));
     traceByte(byte);
-    switch (quint8(m_cmd[0])) {
-    case ESC:
-        decodeEsc();
+    const Frame frame = CommandSyntax::frame(m_cmd);
+    switch (frame.kind) {
+    case Frame::Kind::More:
         return;
-    case GS:
-        decodeGs();
+    case Frame::Kind::Unknown:
+        unknown();
         return;
-    case FS:
-        decodeFs();
+    case Frame::Kind::Whole:
+        if (frame.drawn)
+            runCommand();
+        else
+            noteUnknown(m_cmd.left(frame.key));
+        done();
         return;
-    default:
-        decodeDle();
+    case Frame::Kind::Data:
+    case Frame::Kind::UntilNul:
+        beginCommandData(frame);
         return;
     }
+}
+
+// A whole command, to its family.
+void ReceiptInterpreter::runCommand()
+{
+    const quint8 introducer = m_cmd[0];
+    const quint8 c = m_cmd[1];
+    if (runTextCommand(introducer, c) || runCharacterCommand(introducer, c) || runPrinterCommand(introducer, c)
+        || runSymbolCommand(introducer, c))
+        return;
+}
+
+// A command with data, to its family; what no family takes (a macro's name,
+// a command we only skip) is read past.
+void ReceiptInterpreter::beginCommandData(const Frame &frame)
+{
+    m_untilNul = frame.kind == Frame::Kind::UntilNul;
+    m_next = frame.next;
+    const quint8 introducer = m_cmd[0];
+    const quint8 c = m_cmd[1];
+    if (!frame.drawn)
+        noteUnknown(m_cmd.left(frame.key));
+    else if (beginImageData(introducer, c) || beginSymbolData(introducer, c))
+        return;
+    beginPayload(Payload::Skip, frame.data);
 }
 
 void ReceiptInterpreter::done()
@@ -288,23 +311,6 @@ void ReceiptInterpreter::unknown()
         consume(quint8(rest[i]), restStart + i);
 }
 
-// A command we do not draw, of the given length (0: not known either).
-void ReceiptInterpreter::skipFixed(int length)
-{
-    if (length == 0) {
-        unknown();
-    } else if (need(length)) {
-        noteUnknown(m_cmd.left(2));
-        done();
-    }
-}
-
-void ReceiptInterpreter::skip(int keyLength, qint64 payload)
-{
-    noteUnknown(m_cmd.left(keyLength));
-    beginPayload(Payload::Skip, payload);
-}
-
 void ReceiptInterpreter::beginPayload(Payload kind, qint64 bytes)
 {
     m_payload = kind;
@@ -318,15 +324,8 @@ void ReceiptInterpreter::beginPayload(Payload kind, qint64 bytes)
 void ReceiptInterpreter::payloadByte(quint8 byte)
 {
     traceByte(byte);
-    if (m_payload == Payload::UntilNul) {
-        // m_remaining is the most data the command takes before it ends anyway.
-        if (byte == 0) {
-            finishPayload();
-            return;
-        }
-        m_data.append(char(byte));
-        if (m_data.size() >= m_remaining)
-            finishPayload();
+    if (m_untilNul && byte == 0) {
+        finishPayload();
         return;
     }
     --m_remaining;
@@ -337,10 +336,10 @@ void ReceiptInterpreter::payloadByte(quint8 byte)
     case Payload::Column:
         columnByte(byte);
         break;
-    case Payload::Barcode: case Payload::TwoD:
+    case Payload::Keep:
         m_data.append(char(byte));
         break;
-    default:
+    case Payload::Skip:
         break;
     }
     if (m_remaining <= 0)
@@ -349,327 +348,40 @@ void ReceiptInterpreter::payloadByte(quint8 byte)
 
 void ReceiptInterpreter::finishPayload()
 {
-    const QByteArray command = m_cmd;
-    const Payload kind = m_payload;
-    if (kind == Payload::Column)
+    switch (m_payload) {
+    case Payload::Column:
         finishColumnImage();
-    else if (kind == Payload::Raster)
+        break;
+    case Payload::Raster:
         commitRasterPiece();
-    else if ((kind == Payload::Barcode || kind == Payload::UntilNul) && quint8(command[0]) == GS)
-        printBarcode(m_barcodeType, m_data);
-    else if (kind == Payload::TwoD && m_data.size() >= 2) {
-        const quint8 symbol = m_data[0];
-        const quint8 function = m_data[1];
-        if (symbol != 0x31) {
-            noteUnknown(command.left(3) + char(symbol));
-        } else if (function == 0x43 && m_data.size() >= 3) {
-            const int size = quint8(m_data[2]);
-            if (size >= 1 && size <= 16)
-                m_modes.qrModule = size;
-            else
-                ignoredParameter();
-        } else if (function == 0x45 && m_data.size() >= 3) {
-            const int level = quint8(m_data[2]) - 0x30;
-            if (level >= 0 && level <= 3)
-                m_modes.qrEcc = level + 1;
-            else
-                ignoredParameter();
-        } else if (function == 0x50) {
-            m_qrData = m_data.mid(3);
-        } else if (function == 0x51) {
-            printQr();
-        }
-        // Other functions (the model, 41, among them) change nothing we draw.
+        break;
+    case Payload::Keep:
+        finishSymbolData();
+        break;
+    case Payload::Skip:
+        break;
     }
     m_data.clear();
+    m_untilNul = false;
+    if (!m_next.isEmpty()) {
+        // Another header follows the data (FS q): still the same command.
+        m_cmd = m_next;
+        m_next.clear();
+        m_parse = Parse::Command;
+        return;
+    }
     done();
 }
 
-void ReceiptInterpreter::decodeEsc()
+void ReceiptInterpreter::event(ReceiptEvent::Kind kind, int drawer, bool realTime)
 {
-    if (!need(2))
-        return;
-    const quint8 c = m_cmd[1];
-    switch (c) {
-    case '@':
-        m_line = Pending();
-        m_modes = Modes();
-        m_qrData.clear();
+    const ReceiptEvent event{kind, drawer, realTime, m_y, commandRange()};
+    if (m_open.events.size() < kMaxEvents) {
+        m_open.events.append(event);
         touch();
-        done();
-        return;
-    case '2':
-        m_modes.lineSpacing = 30;
-        done();
-        return;
-    case 'i': case 'm':
-        cut(CutKind::Partial, 0);
-        done();
-        return;
-    case 'g': // the macro commands: the printer model acts on them
-        if (need(3))
-            done();
-        return;
-    case 0x1F:
-        if (!need(3))
-            return;
-        if (QByteArray("mberdqtf").contains(m_cmd[2]))
-            beginPayload(Payload::UntilNul, 256); // a name of up to 255 bytes and its 00
-        else
-            unknown();
-        return;
-    case 'p': // drawer kick
-        if (need(5))
-            done();
-        return;
-    case '*': {
-        if (!need(3))
-            return;
-        const quint8 mode = m_cmd[2];
-        if (mode != 0 && mode != 1 && mode != 0x20 && mode != 0x21) {
-            unknown();
-            return;
-        }
-        if (need(5))
-            beginColumnImage(mode, quint8(m_cmd[3]) + 256 * quint8(m_cmd[4]));
-        return;
+    } else {
+        note(QStringLiteral("more than %1 beeps and drawer pulses on one receipt: the rest are not marked").arg(kMaxEvents));
     }
-    case 'D': // tab positions: up to 32 and a 00
-        noteUnknown(m_cmd);
-        beginPayload(Payload::UntilNul, 32);
-        return;
-    case '!': case 'E': case 'G': case '-': case 'M': case 'a': case ' ': case '3': case 'd': case 'J': case 't':
-        break;
-    default:
-        skipFixed(fixedEscLength(c));
-        return;
-    }
-    if (!need(3))
-        return;
-    const quint8 n = m_cmd[2];
-    TextStyle &style = m_modes.style;
-    switch (c) {
-    case '!':
-        style.font = (n & 0x01) ? PrinterFont::B : PrinterFont::A;
-        m_modes.emphasized = n & 0x08;
-        style.height = (n & 0x10) ? 2 : 1;
-        style.width = (n & 0x20) ? 2 : 1;
-        style.underline = (n & 0x80) ? 1 : 0;
-        break;
-    case 'E':
-        m_modes.emphasized = n & 1;
-        break;
-    case 'G':
-        m_modes.doubleStrike = n & 1;
-        break;
-    case '-':
-        if (const int value = smallChoice(n, 3); value >= 0)
-            style.underline = quint8(value);
-        else
-            ignoredParameter();
-        break;
-    case 'M':
-        if (const int value = smallChoice(n, 2); value >= 0)
-            style.font = value ? PrinterFont::B : PrinterFont::A;
-        else
-            ignoredParameter();
-        break;
-    case 'a':
-        if (const int value = smallChoice(n, 3); value >= 0)
-            m_modes.justify = value;
-        else
-            ignoredParameter();
-        break;
-    case ' ':
-        style.spacing = n;
-        break;
-    case '3':
-        m_modes.lineSpacing = n;
-        break;
-    case 'd':
-        printLine(true, n, m_at + 1, true);
-        break;
-    case 'J':
-        printLine(false, n, m_at + 1, true);
-        break;
-    case 't':
-        m_modes.codePage = n;
-        if (!CodePages::isDrawn(n))
-            note(QStringLiteral("code page %1 is not drawn: printed as PC437").arg(n));
-        break;
-    default:
-        break;
-    }
-    done();
-}
-
-void ReceiptInterpreter::decodeGs()
-{
-    if (!need(2))
-        return;
-    const quint8 c = m_cmd[1];
-    const auto word = [this](int at) { return quint8(m_cmd[at]) + 256 * quint8(m_cmd[at + 1]); };
-    switch (c) {
-    case '!': case 'B': case 'H': case 'h': case 'w': {
-        if (!need(3))
-            return;
-        const quint8 n = m_cmd[2];
-        if (c == '!') {
-            const int width = (n >> 4) + 1;
-            const int height = (n & 0x0F) + 1;
-            if (width <= 8 && height <= 8) {
-                m_modes.style.width = quint8(width);
-                m_modes.style.height = quint8(height);
-            } else {
-                ignoredParameter();
-            }
-        } else if (c == 'B') {
-            m_modes.style.reverse = n & 1;
-        } else if (c == 'H') {
-            if (const int value = smallChoice(n, 4); value >= 0)
-                m_modes.barcodeText = value;
-            else
-                ignoredParameter();
-        } else if (c == 'h') {
-            if (n >= 1)
-                m_modes.barcodeHeight = n;
-            else
-                ignoredParameter();
-        } else if (n >= 2 && n <= 6) {
-            m_modes.barcodeModule = n;
-        } else {
-            ignoredParameter();
-        }
-        done();
-        return;
-    }
-    case 'L': case 'W':
-        if (!need(4))
-            return;
-        if (c == 'L')
-            m_modes.leftMargin = word(2);
-        else
-            m_modes.printWidth = word(2);
-        done();
-        return;
-    case 'V': {
-        if (!need(3))
-            return;
-        const quint8 m = m_cmd[2];
-        if (m == 0 || m == 1 || m == 0x30 || m == 0x31) {
-            cut((m & 1) ? CutKind::Partial : CutKind::Full, 0);
-            done();
-        } else if (m == 0x41 || m == 0x42) {
-            if (need(4)) {
-                cut(m == 0x41 ? CutKind::Full : CutKind::Partial, quint8(m_cmd[3]));
-                done();
-            }
-        } else {
-            unknown();
-        }
-        return;
-    }
-    case 'v': {
-        if (!need(3))
-            return;
-        if (m_cmd[2] != '0') {
-            unknown();
-            return;
-        }
-        if (!need(8))
-            return;
-        const quint8 mode = m_cmd[3];
-        const int bytesPerRow = word(4);
-        const int rows = word(6);
-        if ((mode & 0xF0) != 0 && (mode & 0xF0) != 0x30) {
-            ignoredParameter();
-            beginPayload(Payload::Skip, qint64(bytesPerRow) * rows);
-        } else if ((mode & 0x0F) > 3) {
-            ignoredParameter();
-            beginPayload(Payload::Skip, qint64(bytesPerRow) * rows);
-        } else {
-            beginRaster(mode & 3, bytesPerRow, rows);
-        }
-        return;
-    }
-    case 'k': {
-        if (!need(3))
-            return;
-        const quint8 m = m_cmd[2];
-        if (m <= 6) {
-            m_barcodeType = m;
-            beginPayload(Payload::UntilNul, kMaxBarcodeData);
-        } else if (m >= 0x41 && m <= 0x49) {
-            if (!need(4))
-                return;
-            m_barcodeType = m - 0x41;
-            beginPayload(Payload::Barcode, quint8(m_cmd[3]));
-        } else {
-            unknown();
-        }
-        return;
-    }
-    case '(':
-        if (!need(5))
-            return;
-        if (m_cmd[2] == 'k')
-            beginPayload(Payload::TwoD, word(3));
-        else
-            skip(3, word(3));
-        return;
-    case '8':
-        if (!need(3))
-            return;
-        if (m_cmd[2] != 'L') {
-            unknown();
-            return;
-        }
-        if (need(7))
-            skip(3, qint64(word(3)) + (qint64(word(5)) << 16));
-        return;
-    case '*':
-        if (need(4))
-            skip(2, qint64(quint8(m_cmd[2])) * quint8(m_cmd[3]) * 8);
-        return;
-    default:
-        skipFixed(fixedGsLength(c));
-        return;
-    }
-}
-
-void ReceiptInterpreter::decodeFs()
-{
-    if (!need(2))
-        return;
-    const quint8 c = m_cmd[1];
-    if (c == '.') { // Kanji mode off: nothing to draw
-        done();
-        return;
-    }
-    skipFixed(fixedFsLength(c));
-}
-
-// Real-time requests: answered by the printer model, nothing printed.
-void ReceiptInterpreter::decodeDle()
-{
-    if (!need(2))
-        return;
-    const quint8 c = m_cmd[1];
-    if (c != 0x04 && c != 0x05 && c != 0x14) {
-        unknown();
-        return;
-    }
-    if (!need(3))
-        return;
-    int length = 3;
-    if (c == 0x14) {
-        switch (quint8(m_cmd[2])) {
-        case 1: case 2: length = 5; break;
-        case 7: length = 4; break;
-        case 8: length = 10; break;
-        default: break;
-        }
-    }
-    if (need(length))
-        done();
+    if (m_eventHandler)
+        m_eventHandler(event, m_open.number);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "printer/CommandFramer.h"
 #include "printer/CommandTrace.h"
 #include "printer/Receipt.h"
 
@@ -107,14 +108,41 @@ public:
     // nothing, for a handler that only logs. Turns the trace on.
     void setTraceBudget(qsizetype bytes);
 
+    // The model's two-byte encoding (GB 18030 unless set): how FS & reads
+    // pairs of bytes. Takes effect with the next pair; power on keeps it.
+    void setTwoByteEncoding(TwoByteCode code);
+    TwoByteCode twoByteEncoding() const { return m_encoding; }
+
+    // Beeps and drawer pulses as the printer meets them, with the number of
+    // the receipt they came on; each is also kept in that receipt's events.
+    void setEventHandler(std::function<void(const ReceiptEvent &, int receipt)> handler) { m_eventHandler = std::move(handler); }
+    // Commands that ask the printer for an answer (GS r, GS I, GS a), whole,
+    // in stream order as they are printed. The interpreter answers none itself.
+    void setRequestHandler(std::function<void(const QByteArray &command)> handler) { m_requestHandler = std::move(handler); }
+    // All the paper moved since reset(): the receipts cut and the open one so
+    // far (a cleared view does not give paper back).
+    qint64 paperFedDots() const { return m_fedBefore + m_y; }
+
     const QList<UnknownCommand> &unknownCommands() const { return m_unknown; }
+    // Symbols cut at the edge of the printable width since the last clearPaper(),
+    // each worded once: "QR code 1224 dots wide, cut at 576: it will not scan".
+    const QStringList &cutSymbols() const { return m_cutSymbols; }
+    // The command whose bytes have not all come, in words ("GS * waiting for
+    // 232,928 more bytes"); empty when none waits.
+    QString waitingWords() const;
+    // Power on without a new roll: every mode at its default, a partial
+    // command and the line in progress dropped; the paper, its receipts and
+    // offsets stay.
+    void resetPrinter();
     // Log lines, each said once: an unknown command ("unknown command 1B 7B"),
     // a code page drawn as PC437, the first automatic cut, a parameter out of range.
     QStringList takeNotes();
 
 private:
     enum class Parse : quint8 { Text, Command, Payload };
-    enum class Payload : quint8 { Skip, UntilNul, Raster, Column, Barcode, TwoD };
+    // What becomes of a command's data: read past, kept in m_data for the
+    // command's family when it ends, or drawn as it comes.
+    enum class Payload : quint8 { Skip, Keep, Raster, Column };
 
     struct Modes
     {
@@ -126,6 +154,10 @@ private:
         int leftMargin = 0;
         int printWidth = Paper::kWidthDots;
         int codePage = 0;
+        int international = 0; // ESC R
+        bool twoByte = false;  // FS & on, FS . off
+        int japaneseCode = -1; // FS C: 0 JIS, 1 Shift JIS, -1 none chosen (Shift JIS with FS &)
+        quint8 twoByteMode = 0; // FS !: bit 2 double width, 3 double height, 7 underline
         int barcodeHeight = 162;
         int barcodeModule = 3;
         int barcodeText = 0;
@@ -165,19 +197,15 @@ private:
         QByteArray row;       // the kept bytes of the raster row being received
     };
 
-    // stream
+    // stream (ReceiptInterpreter.cpp): commands framed by CommandSyntax,
+    // then handed to their family
     void consume(quint8 byte, qint64 at);
-    void startCommand(quint8 byte);
     void continueCommand(quint8 byte);
-    void decodeEsc();
-    void decodeGs();
-    void decodeFs();
-    void decodeDle();
+    void runCommand();
+    void beginCommandData(const Frame &frame);
     bool need(int length) const { return m_cmd.size() >= length; }
     void done();
     void unknown();
-    void skipFixed(int length);
-    void skip(int keyLength, qint64 payload);
     void beginPayload(Payload kind, qint64 bytes);
     void payloadByte(quint8 byte);
     void finishPayload();
@@ -186,9 +214,48 @@ private:
     void noteUnknown(const QByteArray &key);
     ByteRange commandRange() const { return {m_cmdStart, m_at + 1}; }
     TextStyle currentStyle() const;
+    // A whole command of each family; false when it is not one of theirs.
+    bool runTextCommand(quint8 introducer, quint8 c);   // ReceiptText.cpp: text, modes and paper
+    bool runPrinterCommand(quint8 introducer, quint8 c); // ReceiptText.cpp: cuts, drawer, requests, macros
+    bool runSymbolCommand(quint8 introducer, quint8 c);  // ReceiptSymbols.cpp
+    // A command followed by data; false when it is not one of theirs.
+    bool beginImageData(quint8 introducer, quint8 c);    // ReceiptImages.cpp
+    bool beginSymbolData(quint8 introducer, quint8 c);   // ReceiptSymbols.cpp
+    void finishSymbolData();
+    void event(ReceiptEvent::Kind kind, int drawer, bool realTime);
 
-    // layout (ReceiptLayout.cpp)
-    void putCharacter(quint8 byte, const TextStyle &style, int codePage, const ByteRange &source);
+    // characters (ReceiptCharacters.cpp): code pages, ESC R, two-byte characters
+    bool runCharacterCommand(quint8 introducer, quint8 c);
+    void text(quint8 byte, qint64 at);
+    // A control byte ends a pair unfinished: its lead prints as the replacement mark.
+    void endPair()
+    {
+        if (m_lead)
+            lonePair();
+    }
+    void lonePair();
+    void putPair(quint8 lead, quint8 trail, const ByteRange &source);
+    // The encoding two-byte mode reads pairs with: the model's, or JIS where FS C chose it.
+    TwoByteCode readingCode() const;
+    // The encoding pairs are read with now; None while one byte is a character.
+    TwoByteCode pairsRead() const;
+    TextStyle twoByteStyle() const;
+    void noteOnce(const QString &key, const QString &line);
+
+    // layout (ReceiptLayout.cpp; symbols and images in theirs)
+    void putCharacter(quint8 byte, const TextStyle &style, int codePage, const ByteRange &source)
+    {
+        const char c = char(byte);
+        putCharacter(&c, 1, style, {quint8(codePage), 0, TwoByteCode::None}, source);
+    }
+    // How a character's bytes are read: the run it joins must read them alike.
+    struct Reading
+    {
+        quint8 codePage = 0;
+        quint8 international = 0;
+        TwoByteCode twoByte = TwoByteCode::None;
+    };
+    void putCharacter(const char *bytes, int size, const TextStyle &style, const Reading &reading, const ByteRange &source);
     void tab();
     void startLine();
     // byCommand: LF, ESC d, ESC J (and a symbol's message) print it, and the
@@ -215,14 +282,14 @@ private:
     // tracing (ReceiptTracing.cpp): called only while the trace is on, but
     // traceByte(), which is cheaper than the test
     enum class Making : quint8 { None, Text, Command };
-    void traceCharacter(quint8 byte, qint64 at, const TextStyle &style, int codePage)
+    void traceCharacter(quint8 byte, qint64 at, const TextStyle &style, const Reading &reading)
     {
         if (m_making != Making::Text)
-            traceTextStart(at, style, codePage);
+            traceTextStart(at, style, reading);
         if (m_traceSize < TraceEntry::kKeptText)
             m_traceBuffer[m_traceSize++] = char(byte);
     }
-    void traceTextStart(qint64 at, const TextStyle &style, int codePage);
+    void traceTextStart(qint64 at, const TextStyle &style, const Reading &reading);
     void traceCommandStart(qint64 at);
     void traceBytes(const char *bytes, qsizetype count);
     // A byte of the command being made; most of a long payload goes unkept.
@@ -241,9 +308,16 @@ private:
     void traceLine(const ReceiptLine &line);
     void traceBand(const ReceiptLine &line);
     void traceRetained();
-    // The printable area as GS L and GS W leave it: never past the paper, never empty.
-    int printableLeft() const { return std::min(m_modes.leftMargin, Paper::kWidthDots - 1); }
-    int printableWidth() const { return std::max(1, std::min(m_modes.printWidth, Paper::kWidthDots - printableLeft())); }
+    // The printable area as GS L and GS W leave it: on the paper, and never
+    // narrower than Paper::kMinPrintableDots (a margin from random bytes must
+    // not leave lines one character wide).
+    int printableLeft() const { return std::min(m_modes.leftMargin, Paper::kWidthDots - Paper::kMinPrintableDots); }
+    int printableWidth() const
+    {
+        return std::clamp(m_modes.printWidth, Paper::kMinPrintableDots, Paper::kWidthDots - printableLeft());
+    }
+    // A symbol wider than the printable width is cut at its edge: said once, and kept for the view.
+    void noteCutSymbol(const char *what, int dotWidth);
     // Where a band of its own that is dotWidth wide starts, justified.
     int bandLeft(int dotWidth) const;
     ReceiptLine layOut(const Pending &line, int y, int spacing) const;
@@ -255,11 +329,16 @@ private:
     QByteArray m_cmd;
     qint64 m_cmdStart = 0;
     Payload m_payload = Payload::Skip;
+    bool m_untilNul = false; // the data ends at a 00 (or after m_remaining bytes anyway)
+    QByteArray m_next;       // the header that follows the data (Frame::next)
     qint64 m_remaining = 0;
     QByteArray m_data;
     int m_barcodeType = 0;
 
     Modes m_modes;
+    TwoByteCode m_encoding = TwoByteCode::Gb18030;
+    quint8 m_lead = 0;   // the first byte of a two-byte character, waiting for its trail
+    qint64 m_leadAt = 0;
     QByteArray m_qrData;
     Pending m_line;
     Image m_image;
@@ -271,8 +350,12 @@ private:
     int m_finishedTotal = 0;
     int m_retain = kDefaultRetain;
     std::function<void(const Receipt &)> m_handler;
+    std::function<void(const ReceiptEvent &, int)> m_eventHandler;
+    std::function<void(const QByteArray &)> m_requestHandler;
+    qint64 m_fedBefore = 0; // paper of the receipts cut
 
     QList<UnknownCommand> m_unknown;
+    QStringList m_cutSymbols;
     QStringList m_notes;
     QSet<QString> m_said;
     std::unique_ptr<SymbolEncoder> m_symbols;

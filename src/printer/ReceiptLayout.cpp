@@ -1,15 +1,10 @@
-// The paper side of the interpreter: lines filled and printed, feeds, images,
-// symbols and cuts, within the printable width and the length cap.
+// The paper side of the interpreter: lines filled and printed, feeds, bands
+// and cuts, within the printable width and the length cap.
 #include "printer/ReceiptInterpreter.h"
 
-#include "printer/Symbols.h"
+#include "printer/ReceiptParts.h"
 
-#include <cstring>
-
-namespace {
-constexpr qsizetype kElementCost = 64; // what an element costs beyond its data
-
-QImage monoImage(int width, int height)
+QImage ReceiptParts::monoImage(int width, int height)
 {
     QImage image(width, height, QImage::Format_Mono);
     image.setColorTable({qRgba(0, 0, 0, 0), qRgb(0, 0, 0)});
@@ -17,13 +12,7 @@ QImage monoImage(int width, int height)
     return image;
 }
 
-int justifiedOffset(int justify, int contentWidth, int width)
-{
-    const int free = std::max(0, width - contentWidth);
-    return justify == 1 ? free / 2 : justify == 2 ? free : 0;
-}
-
-qsizetype cost(const ReceiptLine &line)
+qsizetype ReceiptParts::cost(const ReceiptLine &line)
 {
     qsizetype total = kElementCost;
     for (const TextRun &run : line.runs)
@@ -31,6 +20,15 @@ qsizetype cost(const ReceiptLine &line)
     for (const DotImage &image : line.images)
         total += kElementCost + image.dots.sizeInBytes();
     return total;
+}
+
+namespace {
+using ReceiptParts::cost;
+
+int justifiedOffset(int justify, int contentWidth, int width)
+{
+    const int free = std::max(0, width - contentWidth);
+    return justify == 1 ? free / 2 : justify == 2 ? free : 0;
 }
 
 void moveDown(ReceiptLine &line, int dy)
@@ -75,7 +73,8 @@ void ReceiptInterpreter::startLine()
     m_line.begin = m_parse == Parse::Text ? m_at : m_cmdStart;
 }
 
-void ReceiptInterpreter::putCharacter(quint8 byte, const TextStyle &style, int codePage, const ByteRange &source)
+void ReceiptInterpreter::putCharacter(const char *bytes, int size, const TextStyle &style, const Reading &reading,
+                                      const ByteRange &source)
 {
     if (!m_line.started)
         startLine();
@@ -88,9 +87,10 @@ void ReceiptInterpreter::putCharacter(quint8 byte, const TextStyle &style, int c
     touch();
     if (!m_line.runs.isEmpty()) {
         TextRun &last = m_line.runs.last();
-        if (last.style == style && last.codePage == codePage && last.x + last.width() == m_line.x
+        if (last.style == style && last.codePage == reading.codePage && last.international == reading.international
+            && last.twoByte == reading.twoByte && last.x + last.width() == m_line.x
             && (last.source.end == source.begin || last.source == source)) {
-            last.text.append(char(byte));
+            last.text.append(bytes, size);
             last.source.end = source.end;
             m_line.x += style.advance();
             return;
@@ -98,8 +98,10 @@ void ReceiptInterpreter::putCharacter(quint8 byte, const TextStyle &style, int c
     }
     TextRun run;
     run.x = m_line.x;
-    run.text = QByteArray(1, char(byte));
-    run.codePage = quint8(codePage);
+    run.text = QByteArray(bytes, size);
+    run.codePage = reading.codePage;
+    run.international = reading.international;
+    run.twoByte = reading.twoByte;
     run.style = style;
     run.source = source;
     m_line.runs.append(run);
@@ -243,6 +245,7 @@ Receipt ReceiptInterpreter::closeReceipt(CutKind kind, qint64 end)
     receipt.source.end = end;
     receipt.lengthDots = std::max(receipt.lengthDots, m_y);
     receipt.number = ++m_finishedTotal;
+    m_fedBefore += receipt.lengthDots;
     m_open = Receipt();
     m_open.number = m_finishedTotal + 1;
     m_open.source = {end, end};
@@ -313,211 +316,3 @@ void ReceiptInterpreter::placeBand(ReceiptLine line, qsizetype price)
     advance(line.height);
 }
 
-// A message in place of a symbol: plain font A text on lines of its own.
-void ReceiptInterpreter::printTextLine(const QByteArray &latin1, const ByteRange &source)
-{
-    for (const char c : latin1)
-        putCharacter(quint8(c) < 0x20 ? ' ' : quint8(c), TextStyle(), 16, source);
-    if (m_line.hasContent())
-        printLine(true, 1, source.end, true);
-}
-
-void ReceiptInterpreter::printBarcode(int type, const QByteArray &data)
-{
-    printPendingContent();
-    const Symbol symbol = m_symbols->barcode(type, data);
-    if (!symbol.isValid()) {
-        printTextLine(symbol.error.toLatin1(), commandRange());
-        return;
-    }
-    const int module = m_modes.barcodeModule;
-    const int dotWidth = std::min(int(symbol.modules.width()) * module, printableWidth());
-    const int x = bandLeft(dotWidth);
-    QImage bars = monoImage(dotWidth, m_modes.barcodeHeight);
-    for (int dot = 0; dot < dotWidth; ++dot) {
-        if (symbol.modules.pixelIndex(dot / module, 0))
-            bars.setPixel(dot, 0, 1);
-    }
-    for (int row = 1; row < bars.height(); ++row)
-        std::memcpy(bars.scanLine(row), bars.constScanLine(0), size_t(bars.bytesPerLine()));
-
-    ReceiptLine line;
-    line.source = commandRange();
-    const bool above = m_modes.barcodeText & 1;
-    const bool below = m_modes.barcodeText & 2;
-    TextRun text;
-    text.text = symbol.text;
-    text.codePage = 16;
-    text.source = line.source;
-    text.x = std::max(0, x + (dotWidth - text.width()) / 2);
-    int y = 0;
-    if (above && !text.text.isEmpty()) {
-        text.y = y;
-        line.runs.append(text);
-        y += text.height();
-    }
-    line.images.append({DotImage::Kind::Barcode, x, y, bars, line.source});
-    y += bars.height();
-    if (below && !text.text.isEmpty()) {
-        text.y = y;
-        line.runs.append(text);
-        y += text.height();
-    }
-    line.height = y;
-    placeBand(line, cost(line));
-}
-
-void ReceiptInterpreter::printQr()
-{
-    printPendingContent();
-    if (m_qrData.isEmpty()) {
-        note(QStringLiteral("QR code printed with no data stored: nothing printed"));
-        return;
-    }
-    if (m_trace && m_making == Making::Command)
-        m_entry.data = m_qrData.left(TraceEntry::kKeptText);
-    const Symbol symbol = m_symbols->qrCode(m_qrData, m_modes.qrEcc);
-    if (!symbol.isValid()) {
-        printTextLine(symbol.error.toLatin1(), commandRange());
-        return;
-    }
-    const int module = m_modes.qrModule;
-    const int dotWidth = std::min(int(symbol.modules.width()) * module, printableWidth());
-    const int x = bandLeft(dotWidth);
-    QImage dots = monoImage(dotWidth, int(symbol.modules.height()) * module);
-    for (int row = 0; row < dots.height(); ++row) {
-        if (row % module != 0) {
-            std::memcpy(dots.scanLine(row), dots.constScanLine(row - 1), size_t(dots.bytesPerLine()));
-            continue;
-        }
-        for (int dot = 0; dot < dotWidth; ++dot) {
-            if (symbol.modules.pixelIndex(dot / module, row / module))
-                dots.setPixel(dot, row, 1);
-        }
-    }
-    ReceiptLine line;
-    line.source = commandRange();
-    line.images.append({DotImage::Kind::QrCode, x, 0, dots, line.source});
-    line.height = dots.height();
-    placeBand(line, cost(line));
-}
-
-void ReceiptInterpreter::beginRaster(int mode, int bytesPerRow, int rows)
-{
-    printPendingContent();
-    m_image = Image();
-    m_image.bytesPerUnit = bytesPerRow;
-    m_image.units = rows;
-    m_image.scaleX = (mode & 1) ? 2 : 1;
-    m_image.scaleY = (mode & 2) ? 2 : 1;
-    m_image.dotWidth = int(std::min<qint64>(qint64(bytesPerRow) * 8 * m_image.scaleX, printableWidth()));
-    m_image.x = bandLeft(m_image.dotWidth);
-    // Only the bytes that reach the paper are kept.
-    const int keptDots = (m_image.dotWidth + m_image.scaleX - 1) / m_image.scaleX;
-    m_image.row = QByteArray((keptDots + 7) / 8, '\0');
-    beginPayload(Payload::Raster, qint64(bytesPerRow) * rows);
-}
-
-void ReceiptInterpreter::rasterByte(quint8 byte)
-{
-    Image &image = m_image;
-    if (image.byteInUnit < image.row.size())
-        image.row[image.byteInUnit] = char(byte);
-    if (++image.byteInUnit < image.bytesPerUnit)
-        return;
-    image.byteInUnit = 0;
-    ++image.unit;
-    if (image.dotWidth == 0)
-        return;
-    if (image.dots.isNull()) {
-        // A piece as tall as the receipt can still take; the rest of the
-        // image goes on the next receipt.
-        const qsizetype rowCost = qsizetype((image.dotWidth + 31) / 32) * 4 * image.scaleY;
-        if (m_y + image.scaleY > Paper::kMaxReceiptDots || m_spent + rowCost + kElementCost > kReceiptBudget)
-            makeRoom(Paper::kMaxReceiptDots + 1, 0);
-        const int rowsLeft = image.units - image.unit + 1;
-        const qsizetype byBudget = std::max<qsizetype>(1, (kReceiptBudget - m_spent - kElementCost) / rowCost);
-        image.pieceRows = int(std::min<qsizetype>({rowsLeft, (Paper::kMaxReceiptDots - m_y) / image.scaleY, byBudget}));
-        image.pieceRows = std::max(1, image.pieceRows);
-        image.pieceRow = 0;
-        image.dots = monoImage(image.dotWidth, image.pieceRows * image.scaleY);
-    }
-    const auto *source = reinterpret_cast<const uchar *>(image.row.constData());
-    uchar *target = image.dots.scanLine(image.pieceRow * image.scaleY);
-    if (image.scaleX == 1) {
-        std::memcpy(target, source, size_t(std::min<qsizetype>(image.row.size(), image.dots.bytesPerLine())));
-    } else {
-        for (int dot = 0; dot < image.dotWidth; ++dot) {
-            const int bit = dot / 2;
-            if (source[bit >> 3] & (0x80 >> (bit & 7)))
-                target[dot >> 3] |= uchar(0x80 >> (dot & 7));
-        }
-    }
-    if (image.scaleY == 2)
-        std::memcpy(image.dots.scanLine(image.pieceRow * 2 + 1), target, size_t(image.dots.bytesPerLine()));
-    image.row.fill('\0');
-    if (++image.pieceRow == image.pieceRows)
-        commitRasterPiece();
-}
-
-void ReceiptInterpreter::commitRasterPiece()
-{
-    if (m_image.dots.isNull())
-        return;
-    QImage dots = m_image.dots;
-    if (m_image.pieceRow < m_image.pieceRows)
-        dots = dots.copy(0, 0, dots.width(), m_image.pieceRow * m_image.scaleY);
-    m_image.dots = QImage();
-    if (dots.height() == 0)
-        return;
-    ReceiptLine line;
-    line.source = commandRange();
-    line.images.append({DotImage::Kind::Raster, m_image.x, 0, dots, line.source});
-    line.height = dots.height();
-    placeBand(line, cost(line));
-}
-
-void ReceiptInterpreter::beginColumnImage(int mode, int columns)
-{
-    if (!m_line.started)
-        startLine();
-    m_image = Image();
-    m_image.bytesPerUnit = mode >= 0x20 ? 3 : 1;
-    m_image.units = columns;
-    m_image.scaleX = (mode == 0 || mode == 0x20) ? 2 : 1;
-    const int room = std::max(0, m_line.width - m_line.x);
-    m_image.dotWidth = std::min(columns * m_image.scaleX, room);
-    m_image.x = m_line.x;
-    if (m_image.dotWidth > 0)
-        m_image.dots = monoImage(m_image.dotWidth, 8 * m_image.bytesPerUnit);
-    m_line.x += columns * m_image.scaleX;
-    beginPayload(Payload::Column, qint64(columns) * m_image.bytesPerUnit);
-}
-
-void ReceiptInterpreter::columnByte(quint8 byte)
-{
-    Image &image = m_image;
-    const int firstDot = image.unit * image.scaleX;
-    if (firstDot < image.dotWidth && byte != 0) {
-        for (int bit = 0; bit < 8; ++bit) {
-            if (!(byte & (0x80 >> bit)))
-                continue;
-            const int row = image.byteInUnit * 8 + bit;
-            for (int dot = firstDot; dot < firstDot + image.scaleX && dot < image.dotWidth; ++dot)
-                image.dots.setPixel(dot, row, 1);
-        }
-    }
-    if (++image.byteInUnit == image.bytesPerUnit) {
-        image.byteInUnit = 0;
-        ++image.unit;
-    }
-}
-
-void ReceiptInterpreter::finishColumnImage()
-{
-    if (m_image.dots.isNull())
-        return;
-    m_line.images.append({DotImage::Kind::Column, m_image.x, 0, m_image.dots, commandRange()});
-    m_image.dots = QImage();
-    touch();
-}

@@ -61,8 +61,10 @@ frmTerminal::frmTerminal(POSPrinter *port, Operator *op, EventPump *pump, QWidge
     buildMenus();
 
     // Every byte the port takes, whoever wrote it, is kept for the paper, also
-    // while the preview is closed; it is printed later, off the sending path.
+    // while the preview is closed; it is printed later, off the sending path,
+    // in the two-byte encoding the preview keeps.
     m_feed = new PaperFeed(this);
+    m_feed->setPrepare(&ReceiptPreview::applyStoredEncoding);
     port->setWriteTap([this](const QByteArray &taken) {
         m_feed->take(taken);
         if (m_preview)

@@ -72,6 +72,9 @@ private slots:
     void macrosPrint();
     void clearPaperKeepsThePrinter_data();
     void clearPaperKeepsThePrinter();
+    void waitingCommandAndReset_data();
+    void waitingCommandAndReset();
+    void symbolCutAtTheEdgeIsSaid();
 };
 
 void TestReceiptInterpreter::text_data()
@@ -123,13 +126,17 @@ void TestReceiptInterpreter::text_data()
     QTest::newRow("tab past the edge wraps") << QByteArray("A\t\t\t\t\t\tB\n")
                                              << Lines{"receipt 1 open 60", "line 0 30", "text 0 0 A", "line 30 30", "text 0 30 B"};
     QTest::newRow("left margin") << GS + "L" + word(64) + "A\n" << Lines{"receipt 1 open 30", "line 0 30", "text 64 0 A"};
-    QTest::newRow("printable width") << GS + "W" + word(24) + "ABC\n"
-                                     << Lines{"receipt 1 open 60", "line 0 30", "text 0 0 AB", "line 30 30", "text 0 30 C"};
-    QTest::newRow("margin and width within the paper") << GS + "L" + word(500) + GS + "W" + word(576) + "ABCDEFG\n"
-                                                       << Lines{"receipt 1 open 60", "line 0 30", "text 500 0 ABCDEF", "line 30 30",
-                                                                "text 500 30 G"};
-    QTest::newRow("margin past the paper") << GS + "L" + word(768) + "AB\n"
-                                           << Lines{"receipt 1 open 60", "line 0 30", "text 575 0 A", "line 30 30", "text 575 30 B"};
+    QTest::newRow("printable width") << GS + "W" + word(120) + QByteArray(11, 'A') + "\n"
+                                     << Lines{"receipt 1 open 60", "line 0 30", "text 0 0 AAAAAAAAAA", "line 30 30", "text 0 30 A"};
+    // Never narrower than 96 dots: random bytes must not leave lines one character wide.
+    QTest::newRow("width below 96 dots: widened") << GS + "W" + word(24) + "ABCDEFGHI\n"
+                                                  << Lines{"receipt 1 open 60", "line 0 30", "text 0 0 ABCDEFGH", "line 30 30", "text 0 30 I"};
+    QTest::newRow("margin and width within the paper") << GS + "L" + word(400) + GS + "W" + word(576) + "ABCDEFGHIJKLMNOP\n"
+                                                       << Lines{"receipt 1 open 60", "line 0 30", "text 400 0 ABCDEFGHIJKLMN", "line 30 30",
+                                                                "text 400 30 OP"};
+    QTest::newRow("margin past the paper: clamped") << GS + "L" + word(35539) + "ABCDEFGHI\n"
+                                                    << Lines{"receipt 1 open 60", "line 0 30", "text 480 0 ABCDEFGH", "line 30 30",
+                                                             "text 480 30 I"};
     QTest::newRow("margin takes the next line") << "A" + GS + "L" + word(24) + "B\nC\n"
                                                 << Lines{"receipt 1 open 60", "line 0 30", "text 0 0 A", "text 12 0 B", "line 30 30",
                                                          "text 24 30 C"};
@@ -154,7 +161,7 @@ void TestReceiptInterpreter::text_data()
                                             << Lines{"receipt 1 open 30", "line 0 30", "text 0 0 C"};
     QTest::newRow("code page 437") << QByteArray("\x80\xFF\n") << Lines{"receipt 1 open 30", "line 0 30", "text 0 0 \\x80\\xff"};
     QTest::newRow("code page 1252") << ESC + "t" + n(16) + "\x80\n" << Lines{"receipt 1 open 30", "line 0 30", "text 0 0 \\x80 cp16"};
-    QTest::newRow("another page draws 437") << ESC + "t" + n(5) + "\x80\n" << Lines{"receipt 1 open 30", "line 0 30", "text 0 0 \\x80"};
+    QTest::newRow("another page draws 437") << ESC + "t" + n(99) + "\x80\n" << Lines{"receipt 1 open 30", "line 0 30", "text 0 0 \\x80"};
     QTest::newRow("nothing at all") << QByteArray("\r\x01") << Lines{};
 }
 
@@ -217,8 +224,8 @@ void TestReceiptInterpreter::images_data()
     QTest::newRow("raster wider than the paper is cut") << raster(0, 100, 1, QByteArray(100, '\xFF')) + "A\n"
                                                         << Lines{"receipt 1 open 31", "line 0 1", "raster 0 0 576x1", "line 1 30",
                                                                  "text 0 1 A"};
-    QTest::newRow("raster cut at the margin's width") << GS + "L" + word(560) + raster(0, 4, 1, QByteArray(4, '\xFF'))
-                                                      << Lines{"receipt 1 open 1", "line 0 1", "raster 560 0 16x1 FFFF"};
+    QTest::newRow("raster cut at the margin's width") << GS + "L" + word(460) + raster(0, 16, 1, QByteArray(16, '\xFF'))
+                                                      << Lines{"receipt 1 open 1", "line 0 1", "raster 460 0 116x1"};
     QTest::newRow("the largest raster row keeps the stream in step") << raster(0, 0xFFFF, 1, QByteArray(0xFFFF, '\0')) + "A\n"
                                                                      << Lines{"receipt 1 open 31", "line 0 1", "raster 0 0 576x1",
                                                                               "line 1 30", "text 0 1 A"};
@@ -341,7 +348,7 @@ void TestReceiptInterpreter::unknownCommands_data()
     QTest::newRow("unknown after ESC eats the letter") << ESC + "AB\n" << "B" << QStringList{"1B 41 x1"};
     QTest::newRow("ESC $ position") << ESC + "$" + word(100) + "A\n" << "A" << QStringList{"1B 24 x1"};
     QTest::newRow("ESC D tab positions") << ESC + "D" + n(8) + n(16) + n(0) + "A\n" << "A" << QStringList{"1B 44 x1"};
-    QTest::newRow("ESC R international set") << ESC + "R" + n(2) + "A\n" << "A" << QStringList{"1B 52 x1"};
+    QTest::newRow("FS S two-byte spacing") << FS + "S" + n(1) + n(2) + "A\n" << "A" << QStringList{"1C 53 x1"};
     QTest::newRow("GS ( L, by its length") << GS + "(L" + word(4) + "0123A\n" << "A" << QStringList{"1D 28 4C x1"};
     QTest::newRow("GS 8 L, by its length") << GS + "8L" + word(2) + word(0) + "01A\n" << "A" << QStringList{"1D 38 4C x1"};
     QTest::newRow("GS ( k, another symbol") << GS + "(k" + word(3) + "0A1A\n" << "A" << QStringList{"1D 28 6B 30 x1"};
@@ -350,7 +357,7 @@ void TestReceiptInterpreter::unknownCommands_data()
     QTest::newRow("GS v 1") << GS + "v1A\n" << "1A" << QStringList{"1D 76 x1"};
     QTest::newRow("GS k 30") << GS + "k0A\n" << "0A" << QStringList{"1D 6B x1"};
     QTest::newRow("GS f") << GS + "f" + n(1) + "A\n" << "A" << QStringList{"1D 66 x1"};
-    QTest::newRow("FS &") << FS + "&A\n" << "A" << QStringList{"1C 26 x1"};
+    QTest::newRow("FS -") << FS + "-" + n(1) + "A\n" << "A" << QStringList{"1C 2D x1"};
     QTest::newRow("FS p") << FS + "p" + n(1) + n(0) + "A\n" << "A" << QStringList{"1C 70 x1"};
     QTest::newRow("ESC US z") << ESC + "\x1Fz" + "A\n" << "zA" << QStringList{"1B 1F x1"};
     QTest::newRow("DLE A") << DLE + "AB\n" << "B" << QStringList{"10 41 x1"};
@@ -363,8 +370,8 @@ void TestReceiptInterpreter::unknownCommands_data()
                                     << "A" << QStringList{};
     QTest::newRow("macro name of 256 bytes ends the command") << ESC + "\x1Fm" + QByteArray(300, 'n') + "\n" << QString(44, 'n')
                                                              << QStringList{};
-    QTest::newRow("all four") << ESC + "{" + n(0) + GS + "f" + n(0) + FS + "&" + DLE + "zA\n" << "A"
-                              << QStringList{"1B 7B x1", "1D 66 x1", "1C 26 x1", "10 7A x1"};
+    QTest::newRow("all four") << ESC + "{" + n(0) + GS + "f" + n(0) + FS + "-" + n(0) + DLE + "zA\n" << "A"
+                              << QStringList{"1B 7B x1", "1D 66 x1", "1C 2D x1", "10 7A x1"};
 }
 
 void TestReceiptInterpreter::unknownCommands()
@@ -652,6 +659,55 @@ void TestReceiptInterpreter::clearPaperKeepsThePrinter()
 
     interpreter.feed(after);
     QCOMPARE(describeAll(interpreter), expected);
+}
+
+// A command that waits for its data says so; a printer reset drops it and
+// every mode, but not the paper.
+void TestReceiptInterpreter::waitingCommandAndReset_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("waiting");
+
+    QTest::newRow("nothing waits") << ESC + "E" + n(1) << QString();
+    QTest::newRow("skipped graphics") << GS + "*" + n(130) + n(224) + "xy" << "GS * waiting for 232,958 more bytes";
+    QTest::newRow("raster image") << ESC + "!" + n(0x30) + raster(0, 2, 2, "\xF0") << "GS v 0 waiting for 3 more bytes";
+    QTest::newRow("barcode ended by 00") << GS + "k" + n(4) + "ABC" << "GS k waiting for its 00 (at most 252 more bytes)";
+    QTest::newRow("a command's header") << ESC + "*" + n(0) << "ESC * waiting for the rest of the command";
+    QTest::newRow("one byte to go") << GS + "k" + n(0x49) + n(3) + "{B" << "GS k waiting for 1 more byte";
+}
+
+void TestReceiptInterpreter::waitingCommandAndReset()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QString, waiting);
+
+    ReceiptInterpreter interpreter;
+    interpreter.setTraceEnabled(true);
+    interpreter.feed("A\n" + GS + "V" + n(0) + ESC + "a" + n(2) + GS + "L" + word(64) + "BC" + before);
+    QCOMPARE(interpreter.waitingWords(), waiting);
+    interpreter.resetPrinter();
+    QCOMPARE(interpreter.waitingWords(), QString());
+    interpreter.feed("D\n");
+    QCOMPARE(interpreter.finishedTotal(), 1); // the paper stays
+    const Lines open = describeReceipt(interpreter.withPendingLine());
+    QVERIFY2(open.last().startsWith("text 0 ") && open.last().endsWith(" D"), qPrintable(open.join('|'))); // modes at default
+    // Every byte still belongs to one trace entry, the dropped ones too.
+    qint64 at = interpreter.trace()->entries().front().range.begin;
+    for (const TraceEntry &entry : interpreter.trace()->entries()) {
+        QCOMPARE(entry.range.begin, at);
+        at = entry.range.end;
+    }
+    QCOMPARE(at, interpreter.offset());
+}
+
+void TestReceiptInterpreter::symbolCutAtTheEdgeIsSaid()
+{
+    ReceiptInterpreter interpreter;
+    interpreter.feed(qrFunction("1C" + n(8)) + qrFunction("1P0" + QByteArray(3000, '7')) + qrFunction("1Q0") + qrFunction("1Q0"));
+    QCOMPARE(interpreter.cutSymbols(), QStringList{"QR code 936 dots wide, cut at 576: it will not scan"});
+    QCOMPARE(interpreter.takeNotes().count(interpreter.cutSymbols().first()), 1);
+    interpreter.clearPaper();
+    QVERIFY(interpreter.cutSymbols().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestReceiptInterpreter)

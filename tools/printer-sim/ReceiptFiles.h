@@ -20,6 +20,7 @@ public:
     // Without a folder nothing is saved.
     bool open(const QString &dir, QString *error);
     void setDecode(bool on);
+    void setTwoByteEncoding(TwoByteCode code) { m_interpreter.setTwoByteEncoding(code); }
 
     // Prints the bytes; returns the log lines ("receipt 1: 72 x 104.5 mm,
     // DIR/receipt-001.png", unknown commands once each, ...).

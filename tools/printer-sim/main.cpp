@@ -134,6 +134,7 @@ int main(int argc, char *argv[])
         if (!options.receiptsDir.isEmpty() && !receipts->open(options.receiptsDir, &error))
             return startFailure(error);
         receipts->setDecode(options.decode);
+        receipts->setTwoByteEncoding(options.cjk);
         server.setReceiptFiles(receipts.get());
     }
     if (!server.open(&error))

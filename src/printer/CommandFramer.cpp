@@ -1,0 +1,351 @@
+// The length of every command the printer knows, and of the ones it only
+// skips: the interpreter and the receiving side frame the stream alike.
+#include "printer/CommandFramer.h"
+
+namespace {
+constexpr quint8 ESC = 0x1B;
+constexpr quint8 GS = 0x1D;
+constexpr quint8 FS = 0x1C;
+constexpr quint8 DLE = 0x10;
+
+// Commands we draw nothing for whose length is fixed: skipped whole. Zero
+// for a command we do not know, whose length we cannot know either.
+int fixedEscLength(quint8 c)
+{
+    switch (c) {
+    case 'L': case 'S': case 0x0C: case 'v':
+        return 2;
+    case '%': case '=': case '?': case 'R': case 'T': case 'U': case 'V': case 'e': case 'r': case 'u': case '{':
+        return 3;
+    case '$': case '\\': case 'c':
+        return 4;
+    case 'W':
+        return 10;
+    default:
+        return 0;
+    }
+}
+
+int fixedGsLength(quint8 c)
+{
+    switch (c) {
+    case ':':
+        return 2;
+    case '/': case 'T': case 'b': case 'f':
+        return 3;
+    case 'P': case '$': case '\\':
+        return 4;
+    case '^':
+        return 5;
+    default:
+        return 0;
+    }
+}
+
+int fixedFsLength(quint8 c)
+{
+    switch (c) {
+    case '&':
+        return 2;
+    case '!': case '-': case 'C': case 'W':
+        return 3;
+    case 'S': case '?': case 'p':
+        return 4;
+    default:
+        return 0;
+    }
+}
+
+Frame more()
+{
+    return {};
+}
+
+Frame whole(bool drawn = true)
+{
+    Frame f;
+    f.kind = Frame::Kind::Whole;
+    f.drawn = drawn;
+    return f;
+}
+
+Frame unknown()
+{
+    Frame f;
+    f.kind = Frame::Kind::Unknown;
+    return f;
+}
+
+Frame data(qint64 bytes, bool drawn = true, int key = 2)
+{
+    Frame f;
+    f.kind = Frame::Kind::Data;
+    f.data = bytes;
+    f.drawn = drawn;
+    f.key = key;
+    return f;
+}
+
+Frame untilNul(qint64 most, bool drawn = true)
+{
+    Frame f = data(most, drawn);
+    f.kind = Frame::Kind::UntilNul;
+    return f;
+}
+
+// A command of a fixed length that is not drawn; 0: not known at all.
+Frame skipped(const QByteArray &c, int length)
+{
+    if (length == 0)
+        return unknown();
+    return c.size() >= length ? whole(false) : more();
+}
+
+Frame frameEsc(const QByteArray &c)
+{
+    const quint8 b = c[1];
+    const qsizetype n = c.size();
+    switch (b) {
+    case '@': case '2': case 'i': case 'm':
+        return whole();
+    case '!': case 'E': case 'G': case '-': case 'M': case 'a': case ' ': case '3': case 'd': case 'J': case 't':
+    case 'R': // international character set
+    case 'g': // the macro recording commands: the printer model acts on them
+        return n >= 3 ? whole() : more();
+    case 'p': // drawer kick
+        return n >= 5 ? whole() : more();
+    case 0x1F: // the macro commands with a name: up to 255 bytes and its 00
+        if (n < 3)
+            return more();
+        return QByteArray("mberdqtf").contains(c[2]) ? untilNul(256) : unknown();
+    case '*': {
+        if (n < 3)
+            return more();
+        const quint8 mode = c[2];
+        if (mode != 0 && mode != 1 && mode != 0x20 && mode != 0x21)
+            return unknown();
+        if (n < 5)
+            return more();
+        const qint64 columns = quint8(c[3]) + 256 * quint8(c[4]);
+        return data(columns * (mode >= 0x20 ? 3 : 1));
+    }
+    case 'D': // tab positions: up to 32 and a 00
+        return untilNul(32, false);
+    default:
+        return skipped(c, fixedEscLength(b));
+    }
+}
+
+Frame frameGs(const QByteArray &c)
+{
+    const quint8 b = c[1];
+    const qsizetype n = c.size();
+    const auto word = [&c](int at) { return qint64(quint8(c[at])) + 256 * quint8(c[at + 1]); };
+    switch (b) {
+    case '!': case 'B': case 'H': case 'h': case 'w':
+    case 'I': case 'a': case 'r': // requests the printer answers
+        return n >= 3 ? whole() : more();
+    case 'L': case 'W':
+        return n >= 4 ? whole() : more();
+    case 'V': {
+        if (n < 3)
+            return more();
+        const quint8 m = c[2];
+        if (m == 0 || m == 1 || m == 0x30 || m == 0x31)
+            return whole();
+        if (m == 0x41 || m == 0x42)
+            return n >= 4 ? whole() : more();
+        return unknown();
+    }
+    case 'v':
+        if (n < 3)
+            return more();
+        if (c[2] != '0')
+            return unknown();
+        return n >= 8 ? data(word(4) * word(6)) : more();
+    case 'k': {
+        if (n < 3)
+            return more();
+        const quint8 m = c[2];
+        if (m <= 6)
+            return untilNul(255);
+        if (m >= 0x41 && m <= 0x49)
+            return n >= 4 ? data(quint8(c[3])) : more();
+        return unknown();
+    }
+    case '(':
+        if (n < 5)
+            return more();
+        return c[2] == 'k' ? data(word(3)) : data(word(3), false, 3);
+    case '8':
+        if (n < 3)
+            return more();
+        if (c[2] != 'L')
+            return unknown();
+        return n >= 7 ? data(word(3) + (word(5) << 16), false, 3) : more();
+    case '*':
+        return n >= 4 ? data(qint64(quint8(c[2])) * quint8(c[3]) * 8, false) : more();
+    default:
+        return skipped(c, fixedGsLength(b));
+    }
+}
+
+Frame frameFs(const QByteArray &c)
+{
+    const quint8 b = c[1];
+    if (b == '.' || b == '&') // two-byte characters off and on
+        return whole();
+    if (b == 'C' || b == '!') // their Japanese encoding and print mode
+        return c.size() >= 3 ? whole() : more();
+    if (b == '(') // FS ( A, E, L ...: pL + 256 pH bytes follow, skipped
+        return c.size() >= 5 ? data(qint64(quint8(c[3])) + 256 * quint8(c[4]), false, 3) : more();
+    if (b == 0x05) // the condition request
+        return c.size() >= 3 ? whole() : more();
+    return skipped(c, fixedFsLength(b));
+}
+
+Frame frameDle(const QByteArray &c)
+{
+    const quint8 b = c[1];
+    if (b != 0x04 && b != 0x05 && b != 0x14)
+        return unknown();
+    if (c.size() < 3)
+        return more();
+    int length = 3;
+    if (b == 0x14) {
+        switch (quint8(c[2])) {
+        case 1: case 2: length = 5; break;
+        case 7: length = 4; break;
+        case 8: length = 10; break;
+        default: break;
+        }
+    }
+    return c.size() >= length ? whole() : more();
+}
+} // namespace
+
+namespace CommandSyntax {
+
+bool isIntroducer(quint8 byte)
+{
+    return byte == ESC || byte == GS || byte == FS || byte == DLE;
+}
+
+Frame frame(const QByteArray &command)
+{
+    if (command.size() < 2)
+        return more();
+    switch (quint8(command[0])) {
+    case ESC: return frameEsc(command);
+    case GS: return frameGs(command);
+    case FS: return frameFs(command);
+    default: return frameDle(command);
+    }
+}
+
+bool isRealTime(const QByteArray &command)
+{
+    if (command.size() < 3)
+        return false;
+    const quint8 a = command[0];
+    const quint8 b = command[1];
+    return (a == DLE && (b == 0x04 || b == 0x05 || b == 0x14)) || (a == FS && b == 0x05);
+}
+
+} // namespace CommandSyntax
+
+// ---- the receiving side --------------------------------------------------------
+
+void CommandFramer::reset()
+{
+    m_state = State::Text;
+    m_command.clear();
+    m_remaining = 0;
+    m_next.clear();
+}
+
+void CommandFramer::feed(const QByteArray &bytes, const Handler &onCommand)
+{
+    const auto *p = reinterpret_cast<const quint8 *>(bytes.constData());
+    const qsizetype size = bytes.size();
+    qsizetype i = 0;
+    while (i < size) {
+        if (m_state == State::Data) {
+            // Data is never looked at: skipped in one go.
+            const qint64 take = std::min<qint64>(m_remaining, size - i);
+            m_remaining -= take;
+            i += take;
+            if (m_remaining == 0)
+                endData();
+            continue;
+        }
+        if (m_state == State::Text) {
+            // Text is passed over up to the next introducer.
+            while (i < size && !CommandSyntax::isIntroducer(p[i]))
+                ++i;
+            if (i == size)
+                break;
+        }
+        take(p[i++], onCommand);
+    }
+}
+
+void CommandFramer::take(quint8 byte, const Handler &onCommand)
+{
+    switch (m_state) {
+    case State::Text:
+        if (CommandSyntax::isIntroducer(byte)) {
+            m_command = QByteArray(1, char(byte));
+            m_state = State::Command;
+        }
+        return;
+    case State::UntilNul:
+        if (byte == 0 || --m_remaining <= 0)
+            endData();
+        return;
+    case State::Data: // feed() skips data itself
+        return;
+    case State::Command:
+        break;
+    }
+    m_command.append(char(byte));
+    const Frame f = CommandSyntax::frame(m_command);
+    switch (f.kind) {
+    case Frame::Kind::More:
+        return;
+    case Frame::Kind::Whole: {
+        const QByteArray command = m_command;
+        reset();
+        if (onCommand)
+            onCommand(command);
+        return;
+    }
+    case Frame::Kind::Data:
+    case Frame::Kind::UntilNul:
+        m_next = f.next;
+        m_remaining = f.data;
+        m_state = f.kind == Frame::Kind::Data ? State::Data : State::UntilNul;
+        if (m_remaining <= 0)
+            endData();
+        return;
+    case Frame::Kind::Unknown: {
+        // The introducer and the byte after it go; the rest is fresh input.
+        const QByteArray rest = m_command.mid(2);
+        reset();
+        for (const char c : rest)
+            take(quint8(c), onCommand);
+        return;
+    }
+    }
+}
+
+void CommandFramer::endData()
+{
+    if (!m_next.isEmpty()) {
+        m_command = m_next;
+        m_next.clear();
+        m_state = State::Command;
+        return;
+    }
+    reset();
+}

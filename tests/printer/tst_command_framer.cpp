@@ -1,0 +1,79 @@
+// The receiving side's framing: real-time requests found as commands of
+// their own, never inside another command's data, however the stream is split;
+// and what the interpreter reports of the commands that print nothing.
+#include "support/ReceiptText.h"
+
+#include "printer/CommandFramer.h"
+#include "printer/ReceiptInterpreter.h"
+
+#include <QtTest>
+
+using namespace PrinterBytes;
+
+class TestCommandFramer : public QObject
+{
+    Q_OBJECT
+private slots:
+    void headerCommands_data();
+    void headerCommands();
+    void eventsAndRequests();
+};
+
+void TestCommandFramer::headerCommands_data()
+{
+    QTest::addColumn<QByteArray>("stream");
+    QTest::addColumn<QStringList>("commands");
+
+    const QByteArray status = DLE + "\x04" + n(1);
+    QTest::newRow("requests between text") << "A" + status + "B" + FS + "\x05" + n(8) << QStringList{"100401", "1c0508"};
+    QTest::newRow("in raster data") << GS + "v0" + n(0) + word(3) + word(1) + status + ESC + "@"
+                                    << QStringList{"1b40"};
+    QTest::newRow("in column data") << ESC + "*" + n(0x21) + word(1) + status + status << QStringList{"100401"};
+    QTest::newRow("in QR code data") << qrFunction("1P0" + status) + status << QStringList{"100401"};
+    QTest::newRow("in a barcode, ended by 00") << GS + "k" + n(4) + status + n(0) + status << QStringList{"100401"};
+    QTest::newRow("in a counted barcode") << GS + "k" + n(0x49) + n(3) + status + status << QStringList{"100401"};
+    QTest::newRow("in a macro's name") << ESC + "\x1Fr" + status + n(0) + status << QStringList{"100401"};
+    QTest::newRow("in skipped graphics") << GS + "(L" + word(3) + status + status << QStringList{"100401"};
+    QTest::newRow("after an unknown command") << ESC + "\x01" + status << QStringList{"100401"};
+    QTest::newRow("drawer pulse, modes, requests")
+        << DLE + "\x14" + n(1) + n(0) + n(5) + ESC + "!" + n(8) + GS + "r" + n(1) + GS + "a" + n(15)
+        << QStringList{"1014010005", "1b2108", "1d7201", "1d610f"};
+}
+
+void TestCommandFramer::headerCommands()
+{
+    QFETCH(QByteArray, stream);
+    QFETCH(QStringList, commands);
+    for (int chunk = 1; chunk <= 7; ++chunk) {
+        CommandFramer framer;
+        QStringList found;
+        for (qsizetype at = 0; at < stream.size(); at += chunk)
+            framer.feed(stream.mid(at, chunk), [&found](const QByteArray &command) { found << command.toHex(); });
+        QCOMPARE(found, commands);
+        QVERIFY(!framer.waiting());
+    }
+}
+
+void TestCommandFramer::eventsAndRequests()
+{
+    ReceiptInterpreter paper;
+    QStringList seen;
+    paper.setEventHandler([&seen](const ReceiptEvent &event, int receipt) {
+        seen << QStringLiteral("%1 drawer %2%3 y %4 receipt %5")
+                    .arg(event.kind == ReceiptEvent::Kind::DrawerPulse ? "pulse" : "beep")
+                    .arg(event.drawer)
+                    .arg(event.realTime ? " at once" : "")
+                    .arg(event.y)
+                    .arg(receipt);
+    });
+    paper.setRequestHandler([&seen](const QByteArray &command) { seen << QString::fromLatin1(command.toHex()); });
+    paper.feed("A\n" + ESC + "p" + n(1) + n(25) + n(250) + GS + "V" + n(0) + DLE + "\x14" + n(1) + n(0) + n(1) + GS + "I" + n(0x43));
+    QCOMPARE(seen, (QStringList{"pulse drawer 2 y 30 receipt 1", "pulse drawer 1 at once y 0 receipt 2", "1d4943"}));
+    QCOMPARE(paper.finished().front().events.size(), 1);
+    QCOMPARE(paper.paperFedDots(), 30);
+    paper.feed("B\n\n");
+    QCOMPARE(paper.paperFedDots(), 90);
+}
+
+QTEST_GUILESS_MAIN(TestCommandFramer)
+#include "tst_command_framer.moc"
