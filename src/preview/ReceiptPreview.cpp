@@ -78,7 +78,6 @@ ReceiptPreview::ReceiptPreview(PaperFeed &feed, Operator &op, QWidget *parent)
     setWindowTitle(QStringLiteral("Receipt Preview"));
     buildControls();
     m_redraw.setSingleShot(true);
-    m_redraw.setInterval(kRedrawMs);
     connect(&m_redraw, &QTimer::timeout, this, &ReceiptPreview::redraw);
     m_rows.setSingleShot(true);
     m_rows.setInterval(kRowsMs);
@@ -277,8 +276,11 @@ void ReceiptPreview::paperFed()
 {
     // Drawing with every write would make a fast script crawl: the first
     // bytes start the timer, and the redraw takes all that came meanwhile.
+    // While it streams in (drawn a moment ago), less often: each redraw draws
+    // the growing end of the roll again, and the terminal's sending comes first.
     if (isVisible() && !m_redraw.isActive())
-        m_redraw.start();
+        m_redraw.start(m_sinceRedraw.isValid() && m_sinceRedraw.elapsed() < kStreamRedrawMs + kRedrawMs ? kStreamRedrawMs
+                                                                                                     : kRedrawMs);
     // Rows scrolling by faster than anyone reads them would only cost the terminal time.
     if (isVisible() && Commands->isVisibleTo(this) && !m_rows.isActive())
         m_rows.start();
@@ -296,6 +298,7 @@ void ReceiptPreview::refreshRows()
 void ReceiptPreview::redraw()
 {
     m_redraw.stop();
+    m_sinceRedraw.start();
     const ReceiptInterpreter &paper = this->paper(); // with every byte sent so far
     if (paper.revision() != m_drawnRevision) {
         m_drawnRevision = paper.revision();

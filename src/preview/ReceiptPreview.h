@@ -4,6 +4,7 @@
 #include "preview/PaperView.h"
 #include "session/SettingsStore.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 
@@ -24,9 +25,9 @@ struct TraceEntry;
 
 // A modeless window, one instance, created on first use. The paper is the
 // main window's: it has every byte the port took, also while this window is
-// closed, so opening it shows what was already sent. While bytes stream in
-// the window redraws (and so prints what came) at most every kRedrawMs, the
-// Commands rows every kRowsMs.
+// closed, so opening it shows what was already sent. The window redraws
+// (and so prints what came) kRedrawMs after bytes come, every kStreamRedrawMs
+// while they keep coming, the Commands rows every kRowsMs.
 class ReceiptPreview : public QWidget {
     Q_OBJECT
 public:
@@ -34,6 +35,7 @@ public:
     ~ReceiptPreview() override;
 
     static constexpr int kRedrawMs = 40;
+    static constexpr int kStreamRedrawMs = 100; // while bytes keep coming
     static constexpr int kRowsMs = 120; // the Commands panel's rows, while bytes stream in
     static constexpr int kTwipsPerPixel = 15;
 
@@ -104,6 +106,7 @@ private:
     Operator &m_op;
     std::unique_ptr<ReceiptRenderer> m_renderer;
     QTimer m_redraw;
+    QElapsedTimer m_sinceRedraw;
     QTimer m_rows;
     quint64 m_drawnRevision = ~quint64(0);
     bool m_placed = false;
