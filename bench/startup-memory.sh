@@ -19,13 +19,14 @@ done
 [ -x "$program" ] || { echo "startup-memory: $program not built" >&2; exit 2; }
 
 work=$(mktemp -d)
-display=:$((50 + RANDOM % 400))
+# A display of its own: Xvfb picks a free number and says which.
 # shellcheck disable=SC2086
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp ${XVFB_ARGS--extension GLX} >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp ${XVFB_ARGS--extension GLX} 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill "$xvfb" 2>/dev/null || true; rm -rf "$work"' EXIT
-export DISPLAY=$display
-for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { echo "startup-memory: Xvfb did not start" >&2; exit 2; }
+export DISPLAY=:$(head -1 "$work/display")
 
 # Prints "RSS PSS" in KiB of one start, from a fresh home (no settings).
 measure() {
@@ -33,7 +34,8 @@ measure() {
     home=$(mktemp -d "$work/home.XXXX")
     HOME=$home XDG_CONFIG_HOME=$home/.config XDG_RUNTIME_DIR=$home "$@" >/dev/null 2>&1 &
     local pid=$!
-    if ! timeout 20 xdotool search --sync --onlyvisible --pid "$pid" >/dev/null 2>&1; then
+    if ! timeout 20 xdotool search --sync --onlyvisible --pid "$pid" >"$home/windows" 2>&1; then
+        cat "$home/windows" >&2; ps -p "$pid" -o pid,stat,cmd >&2
         kill "$pid" 2>/dev/null || true
         echo "startup-memory: no window from $*" >&2
         return 1

@@ -1,26 +1,73 @@
 #include "link/AnyPOSPrinter.h"
 
+#include "link/NetLink.h"
+
+namespace {
+// Stands in for the network link when its module cannot be loaded: a
+// network printer's name then opens nothing and says why.
+class MissingLink final : public LinkPOSPrinter {
+public:
+    explicit MissingLink(QString why) : m_why(std::move(why)) {}
+    QByteArray ReadInput(long) override { return {}; }
+    void OpenPort(const QString &portName, const QString &) override
+    {
+        beginOpen(portName);
+        report(m_shown + QStringLiteral(": ") + m_why);
+    }
+    void SetFlowControl(long) override {}
+    long WriteData(const QByteArray &, long) override { return m_writeCount = 0; }
+    QString GetPortName(long) override { return {}; }
+    void SetBreak(long, const QString &) override {}
+
+private:
+    bool deviceOpen() const override { return false; }
+    void closeDevice() override {}
+    QString m_why;
+};
+} // namespace
+
 AnyPOSPrinter::AnyPOSPrinter()
 {
-    for (LinkPOSPrinter *link : links()) {
-        link->onStatus = [this](const QString &text) {
-            if (onStatus)
-                onStatus(text);
-        };
-        link->setWriteTap([this](const QByteArray &taken) { tapWritten(taken); });
-    }
+    attach(m_serial);
+    attach(m_usb);
+}
+
+void AnyPOSPrinter::attach(LinkPOSPrinter &link)
+{
+    link.onStatus = [this](const QString &text) {
+        if (onStatus)
+            onStatus(text);
+    };
+    link.setWriteTap([this](const QByteArray &taken) { tapWritten(taken); });
+    link.SetReadTiming(m_readFirst, m_readGap);
+}
+
+std::vector<LinkPOSPrinter *> AnyPOSPrinter::links()
+{
+    std::vector<LinkPOSPrinter *> all{&m_serial, &m_usb};
+    if (m_net)
+        all.push_back(m_net.get());
+    return all;
 }
 
 void AnyPOSPrinter::setRememberedNetPorts(std::function<QStringList()> names)
 {
-    m_net.rememberedPorts = std::move(names);
+    m_rememberedNetPorts = std::move(names);
 }
 
 LinkPOSPrinter &AnyPOSPrinter::linkFor(LinkKind kind)
 {
     switch (kind) {
     case LinkKind::Usb: return m_usb;
-    case LinkKind::Network: return m_net;
+    case LinkKind::Network:
+        if (!m_net) {
+            QString why;
+            m_net = makeNetworkLink(&why);
+            if (!m_net)
+                m_net = std::make_unique<MissingLink>(why);
+            attach(*m_net);
+        }
+        return *m_net;
     case LinkKind::Serial: break;
     }
     return m_serial;
@@ -61,7 +108,10 @@ long AnyPOSPrinter::WriteData(const QByteArray &data, long count)
 
 void AnyPOSPrinter::SetReadTiming(long first, long gap)
 {
-    // Also for the links not in use: the timing holds whichever the next OpenPort picks.
+    // Also for the links not in use (or not made yet): the timing holds
+    // whichever the next OpenPort picks.
+    m_readFirst = first;
+    m_readGap = gap;
     for (LinkPOSPrinter *link : links())
         link->SetReadTiming(first, gap);
 }
@@ -75,13 +125,18 @@ QString AnyPOSPrinter::GetPortName(long index)
 {
     if (index == 0 || m_portList.isEmpty()) {
         m_portList.clear();
-        for (LinkPOSPrinter *link : links()) {
+        for (LinkPOSPrinter *link : {static_cast<LinkPOSPrinter *>(&m_serial), static_cast<LinkPOSPrinter *>(&m_usb)}) {
             for (long i = 0;; ++i) {
                 const QString entry = link->GetPortName(i);
                 if (entry.isEmpty())
                     break;
                 m_portList << entry;
             }
+        }
+        // The network printers used before: names from the settings, no link needed.
+        if (m_rememberedNetPorts) {
+            for (const QString &name : m_rememberedNetPorts())
+                m_portList << rememberedNetEntry(name);
         }
     }
     if (index < 0 || index >= m_portList.size())

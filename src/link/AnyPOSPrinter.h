@@ -2,12 +2,13 @@
 // The port component for every link: on each OpenPort it picks the serial,
 // USB printer-class or network implementation by the port's name (see
 // PortNames.h) and hands every operation to it until the next OpenPort.
-#include "link/NetPOSPrinter.h"
+#include "link/PortNames.h"
 #include "link/SerialPOSPrinter.h"
 #include "link/UsbPOSPrinter.h"
 
-#include <array>
 #include <functional>
+#include <memory>
+#include <vector>
 
 class AnyPOSPrinter final : public POSPrinter {
 public:
@@ -39,12 +40,17 @@ public:
 
 private:
     LinkPOSPrinter &linkFor(LinkKind kind);
-    std::array<LinkPOSPrinter *, 3> links() { return {&m_serial, &m_usb, &m_net}; }
+    // The links made so far: the network link only once a network printer was named.
+    std::vector<LinkPOSPrinter *> links();
+    void attach(LinkPOSPrinter &link);
 
     SerialPOSPrinter m_serial;
     UsbPOSPrinter m_usb;
-    NetPOSPrinter m_net;
+    std::unique_ptr<LinkPOSPrinter> m_net; // from its module, on first use (NetLink.h)
     LinkPOSPrinter *m_current = &m_serial;
     LinkKind m_kind = LinkKind::Serial;
     QStringList m_portList;
+    std::function<QStringList()> m_rememberedNetPorts;
+    long m_readFirst = 10;
+    long m_readGap = 10;
 };

@@ -157,15 +157,3 @@ QByteArray NetPOSPrinter::ReadInput(long count)
     return readFrom(m_socket, count);
 }
 
-QString NetPOSPrinter::GetPortName(long index)
-{
-    if (index == 0 || m_portList.isEmpty()) {
-        m_portList.clear();
-        const QStringList names = rememberedPorts ? rememberedPorts() : QStringList();
-        for (const QString &name : names)
-            m_portList << name + QStringLiteral("\tNetwork printer (used before)");
-    }
-    if (index < 0 || index >= m_portList.size())
-        return {};
-    return m_portList.at(index);
-}

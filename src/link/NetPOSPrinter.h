@@ -1,11 +1,10 @@
 #pragma once
 // The port component on a network printer: raw bytes over TCP, port 9100
-// unless the name says another. No line settings, no break.
+// unless the name says another. No line settings, no break. Built into the
+// marlix-netlink module (see NetLink.h), not into the programs.
 #include "link/LinkPOSPrinter.h"
 
-#include <QStringList>
 #include <QTcpSocket>
-#include <functional>
 
 class NetPOSPrinter final : public LinkPOSPrinter {
 public:
@@ -21,13 +20,11 @@ public:
     void OpenPort(const QString &portName, const QString &portMode) override;
     void SetFlowControl(long) override {}
     long WriteData(const QByteArray &data, long count) override;
-    // The network printers used before, as rememberedPorts gives them.
-    QString GetPortName(long index) override;
+    // Nothing to list: AnyPOSPrinter lists the network printers used before
+    // (without loading this link's module for it).
+    QString GetPortName(long) override { return {}; }
     // There is no break condition on this link.
     void SetBreak(long, const QString &) override {}
-
-    // The tcp:// names the operator used before, newest first.
-    std::function<QStringList()> rememberedPorts;
 
 private:
     bool deviceOpen() const override { return m_socket.state() == QAbstractSocket::ConnectedState; }
@@ -43,5 +40,4 @@ private:
     quint16 m_netPort = 0;
     bool m_established = false; // connected, and not closed by us since
     bool m_closing = false;
-    QStringList m_portList;
 };

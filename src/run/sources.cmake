@@ -16,6 +16,7 @@ target_compile_definitions(marlix_run PRIVATE MARLIX_VERSION="${PROJECT_VERSION}
 
 add_executable(marlix-run ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
 target_link_libraries(marlix-run PRIVATE marlix_run)
+add_dependencies(marlix-run marlix-netlink)
 target_compile_options(marlix-run PRIVATE -Wall -Wextra)
 
 install(TARGETS marlix-run RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
