@@ -80,7 +80,6 @@ ReceiptPreview::ReceiptPreview(PaperFeed &feed, Operator &op, QWidget *parent)
     m_redraw.setSingleShot(true);
     connect(&m_redraw, &QTimer::timeout, this, &ReceiptPreview::redraw);
     m_rows.setSingleShot(true);
-    m_rows.setInterval(kRowsMs);
     connect(&m_rows, &QTimer::timeout, this, &ReceiptPreview::refreshRows);
 }
 
@@ -281,14 +280,16 @@ void ReceiptPreview::paperFed()
     if (isVisible() && !m_redraw.isActive())
         m_redraw.start(m_sinceRedraw.isValid() && m_sinceRedraw.elapsed() < kStreamRedrawMs + kRedrawMs ? kStreamRedrawMs
                                                                                                      : kRedrawMs);
-    // Rows scrolling by faster than anyone reads them would only cost the terminal time.
+    // Rows scrolling by faster than anyone reads them would only cost the
+    // terminal time: while bytes keep coming, a few times a second.
     if (isVisible() && Commands->isVisibleTo(this) && !m_rows.isActive())
-        m_rows.start();
+        m_rows.start(m_sinceRows.isValid() && m_sinceRows.elapsed() < kStreamRowsMs + kRowsMs ? kStreamRowsMs : kRowsMs);
 }
 
 void ReceiptPreview::refreshRows()
 {
     m_rows.stop();
+    m_sinceRows.start();
     if (!Commands->isVisibleTo(this))
         return;
     Commands->refresh(paper().trace());

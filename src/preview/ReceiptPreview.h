@@ -27,7 +27,7 @@ struct TraceEntry;
 // main window's: it has every byte the port took, also while this window is
 // closed, so opening it shows what was already sent. The window redraws
 // (and so prints what came) kRedrawMs after bytes come, every kStreamRedrawMs
-// while they keep coming, the Commands rows every kRowsMs.
+// while they keep coming; the Commands rows kRowsMs and kStreamRowsMs.
 class ReceiptPreview : public QWidget {
     Q_OBJECT
 public:
@@ -36,7 +36,8 @@ public:
 
     static constexpr int kRedrawMs = 40;
     static constexpr int kStreamRedrawMs = 100; // while bytes keep coming
-    static constexpr int kRowsMs = 120; // the Commands panel's rows, while bytes stream in
+    static constexpr int kRowsMs = 120; // the Commands panel's rows, after bytes come
+    static constexpr int kStreamRowsMs = 250; // ... and while they keep coming
     static constexpr int kTwipsPerPixel = 15;
 
     // Port > Receipt Preview: placed where it was last (or beside the main
@@ -108,6 +109,7 @@ private:
     QTimer m_redraw;
     QElapsedTimer m_sinceRedraw;
     QTimer m_rows;
+    QElapsedTimer m_sinceRows;
     quint64 m_drawnRevision = ~quint64(0);
     bool m_placed = false;
     std::optional<SettingsStore::WindowPlace> m_stored; // as loaded, in twips
