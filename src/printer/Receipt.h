@@ -40,6 +40,7 @@ struct TextStyle
     quint8 height = 1;       // 1 to 8
     bool reverse = false;    // white on black
     quint8 spacing = 0;      // ESC SP: dots right of each character, before the width multiplier
+    bool rotated = false;    // ESC V: each character turned 90 degrees clockwise in its cell
 
     int cellWidth() const { return font == PrinterFont::A ? 12 : 9; }
     int cellHeight() const { return font == PrinterFont::A ? 24 : 17; }
@@ -47,6 +48,10 @@ struct TextStyle
     int advance() const { return (cellWidth() + spacing) * width; }
     int charWidth() const { return cellWidth() * width; }
     int charHeight() const { return cellHeight() * height; }
+    // The same along the line, a turned character lying on its side.
+    int lineAdvance() const { return rotated ? charHeight() + spacing : advance(); }
+    int lineWidth() const { return rotated ? charHeight() : charWidth(); }
+    int lineHeight() const { return rotated ? charWidth() : charHeight(); }
     bool operator==(const TextStyle &) const = default;
 };
 
@@ -59,20 +64,27 @@ struct TextRun
     quint8 codePage = 0; // the page they are drawn with: 0 PC437 or 16 Windows-1252
     TextStyle style;
     ByteRange source;
+    // The whole run turned clockwise by quarter turns (upside-down lines and
+    // page mode's directions): x and y are then the top left of rect(), and
+    // width() and height() are measured along the run as it reads.
+    quint8 turn = 0;
 
-    int width() const { return int(text.size()) * style.advance(); }
-    int height() const { return style.charHeight(); }
+    int width() const { return int(text.size()) * style.lineAdvance(); }
+    int height() const { return style.lineHeight(); }
     // The dots its characters cover: the spacing after the last one is not drawn.
     QRect rect() const
     {
-        return text.isEmpty() ? QRect() : QRect(x, y, int(text.size() - 1) * style.advance() + style.charWidth(), height());
+        if (text.isEmpty())
+            return QRect();
+        const int along = int(text.size() - 1) * style.lineAdvance() + style.lineWidth();
+        return turn & 1 ? QRect(x, y, height(), along) : QRect(x, y, along, height());
     }
 };
 
 // Dots as printed: a raster or column image, a barcode's bars, a QR code.
 struct DotImage
 {
-    enum class Kind : quint8 { Raster, Column, Barcode, QrCode };
+    enum class Kind : quint8 { Raster, Column, Barcode, QrCode, Symbol }; // Symbol: the other 2D symbols
     Kind kind = Kind::Raster;
     int x = 0;
     int y = 0;

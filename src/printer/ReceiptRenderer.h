@@ -40,6 +40,7 @@ public:
 
 private:
     void drawRun(QPainter &painter, const TextRun &run) const;
+    void drawTurnedRun(QPainter &painter, const TextRun &run) const;
     const QImage &glyph(const TextStyle &style, bool white, char16_t character) const;
 
     QFont m_fonts[2][2]; // [font A/B][emphasized]
