@@ -2,11 +2,10 @@
 // page mode, graphics and the NV memory, 2D symbols (read back with a
 // decoder), and the events that print nothing.
 #include "support/ReceiptText.h"
+#include "support/SymbolReader.h"
 
 #include "printer/ReceiptInterpreter.h"
 
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using Lines = QStringList;
@@ -37,45 +36,6 @@ QByteArray page(int direction)
     return ESC + "L" + ESC + "W" + word(0) + word(0) + word(200) + word(100) + ESC + "T" + n(direction) + "AB\nC\x0C";
 }
 
-const char *const kDecoder = "/usr/bin/python3";
-// Reads one symbol from a PGM file: prints its format and text.
-const char *const kDecodeScript = R"(
-import sys, numpy, zxingcpp
-data = open(sys.argv[1], 'rb').read()
-head, pixels = data.split(b'\n', 3)[:3], data.split(b'\n', 3)[3]
-width, height = map(int, head[1].split())
-image = numpy.frombuffer(pixels, dtype=numpy.uint8)[:width * height].reshape(height, width)
-found = zxingcpp.read_barcode(image)
-print(found.format.name + ' ' + found.text if found else 'none')
-)";
-
-bool haveDecoder()
-{
-    QProcess probe;
-    probe.start(QString::fromLatin1(kDecoder), {QStringLiteral("-c"), QStringLiteral("import zxingcpp, numpy")});
-    return probe.waitForFinished(20000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0;
-}
-
-// The symbol's dots with a quiet zone, as a scanner sees them.
-QString decode(const QImage &dots, const QString &folder)
-{
-    constexpr int kQuiet = 16;
-    QImage paper(dots.width() + 2 * kQuiet, dots.height() + 2 * kQuiet, QImage::Format_Grayscale8);
-    paper.fill(255);
-    for (int y = 0; y < dots.height(); ++y) {
-        for (int x = 0; x < dots.width(); ++x) {
-            if (dots.pixelIndex(x, y))
-                paper.setPixel(x + kQuiet, y + kQuiet, qRgb(0, 0, 0));
-        }
-    }
-    const QString file = folder + QStringLiteral("/symbol.pgm");
-    paper.save(file, "PGM");
-    QProcess decoder;
-    decoder.start(QString::fromLatin1(kDecoder), {QStringLiteral("-c"), QString::fromLatin1(kDecodeScript), file});
-    if (!decoder.waitForFinished(30000))
-        return QStringLiteral("decoder hung");
-    return QString::fromUtf8(decoder.readAllStandardOutput()).trimmed() + QString::fromUtf8(decoder.readAllStandardError()).trimmed();
-}
 } // namespace
 
 class TestReceiptFamilies : public QObject
@@ -330,10 +290,9 @@ void TestReceiptFamilies::symbols2D()
     QVERIFY(interpreter.takeNotes().isEmpty());
     if (read.isEmpty())
         return;
-    if (!haveDecoder())
+    if (!haveSymbolReader())
         QSKIP("python3-zxing-cpp is not installed (tools/setup-deps.sh installs it)");
-    QTemporaryDir folder;
-    QCOMPARE(decode(dots.dots, folder.path()), read);
+    QCOMPARE(readSymbol(dots.dots), read);
 }
 
 void TestReceiptFamilies::events_data()
