@@ -158,6 +158,7 @@ void ReceiptInterpreter::beginGraphicsImage()
         return;
     }
     g.image = ReceiptParts::monoImage(std::min(g.width, int(Paper::kWidthDots)), std::min(g.height, Paper::kMaxReceiptDots));
+    g.bits = g.image.bits(); // detached once: each byte goes straight in
 }
 
 void ReceiptInterpreter::graphicsByte(quint8 byte)
@@ -194,7 +195,7 @@ void ReceiptInterpreter::graphicsByte(quint8 byte)
             return;
         for (int bit = 0; bit < 8 && y0 + bit < g.image.height(); ++bit) {
             if (byte & (0x80 >> bit))
-                g.image.scanLine(y0 + bit)[x >> 3] |= uchar(0x80 >> (x & 7));
+                g.bits[(y0 + bit) * g.image.bytesPerLine() + (x >> 3)] |= uchar(0x80 >> (x & 7));
         }
         return;
     }
@@ -205,7 +206,7 @@ void ReceiptInterpreter::graphicsByte(quint8 byte)
         return;
     // Only the dots of the image, not what pads its last byte.
     const int dots = std::min(8, g.image.width() - column * 8);
-    g.image.scanLine(y)[column] = uchar(byte & (0xFF00 >> dots));
+    g.bits[y * g.image.bytesPerLine() + column] = uchar(byte & (0xFF00 >> dots));
 }
 
 void ReceiptInterpreter::finishGraphics()

@@ -88,6 +88,7 @@ struct GraphicsInput
     qint64 received = 0;  // image bytes so far
     bool keep = false;    // false: read past
     QImage image;         // what is kept: at most the paper's width
+    uchar *bits = nullptr; // its dots, written as they come
     QByteArray key;       // NV graphics: the key code
 };
 

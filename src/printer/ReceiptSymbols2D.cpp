@@ -181,8 +181,10 @@ void ReceiptInterpreter::printModules(const Symbol &symbol, int module, int rowU
     int y = 0;
     for (int row = 0; row < modules.height() && y < height; ++row) {
         uchar *line = dots.scanLine(y);
+        const uchar *source = modules.constScanLine(row);
         for (int dot = 0; dot < dotWidth; ++dot) {
-            if (modules.pixelIndex(dot / module, row))
+            const int x = dot / module;
+            if (source[x >> 3] & (0x80 >> (x & 7)))
                 line[dot >> 3] |= uchar(0x80 >> (dot & 7));
         }
         for (int copy = 1; copy < rowDots[row] && y + copy < height; ++copy)

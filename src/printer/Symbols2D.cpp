@@ -78,9 +78,10 @@ Symbol encode(const Request &request)
     float fixed = 0;
     int shared = 0;
     for (int row = 0; row < symbol->rows; ++row) {
+        uchar *line = result.modules.scanLine(row);
         for (int x = 0; x < symbol->width; ++x) {
             if ((symbol->encoded_data[row][x >> 3] >> (x & 7)) & 1)
-                result.modules.setPixel(x, row, 1);
+                line[x >> 3] |= uchar(0x80 >> (x & 7));
         }
         fixed += symbol->row_height[row];
         shared += symbol->row_height[row] <= 0 ? 1 : 0;
