@@ -93,6 +93,11 @@ QList<Command> makeTable()
             "height (2-8 modules), 45 error correction (30 and level 30-38, or 31 and n tenths of the data), 46 options "
             "(0 standard, 1 truncated), 50 30 d… store data, 51 30 print it",
             wSymbol2D, 0x30, 0x30, 5),
+        row("1D286B", "GS ( k", "1D 28 6B pL pH 31 fn …",
+            "QR code, pL + 256 pH bytes follow: 31 41 n1 n2 model (model 2 drawn), 31 43 n module size (1-16 dots), "
+            "31 45 n error correction (30-33 for L, M, Q, H), 31 50 30 d… store data, 31 51 30 print it; "
+            "other functions are skipped by their length",
+            wQrCode),
         row("1D286B", "GS ( k", "1D 28 6B pL pH 32 fn …", "MaxiCode: fn 41 mode (32-36 for 2-6), 50 30 d… store data, 51 30 print it",
             wSymbol2D, 0x32, 0x32, 5),
         row("1D286B", "GS ( k", "1D 28 6B pL pH 33 fn …",
@@ -111,11 +116,6 @@ QList<Command> makeTable()
             "Data Matrix: fn 42 size (0 square or 1 rectangle, columns, rows; 0 as the data needs), 43 module size "
             "(2-16 dots), 50 30 d… store data, 51 30 print it",
             wSymbol2D, 0x36, 0x36, 5),
-        row("1D286B", "GS ( k", "1D 28 6B pL pH 31 fn …",
-            "QR code, pL + 256 pH bytes follow: 31 41 n1 n2 model (model 2 drawn), 31 43 n module size (1-16 dots), "
-            "31 45 n error correction (30-33 for L, M, Q, H), 31 50 30 d… store data, 31 51 30 print it; "
-            "other functions are skipped by their length",
-            wQrCode),
         row("1D284C", "GS ( L", "1D 28 4C pL pH 30 fn …",
             "graphics: fn 30 (0) NV memory capacity and 33 (3) what is left, answered; 31 (1) reference dot density "
             "(203 dpi kept); 70 30 bx by 31 xL xH yL yH d… stores a raster image in the print buffer (71: column "
