@@ -141,6 +141,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // commands that are all header, in the same order, however split.
     ReceiptInterpreter plain;
     plain.setRetainLimit(retain);
+    plain.setNvCapacity(capacity);
     QList<QByteArray> printed;
     plain.setTraceBudget(0);
     plain.setTraceHandler([&printed](const TraceEntry &entry) {
@@ -193,6 +194,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     ReceiptInterpreter cleared;
     cleared.setTraceBudget(budget);
     cleared.setRetainLimit(retain);
+    cleared.setNvCapacity(capacity);
     cleared.feed(stream.left(clearAt));
     cleared.clearPaper();
     if (cleared.finishedTotal() != 0 || !cleared.openReceipt().isBlank() || !cleared.unknownCommands().isEmpty()
