@@ -215,6 +215,8 @@ void ReceiptInterpreter::controlByte(quint8 byte, qint64 at)
     case 0x0C: // FF: the page printed, back to standard mode
         if (m_page.active)
             printPage(false);
+        else
+            note(QStringLiteral("FF outside page mode: ignored"));
         break;
     case 0x18: // CAN: the page emptied
         if (m_page.active) {
