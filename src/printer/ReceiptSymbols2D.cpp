@@ -141,12 +141,12 @@ void ReceiptInterpreter::printSymbol2D(quint8 symbol)
         made = SymbolEncoder::maxiCode(data, s.maxiMode);
         break;
     case DataBar:
-        made = SymbolEncoder::dataBar(m_stored.databarType, data);
         module = rowUnit = s.databarModule;
+        made = SymbolEncoder::dataBar(m_stored.databarType, data, s.databarWidth / module);
         break;
     case Composite:
-        made = SymbolEncoder::composite(m_stored.compositeType, data, twoD);
         module = rowUnit = s.compositeModule;
+        made = SymbolEncoder::composite(m_stored.compositeType, data, twoD, s.compositeWidth / module);
         break;
     case Aztec:
         made = SymbolEncoder::aztec(data, s.aztecCompact, s.aztecLayers, s.aztecEcc);

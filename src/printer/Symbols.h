@@ -36,11 +36,12 @@ public:
     // identifiers in parentheses: "(01)09501101530003(17)250101".
     static Symbol pdf417(const QByteArray &data, int columns, int rows, int eccLevel, bool truncated);
     static Symbol maxiCode(const QByteArray &data, int mode);
-    // type: 72 stacked, 73 stacked omnidirectional, 76 expanded stacked
-    static Symbol dataBar(int type, const QByteArray &data);
+    // type: 72 stacked, 73 stacked omnidirectional, 76 expanded stacked;
+    // an expanded stacked symbol's rows at most widest modules wide (0: as libzint likes)
+    static Symbol dataBar(int type, const QByteArray &data, int widest = 0);
     // linearType: 65 EAN-8, 66 EAN-13, 67 UPC-A, 68 UPC-E (6 digits), 69 UPC-E
     // (11 digits), 70-76 the GS1 DataBar kinds, 77 GS1-128
-    static Symbol composite(int linearType, const QByteArray &linear, const QByteArray &twoD);
+    static Symbol composite(int linearType, const QByteArray &linear, const QByteArray &twoD, int widest = 0);
     static Symbol aztec(const QByteArray &data, bool compact, int layers, int eccPercent);
     static Symbol dataMatrix(const QByteArray &data, bool rectangle, int columns, int rows);
 

@@ -4,6 +4,7 @@
 
 #include <zint.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -15,6 +16,13 @@ struct SymbolDeleter
 using ZintSymbol = std::unique_ptr<zint_symbol, SymbolDeleter>;
 
 constexpr float kMaxiCodeScale = 0.75f; // about 28 mm across at 8 dots a millimetre
+
+// GS1 DataBar Expanded Stacked: the segment pairs a row holds within a width
+// in modules (each pair 49 modules, the guards 4); libzint takes 1 to 11.
+int segmentColumns(int widest)
+{
+    return widest <= 0 ? 0 : std::clamp((widest - 4) / 49, 1, 11);
+}
 
 struct Request
 {
@@ -146,12 +154,14 @@ Symbol SymbolEncoder::maxiCode(const QByteArray &data, int mode)
     return result;
 }
 
-Symbol SymbolEncoder::dataBar(int type, const QByteArray &data)
+Symbol SymbolEncoder::dataBar(int type, const QByteArray &data, int widest)
 {
+    Request expanded(BARCODE_DBAR_EXPSTK, data, true);
+    expanded.option2 = segmentColumns(widest);
     switch (type) {
     case 72: return encode(Request(BARCODE_DBAR_STK, data));
     case 73: return encode(Request(BARCODE_DBAR_OMNSTK, data));
-    case 76: return encode(Request(BARCODE_DBAR_EXPSTK, data, true));
+    case 76: return encode(expanded);
     default: {
         Symbol symbol;
         symbol.error = QStringLiteral("Error: GS1 DataBar type %1 is not one of 72, 73, 76").arg(type);
@@ -160,7 +170,7 @@ Symbol SymbolEncoder::dataBar(int type, const QByteArray &data)
     }
 }
 
-Symbol SymbolEncoder::composite(int linearType, const QByteArray &linear, const QByteArray &twoD)
+Symbol SymbolEncoder::composite(int linearType, const QByteArray &linear, const QByteArray &twoD, int widest)
 {
     static const int kinds[] = {BARCODE_EANX_CC,    BARCODE_EANX_CC,     BARCODE_UPCA_CC,    BARCODE_UPCE_CC,
                                 BARCODE_UPCE_CC,    BARCODE_DBAR_OMN_CC, BARCODE_DBAR_OMN_CC, BARCODE_DBAR_STK_CC,
@@ -177,6 +187,8 @@ Symbol SymbolEncoder::composite(int linearType, const QByteArray &linear, const 
         primary = primary.left(1) + primary.mid(1).right(6);
     Request request(kinds[linearType - 65], twoD, true);
     request.primary = primary; // libzint picks CC-A, B or C as the data needs
+    if (linearType == 76)
+        request.option2 = segmentColumns(widest);
     return encode(request);
 }
 

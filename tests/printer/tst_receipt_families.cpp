@@ -269,6 +269,8 @@ void TestReceiptFamilies::symbols2D_data()
     QTest::newRow("GS1 DataBar, stacked omnidirectional") << symbol("3P0I0950110153000") + symbol("3Q0") << "DataBar 09501101530003"
                                                           << QSize(100, 138);
     QTest::newRow("GS1 DataBar, expanded stacked") << symbol("3P0L(01)09501101530003(17)250101") + symbol("3Q0") << QString() << QSize(204, 142);
+    QTest::newRow("GS1 DataBar, expanded stacked, rows at most 110 dots")
+        << symbol("3G" + word(110)) + symbol("3P0L(01)09501101530003(17)250101") + symbol("3Q0") << QString() << QSize(106, 290);
     QTest::newRow("Composite, EAN-13 and CC-A") << symbol("4P00B331234567890") + symbol("4P01A(99)1234-abcd") + symbol("4Q0") << QString()
                                                 << QSize(198, 100);
 }
