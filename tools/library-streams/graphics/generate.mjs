@@ -35,7 +35,7 @@ function save(name, bytes, expected) {
 // PDF417 and a raster logo, then a column logo (with GS P and ESC 3), a
 // drawer pulse and a cut.
 {
-  const encoder = new ReceiptPrinterEncoder({ language: 'esc-pos' });
+  const encoder = new ReceiptPrinterEncoder();
   const bytes = encoder.initialize()
     .line('PDF417 and logos')
     .pdf417('Marlix library stream', { columns: 3, errorlevel: 2 })
@@ -47,7 +47,7 @@ function save(name, bytes, expected) {
   save('point-of-sale-pdf417', bytes, ['symbol PDF417 Marlix library stream', 'column 64x24', 'column 64x24', 'drawer 1', 'cut full']);
 }
 {
-  const encoder = new ReceiptPrinterEncoder({ language: 'esc-pos', imageMode: 'raster' });
+  const encoder = new ReceiptPrinterEncoder({ imageMode: 'raster' });
   const bytes = encoder.initialize().image(logo(), 64, 48, 'threshold').pulse(1).encode();
   save('point-of-sale-raster-image', bytes, ['raster 64x48', 'drawer 2']);
 }
