@@ -77,6 +77,10 @@ bool ReceiptInterpreter::runGraphicsCommand(quint8 introducer, quint8 c)
 {
     if (introducer != FS || (c != 'q' && c != 'p'))
         return false;
+    if (m_page.active) {
+        note(QStringLiteral("NV bit images are neither defined nor printed in page mode"));
+        return true;
+    }
     if (c == 'q') { // no images: every bit image deleted
         m_nv.clearBitImages();
         m_bitImagesStart = m_cmdStart;
@@ -89,8 +93,6 @@ bool ReceiptInterpreter::runGraphicsCommand(quint8 introducer, quint8 c)
         ignoredParameter();
     else if (!image)
         note(QStringLiteral("NV bit image %1 is not defined: nothing printed").arg(number));
-    else if (m_page.active)
-        note(QStringLiteral("NV images are not printed in page mode"));
     else
         printGraphic(*image, (mode & 1) + 1, (mode & 2) / 2 + 1, commandRange());
     return true;
@@ -101,6 +103,10 @@ bool ReceiptInterpreter::beginGraphicsData(quint8 introducer, quint8 c)
     const bool graphics = introducer == GS && (c == '(' || c == '8') && m_cmd[2] == 'L';
     if (!graphics && !(introducer == FS && c == 'q'))
         return false;
+    if (!graphics && m_page.active) {
+        note(QStringLiteral("NV bit images are neither defined nor printed in page mode"));
+        return false; // its data is read past
+    }
     const qint64 bytes = CommandSyntax::frame(m_cmd).data;
     m_graphics = GraphicsInput();
     m_data.clear();
@@ -265,7 +271,7 @@ void ReceiptInterpreter::finishGraphics()
             if (!image)
                 note(QStringLiteral("NV graphic %1 is not defined: nothing printed").arg(keyText(key)));
             else if (m_page.active)
-                note(QStringLiteral("NV images are not printed in page mode"));
+                note(QStringLiteral("NV graphics are not printed in page mode"));
             else if ((at(4) == 1 || at(4) == 2) && (at(5) == 1 || at(5) == 2))
                 printGraphic(*image, at(4), at(5), source);
             else

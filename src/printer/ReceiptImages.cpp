@@ -19,6 +19,10 @@ bool ReceiptInterpreter::beginImageData(quint8 introducer, quint8 c)
         return true;
     }
     if (introducer == GS && c == 'v') {
+        if (m_page.active) {
+            note(QStringLiteral("GS v 0 is not printed in page mode: its data is read past"));
+            return false;
+        }
         const quint8 mode = m_cmd[3];
         if (((mode & 0xF0) != 0 && (mode & 0xF0) != 0x30) || (mode & 0x0F) > 3) {
             ignoredParameter();

@@ -229,6 +229,7 @@ private:
     // page mode (ReceiptPage.cpp)
     void enterPageMode();
     void leavePageMode();
+    void swapModeSpacing();
     void printPage(bool stay);
     int pageWidth() const;   // along the print direction
     int pageHeight() const;  // across it

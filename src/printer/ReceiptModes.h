@@ -62,6 +62,10 @@ struct PrinterModes
     bool tabsSet = false;    // ESC D: the stops below, else every 8 characters
     QList<int> tabStops;     // dots from the line's left
     QRect pageArea{0, 0, Paper::kWidthDots, 1662}; // ESC W, dots of the page
+    // Line and character spacing are set apart for each mode: these are the
+    // other mode's, swapped in when the mode changes.
+    int otherLineSpacing = 30;
+    quint8 otherCharSpacing = 0;
     int pageDirection = 0;   // ESC T: 0 left to right, 1 bottom to top, 2 right to left, 3 top to bottom
     Symbol2DModes symbols;
 };

@@ -158,6 +158,7 @@ void ReceiptInterpreter::enterPageMode()
     m_page.active = true;
     m_page.begin = m_cmdStart;
     m_line = Pending();
+    swapModeSpacing();
 }
 
 // ESC S: back to standard mode, the page dropped unprinted.
@@ -165,6 +166,14 @@ void ReceiptInterpreter::leavePageMode()
 {
     m_page = Page();
     m_line = Pending();
+    swapModeSpacing();
+}
+
+// ESC 2, ESC 3 and ESC SP keep a value for each mode.
+void ReceiptInterpreter::swapModeSpacing()
+{
+    std::swap(m_modes.lineSpacing, m_modes.otherLineSpacing);
+    std::swap(m_modes.style.spacing, m_modes.otherCharSpacing);
 }
 
 // GS $, GS \ (and a change of area or direction, with -1): what the line
@@ -278,5 +287,7 @@ void ReceiptInterpreter::printPage(bool stay)
     if (stay) {
         m_page = page;
         m_page.begin = m_at + 1;
+    } else {
+        swapModeSpacing();
     }
 }

@@ -116,10 +116,13 @@ void TestReceiptFamilies::pageMode_data()
     QTest::newRow("GS $ and GS \\") << ESC + "L" + ESC + "W" + word(0) + word(0) + word(100) + word(100) + GS + "$" + word(50) + "A" + GS + "\\"
                                            + word(0xFFEC) + "B\x0C"
                                     << head + Lines{"text 0 50 A", "text 12 30 B"} << QString();
-    QTest::newRow("a raster image turned") << ESC + "L" + ESC + "W" + word(0) + word(0) + word(16) + word(16) + ESC + "T" + n(1)
-                                                  + GS + "v0" + n(0) + word(1) + word(2) + QByteArray::fromHex("FF80") + "\x0C"
-                                           << Lines{"receipt 1 open 16", "line 0 16", "raster 0 8 2x8 80 80 80 80 80 80 80 C0"}
-                                           << QString();
+    QTest::newRow("a graphic turned") << ESC + "L" + ESC + "W" + word(0) + word(0) + word(16) + word(16) + ESC + "T" + n(1)
+                                             + gsL("p0" + n(1) + n(1) + "1" + word(8) + word(2) + QByteArray::fromHex("FF80")) + gsL("2") + "\x0C"
+                                      << Lines{"receipt 1 open 16", "line 0 16", "raster 0 8 2x8 80 80 80 80 80 80 80 C0"} << QString();
+    QTest::newRow("GS v 0 and NV bit images: not in page mode")
+        << ESC + "L" + GS + "v0" + n(0) + word(1) + word(1) + "\xFF" + FS + "q" + n(1) + word(1) + word(1) + QByteArray(8, '\xFF') + "A\x0C"
+        << Lines{"receipt 1 open 1662", "line 0 1662", "text 0 0 A"}
+        << "GS v 0 is not printed in page mode: its data is read past|NV bit images are neither defined nor printed in page mode";
     QTest::newRow("outside the area: not printed")
         << ESC + "L" + ESC + "W" + word(0) + word(0) + word(24) + word(30) + "ABC\x0C" << Lines{"receipt 1 open 30", "line 0 30", "text 0 0 AB"}
         << "page mode: what falls outside the print area is not printed";
@@ -128,6 +131,10 @@ void TestReceiptFamilies::pageMode_data()
                                              << "the stream ended in page mode: the page was never printed (FF), so it is not on the paper";
     QTest::newRow("CAN empties the page") << ESC + "L" + ESC + "W" + word(0) + word(0) + word(100) + word(30) + "A\x18" + "B\x0C"
                                           << Lines{"receipt 1 open 30", "line 0 30", "text 0 0 B"} << QString();
+    QTest::newRow("line spacing kept for each mode")
+        << ESC + "3" + n(40) + ESC + "L" + ESC + "W" + word(0) + word(0) + word(100) + word(60) + ESC + "3" + n(20) + "A\nB\x0C" + "C\nD\n"
+        << Lines{"receipt 1 open 140", "line 0 60", "text 0 0 A", "text 0 24 B", "line 60 40", "text 0 60 C", "line 100 40", "text 0 100 D"}
+        << QString();
     QTest::newRow("ESC S drops it") << ESC + "L" + "A" + ESC + "S" + "B\n" << Lines{"receipt 1 open 30", "line 0 30", "text 0 0 B"} << QString();
     QTest::newRow("ESC @ drops it") << ESC + "L" + "A" + ESC + "@" + "B\n" << Lines{"receipt 1 open 30", "line 0 30", "text 0 0 B"} << QString();
     QTest::newRow("ESC L after text: ignored") << "A" + ESC + "L" + "B\n" << Lines{"receipt 1 open 30", "line 0 30", "text 0 0 A", "text 12 0 B"}
