@@ -143,7 +143,9 @@ QList<Command> makeTable()
         row("1B42", "ESC B", "1B 42 n t", "beeper: n times, t x 50 ms; nothing printed (the preview marks it beside the paper)", wBeeper),
         row("1B2841", "ESC ( A", "1B 28 41 pL pH fn …", "beeper: nothing printed (the preview marks it beside the paper)",
             wBeeperPattern),
-        row("1B4C", "ESC L", "1B 4C", "page mode on, at the beginning of a line: lines are laid out in a page until it is printed",
+        row("1B4C", "ESC L", "1B 4C",
+            "page mode on, at the beginning of a line: lines are laid out in a page until it is printed, with their own "
+            "line and character spacing; GS v 0, FS q and FS p do nothing there",
             wPageMode),
         row("1B53", "ESC S", "1B 53", "standard mode: the page is dropped unprinted", wStandardMode),
         row("1B57", "ESC W", "1B 57 xL xH yL yH dxL dxH dyL dyH",
