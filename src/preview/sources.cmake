@@ -5,6 +5,8 @@ target_sources(marlix_ui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/CommandModel.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CommandPanel.h
     ${CMAKE_CURRENT_LIST_DIR}/CommandPanel.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/EventMark.h
+    ${CMAKE_CURRENT_LIST_DIR}/EventMark.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PaperView.h
     ${CMAKE_CURRENT_LIST_DIR}/PaperView.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptPreview.h

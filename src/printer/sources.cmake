@@ -9,6 +9,12 @@ target_sources(marlix_printer PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptText.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptImages.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptSymbols.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReceiptSymbols2D.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReceiptGraphics.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReceiptPage.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReceiptModes.h
+    ${CMAKE_CURRENT_LIST_DIR}/NvGraphics.h
+    ${CMAKE_CURRENT_LIST_DIR}/NvGraphics.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptLayout.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptParts.h
     ${CMAKE_CURRENT_LIST_DIR}/CommandFramer.h
@@ -20,6 +26,8 @@ target_sources(marlix_printer PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/PrinterCommands.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CommandWords.h
     ${CMAKE_CURRENT_LIST_DIR}/CommandWords.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CommandWordsPage.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CommandWordsGraphics.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptRenderer.h
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptRenderer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptFaces.h
@@ -31,4 +39,5 @@ target_sources(marlix_printer PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptCharacters.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Symbols.h
     ${CMAKE_CURRENT_LIST_DIR}/Symbols.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Symbols2D.cpp
 )

@@ -415,7 +415,7 @@ void TestPrinterSim::receiptsFolder()
     QVERIFY(start({QStringLiteral("--receipts"), folder}));
     PtyEnd pty;
     QVERIFY(pty.open(m_port));
-    const QByteArray stream = QByteArray("A\n\x1DV\x00", 5) + "B\x1B{\x01\x1B{\x01";
+    const QByteArray stream = QByteArray("A\n\x1DV\x00", 5) + "B\x1BU\x01\x1BU\x01";
     QCOMPARE(pty.write(stream), stream.size());
     QVERIFY(waitForRecorded(stream.size()));
     const QString eighth = folder + QStringLiteral("/receipt-008.png");
@@ -432,7 +432,7 @@ void TestPrinterSim::receiptsFolder()
     QVERIFY2(log.contains(QStringLiteral("marlix-printer-sim: receipt 8: 72 x 3.8 mm, ") + eighth + QLatin1Char('\n')), qPrintable(log));
     QVERIFY2(log.contains(QStringLiteral("marlix-printer-sim: receipt 9: 72 x 3.8 mm, ") + ninth + QStringLiteral(" (not cut)\n")),
              qPrintable(log));
-    QCOMPARE(log.count(QStringLiteral("unknown command 1B 7B")), 1);
+    QCOMPARE(log.count(QStringLiteral("unknown command 1B 55")), 1);
 }
 
 // --decode: a line for each command and text run, in stream order however the
@@ -444,7 +444,7 @@ void TestPrinterSim::decodeLog()
     QVERIFY(start({QStringLiteral("--decode"), QStringLiteral("--receipts"), folder}));
     PtyEnd pty;
     QVERIFY(pty.open(m_port));
-    const QByteArray stream = QByteArray("AB\n\x1DV\x00\x1B{\x01\x1B", 10);
+    const QByteArray stream = QByteArray("AB\n\x1DV\x00\x1BU\x01\x1B", 10);
     QCOMPARE(pty.write(stream.left(4)), 4);
     QVERIFY(waitForRecorded(4));
     QCOMPARE(pty.write(stream.mid(4)), stream.size() - 4);
@@ -465,8 +465,8 @@ void TestPrinterSim::decodeLog()
         prefix + "000002  0A                                LF        print the line and feed one line",
         prefix + "000003  1D 56 00                          GS V      cut: full",
         prefix + "receipt 1: 72 x 3.8 mm, " + folder + "/receipt-001.png",
-        prefix + "unknown command 1B 7B",
-        prefix + "000006  1B 7B 01                          ESC {     unknown command 1B 7B",
+        prefix + "unknown command 1B 55",
+        prefix + "000006  1B 55 01                          ESC U     unknown command 1B 55",
         prefix + "command 1B 61 05: parameter out of range, ignored",
         prefix + "000009  1B 61 05                          ESC a     justification: 5 is out of range, ignored",
     };
