@@ -9,7 +9,7 @@
 
 #include "scripts/ScriptRunner.h"
 #include "session/Session.h"
-#include "terminal/SettingsStore.h"
+#include "session/SettingsStore.h"
 #include "terminal/frmTerminal.h"
 
 #include <QAction>

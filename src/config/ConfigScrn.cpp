@@ -1,11 +1,11 @@
 #include "config/ConfigScrn.h"
 
-#include "terminal/Accessibility.h"
+#include "widgets/Accessibility.h"
 
 #include "link/Link.h"
 #include "link/POSPrinter.h"
 #include "link/PortNames.h"
-#include "terminal/SettingsStore.h"
+#include "session/SettingsStore.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

@@ -2,7 +2,7 @@
 // "Receipt Preview": the paper the printer prints from the bytes the terminal
 // sent, live, drawn by the virtual printer's own interpreter and renderer.
 #include "preview/PaperView.h"
-#include "terminal/SettingsStore.h"
+#include "session/SettingsStore.h"
 
 #include <QTimer>
 #include <QWidget>

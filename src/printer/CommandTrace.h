@@ -56,6 +56,7 @@ struct TraceEntry
     // range is at most kKeptBytes long). Text: its characters (at most kKeptText).
     QByteArray bytes;
     QByteArray data; // a QR code's print: the stored data it printed (at most kKeptText)
+    qsizetype dataLength = 0; // ... and how much was stored
     QByteArray key;  // Unknown: the bytes that name it (1B 7B; 1D 28 4C; 1D 28 6B 30)
     // The paper it drew: its text, image or symbol, the line a line feed
     // printed and the paper it fed. Empty for modes. One rectangle per

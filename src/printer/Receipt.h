@@ -18,6 +18,7 @@ constexpr int kWidthDots = 576;       // 72 mm printable at 8 dots per mm
 constexpr int kDotsPerMm = 8;
 constexpr int kRollWidthMm = 80;
 constexpr int kMaxReceiptDots = 8000; // 1 m: the printer cuts by itself there
+constexpr int kMinPrintableDots = 96; // 12 mm: GS L and GS W leave at least this
 }
 
 // Bytes [begin, end) of the stream, as absolute offsets.

@@ -8,6 +8,8 @@
 #include "printer/PrinterCommands.h"
 #include "printer/Symbols.h"
 
+#include <QLocale>
+
 namespace {
 constexpr quint8 ESC = 0x1B;
 constexpr quint8 GS = 0x1D;
@@ -51,6 +53,7 @@ void ReceiptInterpreter::reset()
     m_finished.clear();
     m_finishedTotal = 0;
     m_unknown.clear();
+    m_cutSymbols.clear();
     m_notes.clear();
     m_said.clear();
     m_making = Making::None;
@@ -70,6 +73,7 @@ void ReceiptInterpreter::clearPaper()
     m_finished.clear();
     m_finishedTotal = 0;
     m_unknown.clear();
+    m_cutSymbols.clear();
     if (m_trace) {
         // A fresh roll has no commands yet; one split across the clear
         // becomes the new roll's first.
@@ -78,6 +82,42 @@ void ReceiptInterpreter::clearPaper()
         m_entry.regions.clear();
     }
     touch();
+}
+
+void ReceiptInterpreter::resetPrinter()
+{
+    if (m_trace && m_making != Making::None)
+        traceEnd(m_offset); // what came of the partial command is its entry
+    m_parse = Parse::Text;
+    m_cmd.clear();
+    m_data.clear();
+    m_remaining = 0;
+    m_untilNul = false;
+    m_next.clear();
+    m_image = Image();
+    m_line = Pending();
+    m_modes = Modes();
+    m_qrData.clear();
+    touch();
+}
+
+QString ReceiptInterpreter::waitingWords() const
+{
+    if (m_parse == Parse::Text || m_cmd.isEmpty())
+        return {};
+    const Frame frame = CommandSyntax::frame(m_cmd);
+    TraceEntry entry;
+    entry.kind = frame.drawn ? TraceEntry::Kind::Command : TraceEntry::Kind::Unknown;
+    entry.bytes = m_cmd;
+    entry.key = m_cmd.left(frame.key);
+    const QString name = PrinterCommands::name(entry);
+    if (m_parse == Parse::Command)
+        return QStringLiteral("%1 waiting for the rest of the command").arg(name);
+    const QString count = QLocale(QLocale::English).toString(m_remaining);
+    const QString bytes = m_remaining == 1 ? QStringLiteral("byte") : QStringLiteral("bytes");
+    if (m_untilNul)
+        return QStringLiteral("%1 waiting for its 00 (at most %2 more %3)").arg(name, count, bytes);
+    return QStringLiteral("%1 waiting for %2 more %3").arg(name, count, bytes);
 }
 
 void ReceiptInterpreter::setRetainLimit(int receipts)

@@ -119,6 +119,16 @@ public:
     qint64 paperFedDots() const { return m_fedBefore + m_y; }
 
     const QList<UnknownCommand> &unknownCommands() const { return m_unknown; }
+    // Symbols cut at the edge of the printable width since the last clearPaper(),
+    // each worded once: "QR code 1224 dots wide, cut at 576: it will not scan".
+    const QStringList &cutSymbols() const { return m_cutSymbols; }
+    // The command whose bytes have not all come, in words ("GS * waiting for
+    // 232,928 more bytes"); empty when none waits.
+    QString waitingWords() const;
+    // Power on without a new roll: every mode at its default, a partial
+    // command and the line in progress dropped; the paper, its receipts and
+    // offsets stay.
+    void resetPrinter();
     // Log lines, each said once: an unknown command ("unknown command 1B 7B"),
     // a code page drawn as PC437, the first automatic cut, a parameter out of range.
     QStringList takeNotes();
@@ -259,9 +269,16 @@ private:
     void traceLine(const ReceiptLine &line);
     void traceBand(const ReceiptLine &line);
     void traceRetained();
-    // The printable area as GS L and GS W leave it: never past the paper, never empty.
-    int printableLeft() const { return std::min(m_modes.leftMargin, Paper::kWidthDots - 1); }
-    int printableWidth() const { return std::max(1, std::min(m_modes.printWidth, Paper::kWidthDots - printableLeft())); }
+    // The printable area as GS L and GS W leave it: on the paper, and never
+    // narrower than Paper::kMinPrintableDots (a margin from random bytes must
+    // not leave lines one character wide).
+    int printableLeft() const { return std::min(m_modes.leftMargin, Paper::kWidthDots - Paper::kMinPrintableDots); }
+    int printableWidth() const
+    {
+        return std::clamp(m_modes.printWidth, Paper::kMinPrintableDots, Paper::kWidthDots - printableLeft());
+    }
+    // A symbol wider than the printable width is cut at its edge: said once, and kept for the view.
+    void noteCutSymbol(const char *what, int dotWidth);
     // Where a band of its own that is dotWidth wide starts, justified.
     int bandLeft(int dotWidth) const;
     ReceiptLine layOut(const Pending &line, int y, int spacing) const;
@@ -296,6 +313,7 @@ private:
     qint64 m_fedBefore = 0; // paper of the receipts cut
 
     QList<UnknownCommand> m_unknown;
+    QStringList m_cutSymbols;
     QStringList m_notes;
     QSet<QString> m_said;
     std::unique_ptr<SymbolEncoder> m_symbols;

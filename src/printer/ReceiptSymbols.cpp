@@ -109,6 +109,7 @@ void ReceiptInterpreter::printBarcode(int type, const QByteArray &data)
         return;
     }
     const int module = m_modes.barcodeModule;
+    noteCutSymbol("barcode", int(symbol.modules.width()) * module);
     const int dotWidth = std::min(int(symbol.modules.width()) * module, printableWidth());
     const int x = bandLeft(dotWidth);
     QImage bars = ReceiptParts::monoImage(dotWidth, m_modes.barcodeHeight);
@@ -152,14 +153,17 @@ void ReceiptInterpreter::printQr()
         note(QStringLiteral("QR code printed with no data stored: nothing printed"));
         return;
     }
-    if (m_trace && m_making == Making::Command)
+    if (m_trace && m_making == Making::Command) {
         m_entry.data = m_qrData.left(TraceEntry::kKeptText);
+        m_entry.dataLength = m_qrData.size();
+    }
     const Symbol symbol = m_symbols->qrCode(m_qrData, m_modes.qrEcc);
     if (!symbol.isValid()) {
         printTextLine(symbol.error.toLatin1(), commandRange());
         return;
     }
     const int module = m_modes.qrModule;
+    noteCutSymbol("QR code", int(symbol.modules.width()) * module);
     const int dotWidth = std::min(int(symbol.modules.width()) * module, printableWidth());
     const int x = bandLeft(dotWidth);
     QImage dots = ReceiptParts::monoImage(dotWidth, int(symbol.modules.height()) * module);
@@ -180,3 +184,16 @@ void ReceiptInterpreter::printQr()
     placeBand(line, ReceiptParts::cost(line));
 }
 
+
+void ReceiptInterpreter::noteCutSymbol(const char *what, int dotWidth)
+{
+    if (dotWidth <= printableWidth())
+        return;
+    const QString words = QStringLiteral("%1 %2 dots wide, cut at %3: it will not scan")
+                              .arg(QLatin1String(what))
+                              .arg(dotWidth)
+                              .arg(printableWidth());
+    if (!m_cutSymbols.contains(words))
+        m_cutSymbols.append(words);
+    note(words);
+}

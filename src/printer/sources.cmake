@@ -24,6 +24,8 @@ target_sources(marlix_printer PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/CommandTrace.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PrinterCommands.h
     ${CMAKE_CURRENT_LIST_DIR}/PrinterCommands.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CommandWords.h
+    ${CMAKE_CURRENT_LIST_DIR}/CommandWords.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptRenderer.h
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptRenderer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CodePages.h

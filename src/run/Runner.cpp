@@ -5,7 +5,7 @@
 #include "scripts/ScriptRunner.h"
 #include "session/QuitSignals.h"
 #include "session/Session.h"
-#include "terminal/TrafficLog.h"
+#include "session/TrafficLog.h"
 
 #include <QDir>
 #include <QIODevice>

@@ -3,7 +3,7 @@
 #include "run/Console.h"
 #include "run/RunOptions.h"
 #include "run/Runner.h"
-#include "terminal/SettingsStore.h"
+#include "session/SettingsStore.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -8,3 +8,11 @@ target_sources(marlix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/QuitSignals.h
     ${CMAKE_CURRENT_LIST_DIR}/QuitSignals.cpp
 )
+# Settings persistence and the traffic log: the main window, the settings
+# dialog, the preview and marlix-run all use them.
+target_sources(marlix_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/SettingsStore.h
+    ${CMAKE_CURRENT_LIST_DIR}/SettingsStore.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TrafficLog.h
+    ${CMAKE_CURRENT_LIST_DIR}/TrafficLog.cpp
+)

@@ -1,7 +1,7 @@
 #include "terminal/StartOptions.h"
 
 #include "session/Session.h"
-#include "terminal/SettingsStore.h"
+#include "session/SettingsStore.h"
 #include "terminal/frmTerminal.h"
 
 #include <QCommandLineParser>

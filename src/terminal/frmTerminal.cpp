@@ -12,13 +12,13 @@
 #include "printer/ReceiptInterpreter.h"
 #include "scripts/FrmPause.h"
 #include "scripts/ScriptRunner.h"
-#include "terminal/Accessibility.h"
-#include "terminal/KeyInput.h"
-#include "terminal/QtOperator.h"
 #include "session/QuitSignals.h"
 #include "session/Session.h"
-#include "terminal/SettingsStore.h"
-#include "terminal/TrafficLog.h"
+#include "session/SettingsStore.h"
+#include "session/TrafficLog.h"
+#include "terminal/KeyInput.h"
+#include "terminal/QtOperator.h"
+#include "widgets/Accessibility.h"
 
 #include <QAction>
 #include <QApplication>

@@ -15,7 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "terminal/Accessibility.h"
+#include "widgets/Accessibility.h"
 
 namespace {
 // Object names are the design's. Accessible names are left to Qt, which

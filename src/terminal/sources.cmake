@@ -1,18 +1,10 @@
 target_sources(marlix_ui PRIVATE
-    ${CMAKE_CURRENT_LIST_DIR}/Accessibility.h
-    ${CMAKE_CURRENT_LIST_DIR}/Accessibility.cpp
     ${CMAKE_CURRENT_LIST_DIR}/QtOperator.h
     ${CMAKE_CURRENT_LIST_DIR}/QtOperator.cpp
 )
 target_sources(marlix_core PRIVATE
-    ${CMAKE_CURRENT_LIST_DIR}/SettingsStore.h
-    ${CMAKE_CURRENT_LIST_DIR}/SettingsStore.cpp
-)
-target_sources(marlix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/KeyInput.h
     ${CMAKE_CURRENT_LIST_DIR}/KeyInput.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/TrafficLog.h
-    ${CMAKE_CURRENT_LIST_DIR}/TrafficLog.cpp
 )
 target_sources(marlix_ui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/frmTerminal.h

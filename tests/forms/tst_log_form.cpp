@@ -3,7 +3,7 @@
 #include "support/Fakes.h"
 #include "support/SimProcess.h"
 #include "session/Session.h"
-#include "terminal/TrafficLog.h"
+#include "session/TrafficLog.h"
 #include "terminal/frmTerminal.h"
 
 #include <QAction>

@@ -7,7 +7,7 @@
 #include "support/LinkFixtures.h"
 #include "support/SimProcess.h"
 #include "session/Session.h"
-#include "terminal/SettingsStore.h"
+#include "session/SettingsStore.h"
 #include "terminal/frmTerminal.h"
 
 #include <QAction>

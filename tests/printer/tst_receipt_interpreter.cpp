@@ -72,6 +72,9 @@ private slots:
     void macrosPrint();
     void clearPaperKeepsThePrinter_data();
     void clearPaperKeepsThePrinter();
+    void waitingCommandAndReset_data();
+    void waitingCommandAndReset();
+    void symbolCutAtTheEdgeIsSaid();
 };
 
 void TestReceiptInterpreter::text_data()
@@ -123,13 +126,17 @@ void TestReceiptInterpreter::text_data()
     QTest::newRow("tab past the edge wraps") << QByteArray("A\t\t\t\t\t\tB\n")
                                              << Lines{"receipt 1 open 60", "line 0 30", "text 0 0 A", "line 30 30", "text 0 30 B"};
     QTest::newRow("left margin") << GS + "L" + word(64) + "A\n" << Lines{"receipt 1 open 30", "line 0 30", "text 64 0 A"};
-    QTest::newRow("printable width") << GS + "W" + word(24) + "ABC\n"
-                                     << Lines{"receipt 1 open 60", "line 0 30", "text 0 0 AB", "line 30 30", "text 0 30 C"};
-    QTest::newRow("margin and width within the paper") << GS + "L" + word(500) + GS + "W" + word(576) + "ABCDEFG\n"
-                                                       << Lines{"receipt 1 open 60", "line 0 30", "text 500 0 ABCDEF", "line 30 30",
-                                                                "text 500 30 G"};
-    QTest::newRow("margin past the paper") << GS + "L" + word(768) + "AB\n"
-                                           << Lines{"receipt 1 open 60", "line 0 30", "text 575 0 A", "line 30 30", "text 575 30 B"};
+    QTest::newRow("printable width") << GS + "W" + word(120) + QByteArray(11, 'A') + "\n"
+                                     << Lines{"receipt 1 open 60", "line 0 30", "text 0 0 AAAAAAAAAA", "line 30 30", "text 0 30 A"};
+    // Never narrower than 96 dots: random bytes must not leave lines one character wide.
+    QTest::newRow("width below 96 dots: widened") << GS + "W" + word(24) + "ABCDEFGHI\n"
+                                                  << Lines{"receipt 1 open 60", "line 0 30", "text 0 0 ABCDEFGH", "line 30 30", "text 0 30 I"};
+    QTest::newRow("margin and width within the paper") << GS + "L" + word(400) + GS + "W" + word(576) + "ABCDEFGHIJKLMNOP\n"
+                                                       << Lines{"receipt 1 open 60", "line 0 30", "text 400 0 ABCDEFGHIJKLMN", "line 30 30",
+                                                                "text 400 30 OP"};
+    QTest::newRow("margin past the paper: clamped") << GS + "L" + word(35539) + "ABCDEFGHI\n"
+                                                    << Lines{"receipt 1 open 60", "line 0 30", "text 480 0 ABCDEFGH", "line 30 30",
+                                                             "text 480 30 I"};
     QTest::newRow("margin takes the next line") << "A" + GS + "L" + word(24) + "B\nC\n"
                                                 << Lines{"receipt 1 open 60", "line 0 30", "text 0 0 A", "text 12 0 B", "line 30 30",
                                                          "text 24 30 C"};
@@ -217,8 +224,8 @@ void TestReceiptInterpreter::images_data()
     QTest::newRow("raster wider than the paper is cut") << raster(0, 100, 1, QByteArray(100, '\xFF')) + "A\n"
                                                         << Lines{"receipt 1 open 31", "line 0 1", "raster 0 0 576x1", "line 1 30",
                                                                  "text 0 1 A"};
-    QTest::newRow("raster cut at the margin's width") << GS + "L" + word(560) + raster(0, 4, 1, QByteArray(4, '\xFF'))
-                                                      << Lines{"receipt 1 open 1", "line 0 1", "raster 560 0 16x1 FFFF"};
+    QTest::newRow("raster cut at the margin's width") << GS + "L" + word(460) + raster(0, 16, 1, QByteArray(16, '\xFF'))
+                                                      << Lines{"receipt 1 open 1", "line 0 1", "raster 460 0 116x1"};
     QTest::newRow("the largest raster row keeps the stream in step") << raster(0, 0xFFFF, 1, QByteArray(0xFFFF, '\0')) + "A\n"
                                                                      << Lines{"receipt 1 open 31", "line 0 1", "raster 0 0 576x1",
                                                                               "line 1 30", "text 0 1 A"};
@@ -652,6 +659,55 @@ void TestReceiptInterpreter::clearPaperKeepsThePrinter()
 
     interpreter.feed(after);
     QCOMPARE(describeAll(interpreter), expected);
+}
+
+// A command that waits for its data says so; a printer reset drops it and
+// every mode, but not the paper.
+void TestReceiptInterpreter::waitingCommandAndReset_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("waiting");
+
+    QTest::newRow("nothing waits") << ESC + "E" + n(1) << QString();
+    QTest::newRow("skipped graphics") << GS + "*" + n(130) + n(224) + "xy" << "GS * waiting for 232,958 more bytes";
+    QTest::newRow("raster image") << ESC + "!" + n(0x30) + raster(0, 2, 2, "\xF0") << "GS v 0 waiting for 3 more bytes";
+    QTest::newRow("barcode ended by 00") << GS + "k" + n(4) + "ABC" << "GS k waiting for its 00 (at most 252 more bytes)";
+    QTest::newRow("a command's header") << ESC + "*" + n(0) << "ESC * waiting for the rest of the command";
+    QTest::newRow("one byte to go") << GS + "k" + n(0x49) + n(3) + "{B" << "GS k waiting for 1 more byte";
+}
+
+void TestReceiptInterpreter::waitingCommandAndReset()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QString, waiting);
+
+    ReceiptInterpreter interpreter;
+    interpreter.setTraceEnabled(true);
+    interpreter.feed("A\n" + GS + "V" + n(0) + ESC + "a" + n(2) + GS + "L" + word(64) + "BC" + before);
+    QCOMPARE(interpreter.waitingWords(), waiting);
+    interpreter.resetPrinter();
+    QCOMPARE(interpreter.waitingWords(), QString());
+    interpreter.feed("D\n");
+    QCOMPARE(interpreter.finishedTotal(), 1); // the paper stays
+    const Lines open = describeReceipt(interpreter.withPendingLine());
+    QVERIFY2(open.last().startsWith("text 0 ") && open.last().endsWith(" D"), qPrintable(open.join('|'))); // modes at default
+    // Every byte still belongs to one trace entry, the dropped ones too.
+    qint64 at = interpreter.trace()->entries().front().range.begin;
+    for (const TraceEntry &entry : interpreter.trace()->entries()) {
+        QCOMPARE(entry.range.begin, at);
+        at = entry.range.end;
+    }
+    QCOMPARE(at, interpreter.offset());
+}
+
+void TestReceiptInterpreter::symbolCutAtTheEdgeIsSaid()
+{
+    ReceiptInterpreter interpreter;
+    interpreter.feed(qrFunction("1C" + n(8)) + qrFunction("1P0" + QByteArray(3000, '7')) + qrFunction("1Q0") + qrFunction("1Q0"));
+    QCOMPARE(interpreter.cutSymbols(), QStringList{"QR code 936 dots wide, cut at 576: it will not scan"});
+    QCOMPARE(interpreter.takeNotes().count(interpreter.cutSymbols().first()), 1);
+    interpreter.clearPaper();
+    QVERIFY(interpreter.cutSymbols().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestReceiptInterpreter)

@@ -1,6 +1,6 @@
 // Settings persistence: defaults, compaction of the recent lists, round trips.
 #include "support/SimProcess.h"
-#include "terminal/SettingsStore.h"
+#include "session/SettingsStore.h"
 
 #include <QSettings>
 #include <QtTest>

@@ -3,7 +3,7 @@
 #include "commands/Notation.h"
 #include "support/Fakes.h"
 #include "session/Session.h"
-#include "terminal/TrafficLog.h"
+#include "session/TrafficLog.h"
 
 #include <QDir>
 #include <QFile>

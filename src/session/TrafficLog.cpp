@@ -1,4 +1,4 @@
-#include "terminal/TrafficLog.h"
+#include "session/TrafficLog.h"
 
 #include "link/Operator.h"
 #include "link/TerminalView.h"

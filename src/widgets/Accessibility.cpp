@@ -1,4 +1,4 @@
-#include "terminal/Accessibility.h"
+#include "widgets/Accessibility.h"
 
 #include <QAbstractItemView>
 #include <QAccessible>

@@ -1,4 +1,4 @@
-#include "terminal/SettingsStore.h"
+#include "session/SettingsStore.h"
 
 #include "link/PortNames.h"
 

@@ -1,0 +1,62 @@
+// The words of each command of PrinterCommands' table, and the helpers they
+// share: for the table only, not part of its interface.
+#pragma once
+
+#include "printer/CommandTrace.h"
+
+#include <QString>
+
+namespace PrinterCommands::Words {
+constexpr int kShownText = 64; // characters of text or data in a meaning
+
+quint8 at(const TraceEntry &e, int i);
+int word(const TraceEntry &e, int i);
+QString plural(int count, const char *one, const char *many);
+QString outOfRange(const char *what, int value);
+QString onOff(const char *what, quint8 n, const char *extra = "");
+QString sizeWords(int width, int height);
+QString quoted(const QByteArray &bytes, qint64 total, int page = 0);
+QString wLineFeed(const TraceEntry &);
+QString wIgnored(const TraceEntry &);
+QString wTab(const TraceEntry &);
+QString wInitialize(const TraceEntry &);
+QString wPrintMode(const TraceEntry &e);
+QString wEmphasized(const TraceEntry &e);
+QString wDoubleStrike(const TraceEntry &e);
+QString wUnderline(const TraceEntry &e);
+QString wFont(const TraceEntry &e);
+QString wJustification(const TraceEntry &e);
+QString wCharacterSize(const TraceEntry &e);
+QString wReverse(const TraceEntry &e);
+QString wSpacing(const TraceEntry &e);
+QString wDefaultSpacing(const TraceEntry &);
+QString wLineSpacing(const TraceEntry &e);
+QString wFeedLines(const TraceEntry &e);
+QString wFeedDots(const TraceEntry &e);
+QString wLeftMargin(const TraceEntry &e);
+QString wPrintWidth(const TraceEntry &e);
+QString wCodePage(const TraceEntry &e);
+QString wCut(const TraceEntry &e);
+QString wPartialCut(const TraceEntry &);
+QString wRaster(const TraceEntry &e);
+QString wColumnImage(const TraceEntry &e);
+QString wBarcodeHeight(const TraceEntry &e);
+QString wBarcodeModule(const TraceEntry &e);
+QString wBarcodeText(const TraceEntry &e);
+QString barcodeWords(const TraceEntry &e, int type, const QByteArray &data, qint64 length);
+QString wBarcodeEnded(const TraceEntry &e);
+QString wBarcodeCounted(const TraceEntry &e);
+QString wQrCode(const TraceEntry &e);
+QString wStatusRequest(const TraceEntry &e);
+QString wRealTimeRequest(const TraceEntry &e);
+QString wRealTimeCommand(const TraceEntry &e);
+QString wTransmitStatus(const TraceEntry &e);
+QString wPrinterId(const TraceEntry &e);
+QString wAutomaticStatus(const TraceEntry &e);
+QString wCondition(const TraceEntry &e);
+QString wKanjiOff(const TraceEntry &);
+QString wDrawerKick(const TraceEntry &e);
+QString wMacroRecord(const TraceEntry &e);
+QString wMacroNamed(const TraceEntry &e);
+QString wText(const TraceEntry &e);
+} // namespace PrinterCommands::Words
