@@ -9,9 +9,6 @@ constexpr quint8 DLE = 0x10;
 constexpr quint8 FS = 0x1C;
 constexpr quint8 GS = 0x1D;
 const QByteArray kReset("\x1B\x40", 2);
-// The paper is checked against the roll after each slice: a roll runs out
-// within a line or so of where its end is.
-constexpr qsizetype kSlice = 64;
 // The last bytes that went into the buffer, enough for any command found.
 constexpr qsizetype kTail = 16;
 
@@ -191,29 +188,30 @@ void VirtualPrinter::print()
     // Bytes that waited for the printer to come back: say when they go.
     const qsizetype waited = m_held ? waiting() : 0;
     while (waiting() > 0 && m_state.online()) {
-        const qint64 head = m_buffered - waiting();
-        while (!m_marks.empty() && m_marks.front().end <= head)
-            m_marks.pop_front();
-        qsizetype n = std::min(kSlice, waiting());
-        if (!m_marks.empty())
-            n = std::min<qsizetype>(n, m_marks.front().end - head);
-        const QByteArray slice = m_buffer.mid(m_head, n);
-        m_head += n;
-        syncWaiting();
-        m_printedNow.clear();
-        m_paper.feed(slice);
+        // A byte at a time: the roll ends after the very byte that used it up,
+        // however the bytes came.
+        const qint64 end = m_buffered - waiting() + 1;
+        const char *byte = m_buffer.constData() + m_head;
+        ++m_head;
+        m_paper.feed(QByteArray::fromRawData(byte, 1));
         any = true;
-        QList<Printed> met;
-        met.swap(m_printedNow);
-        if (!m_marks.empty() && m_marks.front().end == head + n) {
-            if (!met.isEmpty() && met.last().request == m_marks.front().command)
-                met.removeLast();
+        while (!m_marks.empty() && m_marks.front().end < end)
+            m_marks.pop_front();
+        if (!m_marks.empty() && m_marks.front().end == end) {
+            if (!m_printedNow.isEmpty() && m_printedNow.last().request == m_marks.front().command)
+                m_printedNow.removeLast();
             m_marks.pop_front();
         }
         takeFedPaper();
+        if (m_printedNow.isEmpty())
+            continue;
+        QList<Printed> met;
+        met.swap(m_printedNow);
+        syncWaiting();
         for (const Printed &what : met)
             handlePrinted(what);
     }
+    syncWaiting();
     if (m_head == m_buffer.size()) {
         m_buffer.clear();
         m_head = 0;

@@ -25,8 +25,8 @@ struct ReceiptEvent;
 // DLE DC4, FS ENQ), answered at once, also offline, but never inside another
 // command's data. What is to be printed then waits in the receive buffer
 // (4 KiB) and goes to the paper, the interpreter it is given, while the
-// printer is online: a slice at a time, so that the roll runs out where the
-// paper ends. Requests that are printed (GS r, GS I, GS a) are answered then,
+// printer is online: a byte at a time, so that printing stops exactly where
+// the roll ends. Requests that are printed (GS r, GS I, GS a) are answered then,
 // in stream order. Offline, the buffer fills; full, receive() takes no more.
 class VirtualPrinter : public QObject
 {
@@ -128,7 +128,7 @@ private:
     qint64 m_buffered = 0;   // bytes that ever entered the buffer
     QByteArray m_bufferedTail; // the last of them
     std::deque<Mark> m_marks; // requests that a --reply rule answered instead
-    QList<Printed> m_printedNow; // what the paper met in the slice being printed
+    QList<Printed> m_printedNow; // what the paper met in the byte being printed
     qint64 m_fedSeen = 0;    // the interpreter's paperFedDots() last looked at
     bool m_refused = false;  // receive() took fewer bytes than it was given
     qsizetype m_shownWaiting = 0; // as stateChanged() last told

@@ -195,25 +195,28 @@ void TestVirtualPrinter::offlineBufferFillsThenPrints()
     QCOMPARE(rig.paper.paperFedDots(), 100 * 30);
 }
 
-// A roll that is used up stops the printing where it ends; the rest waits
-// and prints on a fresh roll.
+// A roll that is used up stops the printing where it ends, whatever the
+// chunks; the rest waits and prints on a fresh roll.
 void TestVirtualPrinter::rollRunsOut()
 {
-    Rig rig;
-    rig.printer.setRoll(100, 20); // 800 dots, near end below 160
-    const QByteArray stream = lines(40); // 1200 dots
-    QCOMPARE(rig.printer.receive(stream), stream.size());
-    QVERIFY(rig.printer.state().paperOut());
-    QVERIFY(!rig.printer.state().online());
-    const qint64 fedAtOut = rig.paper.paperFedDots();
-    QVERIFY(fedAtOut >= 800 && fedAtOut < 800 + 3 * 30);
-    QCOMPARE(rig.printer.state().waiting, stream.size() - rig.paper.offset());
-    QCOMPARE(rig.log.filter(QStringLiteral("paper near end (")).size(), 1);
-    QCOMPARE(rig.log.filter(QStringLiteral("paper out: offline")).size(), 1);
-    rig.act({"paper load"});
-    QCOMPARE(rig.paper.paperFedDots(), 1200);
-    QCOMPARE(rig.printer.state().usedDots, 1200 - fedAtOut);
-    QCOMPARE(rig.printer.state().waiting, 0);
+    for (const int chunk : {1, 7, 2000}) {
+        Rig rig;
+        rig.printer.setRoll(100, 20); // 800 dots, near end below 160
+        const QByteArray stream = lines(40); // 1200 dots
+        for (qsizetype at = 0; at < stream.size(); at += chunk)
+            QCOMPARE(rig.printer.receive(stream.mid(at, chunk)), std::min<qsizetype>(chunk, stream.size() - at));
+        QVERIFY(rig.printer.state().paperOut());
+        QVERIFY(!rig.printer.state().online());
+        // It stops after the line feed of the 27th line, the first past 800 dots.
+        QCOMPARE(rig.paper.paperFedDots(), 27 * 30);
+        QCOMPARE(rig.printer.state().waiting, stream.size() - 27 * 48);
+        QCOMPARE(rig.log.filter(QStringLiteral("paper near end (")).size(), 1);
+        QCOMPARE(rig.log.filter(QStringLiteral("paper out: offline")).size(), 1);
+        rig.act({"paper load"});
+        QCOMPARE(rig.paper.paperFedDots(), 1200);
+        QCOMPARE(rig.printer.state().usedDots, 1200 - 27 * 30);
+        QCOMPARE(rig.printer.state().waiting, 0);
+    }
 }
 
 void TestVirtualPrinter::drawerClosesByItself()
