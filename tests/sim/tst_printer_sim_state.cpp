@@ -1,53 +1,13 @@
 // The simulator's printer state over its pty: the operator's lines on its
 // standard input, the receive buffer that stalls the writer while the printer
 // is offline, and what it prints once it is back.
+#include "support/PtyEnd.h"
 #include "support/SimProcess.h"
 
 #include <QtTest>
 
-#include <cerrno>
-#include <fcntl.h>
-#include <termios.h>
-#include <unistd.h>
-
 namespace {
 constexpr int kWaitMs = 10000;
-
-// The program's end of the line, raw and non-blocking.
-struct Line
-{
-    int fd = -1;
-    explicit Line(const QString &path)
-    {
-        fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        termios tio {};
-        if (fd >= 0 && ::tcgetattr(fd, &tio) == 0) {
-            ::cfmakeraw(&tio);
-            ::tcsetattr(fd, TCSANOW, &tio);
-        }
-    }
-    ~Line() { ::close(fd); }
-    // Writes until the line refuses (true) or all is written (false).
-    bool writeUntilFull(const QByteArray &bytes, qsizetype *written)
-    {
-        while (*written < bytes.size()) {
-            const ssize_t n = ::write(fd, bytes.constData() + *written, size_t(bytes.size() - *written));
-            if (n < 0)
-                return errno == EAGAIN;
-            *written += n;
-        }
-        return false;
-    }
-    QByteArray read()
-    {
-        QByteArray bytes;
-        char buffer[256];
-        ssize_t n;
-        while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
-            bytes.append(buffer, n);
-        return bytes;
-    }
-};
 
 QByteArray textLines(int count)
 {
@@ -71,21 +31,21 @@ void TestPrinterSimState::offlineBufferStallsTheWriter()
 {
     SimProcess sim({}, false);
     START_SIM_OR_SKIP(sim);
-    Line line(sim.port());
-    QVERIFY(line.fd >= 0);
+    PtyEnd line;
+    QVERIFY(line.open(sim.port()));
     QVERIFY(sim.act(QStringLiteral("cover open")));
     QVERIFY(sim.log().contains(QStringLiteral("cover open: offline, 0 bytes waiting")));
 
-    QCOMPARE(::write(line.fd, "AB\x1D\x72\x01\x10\x04\x02", 8), 8);
+    QCOMPARE(line.write(QByteArray("AB\x1D\x72\x01\x10\x04\x02")), 8);
     QByteArray replies;
-    QTRY_COMPARE_WITH_TIMEOUT((replies += line.read()).toHex(' '), QByteArray("16"), kWaitMs); // GS r waits
+    QTRY_COMPARE_WITH_TIMEOUT((replies += line.readAll()).toHex(' '), QByteArray("16"), kWaitMs); // GS r waits
 
     const QByteArray stream = textLines(2000); // 96000 bytes, far more than the line and the printer hold
     qsizetype written = 0;
     QVERIFY(line.writeUntilFull(stream, &written));
     QVERIFY(sim.waitForReceived(8 + 4096 - 8));
     QCOMPARE(sim.received().size(), 4096);
-    QCOMPARE(line.read(), QByteArray()); // GS r still waits
+    QCOMPARE(line.readAll(), QByteArray()); // GS r still waits
 
     QVERIFY(sim.act(QStringLiteral("cover close")));
     while (written < stream.size()) {
@@ -93,8 +53,8 @@ void TestPrinterSimState::offlineBufferStallsTheWriter()
         line.writeUntilFull(stream, &written);
     }
     QVERIFY(sim.waitForReceived(int(8 + stream.size()), kWaitMs));
-    QCOMPARE(::write(line.fd, "\x1C\x05\x09", 3), 3);
-    QTRY_COMPARE_WITH_TIMEOUT((replies += line.read()).toHex(' '), QByteArray("16 00 06 09"), kWaitMs);
+    QCOMPARE(line.write(QByteArray("\x1C\x05\x09")), 3);
+    QTRY_COMPARE_WITH_TIMEOUT((replies += line.readAll()).toHex(' '), QByteArray("16 00 06 09"), kWaitMs);
     QVERIFY2(sim.log().contains(QStringLiteral("printed 4096 bytes that waited")), qPrintable(sim.log()));
 }
 
@@ -121,11 +81,11 @@ void TestPrinterSimState::endOfInputChangesNothing()
     sim.setStandardInputFile(QProcess::nullDevice());
     sim.start(QStringLiteral(MARLIX_SIM_PATH), {QStringLiteral("--quiet")});
     QVERIFY(sim.waitForReadyRead(kWaitMs));
-    Line line(QString::fromLocal8Bit(sim.readLine()).trimmed());
-    QVERIFY(line.fd >= 0);
-    QCOMPARE(::write(line.fd, "\x10\x04\x01", 3), 3);
+    PtyEnd line;
+    QVERIFY(line.open(QString::fromLocal8Bit(sim.readLine()).trimmed()));
+    QCOMPARE(line.write(QByteArray("\x10\x04\x01")), 3);
     QByteArray reply;
-    QTRY_COMPARE_WITH_TIMEOUT(reply += line.read(), QByteArray("\x12"), kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(reply += line.readAll(), QByteArray("\x12"), kWaitMs);
     QCOMPARE(sim.state(), QProcess::Running);
     sim.terminate();
     QVERIFY(sim.waitForFinished(kWaitMs));

@@ -158,9 +158,7 @@ void TestSimOptions::printerState_data()
     QTest::newRow("no paper") << QStringList{"--paper-length", "0"} << false << qint64(0) << qint64(0) << 0;
     QTest::newRow("longer than 1000 km") << QStringList{"--paper-length", "1000000001"} << false << qint64(0) << qint64(0) << 0;
     QTest::newRow("near end negative") << QStringList{"--near-end", "-1"} << false << qint64(0) << qint64(0) << 0;
-    QTest::newRow("near end in metres") << QStringList{"--near-end", "5m"} << false << qint64(0) << qint64(0) << 0;
     QTest::newRow("drawer at once") << QStringList{"--drawer-closes-after", "0"} << false << qint64(0) << qint64(0) << 0;
-    QTest::newRow("drawer never") << QStringList{"--drawer-closes-after", "never"} << false << qint64(0) << qint64(0) << 0;
 }
 
 void TestSimOptions::printerState()
