@@ -129,7 +129,8 @@ void VirtualPrinter::arrive(const QByteArray &bytes, const QByteArray &command)
         if (!ruled)
             realTime(command, own);
     } else if (command == kReset) {
-        // Had it been printed, the printer would be online now.
+        // Online it was printed with what came before it; offline it waits,
+        // and the program that sent it is told the reset did not happen.
         m_state.resetRejected = !m_state.online();
         if (m_state.resetRejected)
             log(QStringLiteral("ESC @ while offline: reset rejected"));

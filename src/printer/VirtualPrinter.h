@@ -28,6 +28,12 @@ struct ReceiptEvent;
 // printer is online: a byte at a time, so that printing stops exactly where
 // the roll ends. Requests that are printed (GS r, GS I, GS a) are answered then,
 // in stream order. Offline, the buffer fills; full, receive() takes no more.
+//
+// reply() comes inside receive() and also at any other time: a request
+// printed once the operator loaded paper, automatic status back after a
+// change. A --reply rule that matched any byte of a request answers in its
+// place. Paper the feed button moves counts against the roll only: it is not
+// drawn on the paper, whose bytes are the stream's.
 class VirtualPrinter : public QObject
 {
     Q_OBJECT
