@@ -2,14 +2,14 @@
 // every style, logos, barcodes, QR codes) interpreted and every receipt
 // drawn, in millimetres of paper per second, against a fast receipt printer
 // (300 mm/s). The receipt preview must never hold up the terminal: the target
-// is at least 10 times that. The command trace, kept as the preview keeps it,
+// is at least 100 times that, with text in several code pages and two-byte
+// characters among it. The command trace, kept as the preview keeps it,
 // may cost the interpreter at most 20 % of its speed.
 #include "support/ReceiptText.h"
 
 #include "printer/ReceiptInterpreter.h"
 #include "printer/ReceiptRenderer.h"
 
-#include <QElapsedTimer>
 #include <QGuiApplication>
 
 #include <algorithm>
@@ -23,6 +23,15 @@ constexpr double kPrinterMmPerSecond = 300.0;
 constexpr int kRuns = 5;
 constexpr int kTraceRuns = 11; // pairs, off and on in turn
 constexpr double kTraceTarget = 20.0; // per cent
+
+// This thread's CPU time in seconds: on a shared machine the figures must not
+// time the neighbours.
+double cpuSeconds()
+{
+    timespec now {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
 
 double median(QList<double> times)
 {
@@ -79,6 +88,12 @@ QByteArray receipt(int number)
     r += " " + GS + "B" + n(1) + " reverse " + GS + "B" + n(0) + "\n";
     r += GS + "!" + n(0x11) + "Double" + GS + "!" + n(0x33) + "4x4" + GS + "!" + n(0) + ESC + " " + n(2) + " spaced" + ESC + " " + n(0) + "\n";
     r += "\xC9\xCD\xCD\xBB \xB0\xB1\xB2\xDB" + ESC + "t" + n(16) + " \x80 \xE9\xE8" + ESC + "t" + n(0) + "\tTab\n";
+    // International text: a page per language, a set, two-byte characters.
+    r += ESC + "t" + n(19) + "Caf\x82 M\x81ller   Cr\x8Ame br\x96l\x82" "e   4,50 \xD5\n";
+    r += ESC + "t" + n(17) + "\x8A\xA2\xA8\xE2\xA0\xAD\xE6\xA8\xEF   \x88\xE2\xAE\xA3\xAE: 150 \xE0\xE3\xA1.\n";
+    r += ESC + "t" + n(18) + "\xAC\xA3\xE2\xA1\xAE: P\xFD\xA1li\xE7 \xA7lu\x9Cou\x9F" "k\xEC k\x85\xA4\n";
+    r += ESC + "R" + n(2) + "Stra@e [bung ]bel" + ESC + "R" + n(0) + "\n";
+    r += FS + "&" + "\xC4\xE3\xBA\xC3 \xCA\xD5\xBE\xDD 12.50 \xBA\xCF\xBC\xC6" + FS + "." + ESC + "t" + n(0) + "\n";
     r += ESC + "*" + n(0x21) + word(64) + QByteArray(192, '\x5A') + "\n";
     r += ESC + "a" + n(1) + GS + "h" + n(80) + GS + "w" + n(2) + GS + "H" + n(2) + GS + "k" + n(2) + "400638133393" + n(0);
     r += GS + "k" + n(0x49) + n(12) + "{BMX-" + QByteArray::number(100000 + number);
@@ -109,11 +124,10 @@ int main(int argc, char *argv[])
         {
             ReceiptInterpreter interpreter;
             interpreter.setRetainLimit(0);
-            QElapsedTimer timer;
-            timer.start();
+            const double start = cpuSeconds();
             for (qsizetype at = 0; at < stream.size(); at += 4096)
                 interpreter.feed(stream.mid(at, 4096));
-            interpretTimes.append(timer.nsecsElapsed() / 1e9);
+            interpretTimes.append(cpuSeconds() - start);
         }
         // Interpretation and every receipt drawn as it is cut.
         ReceiptInterpreter interpreter;
@@ -125,11 +139,10 @@ int main(int argc, char *argv[])
             inked += image.height();
             dots += receipt.lengthDots;
         });
-        QElapsedTimer timer;
-        timer.start();
+        const double start = cpuSeconds();
         for (qsizetype at = 0; at < stream.size(); at += 4096)
             interpreter.feed(stream.mid(at, 4096));
-        totalTimes.append(timer.nsecsElapsed() / 1e9);
+        totalTimes.append(cpuSeconds() - start);
         millimetres = dots / Paper::kDotsPerMm;
         if (inked != qint64(dots) || interpreter.finishedTotal() != receipts) {
             std::printf("bench_printer: wrong result (%d receipts drawn)\n", interpreter.finishedTotal());
@@ -145,10 +158,10 @@ int main(int argc, char *argv[])
     const double total = median(totalTimes);
     const double untraced = median(untracedTimes);
     const double traced = median(tracedTimes);
-    std::printf("bench_printer: %.0f mm of paper (%.1f m), median of %d runs\n", millimetres, millimetres / 1000, kRuns);
+    std::printf("bench_printer: %.0f mm of paper (%.1f m), median of %d runs, CPU time\n", millimetres, millimetres / 1000, kRuns);
     std::printf("  interpret only:        %7.3f s  %9.0f mm/s  %6.1f x a 300 mm/s printer\n", interpret, millimetres / interpret,
                 millimetres / interpret / kPrinterMmPerSecond);
-    std::printf("  interpret and render:  %7.3f s  %9.0f mm/s  %6.1f x a 300 mm/s printer (target 10 x)\n", total,
+    std::printf("  interpret and render:  %7.3f s  %9.0f mm/s  %6.1f x a 300 mm/s printer (target 100 x)\n", total,
                 millimetres / total, millimetres / total / kPrinterMmPerSecond);
     std::printf("  interpret as the preview keeps it (the last %d receipts), CPU time, median of %d:\n",
                 ReceiptInterpreter::kDefaultRetain, kTraceRuns);

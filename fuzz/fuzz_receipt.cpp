@@ -4,7 +4,10 @@
 // The command trace likewise: the same however split, changing nothing on
 // paper, its entries in stream order within the stream, their regions on the
 // paper of their receipts, and every entry worded. The receiving side's
-// framer finds the same commands.
+// framer finds the same commands. The second byte sets the printer up: its
+// two-byte encoding, and whether the stream starts in two-byte mode (JIS
+// too), on which code page and international character set.
+#include "printer/Characters.h"
 #include "printer/CommandFramer.h"
 #include "printer/PrinterCommands.h"
 #include "printer/ReceiptInterpreter.h"
@@ -82,6 +85,15 @@ void check(const Receipt &receipt)
     if (receipt.lengthDots < 0 || receipt.lengthDots > Paper::kMaxReceiptDots)
         std::abort();
     for (const ReceiptLine &line : receipt.lines) {
+        // Two-byte runs hold whole pairs, each a character (or the replacement mark).
+        for (const TextRun &run : line.runs) {
+            if (run.twoByte != TwoByteCode::None && (run.text.size() % 2 != 0 || !run.style.wide))
+                std::abort();
+            for (int i = 0; i < run.count(); ++i) {
+                if (Characters::cell(run, i) == 0)
+                    std::abort();
+            }
+        }
         for (const DotImage &image : line.images) {
             if (image.x < 0 || image.x + image.width() > Paper::kWidthDots || image.height() > Paper::kMaxReceiptDots)
                 std::abort();
@@ -106,22 +118,32 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    if (size == 0)
+    if (size < 2)
         return 0;
     // The first byte chooses how the rest is split.
     const int chunk = 1 + data[0] % 17;
-    const QByteArray stream(reinterpret_cast<const char *>(data) + 1, qsizetype(size - 1));
+    const quint8 setup = data[1];
+    const TwoByteCode encoding = Characters::kModelEncodings[setup & 3];
+    static const quint8 pages[16] = {0, 1, 2, 12, 16, 17, 19, 20, 32, 37, 41, 42, 45, 53, 99, 255};
+    QByteArray stream = QByteArray("\x1Bt") + char(pages[setup >> 4]) + "\x1BR" + char((setup >> 3) % 18);
+    if (setup & 4)
+        stream += "\x1C&";
+    if (setup & 8)
+        stream += "\x1C" "C0";
+    stream += QByteArray(reinterpret_cast<const char *>(data) + 2, qsizetype(size - 2));
 
     // The first byte's high bits: a small trace budget, few receipts kept.
     const qsizetype budget = (data[0] & 0x40) ? 2048 : CommandTrace::kDefaultBudget;
     const int retain = (data[0] & 0x80) ? 2 : ReceiptInterpreter::kDefaultRetain;
     ReceiptInterpreter whole;
+    whole.setTwoByteEncoding(encoding);
     whole.setTraceBudget(budget);
     whole.setRetainLimit(retain);
     QList<QByteArray> wholeCuts;
     whole.setReceiptHandler([&wholeCuts](const Receipt &receipt) { wholeCuts.append(digest(receipt, false)); });
     whole.feed(stream);
     ReceiptInterpreter split;
+    split.setTwoByteEncoding(encoding);
     split.setTraceBudget(budget);
     split.setRetainLimit(retain);
     for (qsizetype at = 0; at < stream.size(); at += chunk)
@@ -129,6 +151,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // The receiving side frames the stream as the interpreter does: the
     // commands that are all header, in the same order, however split.
     ReceiptInterpreter plain;
+    plain.setTwoByteEncoding(encoding);
     plain.setRetainLimit(retain);
     QList<QByteArray> printed;
     plain.setTraceBudget(0);
@@ -177,6 +200,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // after the clear, the receipts are those of the stream fed without one.
     const qsizetype clearAt = stream.size() * (data[0] / 17) / 15;
     ReceiptInterpreter cleared;
+    cleared.setTwoByteEncoding(encoding);
     cleared.setTraceBudget(budget);
     cleared.setRetainLimit(retain);
     cleared.feed(stream.left(clearAt));
@@ -218,5 +242,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     check(lastWhole);
     if (!lastWhole.isBlank())
         renderer->renderBand(lastWhole, lastWhole.lengthDots / 3, lastWhole.lengthDots);
+    renderer->takeNotes();
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "link/Operator.h"
 #include "preview/CommandPanel.h"
+#include "printer/Characters.h"
 #include "printer/ReceiptInterpreter.h"
 #include "printer/ReceiptRenderer.h"
 
@@ -23,6 +24,14 @@
 namespace {
 const QString kPlaceKey = QStringLiteral("Preview");
 const QString kCommandsKey = QStringLiteral("PreviewCommands");
+const QString kCjkKey = QStringLiteral("PreviewCjk");
+
+// The stored encoding; GB 18030 when none (or no known one) is stored.
+TwoByteCode storedEncoding()
+{
+    const QString stored = SettingsStore::loadText(kCjkKey, QString());
+    return Characters::encodingFromName(stored).value_or(TwoByteCode::Gb18030);
+}
 constexpr int kPanelWidth = 600; // what showing the panel adds to the window, at most
 const QString kFilter = QStringLiteral("PNG image|*.png|PDF document|*.pdf");
 const QSize kDefaultSize(480, 680);
@@ -84,6 +93,13 @@ void ReceiptPreview::buildControls()
     ZoomLabel->setBuddy(ZoomBox);
     CommandsCheck = named(new QCheckBox(QStringLiteral("Co&mmands"), this), "CommandsCheck");
     CommandsCheck->setToolTip(QStringLiteral("Show beside the paper every command sent, explained, and what it drew"));
+    CjkLabel = named(new QLabel(QStringLiteral("T&wo-byte"), this), "CjkLabel");
+    CjkBox = named(new QComboBox(this), "CjkBox");
+    for (const TwoByteCode code : Characters::kModelEncodings)
+        CjkBox->addItem(Characters::encodingName(code), Characters::encodingKey(code));
+    CjkBox->setCurrentIndex(std::max(0, CjkBox->findData(Characters::encodingKey(m_paper.twoByteEncoding()))));
+    CjkBox->setToolTip(QStringLiteral("How the printer reads Chinese, Japanese and Korean characters (two-byte mode, FS &)"));
+    CjkLabel->setBuddy(CjkBox);
     ClearButton = named(new QPushButton(QStringLiteral("&Clear"), this), "ClearButton");
     ClearButton->setToolTip(QStringLiteral("Start a fresh roll; the printer's modes stay as they are"));
     SaveButton = named(new QPushButton(QStringLiteral("&Save Receipt..."), this), "SaveButton");
@@ -114,6 +130,9 @@ void ReceiptPreview::buildControls()
     controls->addWidget(ZoomBox);
     controls->addSpacing(12);
     controls->addWidget(CommandsCheck);
+    controls->addSpacing(12);
+    controls->addWidget(CjkLabel);
+    controls->addWidget(CjkBox);
     controls->addStretch(1);
     controls->addWidget(ClearButton);
     controls->addWidget(SaveButton);
@@ -126,7 +145,8 @@ void ReceiptPreview::buildControls()
     setMinimumSize(320, 240);
 
     setTabOrder(ZoomBox, CommandsCheck);
-    setTabOrder(CommandsCheck, ClearButton);
+    setTabOrder(CommandsCheck, CjkBox);
+    setTabOrder(CjkBox, ClearButton);
     setTabOrder(ClearButton, SaveButton);
     setTabOrder(SaveButton, Paper);
     setTabOrder(Paper, Commands->FilterBox);
@@ -137,6 +157,7 @@ void ReceiptPreview::buildControls()
     connect(Paper, &PaperView::zoomChanged, this, [this](PaperView::Zoom zoom) { ZoomBox->setCurrentIndex(int(zoom)); });
     connect(Paper, &PaperView::shownChanged, this, &ReceiptPreview::updateInfo);
     connect(CommandsCheck, &QCheckBox::toggled, this, &ReceiptPreview::CommandsCheck_Click);
+    connect(CjkBox, &QComboBox::currentIndexChanged, this, &ReceiptPreview::CjkBox_Click);
     connect(Commands, &CommandPanel::currentChanged, this, [this] { updateMark(true); });
     connect(Paper, &PaperView::dotClicked, this, &ReceiptPreview::paperClicked);
     updateInfo();
@@ -329,6 +350,20 @@ void ReceiptPreview::ZoomBox_Click(int index)
 {
     if (index >= 0)
         Paper->setZoom(PaperView::Zoom(index));
+}
+
+void ReceiptPreview::applyStoredEncoding(ReceiptInterpreter &paper)
+{
+    paper.setTwoByteEncoding(storedEncoding());
+}
+
+void ReceiptPreview::CjkBox_Click(int index)
+{
+    const std::optional<TwoByteCode> code = Characters::encodingFromName(CjkBox->itemData(index).toString());
+    if (!code)
+        return;
+    m_paper.setTwoByteEncoding(*code);
+    SettingsStore::saveText(kCjkKey, Characters::encodingKey(*code));
 }
 
 void ReceiptPreview::CommandsCheck_Click(bool shown)

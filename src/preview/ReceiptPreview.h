@@ -48,6 +48,12 @@ public:
     void ZoomBox_Click(int index);
     // Shows or hides the Commands panel; kept in the settings.
     void CommandsCheck_Click(bool shown);
+    // The printer's two-byte encoding (what FS & reads); kept in the settings
+    // as PreviewCjk. Bytes already printed stay as they are.
+    void CjkBox_Click(int index);
+    // The stored encoding given to the main window's printer when it is made,
+    // so that bytes sent before the window is first opened print alike.
+    static void applyStoredEncoding(ReceiptInterpreter &paper);
 
     // The info line's text: receipts, the shown one, the open one's length, unknown commands.
     QString infoText() const;
@@ -57,6 +63,8 @@ public:
     QLabel *ZoomLabel = nullptr;
     QComboBox *ZoomBox = nullptr;
     QCheckBox *CommandsCheck = nullptr;
+    QLabel *CjkLabel = nullptr;
+    QComboBox *CjkBox = nullptr;
     QPushButton *ClearButton = nullptr;
     QPushButton *SaveButton = nullptr;
     QSplitter *Split = nullptr;

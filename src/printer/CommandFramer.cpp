@@ -109,6 +109,7 @@ Frame frameEsc(const QByteArray &c)
     case '@': case '2': case 'i': case 'm':
         return whole();
     case '!': case 'E': case 'G': case '-': case 'M': case 'a': case ' ': case '3': case 'd': case 'J': case 't':
+    case 'R': // international character set
     case 'g': // the macro recording commands: the printer model acts on them
         return n >= 3 ? whole() : more();
     case 'p': // drawer kick
@@ -192,8 +193,12 @@ Frame frameGs(const QByteArray &c)
 Frame frameFs(const QByteArray &c)
 {
     const quint8 b = c[1];
-    if (b == '.') // Kanji mode off: nothing to draw
+    if (b == '.' || b == '&') // two-byte characters off and on
         return whole();
+    if (b == 'C' || b == '!') // their Japanese encoding and print mode
+        return c.size() >= 3 ? whole() : more();
+    if (b == '(') // FS ( A, E, L ...: pL + 256 pH bytes follow, skipped
+        return c.size() >= 5 ? data(qint64(quint8(c[3])) + 256 * quint8(c[4]), false, 3) : more();
     if (b == 0x05) // the condition request
         return c.size() >= 3 ? whole() : more();
     return skipped(c, fixedFsLength(b));

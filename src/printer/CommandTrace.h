@@ -48,6 +48,10 @@ struct TraceEntry
     quint64 sequence = 0; // its number since the trace was turned on; never reused
     Kind kind = Kind::Command;
     quint8 codePage = 0;  // Text: the page its characters are drawn with
+    quint8 international = 0; // Text: the ESC R set its characters are drawn with
+    // Text: the encoding of its two-byte characters (None: two-byte mode was
+    // off). A command: the encoding two-byte mode reads with after it.
+    TwoByteCode twoByte = TwoByteCode::None;
     TextStyle style;      // Text
     SymbolModes symbol;   // GS k, GS ( k: the barcode and QR modes when it ran
     int receipt = 0;      // the number of the receipt its first byte went to

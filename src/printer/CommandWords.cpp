@@ -2,6 +2,7 @@
 // with its parameters.
 #include "printer/CommandWords.h"
 
+#include "printer/Characters.h"
 #include "printer/CodePages.h"
 #include "printer/Receipt.h"
 #include "printer/PrinterCommands.h"
@@ -9,8 +10,6 @@
 #include <algorithm>
 
 namespace PrinterCommands::Words {
-
-
 
 quint8 at(const TraceEntry &e, int i)
 {
@@ -51,18 +50,14 @@ QString sizeWords(int width, int height)
     return QStringLiteral("width %1, height %2").arg(width).arg(height);
 }
 
-// Printer bytes as the page draws them, quoted, the first kShownText of them.
-QString quoted(const QByteArray &bytes, qint64 total, int page)
+// Printer bytes as they print, quoted, the first kShownText characters of them.
+QString quoted(const QByteArray &bytes, qint64 total, int page, int international, TwoByteCode twoByte)
 {
-    QString text;
-    for (const char c : bytes.left(kShownText)) {
-        const auto byte = quint8(c);
-        text += byte < 0x20 || byte == 0x7F ? QChar(0xB7) : QChar(CodePages::character(page, byte));
-    }
-    QString result = QLatin1Char('\'') + text + QLatin1Char('\'');
-    if (total > kShownText || total > bytes.size())
-        result = QLatin1Char('\'') + text + QStringLiteral("...' (%1 bytes)").arg(total);
-    return result;
+    const bool cut = total > bytes.size();
+    const QString all = Characters::text(bytes, page, international, twoByte, cut);
+    if (cut || all.size() > kShownText)
+        return QLatin1Char('\'') + all.left(kShownText) + QStringLiteral("...' (%1 bytes)").arg(total);
+    return QLatin1Char('\'') + all + QLatin1Char('\'');
 }
 
 // ---- the words of each command ------------------------------------------
@@ -141,11 +136,46 @@ QString wPrintWidth(const TraceEntry &e)
 QString wCodePage(const TraceEntry &e)
 {
     const int page = at(e, 2);
-    if (page == CodePages::kPc437)
-        return QStringLiteral("code page: 0 (PC437)");
-    if (page == CodePages::kWindows1252)
-        return QStringLiteral("code page: 16 (Windows-1252)");
-    return QStringLiteral("code page: %1 (not drawn: printed as PC437)").arg(page);
+    if (!CodePages::isKnown(page))
+        return QStringLiteral("code page: %1 (not known: printed as PC437)").arg(page);
+    return QStringLiteral("code page: %1 (%2)").arg(page).arg(CodePages::name(page));
+}
+
+QString wInternational(const TraceEntry &e)
+{
+    const int set = at(e, 2);
+    if (set >= Characters::kInternationalSets)
+        return outOfRange("international character set", set);
+    return QStringLiteral("international character set: %1 (%2)").arg(set).arg(Characters::internationalName(set));
+}
+
+QString wTwoByteOn(const TraceEntry &e)
+{
+    return QStringLiteral("two-byte characters: on (%1)").arg(Characters::encodingName(e.twoByte));
+}
+
+QString wTwoByteOff(const TraceEntry &) { return QStringLiteral("two-byte characters: off"); }
+
+QString wJapaneseCode(const TraceEntry &e)
+{
+    const int choice = smallChoice(at(e, 2), 2);
+    if (choice < 0)
+        return outOfRange("Japanese two-byte code", at(e, 2));
+    QString words = QStringLiteral("Japanese two-byte code: ") + (choice ? QStringLiteral("Shift JIS") : QStringLiteral("JIS"));
+    if (e.twoByte != TwoByteCode::ShiftJis && e.twoByte != TwoByteCode::Jis)
+        words += QStringLiteral(" (not used: this printer's two-byte characters are %1)").arg(Characters::encodingName(e.twoByte));
+    return words;
+}
+
+QString wTwoByteMode(const TraceEntry &e)
+{
+    const quint8 n = at(e, 2);
+    QStringList parts;
+    if (const QString size = sizeWords((n & 0x04) ? 2 : 1, (n & 0x08) ? 2 : 1); !size.isEmpty())
+        parts << size;
+    if (n & 0x80)
+        parts << QStringLiteral("underline");
+    return QStringLiteral("two-byte print mode: ") + (parts.isEmpty() ? QStringLiteral("normal") : parts.join(QStringLiteral(", ")));
 }
 
 QString wCut(const TraceEntry &e)
@@ -303,8 +333,6 @@ QString wCondition(const TraceEntry &e)
     return QStringLiteral("condition request %1: not a condition, no answer").arg(n);
 }
 
-QString wKanjiOff(const TraceEntry &) { return QStringLiteral("Kanji mode off: nothing printed"); }
-
 QString wDrawerKick(const TraceEntry &e)
 {
     const int pin = smallChoice(at(e, 2), 2) == 1 ? 5 : 2;
@@ -342,7 +370,7 @@ QString wMacroNamed(const TraceEntry &e)
 QString wText(const TraceEntry &e)
 {
     const TextStyle &s = e.style;
-    QStringList parts{quoted(e.bytes, e.length(), e.codePage)};
+    QStringList parts{quoted(e.bytes, e.length(), e.codePage, e.international, e.twoByte)};
     parts << (s.font == PrinterFont::B ? QStringLiteral("font B") : QStringLiteral("font A"));
     if (s.emphasized)
         parts << QStringLiteral("emphasized");
@@ -356,6 +384,10 @@ QString wText(const TraceEntry &e)
         parts << QStringLiteral("spacing %1").arg(plural(s.spacing, "dot", "dots"));
     if (e.codePage != CodePages::kPc437)
         parts << QStringLiteral("code page %1").arg(e.codePage);
+    if (e.international != 0)
+        parts << QStringLiteral("character set %1").arg(Characters::internationalName(e.international));
+    if (e.twoByte != TwoByteCode::None)
+        parts << QStringLiteral("two-byte %1").arg(Characters::encodingName(e.twoByte));
     return parts.join(QStringLiteral(", "));
 }
 

@@ -15,7 +15,10 @@ QString plural(int count, const char *one, const char *many);
 QString outOfRange(const char *what, int value);
 QString onOff(const char *what, quint8 n, const char *extra = "");
 QString sizeWords(int width, int height);
-QString quoted(const QByteArray &bytes, qint64 total, int page = 0);
+// Printer bytes quoted as they print: through the page, set and two-byte
+// encoding given (the defaults: PC437, USA, one byte a character).
+QString quoted(const QByteArray &bytes, qint64 total, int page = 0, int international = 0,
+               TwoByteCode twoByte = TwoByteCode::None);
 QString wLineFeed(const TraceEntry &);
 QString wIgnored(const TraceEntry &);
 QString wTab(const TraceEntry &);
@@ -54,9 +57,13 @@ QString wTransmitStatus(const TraceEntry &e);
 QString wPrinterId(const TraceEntry &e);
 QString wAutomaticStatus(const TraceEntry &e);
 QString wCondition(const TraceEntry &e);
-QString wKanjiOff(const TraceEntry &);
 QString wDrawerKick(const TraceEntry &e);
 QString wMacroRecord(const TraceEntry &e);
 QString wMacroNamed(const TraceEntry &e);
 QString wText(const TraceEntry &e);
+QString wInternational(const TraceEntry &e);
+QString wTwoByteOn(const TraceEntry &e);
+QString wTwoByteOff(const TraceEntry &);
+QString wJapaneseCode(const TraceEntry &e);
+QString wTwoByteMode(const TraceEntry &e);
 } // namespace PrinterCommands::Words

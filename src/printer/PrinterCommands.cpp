@@ -37,7 +37,10 @@ QList<Command> makeTable()
     using M = Command::Match;
     return {
         special(M::Text, "text", "20-7E, 80-FF",
-                "characters: 20-7E as ASCII, 80-FF through the code page; text that would pass the right edge wraps", wText),
+                "characters: 20-7E as ASCII (some replaced by the international character set), 80-FF through the code "
+                "page, and in two-byte mode a lead byte and the byte after it as one character in a 24 x 24 cell "
+                "(16 x 16 in font B); text that would pass the right edge wraps",
+                wText),
         row("0A", "LF", "0A", "print the line and feed one line", wLineFeed),
         row("0D", "CR", "0D", "ignored", wIgnored),
         row("09", "HT", "09", "move to the next tab stop (every 8 characters of the current font)", wTab),
@@ -60,7 +63,18 @@ QList<Command> makeTable()
         row("1B4A", "ESC J", "1B 4A n", "print the line and feed n dots", wFeedDots),
         row("1D4C", "GS L", "1D 4C nL nH", "left margin, nL + 256 nH dots", wLeftMargin),
         row("1D57", "GS W", "1D 57 nL nH", "printable width, nL + 256 nH dots (at most 576 less the left margin)", wPrintWidth),
-        row("1B74", "ESC t", "1B 74 n", "code page n: 0 PC437, 16 Windows-1252; another page prints as PC437", wCodePage),
+        row("1B74", "ESC t", "1B 74 n",
+            "code page n: 0 PC437, 1 Katakana, 2 PC850, 3 PC860, 4 PC863, 5 PC865, 11 PC851, 12 PC853, 13 PC857, "
+            "14 PC737, 15 ISO 8859-7, 16 Windows-1252, 17 PC866, 18 PC852, 19 PC858, 20-26 Thai (TIS-620), 32 PC720, "
+            "33 Windows-775, 34 PC855, 35 PC861, 36 PC862, 37 PC864, 38 PC869, 39 ISO 8859-2, 40 ISO 8859-15, "
+            "41 PC1098, 42 PC1118, 43 PC1119, 44 PC1125, 45-52 Windows-1250 to 1258, 53 KZ-1048; another page prints "
+            "as PC437",
+            wCodePage),
+        row("1B52", "ESC R", "1B 52 n",
+            "international character set, replacing the characters of 23 24 40 5B 5C 5D 5E 60 7B 7C 7D 7E: 0 USA, "
+            "1 France, 2 Germany, 3 UK, 4 Denmark I, 5 Sweden, 6 Italy, 7 Spain I, 8 Japan, 9 Norway, 10 Denmark II, "
+            "11 Spain II, 12 Latin America, 13 Korea, 14 Slovenia/Croatia, 15 China, 16 Vietnam, 17 Arabia",
+            wInternational),
         row("1D56", "GS V", "1D 56 m; 1D 56 41 n, 1D 56 42 n",
             "cut: m 0/30 full, 1/31 partial; 41 and 42 feed n dots first, then cut full or partial", wCut),
         row("1B69", "ESC i", "1B 69", "partial cut", wPartialCut),
@@ -91,7 +105,15 @@ QList<Command> makeTable()
         row("1004", "DLE EOT", "10 04 n", "real-time status request: nothing printed", wStatusRequest),
         row("1005", "DLE ENQ", "10 05 n", "real-time request: nothing printed", wRealTimeRequest),
         row("1014", "DLE DC4", "10 14 fn …", "real-time command: nothing printed", wRealTimeCommand),
-        row("1C2E", "FS .", "1C 2E", "Kanji mode off: nothing printed", wKanjiOff),
+        row("1C26", "FS &", "1C 26",
+            "two-byte characters on, in the printer's encoding (GB 18030, Shift JIS, Big5 or EUC-KR: a simulator "
+            "option and a preview setting); a pair that is no character prints a replacement mark",
+            wTwoByteOn),
+        row("1C2E", "FS .", "1C 2E", "two-byte characters off", wTwoByteOff),
+        row("1C43", "FS C", "1C 43 n", "Japanese two-byte code: 0/30 JIS, 1/31 Shift JIS (where the encoding is Shift JIS)",
+            wJapaneseCode),
+        row("1C21", "FS !", "1C 21 n", "two-byte print mode: bit 2 double width, bit 3 double height, bit 7 underline",
+            wTwoByteMode),
         row("1C05", "FS ENQ", "1C 05 n",
             "condition request: answered at once, NAK n when the condition holds, ACK n when not (1 drawer 1 open, "
             "2 drawer 2 open, 3 paper near end, 4 paper out, 8 cover open, 9 receive buffer not empty, 10 reset "

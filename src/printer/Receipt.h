@@ -32,6 +32,11 @@ struct ByteRange
 
 enum class PrinterFont : quint8 { A, B };
 
+// How the printer reads pairs of bytes in two-byte mode (FS &): its model's
+// encoding, and JIS where FS C picks it on a Japanese model. None: one byte
+// a character.
+enum class TwoByteCode : quint8 { None, Gb18030, ShiftJis, Big5, EucKr, Jis };
+
 struct TextStyle
 {
     PrinterFont font = PrinterFont::A;
@@ -41,9 +46,10 @@ struct TextStyle
     quint8 height = 1;       // 1 to 8
     bool reverse = false;    // white on black
     quint8 spacing = 0;      // ESC SP: dots right of each character, before the width multiplier
+    bool wide = false;       // two-byte characters: 24 x 24 cells (font B 16 x 16)
 
-    int cellWidth() const { return font == PrinterFont::A ? 12 : 9; }
-    int cellHeight() const { return font == PrinterFont::A ? 24 : 17; }
+    int cellWidth() const { return wide ? (font == PrinterFont::A ? 24 : 16) : (font == PrinterFont::A ? 12 : 9); }
+    int cellHeight() const { return wide ? (font == PrinterFont::A ? 24 : 16) : (font == PrinterFont::A ? 24 : 17); }
     // Dots from one character to the next, and the drawn character's size.
     int advance() const { return (cellWidth() + spacing) * width; }
     int charWidth() const { return cellWidth() * width; }
@@ -56,17 +62,21 @@ struct TextRun
 {
     int x = 0; // left edge of the first cell
     int y = 0; // top of the cells; runs of a line share their bottom edge
-    QByteArray text; // the printer's bytes, one per character
-    quint8 codePage = 0; // the page they are drawn with: 0 PC437 or 16 Windows-1252
+    QByteArray text; // the printer's bytes: one per character, two per two-byte character
+    quint8 codePage = 0;      // ESC t: the page its bytes 80-FF are drawn with
+    quint8 international = 0; // ESC R: the set that replaces some of 23-7E
+    TwoByteCode twoByte = TwoByteCode::None; // a run of two-byte characters: their encoding
     TextStyle style;
     ByteRange source;
 
-    int width() const { return int(text.size()) * style.advance(); }
+    // Characters, one cell each.
+    int count() const { return int(text.size()) / (twoByte == TwoByteCode::None ? 1 : 2); }
+    int width() const { return count() * style.advance(); }
     int height() const { return style.charHeight(); }
     // The dots its characters cover: the spacing after the last one is not drawn.
     QRect rect() const
     {
-        return text.isEmpty() ? QRect() : QRect(x, y, int(text.size() - 1) * style.advance() + style.charWidth(), height());
+        return text.isEmpty() ? QRect() : QRect(x, y, (count() - 1) * style.advance() + style.charWidth(), height());
     }
 };
 

@@ -4,7 +4,6 @@
 // ReceiptLayout.cpp.
 #include "printer/ReceiptInterpreter.h"
 
-#include "printer/CodePages.h"
 #include "printer/PrinterCommands.h"
 #include "printer/Symbols.h"
 
@@ -43,6 +42,7 @@ void ReceiptInterpreter::reset()
     m_next.clear();
     m_fedBefore = 0;
     m_modes = Modes();
+    m_lead = 0;
     m_qrData.clear();
     m_line = Pending();
     m_image = Image();
@@ -209,13 +209,10 @@ void ReceiptInterpreter::consume(quint8 byte, qint64 at)
         break;
     }
     if (byte >= 0x20 && byte != 0x7F) {
-        const int page = CodePages::isDrawn(m_modes.codePage) ? m_modes.codePage : CodePages::kPc437;
-        const TextStyle style = currentStyle();
-        if (m_trace)
-            traceCharacter(byte, at, style, page);
-        putCharacter(byte, style, page, {at, at + 1});
+        text(byte, at);
         return;
     }
+    endPair();
     if (m_trace) {
         traceEnd(at); // the text run before it
         traceCommandStart(at);
@@ -270,7 +267,8 @@ void ReceiptInterpreter::runCommand()
 {
     const quint8 introducer = m_cmd[0];
     const quint8 c = m_cmd[1];
-    if (runTextCommand(introducer, c) || runPrinterCommand(introducer, c) || runSymbolCommand(introducer, c))
+    if (runTextCommand(introducer, c) || runCharacterCommand(introducer, c) || runPrinterCommand(introducer, c)
+        || runSymbolCommand(introducer, c))
         return;
 }
 

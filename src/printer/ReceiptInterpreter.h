@@ -108,6 +108,11 @@ public:
     // nothing, for a handler that only logs. Turns the trace on.
     void setTraceBudget(qsizetype bytes);
 
+    // The model's two-byte encoding (GB 18030 unless set): how FS & reads
+    // pairs of bytes. Takes effect with the next pair; power on keeps it.
+    void setTwoByteEncoding(TwoByteCode code);
+    TwoByteCode twoByteEncoding() const { return m_encoding; }
+
     // Beeps and drawer pulses as the printer meets them, with the number of
     // the receipt they came on; each is also kept in that receipt's events.
     void setEventHandler(std::function<void(const ReceiptEvent &, int receipt)> handler) { m_eventHandler = std::move(handler); }
@@ -149,6 +154,10 @@ private:
         int leftMargin = 0;
         int printWidth = Paper::kWidthDots;
         int codePage = 0;
+        int international = 0; // ESC R
+        bool twoByte = false;  // FS & on, FS . off
+        int japaneseCode = -1; // FS C: 0 JIS, 1 Shift JIS, -1 none chosen (Shift JIS with FS &)
+        quint8 twoByteMode = 0; // FS !: bit 2 double width, 3 double height, 7 underline
         int barcodeHeight = 162;
         int barcodeModule = 3;
         int barcodeText = 0;
@@ -215,8 +224,38 @@ private:
     void finishSymbolData();
     void event(ReceiptEvent::Kind kind, int drawer, bool realTime);
 
+    // characters (ReceiptCharacters.cpp): code pages, ESC R, two-byte characters
+    bool runCharacterCommand(quint8 introducer, quint8 c);
+    void text(quint8 byte, qint64 at);
+    // A control byte ends a pair unfinished: its lead prints as the replacement mark.
+    void endPair()
+    {
+        if (m_lead)
+            lonePair();
+    }
+    void lonePair();
+    void putPair(quint8 lead, quint8 trail, const ByteRange &source);
+    // The encoding two-byte mode reads pairs with: the model's, or JIS where FS C chose it.
+    TwoByteCode readingCode() const;
+    // The encoding pairs are read with now; None while one byte is a character.
+    TwoByteCode pairsRead() const;
+    TextStyle twoByteStyle() const;
+    void noteOnce(const QString &key, const QString &line);
+
     // layout (ReceiptLayout.cpp; symbols and images in theirs)
-    void putCharacter(quint8 byte, const TextStyle &style, int codePage, const ByteRange &source);
+    void putCharacter(quint8 byte, const TextStyle &style, int codePage, const ByteRange &source)
+    {
+        const char c = char(byte);
+        putCharacter(&c, 1, style, {quint8(codePage), 0, TwoByteCode::None}, source);
+    }
+    // How a character's bytes are read: the run it joins must read them alike.
+    struct Reading
+    {
+        quint8 codePage = 0;
+        quint8 international = 0;
+        TwoByteCode twoByte = TwoByteCode::None;
+    };
+    void putCharacter(const char *bytes, int size, const TextStyle &style, const Reading &reading, const ByteRange &source);
     void tab();
     void startLine();
     // byCommand: LF, ESC d, ESC J (and a symbol's message) print it, and the
@@ -243,14 +282,14 @@ private:
     // tracing (ReceiptTracing.cpp): called only while the trace is on, but
     // traceByte(), which is cheaper than the test
     enum class Making : quint8 { None, Text, Command };
-    void traceCharacter(quint8 byte, qint64 at, const TextStyle &style, int codePage)
+    void traceCharacter(quint8 byte, qint64 at, const TextStyle &style, const Reading &reading)
     {
         if (m_making != Making::Text)
-            traceTextStart(at, style, codePage);
+            traceTextStart(at, style, reading);
         if (m_traceSize < TraceEntry::kKeptText)
             m_traceBuffer[m_traceSize++] = char(byte);
     }
-    void traceTextStart(qint64 at, const TextStyle &style, int codePage);
+    void traceTextStart(qint64 at, const TextStyle &style, const Reading &reading);
     void traceCommandStart(qint64 at);
     void traceBytes(const char *bytes, qsizetype count);
     // A byte of the command being made; most of a long payload goes unkept.
@@ -297,6 +336,9 @@ private:
     int m_barcodeType = 0;
 
     Modes m_modes;
+    TwoByteCode m_encoding = TwoByteCode::Gb18030;
+    quint8 m_lead = 0;   // the first byte of a two-byte character, waiting for its trail
+    qint64 m_leadAt = 0;
     QByteArray m_qrData;
     Pending m_line;
     Image m_image;

@@ -73,7 +73,8 @@ void ReceiptInterpreter::startLine()
     m_line.begin = m_parse == Parse::Text ? m_at : m_cmdStart;
 }
 
-void ReceiptInterpreter::putCharacter(quint8 byte, const TextStyle &style, int codePage, const ByteRange &source)
+void ReceiptInterpreter::putCharacter(const char *bytes, int size, const TextStyle &style, const Reading &reading,
+                                      const ByteRange &source)
 {
     if (!m_line.started)
         startLine();
@@ -86,9 +87,10 @@ void ReceiptInterpreter::putCharacter(quint8 byte, const TextStyle &style, int c
     touch();
     if (!m_line.runs.isEmpty()) {
         TextRun &last = m_line.runs.last();
-        if (last.style == style && last.codePage == codePage && last.x + last.width() == m_line.x
+        if (last.style == style && last.codePage == reading.codePage && last.international == reading.international
+            && last.twoByte == reading.twoByte && last.x + last.width() == m_line.x
             && (last.source.end == source.begin || last.source == source)) {
-            last.text.append(char(byte));
+            last.text.append(bytes, size);
             last.source.end = source.end;
             m_line.x += style.advance();
             return;
@@ -96,8 +98,10 @@ void ReceiptInterpreter::putCharacter(quint8 byte, const TextStyle &style, int c
     }
     TextRun run;
     run.x = m_line.x;
-    run.text = QByteArray(1, char(byte));
-    run.codePage = quint8(codePage);
+    run.text = QByteArray(bytes, size);
+    run.codePage = reading.codePage;
+    run.international = reading.international;
+    run.twoByte = reading.twoByte;
     run.style = style;
     run.source = source;
     m_line.runs.append(run);

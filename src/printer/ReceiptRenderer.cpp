@@ -1,47 +1,13 @@
 #include "printer/ReceiptRenderer.h"
 
-#include "printer/CodePages.h"
+#include "printer/Characters.h"
 
-#include <QFontDatabase>
-#include <QFontMetrics>
 #include <QImageWriter>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 
 namespace {
-const QString kFamily = QStringLiteral("DejaVu Sans Mono");
-const char *const kFontFiles[] = {
-    "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf",
-    "/usr/share/fonts/truetype/dejavu/DejaVuSansMono-Bold.ttf",
-};
-
-QFont baseFont()
-{
-    if (!QFontDatabase::families().contains(kFamily)) {
-        for (const char *file : kFontFiles)
-            QFontDatabase::addApplicationFont(QString::fromLatin1(file));
-    }
-    QFont font = QFontDatabase::families().contains(kFamily) ? QFont(kFamily)
-                                                            : QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setStyleHint(QFont::Monospace);
-    font.setStyleStrategy(QFont::StyleStrategy(QFont::NoAntialias | QFont::NoSubpixelAntialias));
-    font.setHintingPreference(QFont::PreferFullHinting);
-    font.setKerning(false);
-    return font;
-}
-
-// The largest pixel size whose characters fit the cell (a dot of descent may go).
-void fitToCell(QFont &font, int width, int height)
-{
-    for (int pixels = height; pixels > 4; --pixels) {
-        font.setPixelSize(pixels);
-        const QFontMetrics metrics(font);
-        if (metrics.horizontalAdvance(QLatin1Char('M')) <= width && metrics.height() <= height + 1)
-            return;
-    }
-}
-
 QImage paper(int height)
 {
     QImage image(Paper::kWidthDots, std::max(1, height), QImage::Format_RGB32);
@@ -63,32 +29,24 @@ QImage toMono(const QImage &drawn)
 }
 } // namespace
 
-ReceiptRenderer::ReceiptRenderer()
+ReceiptRenderer::ReceiptRenderer() = default;
+
+QStringList ReceiptRenderer::takeNotes() const
 {
-    const QFont base = baseFont();
-    const PrinterFont faces[2] = {PrinterFont::A, PrinterFont::B};
-    for (int face = 0; face < 2; ++face) {
-        TextStyle style;
-        style.font = faces[face];
-        for (int bold = 0; bold < 2; ++bold) {
-            QFont &font = m_fonts[face][bold];
-            font = base;
-            font.setBold(bold);
-            fitToCell(font, style.cellWidth(), style.cellHeight());
-        }
-        // Centre the face's height in the cell.
-        const QFontMetrics metrics(m_fonts[face][0]);
-        m_baseline[face] = std::max(0, (style.cellHeight() - metrics.height()) / 2) + metrics.ascent();
-    }
+    QStringList notes;
+    notes.swap(m_notes);
+    return notes;
 }
 
 const QImage &ReceiptRenderer::glyph(const TextStyle &style, bool white, char16_t character) const
 {
-    const int face = style.font == PrinterFont::A ? 0 : 1;
-    const quint32 key = quint32(character) | (quint32(face) << 16) | (quint32(style.emphasized) << 17) | (quint32(white) << 18);
+    const quint32 key = quint32(character) | (quint32(style.font == PrinterFont::B) << 16) | (quint32(style.emphasized) << 17)
+        | (quint32(white) << 18) | (quint32(style.wide) << 19);
     auto it = m_glyphs.constFind(key);
     if (it != m_glyphs.cend())
         return *it;
+    if (m_glyphs.size() >= kMaxGlyphs)
+        m_glyphs.clear();
     if (white) {
         // The same dots as the black glyph, so reverse text has the very same shapes.
         QImage cell = glyph(style, false, character);
@@ -100,16 +58,12 @@ const QImage &ReceiptRenderer::glyph(const TextStyle &style, bool white, char16_
         return *m_glyphs.insert(key, cell);
     }
 
-    const QFont &font = m_fonts[face][style.emphasized ? 1 : 0];
     QImage cell(style.cellWidth(), style.cellHeight(), QImage::Format_ARGB32_Premultiplied);
     cell.fill(Qt::transparent);
-    if (character != u' ' && character != 0xA0) {
-        QPainter painter(&cell);
-        painter.setFont(font);
-        painter.setPen(Qt::black);
-        const QString text(1, QChar(character));
-        const int advance = QFontMetrics(font).horizontalAdvance(text);
-        painter.drawText(QPoint((style.cellWidth() - advance) / 2, m_baseline[face]), text);
+    if (!m_faces.draw(cell, character, style) && !m_missing.contains(character)) {
+        m_missing.insert(character);
+        m_notes.append(QStringLiteral("character U+%1: no glyph in the receipt faces, printed as a replacement mark")
+                           .arg(QString::number(character, 16).toUpper().rightJustified(4, QLatin1Char('0'))));
     }
     // Ink or paper, nothing between: the printer has no grey.
     for (int y = 0; y < cell.height(); ++y) {
@@ -129,8 +83,9 @@ void ReceiptRenderer::drawRun(QPainter &painter, const TextRun &run) const
     else if (style.underline > 0)
         painter.fillRect(run.x, run.y + height - style.underline, run.width(), style.underline, Qt::black);
     int x = run.x;
-    for (const char byte : run.text) {
-        const char16_t character = CodePages::character(run.codePage, quint8(byte));
+    const int count = run.count();
+    for (int i = 0; i < count; ++i) {
+        const char16_t character = Characters::cell(run, i);
         if (character != u' ') {
             const QImage &image = glyph(style, style.reverse, character);
             if (style.width == 1 && style.height == 1)

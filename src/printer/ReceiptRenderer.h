@@ -1,20 +1,22 @@
 #pragma once
 
 #include "printer/Receipt.h"
+#include "printer/ReceiptFaces.h"
 
-#include <QFont>
 #include <QHash>
 #include <QImage>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 class QPainter;
 
 // Draws receipts at one pixel per printer dot: white paper, black ink, no
 // margins or marks. Characters are drawn into their cells from a monospaced
-// face (DejaVu Sans Mono where it is installed), emphasized heavier but not
-// wider, and scaled by whole dots for the size multipliers; images, barcodes
-// and QR codes are drawn dot for dot.
+// face (DejaVu Sans Mono where it is installed, other named faces for what it
+// lacks: ReceiptFaces), emphasized heavier but not wider, and scaled by whole
+// dots for the size multipliers; images, barcodes and QR codes are drawn dot
+// for dot.
 //
 // Needs a QGuiApplication (fonts); any platform will do, offscreen too.
 class ReceiptRenderer
@@ -36,13 +38,23 @@ public:
     // as the page, the 72 mm printable part centred, the receipt's length tall.
     bool writePdf(const QList<Receipt> &receipts, const QString &path, QString *error) const;
 
-    QString fontFamily() const { return m_fonts[0][0].family(); }
+    QString fontFamily() const { return m_faces.mainFamily(); }
+    const ReceiptFaces &faces() const { return m_faces; }
+
+    // What drawing noted once: a character that no face has, printed as a
+    // replacement mark ("character U+0E3F: no glyph in the receipt faces").
+    QStringList takeNotes() const;
+
+    // Glyphs kept for reuse; past it the cache starts again (a receipt of
+    // thousands of different CJK characters must not hold them all).
+    static constexpr int kMaxGlyphs = 4096;
 
 private:
     void drawRun(QPainter &painter, const TextRun &run) const;
     const QImage &glyph(const TextStyle &style, bool white, char16_t character) const;
 
-    QFont m_fonts[2][2]; // [font A/B][emphasized]
-    int m_baseline[2] = {0, 0};
+    ReceiptFaces m_faces;
     mutable QHash<quint32, QImage> m_glyphs;
+    mutable QStringList m_notes;
+    mutable QSet<char16_t> m_missing;
 };

@@ -2,7 +2,6 @@
 // paper, and the printer's own commands that print nothing (cuts aside).
 #include "printer/ReceiptInterpreter.h"
 
-#include "printer/CodePages.h"
 #include "printer/PrinterCommands.h"
 
 namespace {
@@ -100,11 +99,6 @@ bool ReceiptInterpreter::runTextCommand(quint8 introducer, quint8 c)
     case 'J':
         printLine(false, n, m_at + 1, true);
         return true;
-    case 't':
-        m_modes.codePage = n;
-        if (!CodePages::isDrawn(n))
-            note(QStringLiteral("code page %1 is not drawn: printed as PC437").arg(n));
-        return true;
     default:
         return false;
     }
@@ -140,8 +134,8 @@ bool ReceiptInterpreter::runPrinterCommand(quint8 introducer, quint8 c)
         if (c == 0x14 && quint8(m_cmd[2]) == 1)
             event(ReceiptEvent::Kind::DrawerPulse, smallChoice(quint8(m_cmd[3]), 2) == 1 ? 2 : 1, true);
         return true;
-    case FS: // Kanji mode off and the condition request: nothing printed
-        return c == '.' || c == 0x05;
+    case FS: // the condition request: nothing printed
+        return c == 0x05;
     default:
         return false;
     }

@@ -35,7 +35,7 @@ void ReceiptInterpreter::setTraceBudget(qsizetype bytes)
     m_trace->setBudget(bytes);
 }
 
-void ReceiptInterpreter::traceTextStart(qint64 at, const TextStyle &style, int codePage)
+void ReceiptInterpreter::traceTextStart(qint64 at, const TextStyle &style, const Reading &reading)
 {
     m_making = Making::Text;
     m_entry = TraceEntry();
@@ -43,7 +43,9 @@ void ReceiptInterpreter::traceTextStart(qint64 at, const TextStyle &style, int c
     m_entry.range.begin = at;
     m_entry.receipt = m_open.number;
     m_entry.style = style;
-    m_entry.codePage = quint8(codePage);
+    m_entry.codePage = reading.codePage;
+    m_entry.international = reading.international;
+    m_entry.twoByte = reading.twoByte;
     m_traceSize = 0;
 }
 
@@ -86,6 +88,7 @@ void ReceiptInterpreter::traceEnd(qint64 end)
     if (m_entry.kind != TraceEntry::Kind::Text) {
         m_entry.symbol = {quint8(m_modes.barcodeHeight), quint8(m_modes.barcodeModule), quint8(m_modes.barcodeText),
                           quint8(m_modes.qrModule), quint8(m_modes.qrEcc)};
+        m_entry.twoByte = readingCode();
     }
     m_trace->append(std::move(m_entry));
 }

@@ -28,8 +28,13 @@ target_sources(marlix_printer PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/CommandWords.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptRenderer.h
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptRenderer.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReceiptFaces.h
+    ${CMAKE_CURRENT_LIST_DIR}/ReceiptFaces.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CodePages.h
     ${CMAKE_CURRENT_LIST_DIR}/CodePages.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Characters.h
+    ${CMAKE_CURRENT_LIST_DIR}/Characters.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReceiptCharacters.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Symbols.h
     ${CMAKE_CURRENT_LIST_DIR}/Symbols.cpp
 )

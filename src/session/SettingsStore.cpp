@@ -124,6 +124,21 @@ void saveFlag(const QString &key, bool on)
     s.setValue(key, on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
+QString loadText(const QString &key, const QString &fallback)
+{
+    QSettings s = openStore();
+    s.beginGroup(QStringLiteral("Settings"));
+    const QString text = s.value(key).toString().trimmed();
+    return text.isEmpty() ? fallback : text;
+}
+
+void saveText(const QString &key, const QString &value)
+{
+    QSettings s = openStore();
+    s.beginGroup(QStringLiteral("Settings"));
+    s.setValue(key, value);
+}
+
 QStringList loadNetPorts()
 {
     QSettings s = openStore();

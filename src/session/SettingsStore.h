@@ -46,6 +46,9 @@ void savePlace(const QString &prefix, const WindowPlace &place);
 // settings are stored: as text. Anything else reads as fallback.
 bool loadFlag(const QString &key, bool fallback);
 void saveFlag(const QString &key, bool on);
+// A choice kept by its name; fallback when the key is missing or empty.
+QString loadText(const QString &key, const QString &fallback);
+void saveText(const QString &key, const QString &value);
 
 // The network printers (tcp:// names) confirmed in the settings, newest first.
 QStringList loadNetPorts();

@@ -64,6 +64,7 @@ frmTerminal::frmTerminal(POSPrinter *port, Operator *op, EventPump *pump, QWidge
     // while the preview is closed; the preview redraws later, on its timer.
     m_paper = std::make_unique<ReceiptInterpreter>();
     m_paper->setTraceEnabled(true); // the preview's Commands panel: what every byte did
+    ReceiptPreview::applyStoredEncoding(*m_paper);
     port->setWriteTap([this](const QByteArray &taken) {
         m_paper->feed(taken);
         if (m_preview)

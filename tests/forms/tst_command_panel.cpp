@@ -413,9 +413,9 @@ private slots:
         QVERIFY(preview->Commands->selectSequence(trace().firstSequence())); // Copy has rows to copy
 
         QVERIFY(preview->SaveButton->isEnabled());
-        const QList<QWidget *> expected{preview->ZoomBox,    preview->CommandsCheck, preview->ClearButton,
-                                        preview->SaveButton, preview->Paper,         preview->Commands->FilterBox,
-                                        preview->Commands->CommandList};
+        const QList<QWidget *> expected{preview->ZoomBox,    preview->CommandsCheck, preview->CjkBox,
+                                        preview->ClearButton, preview->SaveButton,  preview->Paper,
+                                        preview->Commands->FilterBox, preview->Commands->CommandList};
         // Real Tab presses from the zoom box walk the controls in that order.
         preview->activateWindow();
         preview->ZoomBox->setFocus();

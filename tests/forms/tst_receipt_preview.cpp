@@ -3,6 +3,7 @@
 // dialog, the info line, what a screen reader hears and the settings it keeps.
 #include "macros/frmMacro.h"
 #include "preview/ReceiptPreview.h"
+#include "printer/Characters.h"
 #include "printer/ReceiptInterpreter.h"
 #include "printer/ReceiptRenderer.h"
 #include "support/Accessible.h"
@@ -429,6 +430,29 @@ private slots:
         QCOMPARE(heard(preview->PreviewInfo, QAccessible::Description), preview->PreviewInfo->text());
         QCOMPARE(heard(preview->PreviewInfo, QAccessible::Description),
                  QStringLiteral("2 receipts, receipt 2 shown, open receipt 7.5 mm, no unknown commands"));
+    }
+
+    // The printer's two-byte encoding: chosen in the window, kept as
+    // PreviewCjk, and the printer's from the start in the next session.
+    void twoByteEncodingKept()
+    {
+        ReceiptPreview *preview = open();
+        QCOMPARE(preview->CjkBox->currentText(), QStringLiteral("GB 18030"));
+        QCOMPARE(heard(preview->CjkBox), QStringLiteral("Two-byte"));
+        preview->CjkBox->setCurrentIndex(preview->CjkBox->findText(QStringLiteral("Big5")));
+        QCOMPARE(settingsStore().value(QStringLiteral("Settings/PreviewCjk")).toString(), QStringLiteral("Big5"));
+        write(FS + "&" + "\xA4\xA4\n");
+        const TextRun &run = w->paper().openReceipt().lines.value(0).runs.value(0);
+        QCOMPARE(run.count(), 1);
+        QCOMPARE(Characters::cell(run, 0), u'\u4E2D'); // 中 in Big5
+
+        rig.reset();
+        rig = std::make_unique<WindowRig>();
+        port = &rig->port;
+        op = &rig->op;
+        w = rig->window.get();
+        QCOMPARE(w->paper().twoByteEncoding(), TwoByteCode::Big5); // before the window opens
+        QCOMPARE(open()->CjkBox->currentText(), QStringLiteral("Big5"));
     }
 
     // Size and position in twips beside the main window's; a window that was

@@ -161,7 +161,7 @@ void TestReceiptInterpreter::text_data()
                                             << Lines{"receipt 1 open 30", "line 0 30", "text 0 0 C"};
     QTest::newRow("code page 437") << QByteArray("\x80\xFF\n") << Lines{"receipt 1 open 30", "line 0 30", "text 0 0 \\x80\\xff"};
     QTest::newRow("code page 1252") << ESC + "t" + n(16) + "\x80\n" << Lines{"receipt 1 open 30", "line 0 30", "text 0 0 \\x80 cp16"};
-    QTest::newRow("another page draws 437") << ESC + "t" + n(5) + "\x80\n" << Lines{"receipt 1 open 30", "line 0 30", "text 0 0 \\x80"};
+    QTest::newRow("another page draws 437") << ESC + "t" + n(99) + "\x80\n" << Lines{"receipt 1 open 30", "line 0 30", "text 0 0 \\x80"};
     QTest::newRow("nothing at all") << QByteArray("\r\x01") << Lines{};
 }
 
@@ -348,7 +348,7 @@ void TestReceiptInterpreter::unknownCommands_data()
     QTest::newRow("unknown after ESC eats the letter") << ESC + "AB\n" << "B" << QStringList{"1B 41 x1"};
     QTest::newRow("ESC $ position") << ESC + "$" + word(100) + "A\n" << "A" << QStringList{"1B 24 x1"};
     QTest::newRow("ESC D tab positions") << ESC + "D" + n(8) + n(16) + n(0) + "A\n" << "A" << QStringList{"1B 44 x1"};
-    QTest::newRow("ESC R international set") << ESC + "R" + n(2) + "A\n" << "A" << QStringList{"1B 52 x1"};
+    QTest::newRow("FS S two-byte spacing") << FS + "S" + n(1) + n(2) + "A\n" << "A" << QStringList{"1C 53 x1"};
     QTest::newRow("GS ( L, by its length") << GS + "(L" + word(4) + "0123A\n" << "A" << QStringList{"1D 28 4C x1"};
     QTest::newRow("GS 8 L, by its length") << GS + "8L" + word(2) + word(0) + "01A\n" << "A" << QStringList{"1D 38 4C x1"};
     QTest::newRow("GS ( k, another symbol") << GS + "(k" + word(3) + "0A1A\n" << "A" << QStringList{"1D 28 6B 30 x1"};
@@ -357,7 +357,7 @@ void TestReceiptInterpreter::unknownCommands_data()
     QTest::newRow("GS v 1") << GS + "v1A\n" << "1A" << QStringList{"1D 76 x1"};
     QTest::newRow("GS k 30") << GS + "k0A\n" << "0A" << QStringList{"1D 6B x1"};
     QTest::newRow("GS f") << GS + "f" + n(1) + "A\n" << "A" << QStringList{"1D 66 x1"};
-    QTest::newRow("FS &") << FS + "&A\n" << "A" << QStringList{"1C 26 x1"};
+    QTest::newRow("FS -") << FS + "-" + n(1) + "A\n" << "A" << QStringList{"1C 2D x1"};
     QTest::newRow("FS p") << FS + "p" + n(1) + n(0) + "A\n" << "A" << QStringList{"1C 70 x1"};
     QTest::newRow("ESC US z") << ESC + "\x1Fz" + "A\n" << "zA" << QStringList{"1B 1F x1"};
     QTest::newRow("DLE A") << DLE + "AB\n" << "B" << QStringList{"10 41 x1"};
@@ -370,8 +370,8 @@ void TestReceiptInterpreter::unknownCommands_data()
                                     << "A" << QStringList{};
     QTest::newRow("macro name of 256 bytes ends the command") << ESC + "\x1Fm" + QByteArray(300, 'n') + "\n" << QString(44, 'n')
                                                              << QStringList{};
-    QTest::newRow("all four") << ESC + "{" + n(0) + GS + "f" + n(0) + FS + "&" + DLE + "zA\n" << "A"
-                              << QStringList{"1B 7B x1", "1D 66 x1", "1C 26 x1", "10 7A x1"};
+    QTest::newRow("all four") << ESC + "{" + n(0) + GS + "f" + n(0) + FS + "-" + n(0) + DLE + "zA\n" << "A"
+                              << QStringList{"1B 7B x1", "1D 66 x1", "1C 2D x1", "10 7A x1"};
 }
 
 void TestReceiptInterpreter::unknownCommands()

@@ -16,7 +16,11 @@ private slots:
     void tcpPort();
     void printerState_data();
     void printerState();
+    void cjk_data();
+    void cjk();
 };
+
+Q_DECLARE_METATYPE(TwoByteCode)
 
 void TestSimOptions::options_data()
 {
@@ -177,6 +181,36 @@ void TestSimOptions::printerState()
     QCOMPARE(options.paperLengthMm, paperMm);
     QCOMPARE(options.nearEndMm, nearEndMm);
     QCOMPARE(options.drawerClosesMs, drawerMs);
+}
+
+// --cjk: the model's two-byte encoding, named as people write it.
+void TestSimOptions::cjk_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("runs");
+    QTest::addColumn<TwoByteCode>("encoding");
+    QTest::newRow("GB 18030 by default") << QStringList{} << true << TwoByteCode::Gb18030;
+    QTest::newRow("Shift_JIS") << QStringList{"--cjk", "Shift_JIS"} << true << TwoByteCode::ShiftJis;
+    QTest::newRow("sjis") << QStringList{"--cjk", "sjis"} << true << TwoByteCode::ShiftJis;
+    QTest::newRow("big5") << QStringList{"--cjk=big5"} << true << TwoByteCode::Big5;
+    QTest::newRow("euc-kr") << QStringList{"--cjk", "euc-kr"} << true << TwoByteCode::EucKr;
+    QTest::newRow("gb18030") << QStringList{"--cjk", "gb18030"} << true << TwoByteCode::Gb18030;
+    QTest::newRow("JIS is FS C's, not a model's") << QStringList{"--cjk", "JIS"} << false << TwoByteCode::None;
+    QTest::newRow("UTF-8") << QStringList{"--cjk", "UTF-8"} << false << TwoByteCode::None;
+}
+
+void TestSimOptions::cjk()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, runs);
+    QFETCH(TwoByteCode, encoding);
+    SimOptions options;
+    int exitCode = -1;
+    QCOMPARE(parseSimOptions(QStringList{QStringLiteral("marlix-printer-sim")} + arguments, &options, &exitCode), runs);
+    if (runs)
+        QCOMPARE(options.cjk, encoding);
+    else
+        QCOMPARE(exitCode, 2);
 }
 
 QTEST_GUILESS_MAIN(TestSimOptions)

@@ -52,7 +52,9 @@ void ReceiptFiles::save(const Receipt &receipt)
     const int number = m_next++;
     const QString file = QStringLiteral("%1/receipt-%2.png").arg(m_dir).arg(number, 3, 10, QLatin1Char('0'));
     QString error;
-    if (!m_renderer.savePng(receipt, file, &error)) {
+    const bool saved = m_renderer.savePng(receipt, file, &error);
+    m_log += m_renderer.takeNotes(); // characters it had no glyph for
+    if (!saved) {
         m_log.append(QStringLiteral("receipt %1: cannot write %2: %3").arg(number).arg(file, error));
         return;
     }

@@ -20,6 +20,7 @@ public:
     // Without a folder nothing is saved.
     bool open(const QString &dir, QString *error);
     void setDecode(bool on);
+    void setTwoByteEncoding(TwoByteCode code) { m_interpreter.setTwoByteEncoding(code); }
 
     // The paper: the printer prints on it.
     ReceiptInterpreter &interpreter() { return m_interpreter; }

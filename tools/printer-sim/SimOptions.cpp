@@ -1,5 +1,6 @@
 #include "SimOptions.h"
 
+#include "printer/Characters.h"
 #include "printer/PrinterModel.h"
 
 #include <QCommandLineParser>
@@ -75,6 +76,9 @@ bool parseSimOptions(const QStringList &arguments, SimOptions *options, int *exi
         QStringLiteral("Log each command and text run that reaches the paper, one line each, in columns: its decimal "
                        "offset in the printed stream, its bytes in hex (the first 6 and the length of a longer one), "
                        "its name (ESC a) and its meaning (justification: centre)."));
+    const QCommandLineOption cjk(QStringLiteral("cjk"),
+        QStringLiteral("The printer's two-byte encoding, which FS & turns on: GB18030 (the default), Shift_JIS, Big5 "
+                       "or EUC-KR."), QStringLiteral("ENCODING"));
     const QCommandLineOption reply(QStringLiteral("reply"),
         QStringLiteral("When the received bytes end with REQ, send RESP (hex without blanks). Repeatable; "
                        "a later rule replaces an earlier one for the same REQ; the longest matching REQ wins; a rule "
@@ -98,7 +102,8 @@ bool parseSimOptions(const QStringList &arguments, SimOptions *options, int *exi
     const QCommandLineOption drawerCloses(QStringLiteral("drawer-closes-after"),
         QStringLiteral("An opened drawer closes by itself after S seconds (default: it stays open until "
                        "\"drawer N close\")."), QStringLiteral("S"));
-    parser.addOptions({link, record, receipts, decode, reply, identity, busy, delay, quiet, paperLength, nearEnd, drawerCloses});
+    parser.addOptions({link, record, receipts, decode, cjk, reply, identity, busy, delay, quiet, paperLength, nearEnd,
+                       drawerCloses});
 
     if (!parser.parse(arguments))
         return fail(parser.errorText(), exitCode);
@@ -132,6 +137,12 @@ bool parseSimOptions(const QStringList &arguments, SimOptions *options, int *exi
     if (parser.isSet(receipts) && options->receiptsDir.isEmpty())
         return fail(QStringLiteral("--receipts needs a folder"), exitCode);
 
+    if (parser.isSet(cjk)) {
+        const std::optional<TwoByteCode> code = Characters::encodingFromName(parser.value(cjk));
+        if (!code)
+            return fail(QStringLiteral("bad --cjk %1: expected GB18030, Shift_JIS, Big5 or EUC-KR").arg(parser.value(cjk)), exitCode);
+        options->cjk = *code;
+    }
     for (const QString &rule : parser.values(reply)) {
         const qsizetype eq = rule.indexOf(QLatin1Char('='));
         QByteArray request, response;

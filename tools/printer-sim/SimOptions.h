@@ -1,5 +1,7 @@
 #pragma once
 
+#include "printer/Receipt.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QPair>
@@ -13,6 +15,7 @@ struct SimOptions
     QString recordPath;
     QString receiptsDir;
     bool decode = false;
+    TwoByteCode cjk = TwoByteCode::Gb18030; // --cjk: the model's two-byte encoding
     QList<QPair<QByteArray, QByteArray>> replies; // in the order given
     QByteArray identity;
     bool busy = false;

@@ -148,7 +148,10 @@ int main(int argc, char *argv[])
             return startFailure(error);
         receipts->setDecode(options.decode);
     }
-    VirtualPrinter printer(receipts ? receipts->interpreter() : unseen);
+    ReceiptInterpreter &paper = receipts ? receipts->interpreter() : unseen;
+    // The roll is used up as the model prints, two-byte text too.
+    paper.setTwoByteEncoding(options.cjk);
+    VirtualPrinter printer(paper);
     PrinterModel &model = printer.model();
     model.setIdentity(options.identity);
     for (const auto &[request, response] : options.replies)
