@@ -84,8 +84,16 @@ qsizetype VirtualPrinter::receive(const QByteArray &bytes)
         qsizetype end = taken;
         m_found.clear();
         while (end < limit && m_found.isEmpty()) {
-            m_framer.feed(QByteArray::fromRawData(bytes.constData() + end, 1), m_onCommand);
-            ++end;
+            // Between commands, text up to the next introducer ends none.
+            qsizetype next = end + 1;
+            if (!m_framer.waiting()) {
+                while (next < limit && !CommandSyntax::isIntroducer(quint8(bytes[next])))
+                    ++next;
+                if (CommandSyntax::isIntroducer(quint8(bytes[end])))
+                    next = end + 1;
+            }
+            m_framer.feed(QByteArray::fromRawData(bytes.constData() + end, next - end), m_onCommand);
+            end = next;
         }
         const QByteArray command = m_found;
         arrive(bytes.mid(taken, end - taken), command);
