@@ -1,8 +1,14 @@
-# The virtual printer: identity, macro store and replies (Qt Core), and the
-# paper side: receipt interpreter and renderer (Qt Gui images, libzint symbols).
+# The virtual printer: identity, macro store, its state and replies, and the
+# device that joins them (Qt Core); the paper side: receipt interpreter and
+# renderer (Qt Gui images, libzint symbols).
 target_sources(marlix_printer PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/PrinterModel.h
     ${CMAKE_CURRENT_LIST_DIR}/PrinterModel.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PrinterState.h
+    ${CMAKE_CURRENT_LIST_DIR}/PrinterState.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/VirtualPrinter.h
+    ${CMAKE_CURRENT_LIST_DIR}/VirtualPrinter.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/VirtualPrinterActions.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Receipt.h
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptInterpreter.h
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptInterpreter.cpp

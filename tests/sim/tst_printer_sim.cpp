@@ -2,6 +2,7 @@
 // drives a printer.
 
 #include "link/SimRegistry.h"
+#include "support/PtyEnd.h"
 
 #include <QSerialPort>
 #include <QtTest>
@@ -16,46 +17,6 @@ using Chunks = QList<QByteArray>;
 
 namespace {
 constexpr int kWaitMs = 10000;
-
-// The program's end of the line: the slave, raw and non-blocking.
-class PtyEnd
-{
-public:
-    ~PtyEnd() { close(); }
-    // Without makeRaw the line keeps the modes the simulator gave it.
-    bool open(const QString &path, bool makeRaw = true)
-    {
-        m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (m_fd < 0)
-            return false;
-        if (!makeRaw)
-            return true;
-        termios tio {};
-        ::tcgetattr(m_fd, &tio);
-        ::cfmakeraw(&tio);
-        return ::tcsetattr(m_fd, TCSANOW, &tio) == 0;
-    }
-    void close()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = -1;
-    }
-    // Bytes written, or -1 with errno set.
-    ssize_t write(const QByteArray &bytes) { return ::write(m_fd, bytes.constData(), static_cast<size_t>(bytes.size())); }
-    QByteArray readAll()
-    {
-        QByteArray bytes;
-        char buffer[4096];
-        ssize_t n;
-        while ((n = ::read(m_fd, buffer, sizeof buffer)) > 0)
-            bytes.append(buffer, n);
-        return bytes;
-    }
-
-private:
-    int m_fd = -1;
-};
 
 // Bytes of a record file; *wellFormed tells whether every line is upper-case
 // hex pairs separated by single blanks.

@@ -220,7 +220,8 @@ private slots:
     // until SIGUSR1, then every byte goes.
     void busyStallsTheNetworkToo()
     {
-        SimProcess sim(withTcp({QStringLiteral("--busy")}));
+        // 16 MiB of text is some 1.3 km of paper: a roll that never ends.
+        SimProcess sim(withTcp({QStringLiteral("--busy"), QStringLiteral("--paper-length"), QStringLiteral("1000000000")}));
         startOrFail(sim);
         AnyPOSPrinter port;
         port.OpenPort(sim.netPort(), QStringLiteral("baud=19200 parity=N data=8 stop=1"));

@@ -31,6 +31,9 @@ public:
     bool waitForReceived(int n, int timeoutMs = 3000) const;
     // SIGUSR1: busy on/off.
     void toggleBusy();
+    // One operator action on its standard input ("cover open"); with the log
+    // on (not quiet), waits until the simulator has logged its line.
+    bool act(const QString &line, int timeoutMs = 3000);
     void stop();
     // What it logged (standard error) so far; all of it once stopped.
     QString log();
