@@ -253,9 +253,12 @@ void VirtualPrinter::handlePrinted(const Printed &what)
     case 'I':
         answer(PrinterStatus::printerId(m_model.identity(), n));
         return;
-    default: // 'a'
+    case 'a':
         m_asb = n;
         sendAutomaticStatus(true);
+        return;
+    default: // GS ( L and GS 8 L: what the NV memory holds
+        answer(m_paper.graphicsReply(what.request));
         return;
     }
 }

@@ -105,6 +105,9 @@ void TestVirtualPrinter::replies_data()
     QTest::newRow("in barcode data") << none << noRule << GS + "k" + n(4) + hex("1C0508") + n(0) + hex("1D7202") << hex("00");
     QTest::newRow("a rule answers instead") << none << QByteArray("100401=AA") << hex("100401 100402") << hex("AA 12");
     QTest::newRow("a rule on part of it") << none << QByteArray("1004=BB") << hex("100401") << hex("BB");
+    QTest::newRow("NV memory: capacity, room, key codes") << none << noRule
+                                                         << GS + "(L" + word(2) + "00" + GS + "(L" + word(2) + "03" + GS + "(L" + word(4) + "0@KC"
+                                                         << QByteArray("70393216\0" "71393216\0" "7r@\0", 22);
     QTest::newRow("a silent rule") << none << QByteArray("1D7201=") << hex("1D7201 1D7202") << hex("00");
 }
 
