@@ -4,9 +4,11 @@
 // The command trace likewise: the same however split, changing nothing on
 // paper, its entries in stream order within the stream, their regions on the
 // paper of their receipts, and every entry worded. The receiving side's
-// framer finds the same commands. The second byte sets the printer up: its
-// two-byte encoding, and whether the stream starts in two-byte mode (JIS
-// too), on which code page and international character set.
+// framer finds the same commands. The NV memory (GS ( L, FS q) never holds
+// more than its capacity, and every request about it gets a well-formed reply.
+// The second byte sets the printer up: its two-byte encoding, and whether the
+// stream starts in two-byte mode (JIS too), on which code page and
+// international character set.
 #include "printer/Characters.h"
 #include "printer/CommandFramer.h"
 #include "printer/PrinterCommands.h"
@@ -135,10 +137,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // The first byte's high bits: a small trace budget, few receipts kept.
     const qsizetype budget = (data[0] & 0x40) ? 2048 : CommandTrace::kDefaultBudget;
     const int retain = (data[0] & 0x80) ? 2 : ReceiptInterpreter::kDefaultRetain;
+    const qsizetype capacity = (data[0] & 0x20) ? 4096 : NvGraphics::kDefaultCapacity;
     ReceiptInterpreter whole;
     whole.setTwoByteEncoding(encoding);
     whole.setTraceBudget(budget);
     whole.setRetainLimit(retain);
+    whole.setNvCapacity(capacity);
+    whole.setRequestHandler([&whole](const QByteArray &command) {
+        const QByteArray reply = whole.graphicsReply(command);
+        if (command.startsWith("\x1D(L") || command.startsWith("\x1D" "8L")) {
+            if (reply.size() < 4 || reply[0] != '7' || !reply.endsWith('\0'))
+                std::abort();
+        }
+    });
     QList<QByteArray> wholeCuts;
     whole.setReceiptHandler([&wholeCuts](const Receipt &receipt) { wholeCuts.append(digest(receipt, false)); });
     whole.feed(stream);
@@ -146,6 +157,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     split.setTwoByteEncoding(encoding);
     split.setTraceBudget(budget);
     split.setRetainLimit(retain);
+    split.setNvCapacity(capacity);
     for (qsizetype at = 0; at < stream.size(); at += chunk)
         split.feed(stream.mid(at, chunk));
     // The receiving side frames the stream as the interpreter does: the
@@ -153,6 +165,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     ReceiptInterpreter plain;
     plain.setTwoByteEncoding(encoding);
     plain.setRetainLimit(retain);
+    plain.setNvCapacity(capacity);
     QList<QByteArray> printed;
     plain.setTraceBudget(0);
     plain.setTraceHandler([&printed](const TraceEntry &entry) {
@@ -166,6 +179,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (qsizetype at = 0; at < stream.size(); at += chunk)
         framer.feed(stream.mid(at, chunk), [&received](const QByteArray &command) { received.append(command); });
     if (received != printed)
+        std::abort();
+    if (whole.nvGraphics().used() > capacity || whole.nvGraphics().used() != split.nvGraphics().used()
+        || whole.nvGraphics().keys() != split.nvGraphics().keys())
         std::abort();
     if (whole.finishedTotal() != split.finishedTotal() || whole.offset() != split.offset()
         || whole.takeNotes() != split.takeNotes() || digest(*whole.trace()) != digest(*split.trace()))
@@ -203,6 +219,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     cleared.setTwoByteEncoding(encoding);
     cleared.setTraceBudget(budget);
     cleared.setRetainLimit(retain);
+    cleared.setNvCapacity(capacity);
     cleared.feed(stream.left(clearAt));
     cleared.clearPaper();
     if (cleared.finishedTotal() != 0 || !cleared.openReceipt().isBlank() || !cleared.unknownCommands().isEmpty()

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, only when some are missing.
 set -euo pipefail
-# libzint-dev draws barcodes and QR codes, fonts-dejavu-core is the receipt
+# libzint-dev draws barcodes and 2D symbols, fonts-dejavu-core is the receipt
 # face, fonts-tlwg-mono and fonts-wqy-zenhei draw the Thai and the Chinese,
-# Japanese and Korean characters it lacks, zbar-tools reads the drawn symbols
-# back in the tests.
+# Japanese and Korean characters it lacks, zbar-tools and python3-zxing-cpp
+# (PDF417, Aztec, Data Matrix, MaxiCode) read the drawn symbols back in the tests.
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl-dev ccache libzint-dev fonts-dejavu-core
-          fonts-tlwg-mono fonts-wqy-zenhei zbar-tools "$@")
+          fonts-tlwg-mono fonts-wqy-zenhei zbar-tools python3-zxing-cpp "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,5 +1,6 @@
 #include "preview/PaperView.h"
 
+#include "preview/EventMark.h"
 #include "printer/ReceiptRenderer.h"
 
 #include <QKeyEvent>
@@ -166,6 +167,45 @@ void PaperView::relayout()
     m_adjusting = false;
     viewport()->update();
     updateShown();
+    updateMarks();
+}
+
+void PaperView::updateMarks()
+{
+    const int top = verticalScrollBar()->value();
+    const int bottom = top + viewport()->height();
+    const int x = rollLeft() + m_rollWidth + 1 - horizontalScrollBar()->value();
+    int used = 0;
+    int below = INT_MIN; // marks of one spot go one under the other
+    for (int i = 0; i < m_receipts.size() && used < kMaxMarks; ++i) {
+        if (m_tops[i] + m_heights[i] + EventMark::kSize < top || m_tops[i] - EventMark::kSize > bottom)
+            continue;
+        for (const ReceiptEvent &event : m_receipts[i].events) {
+            const int y = std::max(m_tops[i] + toPixels(event.y) - top - EventMark::kSize / 2, below);
+            if (y + EventMark::kSize < 0 || y > viewport()->height())
+                continue;
+            if (used == m_eventMarks.size())
+                m_eventMarks.append(new EventMark(viewport()));
+            EventMark *mark = m_eventMarks[used++];
+            mark->move(x, y);
+            mark->setEvent(event, m_receipts[i].number);
+            below = y + EventMark::kSize;
+            if (used == kMaxMarks)
+                break;
+        }
+    }
+    for (qsizetype i = used; i < m_eventMarks.size(); ++i)
+        m_eventMarks[i]->hide();
+}
+
+QList<const EventMark *> PaperView::visibleMarks() const
+{
+    QList<const EventMark *> marks;
+    for (const EventMark *mark : m_eventMarks) {
+        if (mark->isVisibleTo(viewport()))
+            marks.append(mark);
+    }
+    return marks;
 }
 
 void PaperView::updateShown()
@@ -230,6 +270,7 @@ void PaperView::scrollContentsBy(int, int)
         m_following = verticalScrollBar()->value() >= verticalScrollBar()->maximum();
     viewport()->update();
     updateShown();
+    updateMarks();
 }
 
 void PaperView::keyPressEvent(QKeyEvent *event)

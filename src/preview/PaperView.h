@@ -12,6 +12,7 @@
 
 #include <utility>
 
+class EventMark;
 class ReceiptRenderer;
 
 // Receipts are drawn by the virtual printer's renderer, in tiles of kTileDots
@@ -33,6 +34,7 @@ public:
     static constexpr int kBottom = 36;     // below the last receipt: its caption
     static constexpr int kStreamingMs = 150; // paper again within this: streaming
     static constexpr int kSettleMs = 200;
+    static constexpr int kMaxMarks = 64; // beeps and drawer pulses marked in view at once
 
     explicit PaperView(const ReceiptRenderer &renderer, QWidget *parent = nullptr);
 
@@ -69,6 +71,9 @@ public:
     QRect markRect() const;
     // The receipt index and dot under a viewport point; index -1 for none.
     std::pair<int, QPoint> dotAt(const QPoint &viewportPoint) const;
+    // The marks beside the paper for the beeps and drawer pulses in view, at
+    // the print position where each came (right of the roll).
+    QList<const EventMark *> visibleMarks() const;
 
 signals:
     void shownChanged();
@@ -101,6 +106,7 @@ private:
 
     void relayout();
     void updateShown();
+    void updateMarks();
     Anchor centre() const;
     void centreOn(const Anchor &anchor);
     int rollLeft() const;
@@ -127,4 +133,5 @@ private:
     QTimer m_settled;
     int m_markReceipt = 0;
     QRect m_markDots;
+    QList<EventMark *> m_eventMarks; // made as needed, hidden when not
 };

@@ -13,14 +13,12 @@ constexpr quint8 DLE = 0x10;
 int fixedEscLength(quint8 c)
 {
     switch (c) {
-    case 'L': case 'S': case 0x0C: case 'v':
+    case 'v':
         return 2;
-    case '%': case '=': case '?': case 'R': case 'T': case 'U': case 'V': case 'e': case 'r': case 'u': case '{':
+    case '%': case '=': case '?': case 'R': case 'U': case 'e': case 'r': case 'u':
         return 3;
-    case '$': case '\\': case 'c':
+    case 'c':
         return 4;
-    case 'W':
-        return 10;
     default:
         return 0;
     }
@@ -31,10 +29,8 @@ int fixedGsLength(quint8 c)
     switch (c) {
     case ':':
         return 2;
-    case '/': case 'T': case 'b': case 'f':
+    case '/': case 'T': case 'b':
         return 3;
-    case 'P': case '$': case '\\':
-        return 4;
     case '^':
         return 5;
     default:
@@ -49,7 +45,7 @@ int fixedFsLength(quint8 c)
         return 2;
     case '!': case '-': case 'C': case 'W':
         return 3;
-    case 'S': case '?': case 'p':
+    case 'S': case '?':
         return 4;
     default:
         return 0;
@@ -105,15 +101,24 @@ Frame frameEsc(const QByteArray &c)
 {
     const quint8 b = c[1];
     const qsizetype n = c.size();
+    const auto word = [&c](int at) { return qint64(quint8(c[at])) + 256 * quint8(c[at + 1]); };
     switch (b) {
     case '@': case '2': case 'i': case 'm':
+    case 'L': case 'S': case 0x0C: // page mode: enter, leave, print
         return whole();
     case '!': case 'E': case 'G': case '-': case 'M': case 'a': case ' ': case '3': case 'd': case 'J': case 't':
     case 'R': // international character set
     case 'g': // the macro recording commands: the printer model acts on them
+    case '{': case 'V': case 'T':
         return n >= 3 ? whole() : more();
+    case '$': case '\\': case 'B':
+        return n >= 4 ? whole() : more();
     case 'p': // drawer kick
         return n >= 5 ? whole() : more();
+    case 'W': // page mode's print area
+        return n >= 10 ? whole() : more();
+    case '(': // ESC ( A, the beeper; the others are skipped by their length
+        return n >= 5 ? data(word(3), c[2] == 'A', 3) : more();
     case 0x1F: // the macro commands with a name: up to 255 bytes and its 00
         if (n < 3)
             return more();
@@ -130,7 +135,7 @@ Frame frameEsc(const QByteArray &c)
         return data(columns * (mode >= 0x20 ? 3 : 1));
     }
     case 'D': // tab positions: up to 32 and a 00
-        return untilNul(32, false);
+        return untilNul(32);
     default:
         return skipped(c, fixedEscLength(b));
     }
@@ -146,7 +151,10 @@ Frame frameGs(const QByteArray &c)
     case 'I': case 'a': case 'r': // requests the printer answers
         return n >= 3 ? whole() : more();
     case 'L': case 'W':
+    case 'P': case '$': case '\\': // motion units; page mode's vertical position
         return n >= 4 ? whole() : more();
+    case 'f': // the barcode text's font
+        return n >= 3 ? whole() : more();
     case 'V': {
         if (n < 3)
             return more();
@@ -176,18 +184,38 @@ Frame frameGs(const QByteArray &c)
     case '(':
         if (n < 5)
             return more();
-        return c[2] == 'k' ? data(word(3)) : data(word(3), false, 3);
+        return c[2] == 'k' || c[2] == 'L' ? data(word(3)) : data(word(3), false, 3);
     case '8':
         if (n < 3)
             return more();
         if (c[2] != 'L')
             return unknown();
-        return n >= 7 ? data(word(3) + (word(5) << 16), false, 3) : more();
+        return n >= 7 ? data(word(3) + (word(5) << 16)) : more();
     case '*':
         return n >= 4 ? data(qint64(quint8(c[2])) * quint8(c[3]) * 8, false) : more();
     default:
         return skipped(c, fixedGsLength(b));
     }
+}
+
+// FS q n, then n images of xL xH yL yH and x * y * 8 bytes: each image's
+// data is followed by the next image's header, framed as FS q with one
+// image fewer.
+Frame frameBitImages(const QByteArray &c)
+{
+    if (c.size() < 3)
+        return more();
+    const quint8 images = c[2];
+    if (images == 0)
+        return whole();
+    if (c.size() < 7)
+        return more();
+    const qint64 x = quint8(c[3]) + 256 * quint8(c[4]);
+    const qint64 y = quint8(c[5]) + 256 * quint8(c[6]);
+    Frame f = data(x * y * 8);
+    if (images > 1)
+        f.next = c.left(2) + char(images - 1);
+    return f;
 }
 
 Frame frameFs(const QByteArray &c)
@@ -201,6 +229,10 @@ Frame frameFs(const QByteArray &c)
         return c.size() >= 5 ? data(qint64(quint8(c[3])) + 256 * quint8(c[4]), false, 3) : more();
     if (b == 0x05) // the condition request
         return c.size() >= 3 ? whole() : more();
+    if (b == 'p') // print an NV bit image
+        return c.size() >= 4 ? whole() : more();
+    if (b == 'q')
+        return frameBitImages(c);
     return skipped(c, fixedFsLength(b));
 }
 

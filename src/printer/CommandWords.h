@@ -66,4 +66,30 @@ QString wTwoByteOn(const TraceEntry &e);
 QString wTwoByteOff(const TraceEntry &);
 QString wJapaneseCode(const TraceEntry &e);
 QString wTwoByteMode(const TraceEntry &e);
+// CommandWordsPage.cpp
+QString wBell(const TraceEntry &);
+QString wBeeper(const TraceEntry &e);
+QString wBeeperPattern(const TraceEntry &e);
+QString wUpsideDown(const TraceEntry &e);
+QString wRotation(const TraceEntry &e);
+QString wAbsolutePosition(const TraceEntry &e);
+QString wRelativePosition(const TraceEntry &e);
+QString wTabStops(const TraceEntry &e);
+QString wMotionUnits(const TraceEntry &e);
+QString wPageMode(const TraceEntry &);
+QString wStandardMode(const TraceEntry &);
+QString wPagePrint(const TraceEntry &);
+QString wFormFeed(const TraceEntry &);
+QString wCancel(const TraceEntry &);
+QString wPageArea(const TraceEntry &e);
+QString wPageDirection(const TraceEntry &e);
+QString wVerticalAbsolute(const TraceEntry &e);
+QString wVerticalRelative(const TraceEntry &e);
+QString wBarcodeFont(const TraceEntry &e);
+// CommandWordsGraphics.cpp
+QString wGraphics(const TraceEntry &e);
+QString wGraphicsLong(const TraceEntry &e);
+QString wBitImages(const TraceEntry &e);
+QString wBitImagePrint(const TraceEntry &e);
+QString wSymbol2D(const TraceEntry &e);
 } // namespace PrinterCommands::Words

@@ -11,12 +11,13 @@ namespace {
 using namespace Words;
 
 Command row(const char *key, const char *name, const char *syntax, const char *description,
-            QString (*words)(const TraceEntry &), int from = -1, int to = -1)
+            QString (*words)(const TraceEntry &), int from = -1, int to = -1, int at = -1)
 {
     Command command;
     command.key = QByteArray::fromHex(key);
     command.from = from;
     command.to = to;
+    command.at = at;
     command.name = QString::fromUtf8(name);
     command.syntax = QString::fromUtf8(syntax);
     command.description = QString::fromUtf8(description);
@@ -43,7 +44,10 @@ QList<Command> makeTable()
                 wText),
         row("0A", "LF", "0A", "print the line and feed one line", wLineFeed),
         row("0D", "CR", "0D", "ignored", wIgnored),
-        row("09", "HT", "09", "move to the next tab stop (every 8 characters of the current font)", wTab),
+        row("09", "HT", "09", "move to the next tab stop (every 8 characters of the current font, or those ESC D set)", wTab),
+        row("07", "BEL", "07", "beeper: one beep; nothing printed (the preview marks it beside the paper)", wBell),
+        row("0C", "FF", "0C", "page mode: print the page and go back to standard mode; ignored in standard mode", wFormFeed),
+        row("18", "CAN", "18", "page mode: empty the page; ignored in standard mode", wCancel),
         special(M::Control, "NUL … US, DEL", "00-1F, 7F", "the other control bytes: ignored", wIgnored),
         row("1B40", "ESC @", "1B 40", "initialize: empty the line, every mode back to its default (the paper stays)", wInitialize),
         row("1B21", "ESC !", "1B 21 n",
@@ -97,11 +101,77 @@ QList<Command> makeTable()
             "barcode, m 41-49, with n data bytes: 41 UPC-A, 42 UPC-E, 43 EAN-13, 44 EAN-8, 45 CODE39, 46 ITF, "
             "47 CODABAR, 48 CODE93, 49 CODE128 (data starts with the code set, \"{A\", \"{B\" or \"{C\")",
             wBarcodeCounted, 0x41, 0x49),
+        row("1D66", "GS f", "1D 66 n", "font of the barcode text: 0/30 font A, 1/31 font B", wBarcodeFont),
+        row("1D286B", "GS ( k", "1D 28 6B pL pH 30 fn …",
+            "PDF417: fn 41 columns (0-30, 0 as the data needs), 42 rows (0, 3-90), 43 module width (2-8 dots), 44 row "
+            "height (2-8 modules), 45 error correction (30 and level 30-38, or 31 and n tenths of the data), 46 options "
+            "(0 standard, 1 truncated), 50 30 d… store data, 51 30 print it",
+            wSymbol2D, 0x30, 0x30, 5),
         row("1D286B", "GS ( k", "1D 28 6B pL pH 31 fn …",
             "QR code, pL + 256 pH bytes follow: 31 41 n1 n2 model (model 2 drawn), 31 43 n module size (1-16 dots), "
             "31 45 n error correction (30-33 for L, M, Q, H), 31 50 30 d… store data, 31 51 30 print it; "
             "other functions are skipped by their length",
             wQrCode),
+        row("1D286B", "GS ( k", "1D 28 6B pL pH 32 fn …", "MaxiCode: fn 41 mode (32-36 for 2-6), 50 30 d… store data, 51 30 print it",
+            wSymbol2D, 0x32, 0x32, 5),
+        row("1D286B", "GS ( k", "1D 28 6B pL pH 33 fn …",
+            "GS1 DataBar: fn 43 module width (2-8 dots), 47 the widest row, 50 30 n d… store data (n 48 stacked, 49 "
+            "stacked omnidirectional, 4C expanded stacked), 51 30 print it",
+            wSymbol2D, 0x33, 0x33, 5),
+        row("1D286B", "GS ( k", "1D 28 6B pL pH 34 fn …",
+            "Composite: fn 43 module width (2-8 dots), 47 the widest row, 50 30 30 n d… store the linear part (n 41 "
+            "EAN-8 to 4D GS1-128), 50 30 31 n d… store the 2D part, 51 30 print them",
+            wSymbol2D, 0x34, 0x34, 5),
+        row("1D286B", "GS ( k", "1D 28 6B pL pH 35 fn …",
+            "Aztec Code: fn 42 size (0 full-range or 1 compact, and its layers), 43 module size (2-16 dots), 45 error "
+            "correction (5-95 %), 50 30 d… store data, 51 30 print it",
+            wSymbol2D, 0x35, 0x35, 5),
+        row("1D286B", "GS ( k", "1D 28 6B pL pH 36 fn …",
+            "Data Matrix: fn 42 size (0 square or 1 rectangle, columns, rows; 0 as the data needs), 43 module size "
+            "(2-16 dots), 50 30 d… store data, 51 30 print it",
+            wSymbol2D, 0x36, 0x36, 5),
+        row("1D284C", "GS ( L", "1D 28 4C pL pH 30 fn …",
+            "graphics: fn 30 (0) NV memory capacity and 33 (3) what is left, answered; 31 (1) reference dot density "
+            "(203 dpi kept); 70 30 bx by 31 xL xH yL yH d… stores a raster image in the print buffer (71: column "
+            "format) and 32 (2) prints it; 43 30 kc1 kc2 b xL xH yL yH 31 d… defines an NV graphic (44: column "
+            "format), 45 kc1 kc2 x y prints it (x, y 1 or 2), 42 kc1 kc2 deletes it, 41 43 4C 52 deletes them all, "
+            "40 4B 43 lists their key codes (answered); NV graphics stay through ESC @ while the printer runs",
+            wGraphics),
+        row("1D384C", "GS 8 L", "1D 38 4C p1 p2 p3 p4 30 fn …",
+            "graphics as GS ( L, with a four-byte length for large images", wGraphicsLong),
+        row("1C71", "FS q", "1C 71 n [xL xH yL yH d…]…",
+            "NV bit images: define n images (each xL + 256 xH by yL + 256 yH times 8 dots, in columns), deleting "
+            "those defined before; they stay through ESC @ while the printer runs",
+            wBitImages),
+        row("1C70", "FS p", "1C 70 n m", "print NV bit image n: m 0/30 normal, 1/31 double width, 2/32 double height, 3/33 both",
+            wBitImagePrint),
+        row("1B7B", "ESC {", "1B 7B n", "upside-down printing on (bit 0): each line from the next one drawn turned by 180 degrees",
+            wUpsideDown),
+        row("1B56", "ESC V", "1B 56 n", "90 degree clockwise rotation of characters: 0/30 off, 1/31 and 2/32 on", wRotation),
+        row("1B24", "ESC $", "1B 24 nL nH", "print position nL + 256 nH dots from the start of the line", wAbsolutePosition),
+        row("1B5C", "ESC \\", "1B 5C nL nH", "print position moved by nL + 256 nH dots (a negative number, two's complement, moves back)",
+            wRelativePosition),
+        row("1B44", "ESC D", "1B 44 n… 00", "tab stops at the given characters, ascending, ended by 00 (none: HT moves nowhere)",
+            wTabStops),
+        row("1D50", "GS P", "1D 50 x y", "motion units: accepted, positions stay in the printer's 203 dpi dots", wMotionUnits),
+        row("1B42", "ESC B", "1B 42 n t", "beeper: n times, t x 50 ms; nothing printed (the preview marks it beside the paper)", wBeeper),
+        row("1B2841", "ESC ( A", "1B 28 41 pL pH fn …", "beeper: nothing printed (the preview marks it beside the paper)",
+            wBeeperPattern),
+        row("1B4C", "ESC L", "1B 4C",
+            "page mode on, at the beginning of a line: lines are laid out in a page until it is printed, with their own "
+            "line and character spacing; GS v 0, FS q and FS p do nothing there",
+            wPageMode),
+        row("1B53", "ESC S", "1B 53", "standard mode: the page is dropped unprinted", wStandardMode),
+        row("1B57", "ESC W", "1B 57 xL xH yL yH dxL dxH dyL dyH",
+            "page mode's print area: from x, y, dx by dy dots (within the paper's 576 dots)", wPageArea),
+        row("1B54", "ESC T", "1B 54 n",
+            "page mode's print direction: 0/30 left to right, 1/31 bottom to top, 2/32 right to left, 3/33 top to bottom",
+            wPageDirection),
+        row("1D24", "GS $", "1D 24 nL nH", "page mode: vertical position nL + 256 nH dots in the print direction's terms",
+            wVerticalAbsolute),
+        row("1D5C", "GS \\", "1D 5C nL nH", "page mode: vertical position moved by nL + 256 nH dots (two's complement)",
+            wVerticalRelative),
+        row("1B0C", "ESC FF", "1B 0C", "page mode: print the page and keep it (to print it again)", wPagePrint),
         row("1004", "DLE EOT", "10 04 n", "real-time status request: nothing printed", wStatusRequest),
         row("1005", "DLE ENQ", "10 05 n", "real-time request: nothing printed", wRealTimeRequest),
         row("1014", "DLE DC4", "10 14 fn …", "real-time command: nothing printed", wRealTimeCommand),
@@ -147,9 +217,10 @@ bool matches(const Command &command, const QByteArray &bytes)
         return false;
     if (command.from < 0)
         return true;
-    if (bytes.size() <= command.key.size())
+    const qsizetype at = command.at < 0 ? command.key.size() : command.at;
+    if (bytes.size() <= at)
         return false;
-    const int selector = quint8(bytes[command.key.size()]);
+    const int selector = quint8(bytes[at]);
     return selector >= command.from && selector <= command.to;
 }
 
@@ -182,8 +253,9 @@ const Command *find(const TraceEntry &entry)
                 return &command;
             break;
         case Command::Match::Key:
+            // The longest key wins, and one that names a selector over one that does not.
             if (entry.kind == TraceEntry::Kind::Command && matches(command, entry.bytes)
-                && (!best || command.key.size() > best->key.size()))
+                && (!best || command.key.size() * 2 + (command.from >= 0) > best->key.size() * 2 + (best->from >= 0)))
                 best = &command;
             break;
         case Command::Match::Control:

@@ -24,6 +24,7 @@ struct Command
     QByteArray key;
     int from = -1;
     int to = -1;
+    int at = -1; // the byte from and to test; -1: the one after the key
     QString name;        // "ESC a"
     QString syntax;      // "1B 61 n", for the help page
     QString description; // what it does, for the help page

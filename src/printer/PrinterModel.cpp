@@ -47,6 +47,7 @@ QByteArray PrinterModel::receive(const QByteArray &bytes)
 {
     QByteArray out;
     for (const char byte : bytes) {
+        ++m_received;
         m_tail.append(byte);
         if (m_tail.size() > m_longestRequest)
             m_tail.remove(0, m_tail.size() - m_longestRequest);
@@ -95,8 +96,10 @@ void PrinterModel::matchReplies(QByteArray &out)
         out += listReply();
         return;
     }
-    if (best)
+    if (best) {
         out += *best;
+        m_lastRuleMatch = m_received;
+    }
 }
 
 void PrinterModel::parseCommand(char byte)

@@ -45,6 +45,10 @@ public:
     void setMaxMacroSize(qsizetype bytes) { m_maxMacroSize = bytes; }
 
     QByteArray receive(const QByteArray &bytes);
+    // Bytes received so far, and the count at the byte on which a rule last
+    // answered (0: none yet), so that a rule can take a built-in answer's place.
+    qint64 receivedTotal() const { return m_received; }
+    qint64 lastRuleMatch() const { return m_lastRuleMatch; }
 
     // The bytes that reach the paper since the last call, in order: all that
     // was received except a silent recording (a normal recording prints as it
@@ -75,6 +79,8 @@ private:
     QMap<QByteArray, QByteArray> m_rules;
     qsizetype m_longestRequest = 2;
     QByteArray m_tail;
+    qint64 m_received = 0;
+    qint64 m_lastRuleMatch = 0;
 
     State m_state = State::Idle;
     QByteArray m_command; // a command being received, starting with ESC

@@ -47,6 +47,7 @@ struct TextStyle
     bool reverse = false;    // white on black
     quint8 spacing = 0;      // ESC SP: dots right of each character, before the width multiplier
     bool wide = false;       // two-byte characters: 24 x 24 cells (font B 16 x 16)
+    bool rotated = false;    // ESC V: each character turned 90 degrees clockwise in its cell
 
     int cellWidth() const { return wide ? (font == PrinterFont::A ? 24 : 16) : (font == PrinterFont::A ? 12 : 9); }
     int cellHeight() const { return wide ? (font == PrinterFont::A ? 24 : 16) : (font == PrinterFont::A ? 24 : 17); }
@@ -54,6 +55,10 @@ struct TextStyle
     int advance() const { return (cellWidth() + spacing) * width; }
     int charWidth() const { return cellWidth() * width; }
     int charHeight() const { return cellHeight() * height; }
+    // The same along the line, a turned character lying on its side.
+    int lineAdvance() const { return rotated ? charHeight() + spacing : advance(); }
+    int lineWidth() const { return rotated ? charHeight() : charWidth(); }
+    int lineHeight() const { return rotated ? charWidth() : charHeight(); }
     bool operator==(const TextStyle &) const = default;
 };
 
@@ -68,22 +73,29 @@ struct TextRun
     TwoByteCode twoByte = TwoByteCode::None; // a run of two-byte characters: their encoding
     TextStyle style;
     ByteRange source;
+    // The whole run turned clockwise by quarter turns (upside-down lines and
+    // page mode's directions): x and y are then the top left of rect(), and
+    // width() and height() are measured along the run as it reads.
+    quint8 turn = 0;
 
     // Characters, one cell each.
     int count() const { return int(text.size()) / (twoByte == TwoByteCode::None ? 1 : 2); }
-    int width() const { return count() * style.advance(); }
-    int height() const { return style.charHeight(); }
+    int width() const { return count() * style.lineAdvance(); }
+    int height() const { return style.lineHeight(); }
     // The dots its characters cover: the spacing after the last one is not drawn.
     QRect rect() const
     {
-        return text.isEmpty() ? QRect() : QRect(x, y, (count() - 1) * style.advance() + style.charWidth(), height());
+        if (text.isEmpty())
+            return QRect();
+        const int along = (count() - 1) * style.lineAdvance() + style.lineWidth();
+        return turn & 1 ? QRect(x, y, height(), along) : QRect(x, y, along, height());
     }
 };
 
 // Dots as printed: a raster or column image, a barcode's bars, a QR code.
 struct DotImage
 {
-    enum class Kind : quint8 { Raster, Column, Barcode, QrCode };
+    enum class Kind : quint8 { Raster, Column, Barcode, QrCode, Symbol }; // Symbol: the other 2D symbols
     Kind kind = Kind::Raster;
     int x = 0;
     int y = 0;

@@ -19,6 +19,10 @@ bool ReceiptInterpreter::beginImageData(quint8 introducer, quint8 c)
         return true;
     }
     if (introducer == GS && c == 'v') {
+        if (m_page.active) {
+            note(QStringLiteral("GS v 0 is not printed in page mode: its data is read past"));
+            return false;
+        }
         const quint8 mode = m_cmd[3];
         if (((mode & 0xF0) != 0 && (mode & 0xF0) != 0x30) || (mode & 0x0F) > 3) {
             ignoredParameter();
@@ -60,12 +64,16 @@ void ReceiptInterpreter::rasterByte(quint8 byte)
     if (image.dots.isNull()) {
         // A piece as tall as the receipt can still take; the rest of the
         // image goes on the next receipt.
+        // In page mode the page's area bounds it.
         const qsizetype rowCost = qsizetype((image.dotWidth + 31) / 32) * 4 * image.scaleY;
-        if (m_y + image.scaleY > Paper::kMaxReceiptDots || m_spent + rowCost + ReceiptParts::kElementCost > kReceiptBudget)
+        if (!m_page.active
+            && (m_y + image.scaleY > Paper::kMaxReceiptDots || m_spent + rowCost + ReceiptParts::kElementCost > kReceiptBudget))
             makeRoom(Paper::kMaxReceiptDots + 1, 0);
+        const int y = m_page.active ? 0 : m_y;
+        const qsizetype spent = m_page.active ? m_page.cost : m_spent;
         const int rowsLeft = image.units - image.unit + 1;
-        const qsizetype byBudget = std::max<qsizetype>(1, (kReceiptBudget - m_spent - ReceiptParts::kElementCost) / rowCost);
-        image.pieceRows = int(std::min<qsizetype>({rowsLeft, (Paper::kMaxReceiptDots - m_y) / image.scaleY, byBudget}));
+        const qsizetype byBudget = std::max<qsizetype>(1, (kReceiptBudget - spent - ReceiptParts::kElementCost) / rowCost);
+        image.pieceRows = int(std::min<qsizetype>({rowsLeft, (Paper::kMaxReceiptDots - y) / image.scaleY, byBudget}));
         image.pieceRows = std::max(1, image.pieceRows);
         image.pieceRow = 0;
         image.dots = ReceiptParts::monoImage(image.dotWidth, image.pieceRows * image.scaleY);

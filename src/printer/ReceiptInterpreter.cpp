@@ -44,8 +44,13 @@ void ReceiptInterpreter::reset()
     m_modes = Modes();
     m_lead = 0;
     m_qrData.clear();
+    m_stored = SymbolStore();
     m_line = Pending();
     m_image = Image();
+    m_graphics = GraphicsInput();
+    m_bufferedGraphic = QImage();
+    m_page = Page();
+    m_bitImagesStart = -1; // the NV graphics themselves stay: power off does not lose them
     m_open = Receipt();
     m_open.number = 1;
     m_y = 0;
@@ -95,9 +100,15 @@ void ReceiptInterpreter::resetPrinter()
     m_untilNul = false;
     m_next.clear();
     m_image = Image();
+    m_graphics = GraphicsInput();
+    m_bitImagesStart = -1;
+    m_lead = 0;
     m_line = Pending();
     m_modes = Modes();
     m_qrData.clear();
+    m_stored = SymbolStore();
+    m_page = Page(); // page mode ends, its page unprinted
+    m_bufferedGraphic = QImage();
     touch();
 }
 
@@ -167,6 +178,7 @@ TextStyle ReceiptInterpreter::currentStyle() const
 {
     TextStyle style = m_modes.style;
     style.emphasized = m_modes.emphasized || m_modes.doubleStrike;
+    style.rotated = m_modes.rotated && !m_page.active; // page mode turns whole lines instead
     return style;
 }
 
@@ -218,6 +230,21 @@ void ReceiptInterpreter::consume(quint8 byte, qint64 at)
         traceCommandStart(at);
         traceByte(byte);
     }
+    if (CommandSyntax::isIntroducer(byte)) {
+        m_cmd = QByteArray(1, char(byte));
+        m_cmdStart = at;
+        m_parse = Parse::Command;
+        return; // its entry ends with the command
+    }
+    controlByte(byte, at);
+    if (m_trace)
+        traceEnd(at + 1);
+}
+
+void ReceiptInterpreter::controlByte(quint8 byte, qint64 at)
+{
+    m_cmd = QByteArray(1, char(byte)); // as a command, for its range
+    m_cmdStart = at;
     switch (byte) {
     case 0x0A:
         printLine(true, 1, at + 1, true);
@@ -225,16 +252,25 @@ void ReceiptInterpreter::consume(quint8 byte, qint64 at)
     case 0x09:
         tab();
         break;
-    case ESC: case GS: case FS: case DLE: // CommandSyntax::isIntroducer()
-        m_cmd = QByteArray(1, char(byte));
-        m_cmdStart = at;
-        m_parse = Parse::Command;
-        return; // its entry ends with the command
+    case 0x07: // BEL
+        event(ReceiptEvent::Kind::Beep, 0, false);
+        break;
+    case 0x0C: // FF: the page printed, back to standard mode
+        if (m_page.active)
+            printPage(false);
+        else
+            note(QStringLiteral("FF outside page mode: ignored"));
+        break;
+    case 0x18: // CAN: the page emptied
+        if (m_page.active) {
+            m_page = Page{true, 0, 0, {}, {}, 0, at + 1};
+            m_line = Pending();
+        }
+        break;
     default:
         break; // CR, DEL and the other control bytes print nothing
     }
-    if (m_trace)
-        traceEnd(at + 1);
+    m_cmd.clear();
 }
 
 void ReceiptInterpreter::continueCommand(quint8 byte)
@@ -268,7 +304,7 @@ void ReceiptInterpreter::runCommand()
     const quint8 introducer = m_cmd[0];
     const quint8 c = m_cmd[1];
     if (runTextCommand(introducer, c) || runCharacterCommand(introducer, c) || runPrinterCommand(introducer, c)
-        || runSymbolCommand(introducer, c))
+        || runSymbolCommand(introducer, c) || runPositionCommand(introducer, c) || runGraphicsCommand(introducer, c))
         return;
 }
 
@@ -282,7 +318,8 @@ void ReceiptInterpreter::beginCommandData(const Frame &frame)
     const quint8 c = m_cmd[1];
     if (!frame.drawn)
         noteUnknown(m_cmd.left(frame.key));
-    else if (beginImageData(introducer, c) || beginSymbolData(introducer, c))
+    else if (beginImageData(introducer, c) || beginSymbolData(introducer, c) || beginGraphicsData(introducer, c)
+             || beginKeptData(introducer, c))
         return;
     beginPayload(Payload::Skip, frame.data);
 }
@@ -339,6 +376,9 @@ void ReceiptInterpreter::payloadByte(quint8 byte)
     case Payload::Keep:
         m_data.append(char(byte));
         break;
+    case Payload::Graphics:
+        graphicsByte(byte);
+        break;
     case Payload::Skip:
         break;
     }
@@ -356,7 +396,10 @@ void ReceiptInterpreter::finishPayload()
         commitRasterPiece();
         break;
     case Payload::Keep:
-        finishSymbolData();
+        finishKeptData();
+        break;
+    case Payload::Graphics:
+        finishGraphics();
         break;
     case Payload::Skip:
         break;
@@ -371,6 +414,18 @@ void ReceiptInterpreter::finishPayload()
         return;
     }
     done();
+}
+
+void ReceiptInterpreter::finishKeptData()
+{
+    const quint8 introducer = m_cmd[0];
+    if (introducer == GS) {
+        finishSymbolData();
+    } else if (introducer == ESC && m_cmd[1] == 'D') {
+        finishTabStops();
+    } else if (introducer == ESC && m_cmd[1] == '(') { // ESC ( A: the beeper
+        event(ReceiptEvent::Kind::Beep, 0, false);
+    }
 }
 
 void ReceiptInterpreter::event(ReceiptEvent::Kind kind, int drawer, bool realTime)

@@ -2,7 +2,9 @@
 
 #include "printer/CommandFramer.h"
 #include "printer/CommandTrace.h"
+#include "printer/NvGraphics.h"
 #include "printer/Receipt.h"
+#include "printer/ReceiptModes.h"
 
 #include <QByteArray>
 #include <QList>
@@ -14,6 +16,7 @@
 #include <memory>
 
 class SymbolEncoder;
+struct Symbol;
 
 // A command that the interpreter met and drew nothing for: its identifying
 // bytes (the introducer and the command byte, and the function byte where
@@ -116,9 +119,21 @@ public:
     // Beeps and drawer pulses as the printer meets them, with the number of
     // the receipt they came on; each is also kept in that receipt's events.
     void setEventHandler(std::function<void(const ReceiptEvent &, int receipt)> handler) { m_eventHandler = std::move(handler); }
-    // Commands that ask the printer for an answer (GS r, GS I, GS a), whole,
-    // in stream order as they are printed. The interpreter answers none itself.
+    // Commands that ask the printer for an answer (GS r, GS I, GS a, and GS ( L
+    // fn 30, 33 and 40 about the NV graphics), whole, in stream order as they
+    // are printed. The interpreter answers none itself.
     void setRequestHandler(std::function<void(const QByteArray &command)> handler) { m_requestHandler = std::move(handler); }
+    // The reply to a GS ( L request about the NV graphics, from what they
+    // hold now: fn 30 the capacity ("7" "0" digits NUL), fn 33 what is left
+    // ("7" "1" digits NUL), fn 40 the key codes ("7" "r" 40, key code pairs,
+    // NUL; in blocks of 40 with 41 before every block but the last). Empty for
+    // any other command.
+    QByteArray graphicsReply(const QByteArray &command) const;
+
+    // The printer's non-volatile graphics (GS ( L, FS q): kept through ESC @,
+    // clearPaper() and reset() for as long as the interpreter lives.
+    const NvGraphics &nvGraphics() const { return m_nv; }
+    void setNvCapacity(qsizetype bytes) { m_nv.setCapacity(bytes); }
     // All the paper moved since reset(): the receipts cut and the open one so
     // far (a cleared view does not give paper back).
     qint64 paperFedDots() const { return m_fedBefore + m_y; }
@@ -139,31 +154,12 @@ public:
     QStringList takeNotes();
 
 private:
+    using Modes = PrinterModes;
     enum class Parse : quint8 { Text, Command, Payload };
     // What becomes of a command's data: read past, kept in m_data for the
     // command's family when it ends, or drawn as it comes.
-    enum class Payload : quint8 { Skip, Keep, Raster, Column };
-
-    struct Modes
-    {
-        TextStyle style;
-        bool emphasized = false;
-        bool doubleStrike = false;
-        int lineSpacing = 30;
-        int justify = 0;
-        int leftMargin = 0;
-        int printWidth = Paper::kWidthDots;
-        int codePage = 0;
-        int international = 0; // ESC R
-        bool twoByte = false;  // FS & on, FS . off
-        int japaneseCode = -1; // FS C: 0 JIS, 1 Shift JIS, -1 none chosen (Shift JIS with FS &)
-        quint8 twoByteMode = 0; // FS !: bit 2 double width, 3 double height, 7 underline
-        int barcodeHeight = 162;
-        int barcodeModule = 3;
-        int barcodeText = 0;
-        int qrModule = 3;
-        int qrEcc = 1; // 1 L, 2 M, 3 Q, 4 H
-    };
+    // Graphics: GS ( L and GS 8 L, whose parameters come first in their data.
+    enum class Payload : quint8 { Skip, Keep, Raster, Column, Graphics };
 
     // The line being filled; left, width and justification are taken when
     // its first element arrives.
@@ -173,6 +169,7 @@ private:
         int left = 0;
         int width = Paper::kWidthDots;
         int justify = 0;
+        bool upsideDown = false;
         int x = 0; // from left
         QList<TextRun> runs;   // x relative to left, y unset
         QList<DotImage> images;
@@ -218,11 +215,44 @@ private:
     bool runTextCommand(quint8 introducer, quint8 c);   // ReceiptText.cpp: text, modes and paper
     bool runPrinterCommand(quint8 introducer, quint8 c); // ReceiptText.cpp: cuts, drawer, requests, macros
     bool runSymbolCommand(quint8 introducer, quint8 c);  // ReceiptSymbols.cpp
+    bool runPositionCommand(quint8 introducer, quint8 c); // ReceiptPage.cpp: positions, tabs, page mode
+    bool runGraphicsCommand(quint8 introducer, quint8 c); // ReceiptGraphics.cpp: FS q with no images, FS p
     // A command followed by data; false when it is not one of theirs.
     bool beginImageData(quint8 introducer, quint8 c);    // ReceiptImages.cpp
     bool beginSymbolData(quint8 introducer, quint8 c);   // ReceiptSymbols.cpp
+    bool beginGraphicsData(quint8 introducer, quint8 c); // ReceiptGraphics.cpp
+    bool beginKeptData(quint8 introducer, quint8 c);     // ReceiptPage.cpp: ESC D, ESC ( A
+    // Kept data in: to the family whose command it is.
+    void finishKeptData();
     void finishSymbolData();
+    void finishTabStops();
     void event(ReceiptEvent::Kind kind, int drawer, bool realTime);
+    void controlByte(quint8 byte, qint64 at);
+
+    // 2D symbols (ReceiptSymbols2D.cpp): GS ( k other than the QR code
+    void runSymbol2D(quint8 symbol, quint8 function);
+    void printSymbol2D(quint8 symbol);
+    void printModules(const Symbol &symbol, int moduleWidth, int rowUnit, DotImage::Kind kind, const char *name);
+
+    // graphics (ReceiptGraphics.cpp)
+    void graphicsByte(quint8 byte);
+    void beginGraphicsImage();
+    void finishGraphics();
+    void printGraphic(const QImage &image, int scaleX, int scaleY, const ByteRange &source);
+    void defineBitImage();
+
+    // page mode (ReceiptPage.cpp)
+    void enterPageMode();
+    void leavePageMode();
+    void swapModeSpacing();
+    void printPage(bool stay);
+    int pageWidth() const;   // along the print direction
+    int pageHeight() const;  // across it
+    void pageLine(ReceiptLine line, int feed);
+    void pageFeed(int dots);
+    void pageBand(ReceiptLine line);
+    void pageSetVertical(int position);
+    void setHorizontal(int position);
 
     // characters (ReceiptCharacters.cpp): code pages, ESC R, two-byte characters
     bool runCharacterCommand(quint8 introducer, quint8 c);
@@ -267,7 +297,9 @@ private:
     void advance(int dots);
     Receipt closeReceipt(CutKind kind, qint64 end);
     void cut(CutKind kind, int feedDots);
+    // A band of its own at the print position: on the paper, or in the page.
     void placeBand(ReceiptLine line, qsizetype cost);
+    void putBand(ReceiptLine line, qsizetype cost);
     void printTextLine(const QByteArray &latin1, const ByteRange &source);
     void printBarcode(int type, const QByteArray &data);
     void printQr();
@@ -310,11 +342,16 @@ private:
     void traceRetained();
     // The printable area as GS L and GS W leave it: on the paper, and never
     // narrower than Paper::kMinPrintableDots (a margin from random bytes must
-    // not leave lines one character wide).
-    int printableLeft() const { return std::min(m_modes.leftMargin, Paper::kWidthDots - Paper::kMinPrintableDots); }
+    // not leave lines one character wide). In page mode, the page's width
+    // along the print direction.
+    int printableLeft() const
+    {
+        return m_page.active ? 0 : std::min(m_modes.leftMargin, Paper::kWidthDots - Paper::kMinPrintableDots);
+    }
     int printableWidth() const
     {
-        return std::clamp(m_modes.printWidth, Paper::kMinPrintableDots, Paper::kWidthDots - printableLeft());
+        return m_page.active ? pageWidth()
+                             : std::clamp(m_modes.printWidth, Paper::kMinPrintableDots, Paper::kWidthDots - printableLeft());
     }
     // A symbol wider than the printable width is cut at its edge: said once, and kept for the view.
     void noteCutSymbol(const char *what, int dotWidth);
@@ -340,8 +377,14 @@ private:
     quint8 m_lead = 0;   // the first byte of a two-byte character, waiting for its trail
     qint64 m_leadAt = 0;
     QByteArray m_qrData;
+    SymbolStore m_stored; // the other symbols' data
     Pending m_line;
     Image m_image;
+    GraphicsInput m_graphics;
+    QImage m_bufferedGraphic; // GS ( L fn 70 and 71, printed by fn 32
+    Page m_page;
+    NvGraphics m_nv;
+    qint64 m_bitImagesStart = -1; // the FS q whose images are being defined
 
     Receipt m_open;
     int m_y = 0;

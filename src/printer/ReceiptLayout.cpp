@@ -45,7 +45,7 @@ int ReceiptLine::inkBottom() const
 {
     int bottom = y;
     for (const TextRun &run : runs)
-        bottom = std::max(bottom, run.y + run.height());
+        bottom = std::max(bottom, run.y + (run.turn & 1 ? run.rect().height() : run.height()));
     for (const DotImage &image : images)
         bottom = std::max(bottom, image.y + image.height());
     return bottom;
@@ -68,7 +68,8 @@ void ReceiptInterpreter::startLine()
     m_line.started = true;
     m_line.left = printableLeft();
     m_line.width = printableWidth();
-    m_line.justify = m_modes.justify;
+    m_line.justify = m_page.active ? 0 : m_modes.justify;
+    m_line.upsideDown = m_modes.upsideDown && !m_page.active;
     m_line.x = 0;
     m_line.begin = m_parse == Parse::Text ? m_at : m_cmdStart;
 }
@@ -78,7 +79,7 @@ void ReceiptInterpreter::putCharacter(const char *bytes, int size, const TextSty
 {
     if (!m_line.started)
         startLine();
-    if (m_line.x > 0 && m_line.x + style.charWidth() > m_line.width) {
+    if (m_line.x > 0 && m_line.x + style.lineWidth() > m_line.width) {
         // Wraps as the printer does: the line so far is printed first.
         printLine(true, 1, source.begin, false);
         startLine();
@@ -92,7 +93,7 @@ void ReceiptInterpreter::putCharacter(const char *bytes, int size, const TextSty
             && (last.source.end == source.begin || last.source == source)) {
             last.text.append(bytes, size);
             last.source.end = source.end;
-            m_line.x += style.advance();
+            m_line.x += style.lineAdvance();
             return;
         }
     }
@@ -105,15 +106,25 @@ void ReceiptInterpreter::putCharacter(const char *bytes, int size, const TextSty
     run.style = style;
     run.source = source;
     m_line.runs.append(run);
-    m_line.x += style.advance();
+    m_line.x += style.lineAdvance();
 }
 
 void ReceiptInterpreter::tab()
 {
     if (!m_line.started)
         startLine();
-    const int stop = 8 * currentStyle().cellWidth();
-    m_line.x = std::min((m_line.x / stop + 1) * stop, m_line.width);
+    if (!m_modes.tabsSet) {
+        const int stop = 8 * currentStyle().cellWidth();
+        m_line.x = std::min((m_line.x / stop + 1) * stop, m_line.width);
+    } else {
+        // The next stop set by ESC D; past the last one, HT does nothing.
+        for (const int stop : std::as_const(m_modes.tabStops)) {
+            if (stop > m_line.x) {
+                m_line.x = std::min(stop, m_line.width);
+                break;
+            }
+        }
+    }
     touch();
 }
 
@@ -144,6 +155,20 @@ ReceiptLine ReceiptInterpreter::layOut(const Pending &pending, int y, int spacin
         image.y = y + tallest - image.height();
     }
     line.source = {pending.begin, pending.begin};
+    if (pending.upsideDown) {
+        // Turned by 180 degrees within the printable area and the line's ink.
+        const int mirror = 2 * pending.left + pending.width;
+        for (TextRun &run : line.runs) {
+            run.x = mirror - run.x - run.rect().width();
+            run.y = 2 * y + tallest - run.y - run.height();
+            run.turn = 2;
+        }
+        for (DotImage &image : line.images) {
+            image.x = mirror - image.x - image.width();
+            image.y = 2 * y + tallest - image.y - image.height();
+            image.dots = image.dots.mirrored(true, true);
+        }
+    }
     return line;
 }
 
@@ -152,6 +177,15 @@ ReceiptLine ReceiptInterpreter::layOut(const Pending &pending, int y, int spacin
 void ReceiptInterpreter::printLine(bool byLines, int amount, qint64 end, bool byCommand)
 {
     const int spacing = m_modes.lineSpacing;
+    if (m_page.active) {
+        ReceiptLine line = layOut(m_line, 0, spacing);
+        const int feed = !m_line.hasContent() ? (byLines ? amount * spacing : amount)
+                         : byLines              ? (amount == 0 ? 0 : line.height + (amount - 1) * spacing)
+                                                : amount;
+        m_line = Pending();
+        pageLine(line, feed);
+        return;
+    }
     if (!m_line.hasContent()) {
         const qint64 begin = m_line.started ? m_line.begin : (m_parse == Parse::Text ? m_at : m_cmdStart);
         m_line = Pending();
@@ -193,6 +227,10 @@ void ReceiptInterpreter::feedPaper(int dots, const ByteRange &source)
 {
     if (dots <= 0)
         return;
+    if (m_page.active) {
+        pageFeed(dots);
+        return;
+    }
     const int room = Paper::kMaxReceiptDots - m_y;
     const int fed = std::min(dots, room);
     if (fed > 0) {
@@ -266,6 +304,10 @@ Receipt ReceiptInterpreter::closeReceipt(CutKind kind, qint64 end)
 
 void ReceiptInterpreter::cut(CutKind kind, int feedDots)
 {
+    if (m_page.active) {
+        note(QStringLiteral("a cut in page mode: ignored (FF prints the page)"));
+        return;
+    }
     printPendingContent();
     feedPaper(feedDots, commandRange());
     closeReceipt(kind, m_at + 1);
@@ -277,7 +319,9 @@ Receipt ReceiptInterpreter::finish()
         traceEnd(m_offset);
     if (m_parse == Parse::Payload && m_payload == Payload::Raster)
         commitRasterPiece();
-    if (m_line.hasContent())
+    if (m_page.active && (m_line.hasContent() || !m_page.runs.isEmpty() || !m_page.images.isEmpty()))
+        note(QStringLiteral("the stream ended in page mode: the page was never printed (FF), so it is not on the paper"));
+    else if (m_line.hasContent())
         printLine(true, 1, m_offset, false);
     return closeReceipt(CutKind::None, m_offset);
 }
@@ -285,7 +329,7 @@ Receipt ReceiptInterpreter::finish()
 Receipt ReceiptInterpreter::withPendingLine() const
 {
     Receipt receipt = m_open;
-    if (m_line.hasContent()) {
+    if (m_line.hasContent() && !m_page.active) {
         ReceiptLine line = layOut(m_line, m_y, m_modes.lineSpacing);
         line.source.end = m_offset;
         receipt.lines.append(line);
@@ -297,11 +341,19 @@ Receipt ReceiptInterpreter::withPendingLine() const
 
 int ReceiptInterpreter::bandLeft(int dotWidth) const
 {
-    return printableLeft() + justifiedOffset(m_modes.justify, dotWidth, printableWidth());
+    return printableLeft() + justifiedOffset(m_page.active ? 0 : m_modes.justify, dotWidth, printableWidth());
 }
 
-// A band of its own (raster piece, barcode, QR code) at the print position.
 void ReceiptInterpreter::placeBand(ReceiptLine line, qsizetype price)
+{
+    if (m_page.active)
+        pageBand(std::move(line));
+    else
+        putBand(std::move(line), price);
+}
+
+// A band of its own (raster piece, barcode, QR code, a page) on the paper.
+void ReceiptInterpreter::putBand(ReceiptLine line, qsizetype price)
 {
     makeRoom(line.height, price);
     moveDown(line, m_y);

@@ -74,8 +74,42 @@ const QImage &ReceiptRenderer::glyph(const TextStyle &style, bool white, char16_
     return *m_glyphs.insert(key, cell);
 }
 
+// A run laid out upright in a frame of its own (each character on its side
+// for ESC V), then the frame turned onto the paper.
+void ReceiptRenderer::drawTurnedRun(QPainter &painter, const TextRun &run) const
+{
+    const TextStyle &style = run.style;
+    const int along = run.turn & 1 ? run.rect().height() : run.rect().width();
+    QImage frame(along, run.height(), QImage::Format_ARGB32_Premultiplied);
+    frame.fill(Qt::transparent);
+    QPainter p(&frame);
+    if (style.reverse)
+        p.fillRect(frame.rect(), Qt::black);
+    else if (style.underline > 0 && !style.rotated) // turned characters are not underlined
+        p.fillRect(0, frame.height() - style.underline, frame.width(), style.underline, Qt::black);
+    int x = 0;
+    const int count = run.count();
+    for (int i = 0; i < count; ++i) {
+        const char16_t character = Characters::cell(run, i);
+        if (character != u' ') {
+            const QImage &image = glyph(style, style.reverse, character);
+            if (style.rotated)
+                p.drawImage(QRect(x, 0, style.charHeight(), style.charWidth()), image.transformed(QTransform().rotate(90)));
+            else
+                p.drawImage(QRect(x, 0, style.charWidth(), style.charHeight()), image);
+        }
+        x += style.lineAdvance();
+    }
+    p.end();
+    painter.drawImage(run.x, run.y, run.turn ? frame.transformed(QTransform().rotate(90 * run.turn)) : frame);
+}
+
 void ReceiptRenderer::drawRun(QPainter &painter, const TextRun &run) const
 {
+    if (run.turn != 0 || run.style.rotated) {
+        drawTurnedRun(painter, run);
+        return;
+    }
     const TextStyle &style = run.style;
     const int height = style.charHeight();
     if (style.reverse)

@@ -51,6 +51,7 @@ public:
 
 private:
     void drawRun(QPainter &painter, const TextRun &run) const;
+    void drawTurnedRun(QPainter &painter, const TextRun &run) const;
     const QImage &glyph(const TextStyle &style, bool white, char16_t character) const;
 
     ReceiptFaces m_faces;

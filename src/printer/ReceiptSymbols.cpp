@@ -38,6 +38,12 @@ bool ReceiptInterpreter::runSymbolCommand(quint8 introducer, quint8 c)
         else
             ignoredParameter();
         return true;
+    case 'f':
+        if (const int value = smallChoice(n, 2); value >= 0)
+            m_modes.barcodeFont = value;
+        else
+            ignoredParameter();
+        return true;
     default:
         return false;
     }
@@ -70,7 +76,7 @@ void ReceiptInterpreter::finishSymbolData()
     const quint8 symbol = m_data[0];
     const quint8 function = m_data[1];
     if (symbol != 0x31) {
-        noteUnknown(m_cmd.left(3) + char(symbol));
+        runSymbol2D(symbol, function);
     } else if (function == 0x43 && m_data.size() >= 3) {
         const int size = quint8(m_data[2]);
         if (size >= 1 && size <= 16)
@@ -127,6 +133,7 @@ void ReceiptInterpreter::printBarcode(int type, const QByteArray &data)
     TextRun text;
     text.text = symbol.text;
     text.codePage = 16;
+    text.style.font = m_modes.barcodeFont ? PrinterFont::B : PrinterFont::A;
     text.source = line.source;
     text.x = std::max(0, x + (dotWidth - text.width()) / 2);
     int y = 0;
@@ -162,28 +169,8 @@ void ReceiptInterpreter::printQr()
         printTextLine(symbol.error.toLatin1(), commandRange());
         return;
     }
-    const int module = m_modes.qrModule;
-    noteCutSymbol("QR code", int(symbol.modules.width()) * module);
-    const int dotWidth = std::min(int(symbol.modules.width()) * module, printableWidth());
-    const int x = bandLeft(dotWidth);
-    QImage dots = ReceiptParts::monoImage(dotWidth, int(symbol.modules.height()) * module);
-    for (int row = 0; row < dots.height(); ++row) {
-        if (row % module != 0) {
-            std::memcpy(dots.scanLine(row), dots.constScanLine(row - 1), size_t(dots.bytesPerLine()));
-            continue;
-        }
-        for (int dot = 0; dot < dotWidth; ++dot) {
-            if (symbol.modules.pixelIndex(dot / module, row / module))
-                dots.setPixel(dot, row, 1);
-        }
-    }
-    ReceiptLine line;
-    line.source = commandRange();
-    line.images.append({DotImage::Kind::QrCode, x, 0, dots, line.source});
-    line.height = dots.height();
-    placeBand(line, ReceiptParts::cost(line));
+    printModules(symbol, m_modes.qrModule, m_modes.qrModule, DotImage::Kind::QrCode, "QR code");
 }
-
 
 void ReceiptInterpreter::noteCutSymbol(const char *what, int dotWidth)
 {

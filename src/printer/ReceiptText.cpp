@@ -51,7 +51,19 @@ bool ReceiptInterpreter::runTextCommand(quint8 introducer, quint8 c)
         m_line = Pending();
         m_modes = Modes();
         m_qrData.clear();
+        m_stored = SymbolStore();
+        m_page = Page(); // page mode ends, its page unprinted
+        m_bufferedGraphic = QImage();
         touch();
+        return true;
+    case 'V': // 90 degree rotation of the characters
+        if (const int value = smallChoice(n, 3); value >= 0)
+            m_modes.rotated = value > 0;
+        else
+            ignoredParameter();
+        return true;
+    case '{': // upside-down: taken by the line being started
+        m_modes.upsideDown = n & 1;
         return true;
     case '2':
         m_modes.lineSpacing = 30;
@@ -110,6 +122,9 @@ bool ReceiptInterpreter::runPrinterCommand(quint8 introducer, quint8 c)
     case ESC:
         if (c == 'i' || c == 'm') {
             cut(CutKind::Partial, 0);
+        } else if (c == 'B') { // beeper: n times, t x 50 ms
+            if (m_cmd[2] != 0)
+                event(ReceiptEvent::Kind::Beep, 0, false);
         } else if (c == 'p') { // drawer kick: pin 2 is drawer 1, pin 5 drawer 2
             event(ReceiptEvent::Kind::DrawerPulse, smallChoice(quint8(m_cmd[2]), 2) == 1 ? 2 : 1, false);
         } else if (c != 'g') { // ESC g: a macro recording, which the printer model acts on

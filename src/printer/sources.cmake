@@ -1,14 +1,26 @@
-# The virtual printer: identity, macro store and replies (Qt Core), and the
-# paper side: receipt interpreter and renderer (Qt Gui images, libzint symbols).
+# The virtual printer: identity, macro store, its state and replies, and the
+# device that joins them (Qt Core); the paper side: receipt interpreter and
+# renderer (Qt Gui images, libzint symbols).
 target_sources(marlix_printer PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/PrinterModel.h
     ${CMAKE_CURRENT_LIST_DIR}/PrinterModel.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PrinterState.h
+    ${CMAKE_CURRENT_LIST_DIR}/PrinterState.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/VirtualPrinter.h
+    ${CMAKE_CURRENT_LIST_DIR}/VirtualPrinter.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/VirtualPrinterActions.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Receipt.h
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptInterpreter.h
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptInterpreter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptText.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptImages.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptSymbols.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReceiptSymbols2D.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReceiptGraphics.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReceiptPage.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReceiptModes.h
+    ${CMAKE_CURRENT_LIST_DIR}/NvGraphics.h
+    ${CMAKE_CURRENT_LIST_DIR}/NvGraphics.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptLayout.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptParts.h
     ${CMAKE_CURRENT_LIST_DIR}/CommandFramer.h
@@ -20,6 +32,8 @@ target_sources(marlix_printer PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/PrinterCommands.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CommandWords.h
     ${CMAKE_CURRENT_LIST_DIR}/CommandWords.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CommandWordsPage.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CommandWordsGraphics.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptRenderer.h
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptRenderer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptFaces.h
@@ -31,4 +45,5 @@ target_sources(marlix_printer PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptCharacters.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Symbols.h
     ${CMAKE_CURRENT_LIST_DIR}/Symbols.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Symbols2D.cpp
 )

@@ -106,14 +106,14 @@ private slots:
     void rowsInThePrintersWords()
     {
         ReceiptPreview *preview = open();
-        write(ESC + "a" + n(1) + "Total" + ESC + "{" + n(1) + "\n" + GS + "v0" + n(0) + word(2) + word(1)
+        write(ESC + "a" + n(1) + "Total" + ESC + "U" + n(1) + "\n" + GS + "v0" + n(0) + word(2) + word(1)
               + QByteArray::fromHex("FF00"));
         const QAbstractItemModel *rows = preview->Commands->CommandList->model();
         QTRY_COMPARE(rows->rowCount(), 5);
         QCOMPARE(cells(rows, 0), (QStringList{"0", "1B 61 01", "ESC a", "justification: centre"}));
         QCOMPARE(cells(rows, 1).mid(0, 3), (QStringList{"3", "54 6F 74 61 6C", "text"}));
         QVERIFY2(cells(rows, 1).at(3).contains(QLatin1String("Total")), qPrintable(cells(rows, 1).at(3)));
-        QCOMPARE(cells(rows, 2), (QStringList{"8", "1B 7B 01", "ESC {", "unknown command 1B 7B"}));
+        QCOMPARE(cells(rows, 2), (QStringList{"8", "1B 55 01", "ESC U", "unknown command 1B 55"}));
         QCOMPARE(cells(rows, 3).mid(0, 3), (QStringList{"11", "0A", "LF"}));
         QCOMPARE(cells(rows, 4).mid(0, 3), (QStringList{"12", "1D 76 30 00 02 00 ... (10 bytes)", "GS v 0"}));
         QCOMPARE(rows->headerData(3, Qt::Horizontal).toString(), QStringLiteral("Meaning"));
@@ -268,7 +268,7 @@ private slots:
     void copyPutsTheRowsOnTheClipboard()
     {
         ReceiptPreview *preview = open();
-        write(ESC + "a" + n(1) + "Hi\n" + ESC + "{" + n(1));
+        write(ESC + "a" + n(1) + "Hi\n" + ESC + "U" + n(1));
         QTRY_COMPARE(preview->Commands->model()->rowCount(), 4);
         QVERIFY(!preview->Commands->CopyButton->isEnabled());
         QTableView *list = preview->Commands->CommandList;
@@ -279,7 +279,7 @@ private slots:
         QVERIFY(preview->Commands->CopyButton->isEnabled());
         const QString expected = QStringLiteral(
             "000000  1B 61 01                          ESC a     justification: centre\n"
-            "000006  1B 7B 01                          ESC {     unknown command 1B 7B\n");
+            "000006  1B 55 01                          ESC U     unknown command 1B 55\n");
         QApplication::clipboard()->clear();
         QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QApplication::clipboard()->text(), expected);

@@ -2,8 +2,9 @@
 // script plays, every source of bytes, Clear, zoom, Save through the file
 // dialog, the info line, what a screen reader hears and the settings it keeps.
 #include "macros/frmMacro.h"
-#include "preview/PaperFeed.h"
 #include "preview/CommandPanel.h"
+#include "preview/EventMark.h"
+#include "preview/PaperFeed.h"
 #include "preview/ReceiptPreview.h"
 #include "printer/Characters.h"
 #include "printer/CommandTrace.h"
@@ -137,6 +138,35 @@ private slots:
         QCOMPARE(preview->Paper->receipt(2).lines.value(0).runs.value(0).text, QByteArray("Three"));
     }
 
+    // Beeps and drawer pulses print nothing: each is a mark beside the roll,
+    // at the line where it came, that a screen reader names and describes.
+    void eventsMarkedBesideThePaper()
+    {
+        ReceiptPreview *preview = open();
+        preview->Paper->setZoom(PaperView::Zoom::Actual);
+        write("A\n\x07" "B\n" + ESC + "p" + n(1) + n(25) + n(250) + "C\n");
+        QTRY_COMPARE(preview->Paper->visibleMarks().size(), 2);
+        const QList<const EventMark *> marks = preview->Paper->visibleMarks();
+        QCOMPARE(marks[0]->accessibleName(), QStringLiteral("Beep"));
+        QCOMPARE(marks[0]->accessibleDescription(), QStringLiteral("at 3.8 mm of receipt 1, bytes 2-2"));
+        QCOMPARE(marks[0]->toolTip(), QStringLiteral("Beep at 3.8 mm of receipt 1, bytes 2-2: nothing printed"));
+        QCOMPARE(marks[1]->accessibleName(), QStringLiteral("Drawer 2 pulse"));
+        const QRect paper = preview->Paper->receiptRect(0).translated(-preview->Paper->horizontalScrollBar()->value(),
+                                                                      -preview->Paper->verticalScrollBar()->value());
+        for (const EventMark *mark : marks) {
+            QVERIFY(mark->geometry().left() > paper.right()); // beside the roll, never on it
+            QVERIFY(!mark->geometry().intersects(paper));
+        }
+        // At the print position where each came: 30 and 60 dots down, at 100 %.
+        QCOMPARE(marks[0]->y() + EventMark::kSize / 2 - paper.top(), 30);
+        QCOMPARE(marks[1]->y() + EventMark::kSize / 2 - paper.top(), 60);
+        // What a screen reader hears of it, and the mark is in the window's tree.
+        QCOMPARE(heard(const_cast<EventMark *>(marks[1]), QAccessible::Description),
+                 QStringLiteral("at 7.5 mm of receipt 1, bytes 5-9"));
+        QAccessibleInterface *paperFace = QAccessible::queryAccessibleInterface(preview->Paper->viewport());
+        QVERIFY(paperFace && paperFace->indexOfChild(QAccessible::queryAccessibleInterface(const_cast<EventMark *>(marks[0]))) >= 0);
+    }
+
     // Every source of bytes reaches the paper, exactly the bytes the port took.
     void everySource_data()
     {
@@ -232,18 +262,18 @@ private slots:
     {
         ReceiptPreview *preview = open();
         QCOMPARE(preview->PreviewInfo->toolTip(), QStringLiteral("Every command sent so far is drawn."));
-        write("A" + ESC + "{" + n(1) + "B" + GS + "P" + n(1) + n(1) + ESC + "{" + n(0) + "\n");
+        write("A" + ESC + "U" + n(1) + "B" + GS + "T" + n(1) + ESC + "U" + n(0) + "\n");
         QTRY_VERIFY(preview->PreviewInfo->text().endsWith(QLatin1String(", 2 unknown commands")));
         const QString tip = preview->PreviewInfo->toolTip();
-        QVERIFY2(tip.contains(QLatin1String("\n1B 7B: 2 times, first at byte 1")), qPrintable(tip));
-        QVERIFY2(tip.contains(QLatin1String("\n1D 50: 1 time, first at byte 5")), qPrintable(tip));
+        QVERIFY2(tip.contains(QLatin1String("\n1B 55: 2 times, first at byte 1")), qPrintable(tip));
+        QVERIFY2(tip.contains(QLatin1String("\n1D 54: 1 time, first at byte 5")), qPrintable(tip));
     }
 
     // Clear starts a fresh roll; the printer's modes and a command cut in two stay.
     void clearKeepsThePrinter()
     {
         ReceiptPreview *preview = open();
-        write("One\n" + kCut + ESC + "a" + n(2) + "Two" + ESC + "{" + n(1) + "\n" + ESC + "!");
+        write("One\n" + kCut + ESC + "a" + n(2) + "Two" + ESC + "U" + n(1) + "\n" + ESC + "!");
         QTRY_COMPARE(preview->Paper->receiptCount(), 2);
         QTest::mouseClick(preview->ClearButton, Qt::LeftButton);
         QCOMPARE(preview->Paper->receiptCount(), 0);

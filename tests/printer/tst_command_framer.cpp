@@ -35,6 +35,16 @@ void TestCommandFramer::headerCommands_data()
     QTest::newRow("in a macro's name") << ESC + "\x1Fr" + status + n(0) + status << QStringList{"100401"};
     QTest::newRow("in skipped graphics") << GS + "(L" + word(3) + status + status << QStringList{"100401"};
     QTest::newRow("after an unknown command") << ESC + "\x01" + status << QStringList{"100401"};
+    QTest::newRow("in FS q images, one after the other")
+        << FS + "q" + n(2) + word(1) + word(1) + status + QByteArray(5, 'x') + word(1) + word(1) + status + QByteArray(5, 'x') + status
+        << QStringList{"100401"};
+    QTest::newRow("in GS 8 L graphics") << GS + "8L" + word(5) + word(0) + "0p" + status + status << QStringList{"100401"};
+    QTest::newRow("in the beeper's and the tab stops' data")
+        << ESC + "(A" + word(3) + status + ESC + "D" + status + n(0) + status << QStringList{"100401"};
+    QTest::newRow("page mode and positions, all header")
+        << ESC + "L" + ESC + "W" + QByteArray(8, '\x10') + ESC + "T" + n(1) + GS + "$" + word(4) + ESC + "\\" + word(2) + ESC + "{" + n(1)
+               + FS + "p" + n(1) + n(0) + ESC + "\x0C"
+        << QStringList{"1b4c", "1b571010101010101010", "1b5401", "1d240400", "1b5c0200", "1b7b01", "1c700100", "1b0c"};
     QTest::newRow("drawer pulse, modes, requests")
         << DLE + "\x14" + n(1) + n(0) + n(5) + ESC + "!" + n(8) + GS + "r" + n(1) + GS + "a" + n(15)
         << QStringList{"1014010005", "1b2108", "1d7201", "1d610f"};

@@ -2,6 +2,7 @@
 // and tied to the paper it drew, however the stream is split; kept as the
 // receipts are; and the help page's table generated from the same words.
 #include "support/ReceiptText.h"
+#include "support/TraceCases.h"
 
 #include "printer/PrinterCommands.h"
 #include "printer/ReceiptInterpreter.h"
@@ -50,12 +51,7 @@ QByteArray raster(int mode, int bytesPerRow, int rows, const QByteArray &data)
     return GS + "v0" + n(mode) + word(bytesPerRow) + word(rows) + data;
 }
 
-struct Case
-{
-    const char *name;
-    QByteArray stream;
-    Lines expected;
-};
+using Case = TraceCase;
 
 const QString kLf = QStringLiteral("LF | print the line and feed one line");
 
@@ -63,7 +59,7 @@ const QString kLf = QStringLiteral("LF | print the line and feed one line");
 QList<Case> cases()
 {
     const QByteArray ean = GS + "w" + n(2) + GS + "h" + n(50) + GS + "k" + n(2) + "400638133393" + n(0);
-    return {
+    const QList<Case> list{
         {"text and line feed", "AB\n", {"0-2 text | 'AB', font A @1:0,0 24x24", "2-3 " + kLf + " @1:0,0 576x30"}},
         {"CR", "A\r\n", {"0-1 text | 'A', font A @1:0,0 12x24", "1-2 CR | ignored", "2-3 " + kLf + " @1:0,0 576x30"}},
         {"HT", "A\tB\n",
@@ -194,15 +190,16 @@ QList<Case> cases()
          {"0-8 ESC US | macro: store the recording as 'Demo'", "8-16 ESC US | macro: play 'Demo'",
           "16-20 ESC US | macro: transfer the user store to the extended store",
           "20-27 ESC US | macro: clear the extended store ('EXT')"}},
-        {"unknown, of known length", ESC + "{" + n(1) + "A", {"0-3 ESC { | unknown command 1B 7B", "3-4 text | 'A', font A @1:0,0 12x24"}},
+        {"unknown, of known length", ESC + "U" + n(1) + "A", {"0-3 ESC U | unknown command 1B 55", "3-4 text | 'A', font A @1:0,0 12x24"}},
         {"unknown: the bytes after the pair are read again", ESC + "ZAB",
          {"0-2 ESC Z | unknown command 1B 5A", "2-4 text | 'AB', font A @1:0,0 24x24"}},
         {"unknown after three bytes", ESC + "*" + n(2) + "A",
          {"0-2 ESC * | unknown command 1B 2A", "2-3 STX | ignored", "3-4 text | 'A', font A @1:0,0 12x24"}},
-        {"unknown, skipped by its length", GS + "(L" + word(4) + "0123" + GS + "(k" + word(3) + "0A1",
-         {"0-9 GS ( L | unknown command 1D 28 4C", "9-17 GS ( k 0 | unknown command 1D 28 6B 30"}},
+        {"unknown, skipped by its length", GS + "(E" + word(4) + "0123" + GS + "(k" + word(3) + "9A1",
+         {"0-9 GS ( E | unknown command 1D 28 45", "9-17 GS ( k 9 | unknown command 1D 28 6B 39"}},
         {"unknown real-time and FS", DLE + "A" + FS + "-" + n(1), {"0-2 DLE A | unknown command 10 41", "2-5 FS - | unknown command 1C 2D"}},
     };
+    return list + familyTraceCases();
 }
 } // namespace
 
@@ -502,8 +499,8 @@ void TestCommandTrace::hex_data()
         << "000000  1D 76 30 00 02 00 ... (40 bytes)  GS v 0    raster image 16 x 16 dots";
     QTest::newRow("long text") << QByteArray(300, 'x') << "78 78 78 78 78 78 78 78 ... (300 bytes)"
                                << "000000  78 78 78 78 78 78 ... (300 bytes)  text      '" + QString(64, 'x') + "...' (300 bytes), font A";
-    QTest::newRow("unknown") << GS + "(L" + word(1) + "0" << "1D 28 4C 01 00 30"
-                             << "000000  1D 28 4C 01 00 30                 GS ( L    unknown command 1D 28 4C";
+    QTest::newRow("unknown") << GS + "(E" + word(1) + "0" << "1D 28 45 01 00 30"
+                             << "000000  1D 28 45 01 00 30                 GS ( E    unknown command 1D 28 45";
 }
 
 void TestCommandTrace::hex()

@@ -342,23 +342,23 @@ void TestReceiptInterpreter::unknownCommands_data()
     QTest::addColumn<QString>("text");        // what prints
     QTest::addColumn<QStringList>("unknown"); // "bytes xcount" of each unknown command
 
-    QTest::newRow("known length, skipped whole") << ESC + "{" + n(1) + "A\n" << "A" << QStringList{"1B 7B x1"};
-    QTest::newRow("noted once, counted") << ESC + "{" + n(1) + "A" + ESC + "{" + n(0) + "\n" << "A" << QStringList{"1B 7B x2"};
+    QTest::newRow("known length, skipped whole") << ESC + "U" + n(1) + "A\n" << "A" << QStringList{"1B 55 x1"};
+    QTest::newRow("noted once, counted") << ESC + "U" + n(1) + "A" + ESC + "U" + n(0) + "\n" << "A" << QStringList{"1B 55 x2"};
     QTest::newRow("unknown length: introducer and next byte go") << ESC + "ZAB\n" << "AB" << QStringList{"1B 5A x1"};
     QTest::newRow("unknown after ESC eats the letter") << ESC + "AB\n" << "B" << QStringList{"1B 41 x1"};
-    QTest::newRow("ESC $ position") << ESC + "$" + word(100) + "A\n" << "A" << QStringList{"1B 24 x1"};
-    QTest::newRow("ESC D tab positions") << ESC + "D" + n(8) + n(16) + n(0) + "A\n" << "A" << QStringList{"1B 44 x1"};
+    QTest::newRow("ESC c, four bytes") << ESC + "c" + n(4) + n(1) + "A\n" << "A" << QStringList{"1B 63 x1"};
+    QTest::newRow("ESC ( Y, by its length") << ESC + "(Y" + word(2) + "01A\n" << "A" << QStringList{"1B 28 59 x1"};
+    QTest::newRow("GS ( E, by its length") << GS + "(E" + word(4) + "0123A\n" << "A" << QStringList{"1D 28 45 x1"};
+    QTest::newRow("GS 8 L, a function not drawn") << GS + "8L" + word(2) + word(0) + "0RA\n" << "A" << QStringList{"1D 38 4C 30 52 x1"};
+    QTest::newRow("GS ( k, another symbol") << GS + "(k" + word(3) + "9A1A\n" << "A" << QStringList{"1D 28 6B 39 x1"};
     QTest::newRow("FS S two-byte spacing") << FS + "S" + n(1) + n(2) + "A\n" << "A" << QStringList{"1C 53 x1"};
-    QTest::newRow("GS ( L, by its length") << GS + "(L" + word(4) + "0123A\n" << "A" << QStringList{"1D 28 4C x1"};
-    QTest::newRow("GS 8 L, by its length") << GS + "8L" + word(2) + word(0) + "01A\n" << "A" << QStringList{"1D 38 4C x1"};
-    QTest::newRow("GS ( k, another symbol") << GS + "(k" + word(3) + "0A1A\n" << "A" << QStringList{"1D 28 6B 30 x1"};
     QTest::newRow("GS * image definition") << GS + "*" + n(1) + n(1) + QByteArray(8, 'z') + "A\n" << "A" << QStringList{"1D 2A x1"};
     QTest::newRow("GS V 7") << GS + "V" + n(7) + "A\n" << "A" << QStringList{"1D 56 x1"};
     QTest::newRow("GS v 1") << GS + "v1A\n" << "1A" << QStringList{"1D 76 x1"};
     QTest::newRow("GS k 30") << GS + "k0A\n" << "0A" << QStringList{"1D 6B x1"};
-    QTest::newRow("GS f") << GS + "f" + n(1) + "A\n" << "A" << QStringList{"1D 66 x1"};
+    QTest::newRow("GS T") << GS + "T" + n(1) + "A\n" << "A" << QStringList{"1D 54 x1"};
+    QTest::newRow("FS ?") << FS + "?" + n(1) + n(0) + "A\n" << "A" << QStringList{"1C 3F x1"};
     QTest::newRow("FS -") << FS + "-" + n(1) + "A\n" << "A" << QStringList{"1C 2D x1"};
-    QTest::newRow("FS p") << FS + "p" + n(1) + n(0) + "A\n" << "A" << QStringList{"1C 70 x1"};
     QTest::newRow("ESC US z") << ESC + "\x1Fz" + "A\n" << "zA" << QStringList{"1B 1F x1"};
     QTest::newRow("DLE A") << DLE + "AB\n" << "B" << QStringList{"10 41 x1"};
     QTest::newRow("real-time requests") << DLE + "\x04" + n(1) + DLE + "\x05" + n(2) + DLE + "\x14" + n(1) + n(0) + n(1) + "A\n" << "A"
@@ -370,8 +370,8 @@ void TestReceiptInterpreter::unknownCommands_data()
                                     << "A" << QStringList{};
     QTest::newRow("macro name of 256 bytes ends the command") << ESC + "\x1Fm" + QByteArray(300, 'n') + "\n" << QString(44, 'n')
                                                              << QStringList{};
-    QTest::newRow("all four") << ESC + "{" + n(0) + GS + "f" + n(0) + FS + "-" + n(0) + DLE + "zA\n" << "A"
-                              << QStringList{"1B 7B x1", "1D 66 x1", "1C 2D x1", "10 7A x1"};
+    QTest::newRow("all four") << ESC + "U" + n(0) + GS + "T" + n(0) + FS + "-" + n(0) + DLE + "zA\n" << "A"
+                              << QStringList{"1B 55 x1", "1D 54 x1", "1C 2D x1", "10 7A x1"};
 }
 
 void TestReceiptInterpreter::unknownCommands()
@@ -647,7 +647,7 @@ void TestReceiptInterpreter::clearPaperKeepsThePrinter()
     QFETCH(Lines, expected);
 
     ReceiptInterpreter interpreter;
-    interpreter.feed(ESC + "{" + n(1) + before); // an unknown command, met before the clear
+    interpreter.feed(ESC + "U" + n(1) + before); // an unknown command, met before the clear
     const quint64 revision = interpreter.revision();
     interpreter.clearPaper();
     QVERIFY(interpreter.revision() > revision);

@@ -92,6 +92,8 @@ private slots:
     void barcodeWidthAndScan_data();
     void barcodeWidthAndScan();
     void qrCodeScans();
+    void turnedTextIsTheUprightTextTurned_data();
+    void turnedTextIsTheUprightTextTurned();
     void bandMatchesTheWholeReceipt();
     void pdfPagesAtPaperSize();
 
@@ -381,6 +383,44 @@ void TestReceiptRenderer::pdfPagesAtPaperSize()
     for (int i = 0; i < 2; ++i) {
         QVERIFY2(qAbs(pages[i].width() - 80 * pointsPerMm) < 1, qPrintable(QString::number(pages[i].width())));
         QVERIFY2(qAbs(pages[i].height() - receipts[i].lengthMm() * pointsPerMm) < 1, qPrintable(QString::number(pages[i].height())));
+    }
+}
+
+// Upside-down lines, page directions and ESC V draw the very glyphs of
+// upright text, turned: the same dots, in the same place once turned back.
+void TestReceiptRenderer::turnedTextIsTheUprightTextTurned_data()
+{
+    QTest::addColumn<QByteArray>("turned");
+    QTest::addColumn<int>("quarters"); // turning the turned ink back by this many quarters clockwise
+    QTest::addColumn<QByteArray>("upright");
+
+    const QByteArray text = "Ag" + ESC + "E" + n(1) + "Q" + GS + "B" + n(1) + "r";
+    QTest::newRow("ESC {") << ESC + "{" + n(1) + text + "\n" << 2 << text + "\n";
+    const QByteArray area = ESC + "W" + word(0) + word(0) + word(120) + word(120);
+    for (int direction = 1; direction < 4; ++direction) {
+        QTest::newRow(qPrintable(QStringLiteral("page direction %1").arg(direction)))
+            << ESC + "L" + area + ESC + "T" + n(direction) + text + "\x0C" << direction << ESC + "L" + area + text + "\x0C";
+    }
+    QTest::newRow("ESC V, a character on its side") << ESC + "V" + n(1) + "A\n" << 3 << QByteArray("A\n");
+}
+
+void TestReceiptRenderer::turnedTextIsTheUprightTextTurned()
+{
+    QFETCH(QByteArray, turned);
+    QFETCH(int, quarters);
+    QFETCH(QByteArray, upright);
+    const ReceiptRenderer renderer;
+    const QImage a = renderer.render(receiptOf(turned));
+    const QImage b = renderer.render(receiptOf(upright));
+    const QRect turnedBox = inkBox(a, a.rect());
+    const QRect uprightBox = inkBox(b, b.rect());
+    QVERIFY(!uprightBox.isEmpty());
+    const QImage back = a.copy(turnedBox).transformed(QTransform().rotate(90 * quarters));
+    const QImage expected = b.copy(uprightBox);
+    QCOMPARE(back.size(), expected.size());
+    for (int y = 0; y < expected.height(); ++y) {
+        for (int x = 0; x < expected.width(); ++x)
+            QCOMPARE(qGray(back.pixel(x, y)) < 128, ink(expected, x, y));
     }
 }
 

@@ -2,6 +2,7 @@
 // drives a printer.
 
 #include "link/SimRegistry.h"
+#include "support/PtyEnd.h"
 
 #include <QSerialPort>
 #include <QtTest>
@@ -16,46 +17,6 @@ using Chunks = QList<QByteArray>;
 
 namespace {
 constexpr int kWaitMs = 10000;
-
-// The program's end of the line: the slave, raw and non-blocking.
-class PtyEnd
-{
-public:
-    ~PtyEnd() { close(); }
-    // Without makeRaw the line keeps the modes the simulator gave it.
-    bool open(const QString &path, bool makeRaw = true)
-    {
-        m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (m_fd < 0)
-            return false;
-        if (!makeRaw)
-            return true;
-        termios tio {};
-        ::tcgetattr(m_fd, &tio);
-        ::cfmakeraw(&tio);
-        return ::tcsetattr(m_fd, TCSANOW, &tio) == 0;
-    }
-    void close()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = -1;
-    }
-    // Bytes written, or -1 with errno set.
-    ssize_t write(const QByteArray &bytes) { return ::write(m_fd, bytes.constData(), static_cast<size_t>(bytes.size())); }
-    QByteArray readAll()
-    {
-        QByteArray bytes;
-        char buffer[4096];
-        ssize_t n;
-        while ((n = ::read(m_fd, buffer, sizeof buffer)) > 0)
-            bytes.append(buffer, n);
-        return bytes;
-    }
-
-private:
-    int m_fd = -1;
-};
 
 // Bytes of a record file; *wellFormed tells whether every line is upper-case
 // hex pairs separated by single blanks.
@@ -419,7 +380,7 @@ void TestPrinterSim::receiptsFolder()
     QVERIFY(start({QStringLiteral("--receipts"), folder}));
     PtyEnd pty;
     QVERIFY(pty.open(m_port));
-    const QByteArray stream = QByteArray("A\n\x1DV\x00", 5) + "B\x1B{\x01\x1B{\x01";
+    const QByteArray stream = QByteArray("A\n\x1DV\x00", 5) + "B\x1BU\x01\x1BU\x01";
     QCOMPARE(pty.write(stream), stream.size());
     QVERIFY(waitForRecorded(stream.size()));
     const QString eighth = folder + QStringLiteral("/receipt-008.png");
@@ -436,7 +397,7 @@ void TestPrinterSim::receiptsFolder()
     QVERIFY2(log.contains(QStringLiteral("marlix-printer-sim: receipt 8: 72 x 3.8 mm, ") + eighth + QLatin1Char('\n')), qPrintable(log));
     QVERIFY2(log.contains(QStringLiteral("marlix-printer-sim: receipt 9: 72 x 3.8 mm, ") + ninth + QStringLiteral(" (not cut)\n")),
              qPrintable(log));
-    QCOMPARE(log.count(QStringLiteral("unknown command 1B 7B")), 1);
+    QCOMPARE(log.count(QStringLiteral("unknown command 1B 55")), 1);
 }
 
 // Paper fed after the last cut, with nothing printed: no receipt file of
@@ -480,7 +441,7 @@ void TestPrinterSim::decodeLog()
     QVERIFY(start({QStringLiteral("--decode"), QStringLiteral("--receipts"), folder}));
     PtyEnd pty;
     QVERIFY(pty.open(m_port));
-    const QByteArray stream = QByteArray("AB\n\x1DV\x00\x1B{\x01\x1B", 10);
+    const QByteArray stream = QByteArray("AB\n\x1DV\x00\x1BU\x01\x1B", 10);
     QCOMPARE(pty.write(stream.left(4)), 4);
     QVERIFY(waitForRecorded(4));
     QCOMPARE(pty.write(stream.mid(4)), stream.size() - 4);
@@ -501,8 +462,8 @@ void TestPrinterSim::decodeLog()
         prefix + "000002  0A                                LF        print the line and feed one line",
         prefix + "000003  1D 56 00                          GS V      cut: full",
         prefix + "receipt 1: 72 x 3.8 mm, " + folder + "/receipt-001.png",
-        prefix + "unknown command 1B 7B",
-        prefix + "000006  1B 7B 01                          ESC {     unknown command 1B 7B",
+        prefix + "unknown command 1B 55",
+        prefix + "000006  1B 55 01                          ESC U     unknown command 1B 55",
         prefix + "command 1B 61 05: parameter out of range, ignored",
         prefix + "000009  1B 61 05                          ESC a     justification: 5 is out of range, ignored",
     };

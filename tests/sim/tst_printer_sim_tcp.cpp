@@ -225,11 +225,35 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(QImage(receipt).size(), QSize(576, 30), kWaitMs);
     }
 
+    // NV graphics belong to the printer, as macros do: defined on the line,
+    // printed from the network, after an ESC @.
+    void nvGraphicsOnBothLinks()
+    {
+        QTemporaryDir dir;
+        SimProcess sim(withTcp({QStringLiteral("--receipts"), dir.path()}));
+        startOrFail(sim);
+        Pty pty(sim.port());
+        QVERIFY(pty.fd >= 0);
+        const QByteArray define = QByteArray("\x1D(L\x13\x00" "0C0AB\x01\x08\x00\x08\x00" "1", 16) + QByteArray(8, '\xFF');
+        QVERIFY(pty.send(define));
+        QVERIFY(sim.waitForReceived(int(define.size()), kWaitMs));
+        Client client;
+        QVERIFY(client.connectTo(sim.tcpPort()));
+        QVERIFY(client.send(QByteArray("\x1B@\x1D(L\x06\x00" "0EAB\x02\x01\x1DV\x00", 16)));
+        const QString receipt = dir.filePath(QStringLiteral("receipt-001.png"));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(receipt), kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(QImage(receipt).size(), QSize(576, 8), kWaitMs);
+        const QImage paper(receipt);
+        QCOMPARE(qGray(paper.pixel(15, 7)), 0);   // double width: 16 dots of ink
+        QCOMPARE(qGray(paper.pixel(16, 0)), 255);
+    }
+
     // Busy reads nothing from the network either: the terminal's writes stall
     // until SIGUSR1, then every byte goes.
     void busyStallsTheNetworkToo()
     {
-        SimProcess sim(withTcp({QStringLiteral("--busy")}));
+        // 16 MiB of text is some 1.3 km of paper: a roll that never ends.
+        SimProcess sim(withTcp({QStringLiteral("--busy"), QStringLiteral("--paper-length"), QStringLiteral("1000000000")}));
         startOrFail(sim);
         AnyPOSPrinter port;
         port.OpenPort(sim.netPort(), QStringLiteral("baud=19200 parity=N data=8 stop=1"));

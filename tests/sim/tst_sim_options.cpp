@@ -14,6 +14,8 @@ private slots:
     void receipts();
     void tcpPort_data();
     void tcpPort();
+    void printerState_data();
+    void printerState();
     void cjk_data();
     void cjk();
 };
@@ -144,6 +146,41 @@ void TestSimOptions::tcpPort()
     QCOMPARE(exitCode, runs ? -1 : 2);
     if (runs)
         QCOMPARE(options.tcpPort, port);
+}
+
+void TestSimOptions::printerState_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("runs");
+    QTest::addColumn<qint64>("paperMm");
+    QTest::addColumn<qint64>("nearEndMm");
+    QTest::addColumn<int>("drawerMs"); // 0: stays open
+
+    QTest::newRow("defaults") << QStringList{} << true << qint64(80000) << qint64(5000) << 0;
+    QTest::newRow("a 3 m roll") << QStringList{"--paper-length", "3000", "--near-end", "0"} << true << qint64(3000) << qint64(0) << 0;
+    QTest::newRow("a drawer that closes") << QStringList{"--drawer-closes-after", "2.5"} << true << qint64(80000) << qint64(5000) << 2500;
+    QTest::newRow("no paper") << QStringList{"--paper-length", "0"} << false << qint64(0) << qint64(0) << 0;
+    QTest::newRow("longer than 1000 km") << QStringList{"--paper-length", "1000000001"} << false << qint64(0) << qint64(0) << 0;
+    QTest::newRow("near end negative") << QStringList{"--near-end", "-1"} << false << qint64(0) << qint64(0) << 0;
+    QTest::newRow("drawer at once") << QStringList{"--drawer-closes-after", "0"} << false << qint64(0) << qint64(0) << 0;
+}
+
+void TestSimOptions::printerState()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, runs);
+    QFETCH(qint64, paperMm);
+    QFETCH(qint64, nearEndMm);
+    QFETCH(int, drawerMs);
+    SimOptions options;
+    int exitCode = -1;
+    QCOMPARE(parseSimOptions(QStringList{QStringLiteral("marlix-printer-sim")} + arguments, &options, &exitCode), runs);
+    QCOMPARE(exitCode, runs ? -1 : 2);
+    if (!runs)
+        return;
+    QCOMPARE(options.paperLengthMm, paperMm);
+    QCOMPARE(options.nearEndMm, nearEndMm);
+    QCOMPARE(options.drawerClosesMs, drawerMs);
 }
 
 // --cjk: the model's two-byte encoding, named as people write it.

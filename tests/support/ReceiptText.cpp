@@ -33,12 +33,16 @@ QString styleText(const TextRun &run)
         text += QStringLiteral(" sp%1").arg(s.spacing);
     if (run.codePage)
         text += QStringLiteral(" cp%1").arg(run.codePage);
+    if (s.rotated)
+        text += QStringLiteral(" V");
+    if (run.turn)
+        text += QStringLiteral(" turn%1").arg(run.turn);
     return text;
 }
 
 QString imageText(const DotImage &image)
 {
-    static const char *const kinds[] = {"raster", "column", "barcode", "qr"};
+    static const char *const kinds[] = {"raster", "column", "barcode", "qr", "symbol"};
     QString text = QStringLiteral("%1 %2 %3 %4x%5")
                        .arg(QLatin1String(kinds[int(image.kind)]))
                        .arg(image.x)

@@ -3,9 +3,10 @@
 //   "receipt 1 full 60"     a receipt: its number, cut (full, partial, auto, open) and length in dots
 //   "line 0 30"             a printed line: y, height
 //   "text 12 0 AB E 2x1"    a text run: x, y, its bytes (\xHH beyond ASCII), then what is not plain:
-//                           B (font B), E (emphasized), U1/U2, R (reverse), WxH, spN (spacing), cpN (code page)
+//                           B (font B), E (emphasized), U1/U2, R (reverse), WxH, spN (spacing), cpN (code page),
+//                           V (ESC V: turned characters), turnN (the run turned N quarters clockwise)
 //   "raster 0 30 16x2 F00F 8001"
-//                           an image (raster, column, barcode, qr): x, y, size, and for one up to
+//                           an image (raster, column, barcode, qr, symbol): x, y, size, and for one up to
 //                           32 x 8 dots its rows in hex
 //   "feed 30 16"            paper fed: y, dots
 #include "printer/Receipt.h"

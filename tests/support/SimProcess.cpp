@@ -93,6 +93,24 @@ void SimProcess::halt(bool halted)
         ::kill(pid_t(m_process.processId()), halted ? SIGSTOP : SIGCONT);
 }
 
+bool SimProcess::act(const QString &line, int timeoutMs)
+{
+    // Every action logs one line; the answers to state and help come even with --quiet.
+    const auto lines = [this] { return log().count(QLatin1Char('\n')); };
+    const qsizetype before = lines();
+    if (m_process.write(line.toLocal8Bit() + '\n') < 0)
+        return false;
+    if (m_quiet && line != QLatin1String("state") && line != QLatin1String("help"))
+        return m_process.waitForBytesWritten(timeoutMs);
+    QDeadlineTimer deadline(timeoutMs);
+    while (lines() == before) {
+        if (deadline.hasExpired())
+            return false;
+        m_process.waitForReadyRead(10);
+    }
+    return true;
+}
+
 void SimProcess::stop()
 {
     if (m_process.state() == QProcess::NotRunning)

@@ -33,6 +33,9 @@ public:
     void toggleBusy();
     // SIGSTOP, SIGCONT: the whole process halted, not even taking connections.
     void halt(bool halted);
+    // One operator action on its standard input ("cover open"); with the log
+    // on (not quiet), waits until the simulator has logged its line.
+    bool act(const QString &line, int timeoutMs = 3000);
     void stop();
     // What it logged (standard error) so far; all of it once stopped.
     QString log();

@@ -1,7 +1,6 @@
 #include "PtyServer.h"
 
-#include "ReceiptFiles.h"
-#include "printer/PrinterModel.h"
+#include "printer/VirtualPrinter.h"
 
 #include <QSocketNotifier>
 #include <QTimer>
@@ -28,10 +27,19 @@ QByteArray hexLine(const QByteArray &bytes)
 }
 } // namespace
 
-PtyServer::PtyServer(PrinterModel &model, QObject *parent)
+PtyServer::PtyServer(VirtualPrinter &printer, QObject *parent)
     : QObject(parent)
-    , m_model(model)
+    , m_printer(printer)
 {
+    connect(&m_printer, &VirtualPrinter::reply, this, [this](const QByteArray &bytes) {
+        if (m_collecting)
+            m_collected += bytes;
+        else
+            deliver(bytes);
+    });
+    connect(&m_printer, &VirtualPrinter::logLine, this, &PtyServer::report);
+    // Queued: the bytes a link kept go in after the printer's own work is done.
+    connect(&m_printer, &VirtualPrinter::roomToReceive, this, &PtyServer::onRoom, Qt::QueuedConnection);
 }
 
 PtyServer::~PtyServer()
@@ -97,7 +105,7 @@ void PtyServer::setBusy(bool busy)
 void PtyServer::updateReading()
 {
     if (m_readNotifier)
-        m_readNotifier->setEnabled(!m_busy && !m_lineDown);
+        m_readNotifier->setEnabled(!m_busy && !m_lineDown && m_pending.isEmpty());
 }
 
 void PtyServer::onReadable()
@@ -119,40 +127,69 @@ void PtyServer::onReadable()
         });
         return;
     }
-    receive(QByteArray(buffer, n), this, [this](const QByteArray &reply) { send(reply); });
+    m_pending = QByteArray(buffer, n);
+    takePending();
 }
 
-void PtyServer::receive(const QByteArray &chunk, QObject *context, const std::function<void(const QByteArray &)> &reply)
+// What the printer does not take stays here, and the line is not read until
+// it has: so the pty fills and the writer stalls, as on a busy printer.
+void PtyServer::takePending()
 {
-    const qsizetype n = chunk.size();
-    if (m_record.isOpen()) {
-        const QByteArray line = hexLine(chunk);
+    const qsizetype taken = receive(m_pending, this, [this](const QByteArray &reply) { send(reply); });
+    m_pending.remove(0, taken);
+    updateReading();
+}
+
+void PtyServer::onRoom()
+{
+    if (!m_pending.isEmpty())
+        takePending();
+    emit roomToReceive();
+}
+
+qsizetype PtyServer::receive(const QByteArray &chunk, QObject *context, const ReplySink &reply)
+{
+    m_replyContext = context;
+    m_replyTo = reply;
+    m_collecting = true;
+    const qsizetype n = m_printer.receive(chunk);
+    m_collecting = false;
+    const QByteArray taken = chunk.left(n);
+    if (!taken.isEmpty() && m_record.isOpen()) {
+        const QByteArray line = hexLine(taken);
         if (m_record.write(line) != line.size())
             log(QStringLiteral("record file: %1").arg(m_record.errorString()));
     }
-    if (!m_quiet) {
+    if (!taken.isEmpty() && !m_quiet) {
         constexpr qsizetype shown = 32;
-        log(QStringLiteral("received %1%2").arg(QString::fromLatin1(chunk.left(shown).toHex(' ').toUpper()),
+        log(QStringLiteral("received %1%2").arg(QString::fromLatin1(taken.left(shown).toHex(' ').toUpper()),
                                                  n > shown ? QStringLiteral(" ... (%1 bytes)").arg(n) : QString()));
     }
-    const QByteArray answer = m_model.receive(chunk);
-    for (const QString &event : m_model.takeEvents())
-        log(event);
-    const QByteArray paper = m_model.takePaper();
-    if (m_receipts) {
-        for (const QString &line : m_receipts->print(paper))
-            log(line);
-    }
-    if (answer.isEmpty())
+    QStringList lines;
+    lines.swap(m_collectedLog);
+    for (const QString &line : lines)
+        log(line);
+    QByteArray answer;
+    answer.swap(m_collected);
+    deliver(answer);
+    return n;
+}
+
+void PtyServer::deliver(const QByteArray &answer)
+{
+    if (answer.isEmpty() || !m_replyTo)
         return;
-    auto deliver = [this, reply, answer] {
+    QObject *context = m_replyContext;
+    if (!context)
+        return; // the link that asked is gone
+    auto send = [this, reply = m_replyTo, answer] {
         log(QStringLiteral("reply %1").arg(QString::fromLatin1(answer.toHex(' ').toUpper())));
         reply(answer);
     };
     if (m_replyDelayMs > 0)
-        QTimer::singleShot(m_replyDelayMs, context, deliver);
+        QTimer::singleShot(m_replyDelayMs, context, send);
     else
-        deliver();
+        send();
 }
 
 void PtyServer::send(const QByteArray &bytes)
@@ -182,6 +219,14 @@ void PtyServer::flushOutput()
         m_output.clear();
     }
     m_writeNotifier->setEnabled(!m_output.isEmpty());
+}
+
+void PtyServer::report(const QString &line)
+{
+    if (m_collecting)
+        m_collectedLog.append(line);
+    else
+        log(line);
 }
 
 void PtyServer::log(const QString &line) const

@@ -76,12 +76,6 @@ void ReceiptFiles::save(const Receipt &receipt)
     m_log.append(line);
 }
 
-QStringList ReceiptFiles::print(const QByteArray &bytes)
-{
-    m_interpreter.feed(bytes);
-    return takeLog();
-}
-
 QStringList ReceiptFiles::finish()
 {
     m_interpreter.finish();

@@ -22,15 +22,16 @@ public:
     void setDecode(bool on);
     void setTwoByteEncoding(TwoByteCode code) { m_interpreter.setTwoByteEncoding(code); }
 
-    // Prints the bytes; returns the log lines ("receipt 1: 72 x 104.5 mm,
+    // The paper: the printer prints on it.
+    ReceiptInterpreter &interpreter() { return m_interpreter; }
+    // The log lines since the last call ("receipt 1: 72 x 104.5 mm,
     // DIR/receipt-001.png", unknown commands once each, ...).
-    QStringList print(const QByteArray &bytes);
+    QStringList takeLog();
     // The end of the stream: the open receipt is saved as it stands.
     QStringList finish();
 
 private:
     void save(const Receipt &receipt);
-    QStringList takeLog();
 
     QString m_dir;
     int m_next = 1;

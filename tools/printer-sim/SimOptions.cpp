@@ -49,7 +49,10 @@ bool parseSimOptions(const QStringList &arguments, SimOptions *options, int *exi
     parser.setApplicationDescription(QStringLiteral(
         "Acts as a Marlix receipt printer on a pseudo-terminal. Prints the slave path as the first line\n"
         "of standard output, then serves until SIGINT or SIGTERM. SIGUSR1 toggles busy.\n"
-        "Log lines go to standard error.\n"
+        "It answers status requests (DLE EOT, GS r, GS I, GS a, FS ENQ) from its state, and DLE ENQ and\n"
+        "DLE DC4 act on it. Log lines go to standard error. The operator changes the printer's state with lines on standard\n"
+        "input: paper out, paper near-end, paper load, cover open, cover close, drawer 1 open, drawer 1 close\n"
+        "(and 2), feed, error recoverable|autocutter|unrecoverable|auto, recover, state; help lists them.\n"
         "The macro list query 05 17 is answered with 02 20, then one line per macro (user store, then\n"
         "extended store): size padded to 6, a blank, type (User or Ext) padded to 6, a blank, name, CR LF."));
     const QCommandLineOption tcp(QStringLiteral("tcp"),
@@ -79,7 +82,8 @@ bool parseSimOptions(const QStringList &arguments, SimOptions *options, int *exi
                        "or EUC-KR."), QStringLiteral("ENCODING"));
     const QCommandLineOption reply(QStringLiteral("reply"),
         QStringLiteral("When the received bytes end with REQ, send RESP (hex without blanks). Repeatable; "
-                       "a later rule replaces an earlier one for the same REQ; the longest matching REQ wins."),
+                       "a later rule replaces an earlier one for the same REQ; the longest matching REQ wins; a rule "
+                       "answers in place of the printer's own answer to a request whose bytes it matched."),
         QStringLiteral("REQ=RESP"));
     const QCommandLineOption identity(QStringLiteral("identity"),
         QStringLiteral("Reply to the identity query 05 15 (default \"%1\"); empty makes it silent.")
@@ -88,8 +92,19 @@ bool parseSimOptions(const QStringList &arguments, SimOptions *options, int *exi
         QStringLiteral("Start busy: do not read from the line (SIGUSR1 toggles)."));
     const QCommandLineOption delay(QStringLiteral("reply-delay"),
         QStringLiteral("Wait MS milliseconds before sending a reply (default 0)."), QStringLiteral("MS"));
-    const QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("Print nothing but the port line."));
-    parser.addOptions({link, record, receipts, decode, cjk, reply, identity, busy, delay, quiet});
+    const QCommandLineOption quiet(QStringLiteral("quiet"),
+        QStringLiteral("Log nothing: print the port line, and only the answers to state and help typed on standard input."));
+    const QCommandLineOption paperLength(QStringLiteral("paper-length"),
+        QStringLiteral("The roll's length in millimetres (default 80000): printing uses it up, and at its end the "
+                       "printer stops with paper out until \"paper load\" on standard input."), QStringLiteral("MM"));
+    const QCommandLineOption nearEnd(QStringLiteral("near-end"),
+        QStringLiteral("Report the paper near its end when less than MM millimetres are left (default 5000)."),
+        QStringLiteral("MM"));
+    const QCommandLineOption drawerCloses(QStringLiteral("drawer-closes-after"),
+        QStringLiteral("An opened drawer closes by itself after S seconds (default: it stays open until "
+                       "\"drawer N close\")."), QStringLiteral("S"));
+    parser.addOptions({link, record, receipts, decode, cjk, reply, identity, busy, delay, quiet, paperLength, nearEnd,
+                       drawerCloses});
 
     if (!parser.parse(arguments))
         return fail(parser.errorText(), exitCode);
@@ -150,6 +165,32 @@ bool parseSimOptions(const QStringList &arguments, SimOptions *options, int *exi
         if (!ok || ms < 0)
             return fail(QStringLiteral("bad --reply-delay %1: expected milliseconds, 0 or more").arg(parser.value(delay)), exitCode);
         options->replyDelayMs = ms;
+    }
+    // Up to 1000 km: any real roll, and room for a test that must never run out.
+    constexpr qint64 kMaxMm = 1000LL * 1000 * 1000;
+    const auto millimetres = [&parser](const QCommandLineOption &option, qint64 least, qint64 *value) {
+        if (!parser.isSet(option))
+            return true;
+        bool ok = false;
+        const qint64 mm = parser.value(option).toLongLong(&ok);
+        if (!ok || mm < least || mm > kMaxMm)
+            return false;
+        *value = mm;
+        return true;
+    };
+    if (!millimetres(paperLength, 1, &options->paperLengthMm))
+        return fail(QStringLiteral("bad --paper-length %1: expected millimetres, 1 to %2").arg(parser.value(paperLength)).arg(kMaxMm),
+                    exitCode);
+    if (!millimetres(nearEnd, 0, &options->nearEndMm))
+        return fail(QStringLiteral("bad --near-end %1: expected millimetres, 0 to %2").arg(parser.value(nearEnd)).arg(kMaxMm),
+                    exitCode);
+    if (parser.isSet(drawerCloses)) {
+        bool ok = false;
+        const double seconds = parser.value(drawerCloses).toDouble(&ok);
+        if (!ok || !(seconds > 0) || seconds > 86400)
+            return fail(QStringLiteral("bad --drawer-closes-after %1: expected seconds, more than 0 and at most 86400")
+                            .arg(parser.value(drawerCloses)), exitCode);
+        options->drawerClosesMs = std::max(1, int(seconds * 1000));
     }
     return true;
 }

@@ -21,6 +21,9 @@ struct SimOptions
     bool busy = false;
     int replyDelayMs = 0;
     bool quiet = false;
+    qint64 paperLengthMm = 80000; // the roll
+    qint64 nearEndMm = 5000;      // near end below this much left
+    int drawerClosesMs = 0;       // an open drawer closes by itself after this; 0: it stays open
 };
 
 // Hex without blanks ("1B40"); false on odd length or a non-hex character.

@@ -18,6 +18,7 @@ TcpServer::TcpServer(PtyServer &printer, QObject *parent)
     , m_server(new QTcpServer(this))
 {
     connect(m_server, &QTcpServer::newConnection, this, &TcpServer::serveNext);
+    connect(&m_printer, &PtyServer::roomToReceive, this, &TcpServer::onReadable);
 }
 
 TcpServer::~TcpServer() = default;
@@ -79,24 +80,37 @@ void TcpServer::onReadable()
     if (m_busy || !m_client)
         return;
     QTcpSocket *client = m_client;
-    while (client->bytesAvailable() > 0) {
-        const QByteArray chunk = client->read(kReadBuffer);
+    while (!m_pending.isEmpty() || client->bytesAvailable() > 0) {
+        if (m_pending.isEmpty())
+            m_pending = client->read(kReadBuffer);
         // A delayed reply goes to this connection or nowhere.
-        m_printer.receive(chunk, client, [client](const QByteArray &reply) {
+        const qsizetype taken = m_printer.receive(m_pending, client, [client](const QByteArray &reply) {
             if (client->state() == QAbstractSocket::ConnectedState)
                 client->write(reply);
         });
+        m_pending.remove(0, taken);
+        if (!m_pending.isEmpty())
+            return; // the printer is full: the rest waits for room
     }
+    if (m_closed)
+        endConnection();
 }
 
 void TcpServer::onClosed()
 {
-    if (!m_client)
+    if (!m_client || m_closed)
         return;
-    // What came just before the close is still the printer's.
+    // What came before the close is still the printer's, also what waits for
+    // room in its receive buffer: the connection ends when all is taken.
+    m_closed = true;
     onReadable();
+}
+
+void TcpServer::endConnection()
+{
     QTcpSocket *client = m_client;
     m_client = nullptr;
+    m_closed = false;
     m_printer.log(QStringLiteral("network: connection closed"));
     client->deleteLater();
     serveNext();

@@ -12,7 +12,8 @@ class QTcpSocket;
 // one) on the loopback interface. It serves one connection at a time (the
 // next waits until the first has closed) and hands the bytes to the same
 // printer as the pty, so identity, macros, replies, receipts and the record
-// file are shared.
+// file are shared. When the printer's receive buffer is full, the connection
+// is not read until it has room, so the sender's writes stall.
 class TcpServer : public QObject
 {
     Q_OBJECT
@@ -33,9 +34,12 @@ private:
     void serveNext();
     void onReadable();
     void onClosed();
+    void endConnection();
 
     PtyServer &m_printer;
     QTcpServer *m_server = nullptr;
     QPointer<QTcpSocket> m_client;
+    QByteArray m_pending; // read from the client, not yet taken by the printer
     bool m_busy = false;
+    bool m_closed = false; // the client has gone; its last bytes still go in
 };

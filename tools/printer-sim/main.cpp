@@ -1,12 +1,15 @@
 // marlix-printer-sim: a Marlix receipt printer acted out on a pseudo-terminal,
 // for trying the terminal without a printer and for its end-to-end tests.
 
+#include "OperatorInput.h"
 #include "PtyServer.h"
 #include "ReceiptFiles.h"
 #include "SimOptions.h"
 #include "TcpServer.h"
 #include "link/SimRegistry.h"
 #include "printer/PrinterModel.h"
+#include "printer/ReceiptInterpreter.h"
+#include "printer/VirtualPrinter.h"
 #include "session/QuietRuntimeNotes.h"
 
 #include <QCoreApplication>
@@ -49,6 +52,9 @@ bool installSignals()
             return false;
     }
     std::signal(SIGPIPE, SIG_IGN);
+    // In the background of a shell, reading its terminal fails (EIO) instead
+    // of stopping the simulator.
+    std::signal(SIGTTIN, SIG_IGN);
     return true;
 }
 
@@ -92,10 +98,26 @@ int startFailure(const QString &message)
     std::fprintf(stderr, "marlix-printer-sim: %s\n", qPrintable(message));
     return 1;
 }
+
+// Started with standard input, output or error closed, the pty would get
+// their numbers, and the operator's input would read the line.
+void keepStandardDescriptors()
+{
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) < 0 && errno == EBADF) {
+            const int null = ::open("/dev/null", O_RDWR);
+            if (null >= 0 && null != fd) {
+                ::dup2(null, fd);
+                ::close(null);
+            }
+        }
+    }
+}
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    keepStandardDescriptors();
     // Receipts are drawn with fonts, which need a GUI application; it never
     // shows a window, so it needs no display either.
     quietRuntimeFolderNotes();
@@ -117,26 +139,42 @@ int main(int argc, char *argv[])
     if (!installSignals())
         return startFailure(QStringLiteral("cannot install signal handlers: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
 
-    PrinterModel model;
-    model.setIdentity(options.identity);
-    for (const auto &[request, response] : options.replies)
-        model.addReplyRule(request, response);
-
-    PtyServer server(model);
-    server.setQuiet(options.quiet);
-    server.setReplyDelay(options.replyDelayMs);
+    // The paper: drawn and saved with --receipts or --decode, else only
+    // measured against the roll.
     QString error;
-    if (!options.recordPath.isEmpty() && !server.setRecordFile(options.recordPath, &error))
-        return startFailure(error);
     std::unique_ptr<ReceiptFiles> receipts;
+    ReceiptInterpreter unseen;
+    unseen.setRetainLimit(0);
     if (!options.receiptsDir.isEmpty() || options.decode) {
         receipts = std::make_unique<ReceiptFiles>();
         if (!options.receiptsDir.isEmpty() && !receipts->open(options.receiptsDir, &error))
             return startFailure(error);
         receipts->setDecode(options.decode);
-        receipts->setTwoByteEncoding(options.cjk);
-        server.setReceiptFiles(receipts.get());
     }
+    ReceiptInterpreter &paper = receipts ? receipts->interpreter() : unseen;
+    // The roll is used up as the model prints, two-byte text too.
+    paper.setTwoByteEncoding(options.cjk);
+    VirtualPrinter printer(paper);
+    PrinterModel &model = printer.model();
+    model.setIdentity(options.identity);
+    for (const auto &[request, response] : options.replies)
+        model.addReplyRule(request, response);
+    printer.setRoll(options.paperLengthMm, options.nearEndMm);
+    printer.setDrawerClosesAfter(options.drawerClosesMs);
+
+    PtyServer server(printer);
+    server.setQuiet(options.quiet);
+    server.setReplyDelay(options.replyDelayMs);
+    QObject::connect(&printer, &VirtualPrinter::printed, &server, [&] {
+        if (!receipts) {
+            unseen.takeNotes(); // nobody reads them: they must not pile up
+            return;
+        }
+        for (const QString &line : receipts->takeLog())
+            server.report(line);
+    });
+    if (!options.recordPath.isEmpty() && !server.setRecordFile(options.recordPath, &error))
+        return startFailure(error);
     if (!server.open(&error))
         return startFailure(error);
     std::unique_ptr<TcpServer> network;
@@ -174,19 +212,29 @@ int main(int argc, char *argv[])
         std::fprintf(stdout, "%s\n", qPrintable(network->portName()));
     std::fflush(stdout);
     if (!options.quiet) {
-        std::fprintf(stderr, "marlix-printer-sim: serving %s%s, identity \"%s\"%s\n",
+        std::fprintf(stderr, "marlix-printer-sim: serving %s%s, identity \"%s\"%s, paper %lld mm (near end below %lld mm); "
+                             "operator actions on standard input, help lists them\n",
                      QFile::encodeName(slave).constData(),
                      options.linkPath.isEmpty() ? "" : qPrintable(QStringLiteral(" (link %1)").arg(options.linkPath)),
                      qPrintable(PrinterModel::displayName(options.identity)),
-                     model.hasExtendedStore() ? ", extended store" : "");
+                     model.hasExtendedStore() ? ", extended store" : "",
+                     static_cast<long long>(options.paperLengthMm), static_cast<long long>(options.nearEndMm));
     }
     if (network)
         server.log(QStringLiteral("network printer on %1").arg(network->portName()));
     server.setBusy(options.busy);
     if (network)
         network->setBusy(options.busy);
+    // The operator's answers are asked for: they are printed even with --quiet.
+    OperatorInput operatorInput(printer, [](const QString &line) {
+        std::fprintf(stderr, "marlix-printer-sim: %s\n", qPrintable(line));
+        std::fflush(stderr);
+    });
+    operatorInput.start(STDIN_FILENO);
 
     const int result = app.exec();
+    if (printer.state().waiting > 0)
+        server.log(QStringLiteral("stopped with %1 bytes waiting, not printed").arg(printer.state().waiting));
     if (receipts) {
         for (const QString &line : receipts->finish())
             server.log(line);

@@ -1,0 +1,150 @@
+#pragma once
+
+#include "printer/CommandFramer.h"
+#include "printer/PrinterModel.h"
+#include "printer/PrinterState.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <deque>
+
+class ReceiptInterpreter;
+struct ReceiptEvent;
+
+// The virtual printer as a device: bytes in, replies out, paper moved, and a
+// state that the operator changes and the status replies tell. One class for
+// every face of it (the simulator's pty and network port, the program's
+// built-in printer), with no I/O of its own and no thread.
+//
+// Received bytes go first past the arrival side: the identity, macros and
+// --reply rules of PrinterModel, and real-time requests (DLE EOT, DLE ENQ,
+// DLE DC4, FS ENQ), answered at once, also offline, but never inside another
+// command's data. What is to be printed then waits in the receive buffer
+// (4 KiB) and goes to the paper, the interpreter it is given, while the
+// printer is online: a byte at a time, so that printing stops exactly where
+// the roll ends. Requests that are printed (GS r, GS I, GS a) are answered then,
+// in stream order. Offline, the buffer fills; full, receive() takes no more.
+//
+// reply() comes inside receive() and also at any other time: a request
+// printed once the operator loaded paper, automatic status back after a
+// change. A --reply rule that matched any byte of a request answers in its
+// place. Paper the feed button moves counts against the roll only: it is not
+// drawn on the paper, whose bytes are the stream's.
+class VirtualPrinter : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr qsizetype kBufferSize = 4096;
+    // Paper the feed button moves at one press: a line.
+    static constexpr int kButtonFeedDots = 30;
+    static constexpr int kDefaultAutoRecoveryMs = 5000;
+
+    // paper is the printer's paper; it must outlive the printer, which takes
+    // its request and event handlers.
+    explicit VirtualPrinter(ReceiptInterpreter &paper, QObject *parent = nullptr);
+    ~VirtualPrinter() override;
+
+    // Identity, macros and --reply rules.
+    PrinterModel &model() { return m_model; }
+
+    // A fresh roll of this length is loaded; near end below nearEndMm left.
+    void setRoll(qint64 lengthMm, qint64 nearEndMm);
+    // An opened drawer closes by itself after ms (0: it stays open).
+    void setDrawerClosesAfter(int ms) { m_drawerClosesMs = ms; }
+    void setAutoRecoveryAfter(int ms) { m_autoRecovery.setInterval(ms); }
+
+    // Takes what it can of bytes and returns how many it took: fewer when the
+    // receive buffer is full. The caller keeps the rest and stops reading
+    // until roomToReceive().
+    qsizetype receive(const QByteArray &bytes);
+
+    const PrinterState &state() const { return m_state; }
+    // GS a: the status bits watched (0: automatic status back off).
+    quint8 automaticStatus() const { return m_asb; }
+    // The whole state on one line ("online, paper 79998 mm of 80000 left, ...").
+    QString stateText() const;
+
+    // The operator, each in one log line.
+    void loadPaper();
+    void paperNearEnd();
+    void paperOut();
+    void openCover(bool open);
+    void setDrawer(int drawer, bool open); // drawer 1 or 2
+    void feedButton();
+    void setError(PrinterError error);
+    void recover();
+    // One line of the simulator's standard input ("cover open", "state",
+    // "help"). False for a line that is not an action; *said is the answer
+    // to show (the state, the list, or what was wrong), empty for an action,
+    // which logs what it did.
+    bool act(const QString &line, QString *said);
+    static QString actionList();
+
+signals:
+    void reply(const QByteArray &bytes);
+    void stateChanged();
+    void logLine(const QString &line);
+    // There is room again after receive() refused bytes. Never emitted from
+    // inside receive(): a slot may call it at once.
+    void roomToReceive();
+    // Bytes went to the paper (the interpreter has news: receipts, notes).
+    void printed();
+
+private:
+    struct Mark
+    {
+        qint64 end;         // where in the buffer's stream the request ends
+        QByteArray command;
+    };
+    struct Printed
+    {
+        QByteArray request; // GS r, GS I, GS a; empty for a drawer pulse
+        int drawer = 0;
+    };
+
+    qsizetype waiting() const { return m_buffer.size() - m_head; }
+    void arrive(const QByteArray &bytes, const QByteArray &command);
+    void realTime(const QByteArray &command, qsizetype ownBytes);
+    void print();
+    void handlePrinted(const Printed &what);
+    void takeFedPaper();
+    void usePaper(qint64 dots);
+    void syncWaiting();
+    void offerRoom();
+    void reportProgress();
+    void clearBuffer();
+    void changed(const QString &what);
+    void sendAutomaticStatus(bool always);
+    void answer(const QByteArray &bytes);
+    void log(const QString &line) { emit logLine(line); }
+    void pulse(int drawer, const QString &how);
+
+    ReceiptInterpreter &m_paper;
+    PrinterModel m_model;
+    CommandFramer m_framer;
+    CommandFramer::Handler m_onCommand;
+    QByteArray m_found;      // the command that ended the bytes framed so far
+    PrinterState m_state;
+    QByteArray m_buffer;     // from m_head: bytes waiting to be printed
+    qsizetype m_head = 0;
+    qint64 m_buffered = 0;   // bytes that ever entered the buffer
+    QByteArray m_bufferedTail; // the last of them
+    std::deque<Mark> m_marks; // requests that a --reply rule answered instead
+    QList<Printed> m_printedNow; // what the paper met in the byte being printed
+    qint64 m_fedSeen = 0;    // the interpreter's paperFedDots() last looked at
+    bool m_refused = false;  // receive() took fewer bytes than it was given
+    qsizetype m_shownWaiting = 0; // as stateChanged() last told
+    qint64 m_shownUsed = 0;
+    bool m_printing = false;
+    bool m_held = false;     // the last print() left bytes waiting
+    int m_receiving = 0;
+    quint8 m_asb = 0;
+    QByteArray m_lastAsb;
+    int m_drawerClosesMs = 0;
+    QTimer m_drawerTimer[2];
+    QTimer m_autoRecovery;
+};
