@@ -19,29 +19,51 @@ done
 [ -x "$program" ] || { echo "startup-memory: $program not built" >&2; exit 2; }
 
 work=$(mktemp -d)
-# A display of its own: Xvfb picks a free number and says which.
-# shellcheck disable=SC2086
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp ${XVFB_ARGS--extension GLX} 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill "$xvfb" 2>/dev/null || true; rm -rf "$work"' EXIT
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || { echo "startup-memory: Xvfb did not start" >&2; exit 2; }
-export DISPLAY=:$(head -1 "$work/display")
+# A display of its own, at a number nothing else uses (":0" and the like are
+# often someone else's).
+xvfb=""
+trap '[ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
+for _ in $(seq 20); do
+    n=$((300 + RANDOM % 600))
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    # shellcheck disable=SC2086
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset ${XVFB_ARGS--extension GLX} >"$work/xvfb.log" 2>&1 &
+    xvfb=$!
+    for _ in $(seq 50); do DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+    if kill -0 "$xvfb" 2>/dev/null && DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1; then
+        export DISPLAY=":$n"
+        break
+    fi
+    kill "$xvfb" 2>/dev/null || true
+    xvfb=""
+done
+[ -n "$xvfb" ] || { echo "startup-memory: Xvfb did not start" >&2; exit 2; }
 
-# Prints "RSS PSS" in KiB of one start, from a fresh home (no settings).
+# Writes "RSS PSS" in KiB of one start, from a fresh home (no settings), to
+# $work/measured; the program has ended when it returns.
 measure() {
     local home
     home=$(mktemp -d "$work/home.XXXX")
-    HOME=$home XDG_CONFIG_HOME=$home/.config XDG_RUNTIME_DIR=$home "$@" >/dev/null 2>&1 &
+    HOME=$home XDG_CONFIG_HOME=$home/.config XDG_RUNTIME_DIR=$home "$@" >"$home/output" 2>&1 &
     local pid=$!
-    if ! timeout 20 xdotool search --sync --onlyvisible --pid "$pid" >"$home/windows" 2>&1; then
-        cat "$home/windows" >&2; ps -p "$pid" -o pid,stat,cmd >&2
+    # Until its window shows, 20 s at the most.
+    local shown=""
+    for _ in $(seq 80); do
+        if xdotool search --onlyvisible --pid "$pid" >/dev/null 2>"$home/search"; then
+            shown=1
+            break
+        fi
+        sleep 0.25
+    done
+    if [ -z "$shown" ]; then
         kill "$pid" 2>/dev/null || true
-        echo "startup-memory: no window from $*" >&2
+        wait "$pid" 2>/dev/null || true
+        cat "$home/search" "$home/output" >&2
+        echo "startup-memory: no window from $* within 20 s" >&2
         return 1
     fi
     sleep 1
-    awk '/^Rss:/ {rss = $2} /^Pss:/ {pss = $2} END {print rss, pss}' "/proc/$pid/smaps_rollup"
+    awk '/^Rss:/ {rss = $2} /^Pss:/ {pss = $2} END {print rss, pss}' "/proc/$pid/smaps_rollup" >"$work/measured"
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
 }
@@ -52,10 +74,12 @@ for i in $(seq "$runs"); do
     if (( i % 2 )); then order="ours theirs"; else order="theirs ours"; fi
     for who in $order; do
         if [ "$who" = ours ]; then
-            read -r rss pss < <(QT_QPA_PLATFORM=xcb measure "$program")
+            QT_QPA_PLATFORM=xcb measure "$program" || exit 1
+            read -r rss pss <"$work/measured"
             ours_rss+=("$rss"); ours_pss+=("$pss")
         else
-            read -r rss pss < <(measure gtkterm)
+            measure gtkterm || exit 1
+            read -r rss pss <"$work/measured"
             theirs_rss+=("$rss"); theirs_pss+=("$pss")
         fi
     done
