@@ -11,7 +11,6 @@
 #include "terminal/frmTerminal.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -21,9 +20,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 const QString kNoLineSettings = QStringLiteral("the baud rate, data bits, stop bits, parity and flow control do "
@@ -142,45 +138,6 @@ private slots:
         } else {
             QTRY_COMPARE(devices.pty.output(), QByteArray("OK"));
         }
-    }
-
-    // Only terminals and character devices are ports: anything else is
-    // refused before a byte goes, and the status line says what it is.
-    void notADeviceRefused_data()
-    {
-        QTest::addColumn<QString>("what");
-        QTest::addColumn<QString>("said");
-        QTest::newRow("named pipe") << "fifo" << "is a named pipe, not a printer device";
-        QTest::newRow("regular file") << "file" << "is a regular file, not a printer device";
-        QTest::newRow("folder") << "folder" << "is a folder, not a printer device";
-    }
-
-    void notADeviceRefused()
-    {
-        QFETCH(QString, what);
-        QFETCH(QString, said);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(what);
-        QVERIFY(what != QLatin1String("fifo") || ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
-        QVERIFY(what != QLatin1String("file") || writeFile(path, QByteArray()));
-        QVERIFY(what != QLatin1String("folder") || QDir(dir.path()).mkdir(what));
-        // The pipe's other end, so that a write to it would go through.
-        const int reader = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        FakeOperator op;
-        FakePump pump;
-        frmTerminal w(nullptr, &op, &pump);
-        w.AutoQuery->setChecked(false);
-        w.session().link.vars.CommPort = path;
-        w.SendInfo->setEditText(QStringLiteral("X"));
-        w.SendCommand_Click();
-        QCOMPARE(w.Label1->text(), path + QLatin1Char(' ') + said);
-        QVERIFY(!static_cast<AnyPOSPrinter &>(w.session().port).isOpen());
-        char byte = 0;
-        QVERIFY(reader < 0 || ::read(reader, &byte, 1) <= 0);
-        if (what == QLatin1String("file"))
-            QCOMPARE(QFileInfo(path).size(), 0);
-        if (reader >= 0)
-            ::close(reader);
     }
 
     // The port box's tool tip says, for the name in the box, when the line

@@ -18,8 +18,6 @@ private slots:
     void messageIsOneLine();
     void answers_data();
     void answers();
-    void noButtonToPress_data();
-    void noButtonToPress();
     void displayGoesOutUnchanged();
     void autoQueryEndsWithTheRun();
     void outputThatFailsIsToldOnce();
@@ -86,29 +84,6 @@ void tst_RunConsole::answers()
     // A later OK does not clear an earlier failure.
     static_cast<Operator &>(op).message(QStringLiteral("second"));
     QCOMPARE(op.failed(), failed);
-}
-
-// The window's prompt to press OK names a button the console has not got;
-// the rest of the message is told as it is.
-void tst_RunConsole::noButtonToPress_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("told");
-    QTest::newRow("after a full stop") << "Unable to output data. Press OK to continue." << "Unable to output data.";
-    QTest::newRow("no full stop") << "Value is greater than 255. Press OK to continue" << "Value is greater than 255.";
-    QTest::newRow("after words") << "Script Stopped Press OK to continue" << "Script Stopped";
-    QTest::newRow("no prompt") << "Hello there" << "Hello there";
-    QTest::newRow("in the middle") << "Press OK to continue, then wait" << "Press OK to continue, then wait";
-}
-
-void tst_RunConsole::noButtonToPress()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, told);
-    QStringList said;
-    ConsoleOperator op([&said](const QString &t) { said << t; }, [] {});
-    op.message(text, Msg::Buttons::Ok, Msg::Icon::Information, QString());
-    QCOMPARE(said, QStringList{told});
 }
 
 void tst_RunConsole::displayGoesOutUnchanged()
