@@ -177,6 +177,10 @@ QString ConfigScrn::portToolTip(const QString &text)
     case LinkKind::Usb:
         return kPortTip + QStringLiteral(".\nThis is a USB printer-class device: the baud rate, data bits, stop "
                                          "bits, parity and flow control do not apply to it.");
+    case LinkKind::Virtual:
+        return kPortTip + QStringLiteral(".\nThis is the printer built into the program, shown in Port > Receipt "
+                                         "Preview: the baud rate, data bits, stop bits, parity and flow control do "
+                                         "not apply to it.");
     case LinkKind::Serial:
         break;
     }

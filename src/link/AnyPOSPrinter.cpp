@@ -30,6 +30,7 @@ AnyPOSPrinter::AnyPOSPrinter()
 {
     attach(m_serial);
     attach(m_usb);
+    attach(m_virtual);
 }
 
 void AnyPOSPrinter::attach(LinkPOSPrinter &link)
@@ -44,7 +45,7 @@ void AnyPOSPrinter::attach(LinkPOSPrinter &link)
 
 std::vector<LinkPOSPrinter *> AnyPOSPrinter::links()
 {
-    std::vector<LinkPOSPrinter *> all{&m_serial, &m_usb};
+    std::vector<LinkPOSPrinter *> all{&m_serial, &m_usb, &m_virtual};
     if (m_net)
         all.push_back(m_net.get());
     return all;
@@ -59,6 +60,7 @@ LinkPOSPrinter &AnyPOSPrinter::linkFor(LinkKind kind)
 {
     switch (kind) {
     case LinkKind::Usb: return m_usb;
+    case LinkKind::Virtual: return m_virtual;
     case LinkKind::Network:
         if (!m_net) {
             QString why;
@@ -125,7 +127,8 @@ QString AnyPOSPrinter::GetPortName(long index)
 {
     if (index == 0 || m_portList.isEmpty()) {
         m_portList.clear();
-        for (LinkPOSPrinter *link : {static_cast<LinkPOSPrinter *>(&m_serial), static_cast<LinkPOSPrinter *>(&m_usb)}) {
+        for (LinkPOSPrinter *link : {static_cast<LinkPOSPrinter *>(&m_virtual), static_cast<LinkPOSPrinter *>(&m_serial),
+                                     static_cast<LinkPOSPrinter *>(&m_usb)}) {
             for (long i = 0;; ++i) {
                 const QString entry = link->GetPortName(i);
                 if (entry.isEmpty())

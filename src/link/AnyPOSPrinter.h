@@ -5,6 +5,7 @@
 #include "link/PortNames.h"
 #include "link/SerialPOSPrinter.h"
 #include "link/UsbPOSPrinter.h"
+#include "link/VirtualPOSPrinter.h"
 
 #include <functional>
 #include <memory>
@@ -23,8 +24,8 @@ public:
     long WriteData(const QByteArray &data, long count) override;
     void SetReadTiming(long first, long gap) override;
     long GetWriteCount() override;
-    // Serial ports (and running simulators), then USB printers, then the
-    // network printers used before.
+    // The built-in printer, serial ports (and running simulators), then USB
+    // printers, then the network printers used before.
     QString GetPortName(long index) override;
     void SetBreak(long code, const QString &unused) override;
     bool LinkDown() const override;
@@ -33,6 +34,9 @@ public:
     std::function<void(const QString &)> onStatus;
     // The tcp:// names the operator used before, newest first, for the port list.
     void setRememberedNetPorts(std::function<QStringList()> names);
+
+    // The printer built into the program (port "virtual"), made on first use.
+    VirtualPOSPrinter &builtIn() { return m_virtual; }
 
     bool isOpen() const { return m_current->isOpen(); }
     // The link the last OpenPort chose (serial before the first).
@@ -46,6 +50,7 @@ private:
 
     SerialPOSPrinter m_serial;
     UsbPOSPrinter m_usb;
+    VirtualPOSPrinter m_virtual;
     std::unique_ptr<LinkPOSPrinter> m_net; // from its module, on first use (NetLink.h)
     LinkPOSPrinter *m_current = &m_serial;
     LinkKind m_kind = LinkKind::Serial;

@@ -122,7 +122,10 @@ void Link::abandonUnreachable()
 QString shownPortName(const QString &name)
 {
     // A listed entry is shown with four blanks in place of each TAB.
-    return name.section(QLatin1Char('\t'), 0, 0).section(QStringLiteral("    "), 0, 0).trimmed();
+    const QString bare = name.section(QLatin1Char('\t'), 0, 0).section(QStringLiteral("    "), 0, 0).trimmed();
+    if (bare.compare(QLatin1String(kVirtualPortName), Qt::CaseInsensitive) == 0)
+        return QLatin1String(kVirtualPortShown);
+    return bare;
 }
 
 void Link::Send_Info(const QByteArray &info, qint16 lng)
@@ -156,7 +159,8 @@ void Link::DispPort()
         m_view.setCurPort(vars.CommPort + QLatin1Char(' ') + vars.CommBaud);
         m_view.setBreakEnabled(true);
     } else {
-        m_view.setCurPort(vars.CommPort);
+        m_view.setCurPort(shownPortName(vars.CommPort) == QLatin1String(kVirtualPortShown) ? QLatin1String(kVirtualPortShown)
+                                                                                          : vars.CommPort);
         m_view.setBreakEnabled(false);
     }
 }

@@ -157,6 +157,11 @@ PortTarget resolvePortName(const QString &name, const DeviceProbe &probe)
     const QString bare = entryName(name);
     if (isNetworkPortName(bare))
         return networkTarget(bare);
+    if (bare.compare(QLatin1String(kVirtualPortName), Qt::CaseInsensitive) == 0) {
+        PortTarget target;
+        target.kind = LinkKind::Virtual;
+        return target;
+    }
     PortTarget target;
     target.path = devicePathForPortName(name);
     if (target.path.isEmpty())

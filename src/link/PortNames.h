@@ -1,5 +1,6 @@
 #pragma once
 // A port name says its link:
+//   virtual             the printer built into the program;
 //   tcp://HOST[:PORT]   a network printer that takes raw bytes (PORT 9100 when left out);
 //   a character device that is not a terminal, such as /dev/usb/lp0:
 //                       a USB printer-class device;
@@ -10,7 +11,12 @@
 #include <QString>
 #include <functional>
 
-enum class LinkKind { Serial, Usb, Network };
+enum class LinkKind { Serial, Usb, Network, Virtual };
+
+// The printer built into the program: its port name (any letter case) and
+// how the port display and the port list show it.
+inline constexpr char kVirtualPortName[] = "virtual";
+inline constexpr char kVirtualPortShown[] = "Virtual printer (built in)";
 
 // What a path names, as far as the choice of link goes.
 enum class DeviceKind {

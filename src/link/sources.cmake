@@ -22,6 +22,9 @@ target_sources(marlix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/AnyPOSPrinter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SerialPOSPrinter.h
     ${CMAKE_CURRENT_LIST_DIR}/SerialPOSPrinter.cpp
+    # The printer built into the program: the virtual printer in this process.
+    ${CMAKE_CURRENT_LIST_DIR}/VirtualPOSPrinter.h
+    ${CMAKE_CURRENT_LIST_DIR}/VirtualPOSPrinter.cpp
     # Running printer simulators announce themselves here; the port list reads it.
     ${CMAKE_CURRENT_LIST_DIR}/SimRegistry.h
     ${CMAKE_CURRENT_LIST_DIR}/SimRegistry.cpp

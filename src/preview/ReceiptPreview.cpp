@@ -548,3 +548,8 @@ bool ReceiptPreview::saveReceipt(const Receipt &receipt, const QString &path)
     m_lastSaved = path;
     return true;
 }
+
+void ReceiptPreview::setBuiltInPrinter(VirtualPrinter *printer)
+{
+    m_printer = printer;
+}

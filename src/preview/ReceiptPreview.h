@@ -21,6 +21,7 @@ class QLabel;
 class QPushButton;
 class ReceiptInterpreter;
 class ReceiptRenderer;
+class VirtualPrinter;
 struct TraceEntry;
 
 // A modeless window, one instance, created on first use. The paper is the
@@ -48,6 +49,9 @@ public:
     // Size and position to the settings, in twips; a window that was neither
     // moved nor resized saves what it loaded, so nothing drifts.
     void savePlace();
+
+    // The port is the built-in printer (its panel shows under the tool bar), or not (null).
+    void setBuiltInPrinter(VirtualPrinter *printer);
 
     void ClearButton_Click();
     void SaveButton_Click();
@@ -102,6 +106,7 @@ private:
 
     // The paper, up to date: the one way to it.
     ReceiptInterpreter &paper() const;
+    VirtualPrinter *m_printer = nullptr; // the built-in printer, when it is the port
 
     PaperFeed &m_feed;
     Operator &m_op;

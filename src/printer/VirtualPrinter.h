@@ -77,6 +77,9 @@ public:
     void feedButton();
     void setError(PrinterError error);
     void recover();
+    // As at power on, the paper and NV memory kept: the modes back to their
+    // defaults, a partial command and what waits in the receive buffer dropped.
+    void resetPrinter();
     // One line of the simulator's standard input ("cover open", "state",
     // "help"). False for a line that is not an action; *said is the answer
     // to show (the state, the list, or what was wrong), empty for an action,

@@ -2,6 +2,8 @@
 // and the feed button, by method or by a line of text.
 #include "printer/VirtualPrinter.h"
 
+#include "printer/ReceiptInterpreter.h"
+
 #include <QStringList>
 
 namespace {
@@ -174,4 +176,13 @@ bool VirtualPrinter::act(const QString &line, QString *text)
         return false;
     }
     return true;
+}
+
+void VirtualPrinter::resetPrinter()
+{
+    const qsizetype dropped = waiting();
+    m_framer.reset();
+    clearBuffer();
+    m_paper.resetPrinter();
+    changed(QStringLiteral("printer reset: modes at their defaults, %1 bytes waiting dropped").arg(dropped));
 }

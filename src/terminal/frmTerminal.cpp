@@ -10,6 +10,7 @@
 #include "macros/frmMacro.h"
 #include "preview/PaperFeed.h"
 #include "preview/ReceiptPreview.h"
+#include "printer/VirtualPrinter.h"
 #include "scripts/FrmPause.h"
 #include "scripts/ScriptRunner.h"
 #include "session/QuitSignals.h"
@@ -70,6 +71,17 @@ frmTerminal::frmTerminal(POSPrinter *port, Operator *op, EventPump *pump, QWidge
         if (m_preview)
             m_preview->paperFed();
     });
+    if (auto *any = dynamic_cast<AnyPOSPrinter *>(m_ownPort.get())) {
+        // The built-in printer prints on the very paper the preview shows.
+        any->builtIn().setPaper([this]() -> ReceiptInterpreter & { return m_feed->paper(); });
+        any->builtIn().onPrinterMade = [this](VirtualPrinter &printer) {
+            connect(&printer, &VirtualPrinter::printed, this, [this] {
+                if (m_preview)
+                    m_preview->paperFed();
+            });
+        };
+        m_builtIn = &any->builtIn();
+    }
 
     m_session = std::make_unique<Session>(*port, *op, *pump, *this);
     m_commands = std::make_unique<Commands>(*m_session);
@@ -411,7 +423,18 @@ void frmTerminal::Getresp_Click()
 }
 void frmTerminal::DoBreak_Click() { m_session->link.DoBreak_Click(); }
 void frmTerminal::Timer1_Timer() { m_session->link.Timer1_Timer(); }
-void frmTerminal::DispPort() { m_session->link.DispPort(); }
+void frmTerminal::DispPort()
+{
+    m_session->link.DispPort();
+    if (m_preview)
+        m_preview->setBuiltInPrinter(builtInPrinter());
+}
+
+VirtualPrinter *frmTerminal::builtInPrinter()
+{
+    const bool chosen = resolvePortName(m_session->link.vars.CommPort).kind == LinkKind::Virtual;
+    return m_builtIn && chosen ? &m_builtIn->printer() : nullptr;
+}
 void frmTerminal::GetFileName_Click() { m_scripts->GetFileName_Click(); }
 void frmTerminal::SendScript_Click() { m_scripts->SendScript_Click(); }
 void frmTerminal::MOpenLog_Click() { m_log->MOpenLog_Click(); }
@@ -436,8 +459,10 @@ ReceiptInterpreter &frmTerminal::paper() { return m_feed->paper(); }
 
 void frmTerminal::MPreview_Click()
 {
-    if (!m_preview)
+    if (!m_preview) {
         m_preview = new ReceiptPreview(*m_feed, m_session->op, this);
+        m_preview->setBuiltInPrinter(builtInPrinter());
+    }
     m_preview->showPreview();
 }
 

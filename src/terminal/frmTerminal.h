@@ -33,6 +33,8 @@ class QuitSignals;
 class PaperFeed;
 class ReceiptInterpreter;
 class ReceiptPreview;
+class VirtualPOSPrinter;
+class VirtualPrinter;
 
 class frmTerminal : public QMainWindow, public TerminalView {
     Q_OBJECT
@@ -52,6 +54,9 @@ public:
     frmAbout *aboutBox() const { return m_about; }
     frmMacro *macroWindow() const { return m_macroWindow; }
     ReceiptPreview *previewWindow() const { return m_preview; }
+    // The printer built into the program while it is the chosen port (made
+    // now if it was not); null for another port or a port given by the caller.
+    VirtualPrinter *builtInPrinter();
     // The paper printed from every byte the port took, for the receipt preview.
     ReceiptInterpreter &paper();
     PaperFeed &paperFeed() { return *m_feed; }
@@ -161,6 +166,7 @@ private:
     frmAbout *m_about = nullptr;
     frmMacro *m_macroWindow = nullptr;
     ReceiptPreview *m_preview = nullptr;
+    VirtualPOSPrinter *m_builtIn = nullptr; // in m_ownPort
     QuitSignals *m_quitSignals = nullptr;
 
     QByteArray m_termText;

@@ -106,6 +106,11 @@ private slots:
         QTest::newRow("lp0, neither") << "lp0" << L{} << serial << "/dev/lp0" << "" << 0 << "";
         QTest::newRow("lpt1 is no lp name") << "lpt1" << L{"/dev/usb/lpt1=stream"} << serial << "/dev/lpt1" << ""
                                             << 0 << "";
+        // The printer built into the program, in any letter case, listed or not.
+        const int builtIn = int(LinkKind::Virtual);
+        QTest::newRow("built-in printer") << "Virtual" << L{"/dev/Virtual=tty"} << builtIn << "" << "" << 0 << "";
+        QTest::newRow("listed built-in printer") << "virtual    Virtual printer (built in)" << L{} << builtIn << "" << ""
+                                                 << 0 << "";
         // Network printers.
         QTest::newRow("tcp, default port") << "tcp://printer.local" << L{} << net << "" << "printer.local" << 9100
                                            << "";

@@ -1,0 +1,102 @@
+#include "link/VirtualPOSPrinter.h"
+
+#include "link/PortNames.h"
+#include "printer/ReceiptInterpreter.h"
+#include "printer/VirtualPrinter.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+VirtualPOSPrinter::VirtualPOSPrinter() = default;
+
+VirtualPOSPrinter::~VirtualPOSPrinter()
+{
+    // The printer lets go of the paper's handlers before the paper can go.
+    m_printer.reset();
+}
+
+VirtualPrinter &VirtualPOSPrinter::printer()
+{
+    if (m_printer)
+        return *m_printer;
+    ReceiptInterpreter *paper = nullptr;
+    if (m_paperFor) {
+        paper = &m_paperFor();
+    } else {
+        m_ownPaper = std::make_unique<ReceiptInterpreter>();
+        paper = m_ownPaper.get();
+    }
+    m_printer = std::make_unique<VirtualPrinter>(*paper);
+    // A reply is on its way as soon as the printer makes it, and readable
+    // once the event loop has carried it, as a line's bytes are.
+    QObject::connect(m_printer.get(), &VirtualPrinter::reply, m_printer.get(),
+                     [this](const QByteArray &bytes) { arrive(bytes); }, Qt::QueuedConnection);
+    if (onPrinterMade)
+        onPrinterMade(*m_printer);
+    return *m_printer;
+}
+
+void VirtualPOSPrinter::arrive(const QByteArray &bytes)
+{
+    m_input += bytes;
+    if (m_waiting)
+        m_waiting->quit();
+}
+
+void VirtualPOSPrinter::OpenPort(const QString &portName, const QString &)
+{
+    beginOpen(portName);
+    // Asked each time: the owner's paper may hold bytes another link sent
+    // before, which print first.
+    if (m_printer && m_paperFor)
+        m_paperFor();
+    printer();
+    endLinger();
+    m_open = true;
+    report(QString());
+}
+
+long VirtualPOSPrinter::WriteData(const QByteArray &data, long count)
+{
+    // Nothing goes to the write tap: the printer prints on its paper itself.
+    m_writeCount = 0;
+    const qsizetype total = std::clamp<qsizetype>(count, 0, data.size());
+    if (!isOpen() || total == 0)
+        return total == 0 ? 1 : 0;
+    const qsizetype taken = printer().receive(data.left(total));
+    m_writeCount = long(taken);
+    return taken > 0 ? 1 : 0;
+}
+
+QByteArray VirtualPOSPrinter::ReadInput(long count)
+{
+    if (!isOpen() || count < 1)
+        return {};
+    if (m_input.isEmpty()) {
+        // What the printer already answered may still be on its way.
+        QCoreApplication::sendPostedEvents(m_printer.get(), QEvent::MetaCall);
+    }
+    if (m_input.isEmpty() && m_readWaitMs > 0) {
+        // Timers (a drawer closing by itself, an error recovering) may make
+        // the printer speak while we wait; the operator's input waits for us.
+        QEventLoop loop;
+        QTimer timeout;
+        timeout.setSingleShot(true);
+        QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
+        timeout.start(int(m_readWaitMs));
+        m_waiting = &loop;
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        m_waiting = nullptr;
+    }
+    const QByteArray read = m_input.left(count);
+    m_input.remove(0, read.size());
+    return read;
+}
+
+QString VirtualPOSPrinter::GetPortName(long index)
+{
+    if (index != 0)
+        return {};
+    return QLatin1String(kVirtualPortName) + QLatin1Char('\t') + QLatin1String(kVirtualPortShown);
+}

@@ -1,0 +1,60 @@
+#pragma once
+// The port component on the printer built into the program (port name
+// "virtual"): no device, no pty, no thread. What is written goes to a
+// VirtualPrinter in this process, the very device the simulator serves;
+// its replies arrive through the event loop, as a line's bytes would, and
+// wait to be read. Like USB and network printers it has no line settings
+// and no break. The printer is made on the first OpenPort (or when someone
+// asks for it), on the paper the owner gives: the Receipt Preview's.
+#include "link/LinkPOSPrinter.h"
+
+#include <QByteArray>
+#include <functional>
+#include <memory>
+
+class ReceiptInterpreter;
+class VirtualPrinter;
+
+class VirtualPOSPrinter final : public LinkPOSPrinter {
+public:
+    VirtualPOSPrinter();
+    ~VirtualPOSPrinter() override;
+    VirtualPOSPrinter(const VirtualPOSPrinter &) = delete;
+    VirtualPOSPrinter &operator=(const VirtualPOSPrinter &) = delete;
+
+    // The paper the printer prints on, asked for when the printer is made and
+    // at every OpenPort (so that what another link sent before is on it
+    // first); it must outlive this component. Without it the printer has
+    // paper of its own. Writes go to the printer, not to the write tap.
+    void setPaper(std::function<ReceiptInterpreter &()> paper) { m_paperFor = std::move(paper); }
+    // The printer, made now if it was not.
+    VirtualPrinter &printer();
+    bool hasPrinter() const { return m_printer != nullptr; }
+    // Called once, when the printer has been made (to show its panel, ...).
+    std::function<void(VirtualPrinter &)> onPrinterMade;
+
+    QByteArray ReadInput(long count) override;
+    void OpenPort(const QString &portName, const QString &portMode) override;
+    void SetFlowControl(long) override {}
+    // Takes what the printer's receive buffer takes: while the printer is
+    // offline and its buffer full, nothing (the caller retries, as on a line
+    // whose printer is busy).
+    long WriteData(const QByteArray &data, long count) override;
+    QString GetPortName(long index) override;
+    void SetBreak(long, const QString &) override {}
+
+    // Reply bytes that arrived and were not read yet.
+    qsizetype waitingInput() const { return m_input.size(); }
+
+private:
+    bool deviceOpen() const override { return m_open; }
+    void closeDevice() override { m_open = false; }
+    void arrive(const QByteArray &bytes);
+
+    std::function<ReceiptInterpreter &()> m_paperFor;
+    std::unique_ptr<ReceiptInterpreter> m_ownPaper;
+    std::unique_ptr<VirtualPrinter> m_printer;
+    QByteArray m_input;
+    bool m_open = false;
+    class QEventLoop *m_waiting = nullptr; // a read waiting for a reply
+};
