@@ -15,9 +15,15 @@ namespace {
 constexpr int kDot = 10;     // a lamp's diameter
 constexpr int kDotGap = 5;   // ... and the room between it and its word
 
+// Tenths of a metre, rounded: what the gauge steps by.
+int decimetres(qint64 dots)
+{
+    return int((dots + 400) / 800);
+}
+
 QString metres(qint64 dots)
 {
-    return QString::number(double(dots) / 8000.0, 'f', 1) + QStringLiteral(" m");
+    return QString::number(decimetres(dots) / 10.0, 'f', 1) + QStringLiteral(" m");
 }
 
 void setCaption(QPushButton *button, const QString &caption)
@@ -64,6 +70,7 @@ void Lamp::paintEvent(QPaintEvent *event)
 PrinterPanel::PrinterPanel(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("PrinterPanel"));
+    setAccessibleName(QStringLiteral("Printer")); // a group without a caption of its own
     buildControls();
     setVisible(false);
 }
@@ -124,7 +131,7 @@ void PrinterPanel::buildControls()
         connect(action, &QAction::triggered, this, [this, error] {
             if (m_printer)
                 m_printer->setError(error);
-            follow();
+            resync();
         });
     }
     ErrorButton->setMenu(ErrorMenu);
@@ -172,7 +179,7 @@ void PrinterPanel::buildControls()
         connect(control, &QPushButton::clicked, this, [this, action](bool checked) {
             if (m_printer)
                 action(*m_printer, checked);
-            follow();
+            resync();
         });
     };
     act(LoadPaperButton, [](VirtualPrinter &p, bool) { p.loadPaper(); });
@@ -200,25 +207,35 @@ void PrinterPanel::setPrinter(VirtualPrinter *printer)
         if (printer)
             connect(printer, &VirtualPrinter::stateChanged, this, &PrinterPanel::follow);
     }
-    follow();
+    resync();
     setVisible(printer != nullptr);
+}
+
+void PrinterPanel::resync()
+{
+    m_shown.reset();
+    follow();
 }
 
 void PrinterPanel::follow()
 {
     const PrinterState state = m_printer ? m_printer->state() : PrinterState();
-    // Millimetres: a gauge of 80 m in int steps.
-    PaperGauge->setRange(0, int(state.rollDots / 8));
-    PaperGauge->setValue(int(state.leftDots() / 8));
+    // A step every 10 cm printed.
+    const int gauge = decimetres(state.leftDots());
+    const Shown shown{m_printer != nullptr, state.rollDots, gauge, state.nearEnd(), state.paperOut(), state.coverOpen,
+                      state.drawerOpen[0], state.drawerOpen[1], state.error};
+    if (m_shown == shown)
+        return;
+    m_shown = shown;
+
+    PaperGauge->setRange(0, decimetres(state.rollDots));
+    PaperGauge->setValue(gauge);
     const QString left = state.paperOut() ? QStringLiteral("Paper out") : QStringLiteral("Paper ") + metres(state.leftDots());
-    if (PaperGauge->format() != left)
-        PaperGauge->setFormat(left);
-    const QString description = state.paperOut()
-        ? QStringLiteral("out, roll of %1").arg(metres(state.rollDots))
-        : QStringLiteral("%1 of %2 left%3").arg(metres(state.leftDots()), metres(state.rollDots),
-                                               state.nearEnd() ? QStringLiteral(", near end") : QString());
-    if (PaperGauge->accessibleDescription() != description)
-        PaperGauge->setAccessibleDescription(description);
+    PaperGauge->setFormat(left);
+    PaperGauge->setAccessibleDescription(
+        state.paperOut() ? QStringLiteral("out, roll of %1").arg(metres(state.rollDots))
+                         : QStringLiteral("%1 of %2 left%3").arg(metres(state.leftDots()), metres(state.rollDots),
+                                                                 state.nearEnd() ? QStringLiteral(", near end") : QString()));
 
     const auto open = [](bool isOpen) { return isOpen ? QStringLiteral("open") : QStringLiteral("closed"); };
     CoverButton->setChecked(state.coverOpen);

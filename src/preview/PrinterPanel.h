@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <optional>
+
 class QAction;
 class QMenu;
 class QProgressBar;
@@ -62,7 +64,21 @@ private:
     QPushButton *button(const QString &caption, const char *name, const QString &tip);
     // Every control as the printer's state says.
     void follow();
+    // ... also where a click left a toggle that the printer did not follow.
+    void resync();
+
+    // What the controls show: follow() does nothing while it stays the same
+    // (the printer reports at every write it takes).
+    struct Shown {
+        bool printer = false;
+        qint64 rollDots = 0;
+        int gauge = 0; // tenths of a metre left
+        bool nearEnd = false, paperOut = false, cover = false, drawer1 = false, drawer2 = false;
+        PrinterError error{};
+        bool operator==(const Shown &) const = default;
+    };
 
     QPointer<VirtualPrinter> m_printer;
+    std::optional<Shown> m_shown;
     QList<QAction *> m_errorActions; // in the order of PrinterError, from Recoverable
 };

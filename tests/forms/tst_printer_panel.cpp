@@ -141,31 +141,31 @@ private slots:
     void lampsAndGaugeFollow_data()
     {
         QTest::addColumn<QStringList>("steps");
-        QTest::addColumn<int>("leftMm");
+        QTest::addColumn<int>("left"); // tenths of a metre
         QTest::addColumn<QString>("gauge"); // its text, then what a reader hears
         QTest::addColumn<QString>("errorLamp");
         QTest::addColumn<QString>("paperLamp");
 
-        QTest::newRow("fresh roll") << QStringList{} << 80000 << "Paper 80.0 m|80.0 m of 80.0 m left" << "dark" << "dark";
-        // A line of 30 dots of the 640000.
-        QTest::newRow("a line printed") << QStringList{"Text<10>"} << 79996 << "Paper 80.0 m|80.0 m of 80.0 m left" << "dark"
-                                        << "dark";
-        QTest::newRow("near end") << QStringList{"NearEndButton"} << 4999 << "Paper 5.0 m|5.0 m of 80.0 m left, near end"
+        QTest::newRow("fresh roll") << QStringList{} << 800 << "Paper 80.0 m|80.0 m of 80.0 m left" << "dark" << "dark";
+        // 4 x 200 dots fed: 10 cm.
+        QTest::newRow("printed") << QStringList{"<27>J<200><27>J<200><27>J<200><27>J<200>"} << 799
+                                 << "Paper 79.9 m|79.9 m of 80.0 m left" << "dark" << "dark";
+        QTest::newRow("near end") << QStringList{"NearEndButton"} << 50 << "Paper 5.0 m|5.0 m of 80.0 m left, near end"
                                   << "dark" << "lit: paper near end";
         QTest::newRow("paper out") << QStringList{"PaperOutButton"} << 0 << "Paper out|out, roll of 80.0 m"
                                    << "lit: offline (paper out)" << "lit: paper out";
-        QTest::newRow("cover open") << QStringList{"CoverButton"} << 80000 << "Paper 80.0 m|80.0 m of 80.0 m left"
+        QTest::newRow("cover open") << QStringList{"CoverButton"} << 800 << "Paper 80.0 m|80.0 m of 80.0 m left"
                                     << "lit: offline (cover open)" << "dark";
-        QTest::newRow("error") << QStringList{"Error/Recoverable"} << 80000 << "Paper 80.0 m|80.0 m of 80.0 m left"
+        QTest::newRow("error") << QStringList{"Error/Recoverable"} << 800 << "Paper 80.0 m|80.0 m of 80.0 m left"
                                << "lit: offline (recoverable error)" << "dark";
-        QTest::newRow("error ended by DLE ENQ 1") << QStringList{"Error/Recoverable", "[DLE][ENQ]<1>"} << 80000
+        QTest::newRow("error ended by DLE ENQ 1") << QStringList{"Error/Recoverable", "[DLE][ENQ]<1>"} << 800
                                                   << "Paper 80.0 m|80.0 m of 80.0 m left" << "dark" << "dark";
     }
 
     void lampsAndGaugeFollow()
     {
         QFETCH(QStringList, steps);
-        QFETCH(int, leftMm);
+        QFETCH(int, left);
         QFETCH(QString, gauge);
         QFETCH(QString, errorLamp);
         QFETCH(QString, paperLamp);
@@ -174,7 +174,7 @@ private slots:
         // Value displays: named after what they are, what they show is their description.
         QCOMPARE(QStringList({heard(panel->PaperGauge), heard(panel->PowerLamp), heard(panel->ErrorLamp), heard(panel->PaperLamp)}),
                  QStringList({"Paper left", "Power lamp", "Error lamp", "Paper lamp"}));
-        QCOMPARE(panel->PaperGauge->value(), leftMm);
+        QCOMPARE(panel->PaperGauge->value(), left);
         QCOMPARE(panel->PaperGauge->text() + '|' + heard(panel->PaperGauge, QAccessible::Description), gauge);
         QCOMPARE(heard(panel->PowerLamp, QAccessible::Description), QStringLiteral("lit: on"));
         QCOMPARE(heard(panel->ErrorLamp, QAccessible::Description), errorLamp);
