@@ -519,6 +519,10 @@ void ReceiptPreview::setBuiltInPrinter(VirtualPrinter *printer)
 {
     m_printer = printer;
     Panel->setPrinter(printer);
+    // Bytes held while it is offline are said on the info line.
+    disconnect(m_printerState);
+    if (printer)
+        m_printerState = connect(printer, &VirtualPrinter::stateChanged, this, &ReceiptPreview::paperFed);
     ResetButton->setToolTip(printer ? QStringLiteral("Put the printer as at power on: modes at their defaults, a command "
                                                      "waiting for data and the bytes in its buffer dropped; the paper stays")
                                     : QStringLiteral("Put the preview's printer as at power on: modes at their defaults, a "

@@ -112,6 +112,7 @@ private:
     // The paper, up to date: the one way to it.
     ReceiptInterpreter &paper() const;
     VirtualPrinter *m_printer = nullptr; // the built-in printer, when it is the port
+    QMetaObject::Connection m_printerState;
 
     PaperFeed &m_feed;
     Operator &m_op;

@@ -4,6 +4,7 @@
 
 #include "preview/PaperFeed.h"
 #include "printer/ReceiptInterpreter.h"
+#include "printer/VirtualPrinter.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -40,6 +41,11 @@ QString ReceiptPreview::infoText() const
         text += QStringLiteral(", ") + waiting;
     if (!paper().cutSymbols().isEmpty())
         text += QStringLiteral(", ") + paper().cutSymbols().last();
+    // The built-in printer keeps what it cannot print yet.
+    if (m_printer && m_printer->state().waiting > 0 && !m_printer->state().online())
+        text += QStringLiteral(", %1 waiting: the printer is %2")
+                    .arg(counted(int(m_printer->state().waiting), QStringLiteral("byte"), QStringLiteral("bytes")),
+                         PrinterStatus::onlineText(m_printer->state()));
     return text;
 }
 

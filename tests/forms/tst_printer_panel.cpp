@@ -212,6 +212,17 @@ private slots:
                  qPrintable(describeReceipt(preview->Paper->receipt(0)).join('|')));
     }
 
+    // Offline, the built-in printer keeps what comes: the info line says so.
+    void bytesHeldOfflineAreSaid()
+    {
+        start(QStringLiteral("virtual"));
+        act({"PaperOutButton", "Text<10>"});
+        QTRY_VERIFY2(preview->PreviewInfo->text().endsWith(QLatin1String(", 5 bytes waiting: the printer is offline (paper out)")),
+                     qPrintable(preview->PreviewInfo->text()));
+        act({"LoadPaperButton"});
+        QTRY_COMPARE(preview->PreviewInfo->text(), QStringLiteral("1 receipt, receipt 1 shown, open receipt 3.8 mm, no unknown commands"));
+    }
+
     // A symbol wider than the paper is named on the info line, every one in its tool tip.
     void symbolCutAtTheEdge()
     {
