@@ -3,11 +3,11 @@
 
 #include "OperatorInput.h"
 #include "PtyServer.h"
-#include "ReceiptFiles.h"
 #include "SimOptions.h"
 #include "TcpServer.h"
 #include "link/SimRegistry.h"
 #include "printer/PrinterModel.h"
+#include "printer/ReceiptFiles.h"
 #include "printer/ReceiptInterpreter.h"
 #include "printer/VirtualPrinter.h"
 #include "session/QuietRuntimeNotes.h"

@@ -1,4 +1,4 @@
-#include "ReceiptFiles.h"
+#include "printer/ReceiptFiles.h"
 
 #include "printer/PrinterCommands.h"
 
@@ -90,4 +90,16 @@ QStringList ReceiptFiles::takeLog()
     log += m_log;
     m_log.clear();
     return log;
+}
+
+bool asksForReceipts(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "--")
+            return false;
+        if (argument == "--receipts" || argument.startsWith("--receipts=") || argument == "--decode")
+            return true;
+    }
+    return false;
 }

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QStringList>
 
-// --receipts DIR: the paper the simulator prints, one PNG per receipt
+// --receipts DIR: the paper the simulator (or marlix-run) prints, one PNG per receipt
 // (DIR/receipt-NNN.png) written when the receipt is cut, and the open one at
 // the end. Files already in the folder stay: numbering goes on after the
 // highest receipt-NNN.png there.
@@ -40,3 +40,8 @@ private:
     QStringList m_log;     // saved receipts
     QStringList m_decoded; // --decode: the entries and the notes between them
 };
+
+// Whether a command line asks for --receipts or --decode, looked at before
+// the application object exists: drawing needs a QGuiApplication. It may say
+// yes for an option's value that happens to read so: that costs only fonts.
+bool asksForReceipts(int argc, char **argv);
