@@ -62,6 +62,7 @@ void ReceiptFiles::save(const Receipt &receipt)
     const bool saved = m_renderer.savePng(receipt, file, &error);
     m_log += m_renderer.takeNotes(); // characters it had no glyph for
     if (!saved) {
+        ++m_unsaved;
         m_log.append(QStringLiteral("receipt %1: cannot write %2: %3").arg(number).arg(file, error));
         return;
     }

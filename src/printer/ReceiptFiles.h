@@ -29,12 +29,15 @@ public:
     QStringList takeLog();
     // The end of the stream: the open receipt is saved as it stands.
     QStringList finish();
+    // Receipts that could not be written (each said in the log).
+    int unsaved() const { return m_unsaved; }
 
 private:
     void save(const Receipt &receipt);
 
     QString m_dir;
     int m_next = 1;
+    int m_unsaved = 0;
     ReceiptInterpreter m_interpreter;
     ReceiptRenderer m_renderer;
     QStringList m_log;     // saved receipts

@@ -3,13 +3,16 @@
 #include "run/Console.h"
 #include "run/RunOptions.h"
 #include "run/Runner.h"
+#include "printer/ReceiptFiles.h"
 #include "session/QuietRuntimeNotes.h"
 #include "session/SettingsStore.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QGuiApplication>
 
 #include <csignal>
+#include <memory>
 #include <unistd.h>
 
 int main(int argc, char **argv)
@@ -19,7 +22,16 @@ int main(int argc, char **argv)
     // goes on to its end with status 1.
     std::signal(SIGPIPE, SIG_IGN);
     quietRuntimeFolderNotes();
-    QCoreApplication app(argc, argv);
+    // Receipts are drawn with fonts, which need a GUI application; it never
+    // shows a window, so no display is needed, and without --receipts or
+    // --decode there is not even that.
+    std::unique_ptr<QCoreApplication> app;
+    if (asksForReceipts(argc, argv)) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(QStringLiteral("marlix-run"));
 
     QFile out;
