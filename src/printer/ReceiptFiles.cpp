@@ -3,6 +3,7 @@
 #include "printer/PrinterCommands.h"
 
 #include <QDir>
+#include <QGuiApplication>
 #include <QRegularExpression>
 
 ReceiptFiles::ReceiptFiles()
@@ -103,4 +104,12 @@ bool asksForReceipts(int argc, char **argv)
             return true;
     }
     return false;
+}
+
+std::unique_ptr<QCoreApplication> consoleApplication(int &argc, char **argv)
+{
+    if (!asksForReceipts(argc, argv))
+        return std::make_unique<QCoreApplication>(argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QGuiApplication>(argc, argv);
 }

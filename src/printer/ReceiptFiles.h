@@ -6,6 +6,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
+class QCoreApplication;
+
 // --receipts DIR: the paper the simulator (or marlix-run) prints, one PNG per receipt
 // (DIR/receipt-NNN.png) written when the receipt is cut, and the open one at
 // the end. Files already in the folder stay: numbering goes on after the
@@ -48,3 +52,8 @@ private:
 // the application object exists: drawing needs a QGuiApplication. It may say
 // yes for an option's value that happens to read so: that costs only fonts.
 bool asksForReceipts(int argc, char **argv);
+// The application for a console program that may draw receipts: a
+// QGuiApplication on the offscreen platform when the command line asks for
+// them (it never shows a window, so it needs no display), else a
+// QCoreApplication. argc must outlive it, as Qt asks.
+std::unique_ptr<QCoreApplication> consoleApplication(int &argc, char **argv);

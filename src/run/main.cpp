@@ -9,7 +9,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QGuiApplication>
 
 #include <csignal>
 #include <memory>
@@ -22,16 +21,8 @@ int main(int argc, char **argv)
     // goes on to its end with status 1.
     std::signal(SIGPIPE, SIG_IGN);
     quietRuntimeFolderNotes();
-    // Receipts are drawn with fonts, which need a GUI application; it never
-    // shows a window, so no display is needed, and without --receipts or
-    // --decode there is not even that.
-    std::unique_ptr<QCoreApplication> app;
-    if (asksForReceipts(argc, argv)) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        app = std::make_unique<QGuiApplication>(argc, argv);
-    } else {
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    }
+    // Receipts are drawn with fonts; no display is needed for them.
+    const std::unique_ptr<QCoreApplication> app = consoleApplication(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("marlix-run"));
 
     QFile out;
