@@ -2,12 +2,15 @@
 
 #include "link/AnyPOSPrinter.h"
 #include "link/Link.h"
+#include "run/RunReceipts.h"
 
-std::unique_ptr<POSPrinter> openRunnerPort(const LinkVariables &vars,
-                                           std::function<void(const QString &)> notes, QString *failure)
+std::unique_ptr<POSPrinter> openRunnerPort(const LinkVariables &vars, std::function<void(const QString &)> notes,
+                                           RunReceipts *receipts, QString *failure)
 {
-    // Serial, USB printer-class or network, by the name.
+    // The built-in printer, serial, USB printer-class or network, by the name.
     auto port = std::make_unique<AnyPOSPrinter>();
+    if (receipts)
+        receipts->attach(*port);
     QString status;
     port->onStatus = [&status](const QString &text) { status = text; };
     port->OpenPort(vars.CommPort, buildPortMode(vars));
