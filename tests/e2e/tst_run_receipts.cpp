@@ -33,6 +33,7 @@ private slots:
     void receiptFiles_data();
     void receiptFiles();
     void decodeGoesToStandardError();
+    void printerWordsGoToStandardError();
 };
 
 // receipt.dmo prints the date and time, so two plays differ: one play through
@@ -137,6 +138,16 @@ void tst_RunReceipts::decodeGoesToStandardError()
     QVERIFY2(lines.at(2).startsWith("marlix-run: 000005  0A                                LF"), lines.at(2).constData());
     QVERIFY2(lines.at(3).startsWith("marlix-run: 000006  1C 05 08"), lines.at(3).constData());
     QVERIFY(pngs(run.path()).isEmpty()); // --decode alone saves nothing
+}
+
+// The built-in printer's own words reach standard error, as the simulator's do.
+void tst_RunReceipts::printerWordsGoToStandardError()
+{
+    RunProcess run;
+    const RunProcess::Result result =
+        run.run({QStringLiteral("-p"), QStringLiteral("virtual"), QStringLiteral("-c"), QStringLiteral("[ESC]g<1>")});
+    QCOMPARE(result.status, 0);
+    QCOMPARE(result.err, QByteArray("marlix-run: printer: recording started\n"));
 }
 
 QTEST_MAIN(tst_RunReceipts)
