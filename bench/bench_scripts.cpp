@@ -2,8 +2,9 @@
 // OutBuffer, the real port over a pty (or TCP, as to a network printer), to
 // the printer simulator. Prints bytes per second against a 230400-baud line
 // (23040 bytes/s); the raw file and the Transcript-off script with the paper
-// feed as built against switched off; and how fast the Transcript-on script
-// runs with the Receipt Preview open against closed.
+// feed as built against switched off; how fast the Transcript-on script
+// runs with the Receipt Preview open against closed; and the Transcript-on
+// script against the built-in printer (port "virtual") beside the simulator.
 #include "support/Fakes.h"
 #include "support/ScriptRig.h"
 #include "support/SimProcess.h"
@@ -11,6 +12,7 @@
 #include "scripts/ScriptRunner.h"
 #include "session/Session.h"
 #include "preview/PaperFeed.h"
+#include "printer/VirtualPrinter.h"
 #include "session/SettingsStore.h"
 #include "terminal/frmTerminal.h"
 
@@ -18,12 +20,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <memory>
 #include <cstdio>
 #include <ctime>
 
@@ -33,6 +37,7 @@ constexpr double kLineRate = 23040.0;
 constexpr int kRuns = 5;
 constexpr int kPreviewRuns = 21; // pairs: the runs are short and the machine is shared
 constexpr int kFeedRuns = 21; // pairs: a short run on a shared machine varies a lot
+constexpr int kBuiltInRuns = 21; // pairs, for the same reason
 
 QByteArray rawData(int size)
 {
@@ -77,14 +82,26 @@ enum class Preview { Closed, Open, WithCommands };
 // The paper feed as built, or switched off (as for a port with paper of its own).
 enum class Feed { AsBuilt, Off };
 
-Result play(SimProcess &sim, bool network, const QString &file, bool transcript, qint64 expectedTotal,
+// The built-in printer has taken every byte and printed what it took.
+bool builtInReceived(frmTerminal &w, qint64 expectedTotal)
+{
+    VirtualPrinter *printer = w.builtInPrinter();
+    QDeadlineTimer deadline(60000);
+    while (printer && (printer->model().receivedTotal() < expectedTotal || printer->state().waiting > 0)
+           && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return printer && printer->model().receivedTotal() == expectedTotal && printer->state().waiting == 0;
+}
+
+// sim null: the printer built into the program.
+Result play(SimProcess *sim, bool network, const QString &file, bool transcript, qint64 expectedTotal,
             Preview preview = Preview::Closed, Feed feed = Feed::AsBuilt)
 {
     // The Commands panel shows as the settings say when the window opens.
     SettingsStore::saveFlag(QStringLiteral("PreviewCommands"), preview == Preview::WithCommands);
     FakeOperator op;
     frmTerminal w(nullptr, &op, nullptr);
-    w.session().link.vars.CommPort = network ? sim.netPort() : sim.port();
+    w.session().link.vars.CommPort = !sim ? QStringLiteral("virtual") : network ? sim->netPort() : sim->port();
     w.Echo->setChecked(transcript);
     w.FileNameTextBox->setEditText(file);
     w.paperFeed().setEnabled(feed == Feed::AsBuilt);
@@ -103,7 +120,8 @@ Result play(SimProcess &sim, bool network, const QString &file, bool transcript,
     const std::clock_t cpu = std::clock();
     w.SendScript_Click();
     Result r;
-    r.complete = op.asked.isEmpty() && sim.waitForReceived(int(expectedTotal), 60000);
+    r.complete = op.asked.isEmpty()
+        && (sim ? sim->waitForReceived(int(expectedTotal), 60000) : builtInReceived(w, expectedTotal));
     r.seconds = timer.nsecsElapsed() / 1e9;
     r.cpuSeconds = double(std::clock() - cpu) / CLOCKS_PER_SEC;
     return r;
@@ -129,8 +147,8 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     isolateSettings();
-    // "rates", "feed" or "preview" runs that part alone.
     const QString part = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    // "rates", "feed", "preview" or "builtin" runs that part alone.
     const auto runs = [&part](const char *name) { return part.isEmpty() || part == QLatin1String(name); };
 
     QTemporaryDir dir;
@@ -185,7 +203,7 @@ int main(int argc, char **argv)
                 std::printf("printer simulator not available: %s\n", qPrintable(sim.error()));
                 return 0;
             }
-            const Result r = play(sim, c.network, c.file, c.transcript, c.wire.size());
+            const Result r = play(&sim, c.network, c.file, c.transcript, c.wire.size());
             complete = complete && r.complete && sim.received() == c.wire;
             times << r.seconds;
         }
@@ -214,7 +232,7 @@ int main(int argc, char **argv)
                     std::printf("printer simulator not available: %s\n", qPrintable(sim.error()));
                     return 0;
                 }
-                const Result r = play(sim, false, c.file, c.transcript, c.wire.size(), Preview::Closed, Feed(way));
+                const Result r = play(&sim, false, c.file, c.transcript, c.wire.size(), Preview::Closed, Feed(way));
                 complete = complete && r.complete && sim.received() == c.wire;
                 seconds[way] = r.seconds;
                 times[way] << r.seconds;
@@ -233,6 +251,48 @@ int main(int argc, char **argv)
                     c.wire.size() / times[1].at(kFeedRuns / 2) / kLineRate, ratio, ratio >= 0.95 ? "met" : "NOT met",
                     cpu[0].at(kFeedRuns / 2) * 1000, cpu[1].at(kFeedRuns / 2) * 1000,
                     complete ? "" : " [the simulator did NOT receive exactly the expected bytes]");
+    }
+
+    // The built-in printer must be at least as fast as the simulator it
+    // replaces: the Transcript-on script against each, in turns, each pair
+    // compared (the preview closed, the paper feed as built).
+    if (runs("builtin")) {
+        QList<double> times[2]; // 0 the simulator, 1 built in
+        QList<double> cpu[2];
+        QList<double> ratios;
+        bool complete = true;
+        for (int i = 0; i < kBuiltInRuns; ++i) {
+            double seconds[2] = {0, 0};
+            for (int turn = 0; turn < 2; ++turn) {
+                const int way = (i + turn) % 2;
+                std::unique_ptr<SimProcess> sim;
+                if (way == 0) {
+                    sim = std::make_unique<SimProcess>();
+                    if (!sim->start()) {
+                        std::printf("printer simulator not available: %s\n", qPrintable(sim->error()));
+                        return 0;
+                    }
+                }
+                const Result r = play(sim.get(), false, scriptName, true, scriptWire.size());
+                complete = complete && r.complete && (!sim || sim->received() == scriptWire);
+                seconds[way] = r.seconds;
+                times[way] << r.seconds;
+                cpu[way] << r.cpuSeconds;
+            }
+            ratios << seconds[0] / seconds[1];
+        }
+        for (QList<double> *values : {&times[0], &times[1], &cpu[0], &cpu[1], &ratios})
+            std::sort(values->begin(), values->end());
+        const int mid = kBuiltInRuns / 2;
+        const double ratio = ratios.at(mid);
+        std::printf("Transcript-on script 100 KiB, built-in printer against the simulator (median of %d pairs):\n"
+                    "  simulator %7.3f s (%6.1f x line rate), built in %7.3f s (%6.1f x): built in %.3f times as fast "
+                    "(target 1: %s); processor time of this process: built in %.0f ms, with the simulator %.0f ms a run "
+                    "(the built-in printer prints in it)%s\n",
+                    kBuiltInRuns, times[0].at(mid), scriptWire.size() / times[0].at(mid) / kLineRate, times[1].at(mid),
+                    scriptWire.size() / times[1].at(mid) / kLineRate, ratio, ratio >= 1 ? "met" : "NOT met",
+                    cpu[1].at(mid) * 1000, cpu[0].at(mid) * 1000,
+                    complete ? "" : " [a printer did NOT receive exactly the expected bytes]");
     }
 
     // The Receipt Preview must not slow the terminal: the same script with the
@@ -260,7 +320,7 @@ int main(int argc, char **argv)
                 std::printf("printer simulator not available: %s\n", qPrintable(sim.error()));
                 return 0;
             }
-            const Result r = play(sim, false, scriptName, true, scriptWire.size(), Preview(way));
+            const Result r = play(&sim, false, scriptName, true, scriptWire.size(), Preview(way));
             complete = complete && r.complete && sim.received() == scriptWire;
             seconds[way] = r.seconds;
             cpuSeconds[way] = r.cpuSeconds;

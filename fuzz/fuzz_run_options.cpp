@@ -79,6 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
               == ScriptArguments::WholeNumber::Ok);
         check(o.mode == DisplayMode::Normal || o.mode == DisplayMode::Hex || o.mode == DisplayMode::Dec);
         check(!o.link.PortOpen);
+        check(o.receiptsDir.isNull() || !o.receiptsDir.isEmpty()); // --receipts names a folder
         break;
     }
     }

@@ -14,13 +14,16 @@ const QString kDescription = QStringLiteral(
     "  -c, --command TEXT   TEXT in the command notation, sent as Send Command sends it\n"
     "  --get-response       read and show the printer's reply, as Get Response does\n"
     "Standard output carries exactly what the window's display would show; every message the window\n"
-    "would show in a box goes to standard error as one line.\n"
-    "Exit status: 0 all items done; 1 a send failed, a file could not be opened or a message said the\n"
-    "run could not go on; 2 bad command line; 3 the port could not be opened; 128 + N after signal N.");
+    "would show in a box goes to standard error as one line, and so do the receipts saved and the\n"
+    "--decode log. The port \"virtual\" is the printer built into the program: no hardware needed.\n"
+    "Exit status: 0 all items done; 1 a send failed, a file could not be opened, a receipt could not\n"
+    "be saved or a message said the run could not go on; 2 bad command line; 3 the port could not be\n"
+    "opened; 128 + N after signal N.");
 
 struct Options {
     QCommandLineOption port{{QStringLiteral("p"), QStringLiteral("port")},
-                            QStringLiteral("The port: a bare name means /dev/NAME, /dev/usb/lpN is a USB printer, "
+                            QStringLiteral("The port: \"virtual\" is the printer built into the program, a bare "
+                                           "name means /dev/NAME, /dev/usb/lpN is a USB printer, "
                                            "tcp://HOST[:PORT] a network printer (default: the port saved by "
                                            "the window)."),
                             QStringLiteral("NAME")};
@@ -51,6 +54,14 @@ struct Options {
     QCommandLineOption log{QStringLiteral("log"),
                            QStringLiteral("Also append everything shown to FILE, as the window's log does."),
                            QStringLiteral("FILE")};
+    QCommandLineOption receipts{QStringLiteral("receipts"),
+                                QStringLiteral("Save each receipt the run prints as DIR/receipt-NNN.png (numbering "
+                                               "goes on after the highest there), the open one at the end: the "
+                                               "built-in printer's paper, or what any other port took."),
+                                QStringLiteral("DIR")};
+    QCommandLineOption decode{QStringLiteral("decode"),
+                              QStringLiteral("Explain each command and text the run prints, a line each, on "
+                                             "standard error.")};
     QCommandLineOption command{{QStringLiteral("c"), QStringLiteral("command")},
                                QStringLiteral("Item: send TEXT, written in the command notation."),
                                QStringLiteral("TEXT")};
@@ -64,7 +75,7 @@ void setUp(QCommandLineParser &parser, const Options &o)
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOptions({o.port, o.baud, o.parity, o.dataBits, o.stopBits, o.flow, o.packetSize, o.mode,
-                       o.noTranscript, o.autoQuery, o.log, o.command, o.getResponse});
+                       o.noTranscript, o.autoQuery, o.log, o.receipts, o.decode, o.command, o.getResponse});
     parser.addPositionalArgument(QStringLiteral("ITEM"),
                                  QStringLiteral("Files, -c TEXT and --get-response, done in the order given."),
                                  QStringLiteral("[ITEM...]"));
@@ -258,6 +269,12 @@ CommandLine parseRunCommandLine(const QStringList &arguments, const LinkVariable
         if (run.logFile.isEmpty())
             return error(QStringLiteral("--log needs a file name"));
     }
+    if (parser.isSet(o.receipts)) {
+        run.receiptsDir = parser.value(o.receipts);
+        if (run.receiptsDir.isEmpty())
+            return error(QStringLiteral("--receipts needs a folder"));
+    }
+    run.decode = parser.isSet(o.decode);
 
     run.items = ItemOrder(arguments, o).items();
     if (run.items.isEmpty())

@@ -24,6 +24,8 @@ struct RunOptions {
     bool transcript = true;
     bool autoQuery = false;
     QString logFile; // "" for no log
+    QString receiptsDir; // --receipts: "" saves no receipts
+    bool decode = false; // --decode: the printed commands in words, on standard error
     QList<RunItem> items;
 };
 

@@ -1,6 +1,7 @@
 #include "run/Runner.h"
 
 #include "commands/Commands.h"
+#include "run/RunReceipts.h"
 #include "run/RunnerPort.h"
 #include "scripts/ScriptRunner.h"
 #include "session/QuitSignals.h"
@@ -45,6 +46,8 @@ Runner::~Runner()
     m_commands.reset();
     m_log.reset();
     m_session.reset();
+    m_port.reset(); // the built-in printer prints on the receipts' paper
+    m_receipts.reset();
 }
 
 void Runner::tell(const QString &text)
@@ -82,7 +85,16 @@ int Runner::run()
     });
 
     QString failure;
-    m_port = openRunnerPort(m_options.link, [this](const QString &status) { note(status); }, &failure);
+    // A folder that cannot be made is known before anything is sent.
+    if (!m_options.receiptsDir.isEmpty() || m_options.decode) {
+        m_receipts = std::make_unique<RunReceipts>([this](const QString &line) { tell(line); });
+        if (!m_receipts->open(m_options.receiptsDir, m_options.decode, &failure)) {
+            tell(failure);
+            return RunExit::kFailed;
+        }
+    }
+    m_port = openRunnerPort(m_options.link, [this](const QString &status) { note(status); }, m_receipts.get(),
+                            &failure);
     if (!m_port) {
         tell(failure);
         return RunExit::kNoPort;
@@ -114,6 +126,13 @@ int Runner::run()
     m_port->ClosePort();
     if (m_log->isOpen())
         m_log->MCloseLog_Click();
+    if (m_receipts) {
+        // A receipt asked for and not saved fails the run: a check in CI
+        // must not pass on a file that is not there.
+        m_receipts->finish();
+        if (m_receipts->unsaved() > 0)
+            m_failed = true;
+    }
     if (m_endStatus >= 0)
         return m_endStatus;
     return m_failed || m_op.failed() ? RunExit::kFailed : RunExit::kDone;

@@ -13,6 +13,7 @@ class Session;
 class Commands;
 class TrafficLog;
 class ScriptRunner;
+class RunReceipts;
 
 class Runner {
 public:
@@ -43,6 +44,7 @@ private:
     std::unique_ptr<Commands> m_commands;
     std::unique_ptr<TrafficLog> m_log;
     std::unique_ptr<ScriptRunner> m_scripts;
+    std::unique_ptr<RunReceipts> m_receipts; // --receipts, --decode
     QString m_lastNote;
     int m_endStatus = -1;
     bool m_failed = false;

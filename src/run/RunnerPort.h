@@ -8,11 +8,13 @@
 #include <memory>
 
 struct LinkVariables;
+class RunReceipts;
 
 // Makes the port component for the link variables and opens it once with
 // them, so that a port that will not open is known before anything is
 // played. nullptr when it does not open, with the reason in *failure. Later
 // notes of the port (what the status line would show: line settings
 // refused, a port that went away) go to `notes`; "" means all is well again.
-std::unique_ptr<POSPrinter> openRunnerPort(const LinkVariables &vars,
-                                           std::function<void(const QString &)> notes, QString *failure);
+// `receipts` (may be null) gets the paper of the run before the port opens.
+std::unique_ptr<POSPrinter> openRunnerPort(const LinkVariables &vars, std::function<void(const QString &)> notes,
+                                           RunReceipts *receipts, QString *failure);

@@ -3,6 +3,7 @@
 #include "run/Console.h"
 #include "run/RunOptions.h"
 #include "run/Runner.h"
+#include "printer/ReceiptFiles.h"
 #include "session/QuietRuntimeNotes.h"
 #include "session/SettingsStore.h"
 
@@ -10,6 +11,7 @@
 #include <QFile>
 
 #include <csignal>
+#include <memory>
 #include <unistd.h>
 
 int main(int argc, char **argv)
@@ -19,7 +21,8 @@ int main(int argc, char **argv)
     // goes on to its end with status 1.
     std::signal(SIGPIPE, SIG_IGN);
     quietRuntimeFolderNotes();
-    QCoreApplication app(argc, argv);
+    // Receipts are drawn with fonts; no display is needed for them.
+    const std::unique_ptr<QCoreApplication> app = consoleApplication(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("marlix-run"));
 
     QFile out;

@@ -7,6 +7,8 @@ add_library(marlix_run STATIC
     ${CMAKE_CURRENT_LIST_DIR}/Console.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RunnerPort.h
     ${CMAKE_CURRENT_LIST_DIR}/RunnerPort.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/RunReceipts.h
+    ${CMAKE_CURRENT_LIST_DIR}/RunReceipts.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Runner.h
     ${CMAKE_CURRENT_LIST_DIR}/Runner.cpp
 )

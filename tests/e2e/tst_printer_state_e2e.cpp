@@ -1,7 +1,9 @@
-// The terminal against the simulator's printer state: Auto Query decodes the
-// condition replies the simulator gives from its state, and a script that
-// runs a roll out of paper stops there and goes on after the paper is loaded.
+// The terminal against the printer's state, on the simulator and on the
+// built-in printer alike: Auto Query decodes the condition replies the printer
+// gives from its state, and a script that runs a roll out of paper stops
+// there and goes on after the paper is loaded.
 #include "support/Fakes.h"
+#include "support/PrinterUnderTest.h"
 #include "support/SimProcess.h"
 
 #include "session/Session.h"
@@ -60,30 +62,48 @@ void tst_PrinterStateE2E::send(const QString &command)
 
 void tst_PrinterStateE2E::autoQueryDecodesConditions_data()
 {
+    addFaceColumn();
+    QTest::addColumn<QStringList>("simArgs");
     QTest::addColumn<QStringList>("actions");
     QTest::addColumn<QString>("command");
     QTest::addColumn<QByteArray>("shown"); // the reply and its message
 
-    QTest::newRow("cover open") << QStringList{"cover open"} << "<28><5><8>" << QByteArray("[NAK][BS]\r\n**Cover is Open**");
-    QTest::newRow("cover closed") << QStringList{} << "<28><5><8>" << QByteArray("[ACK][BS]\r\n**Cover is Closed**");
-    QTest::newRow("paper out") << QStringList{"paper out"} << "<28><5><4>" << QByteArray("[NAK][EOT]\r\n**Receipt Paper is Out**");
-    QTest::newRow("after a pulse on drawer 1") << QStringList{} << "[ESC]p<0><5><255><28><5><1>"
-                                               << QByteArray("[NAK][SOH]\r\n**Cash Drawer 1 Open**");
-    QTest::newRow("reset while the cover is open") << QStringList{"cover open"} << "[ESC]@<28><5><10>"
-                                                   << QByteArray("[NAK]\r\n\r\n**Reset Rejected**"); // LF shows as a line break
+    for (const PrinterUnderTest::Face face : PrinterUnderTest::kFaces) {
+        const auto row = [face](const char *name) -> QTestData & { return addFaceRow(face, name) << QStringList(); };
+        row("cover open") << QStringList{"cover open"} << "<28><5><8>" << QByteArray("[NAK][BS]\r\n**Cover is Open**");
+        row("cover closed") << QStringList{} << "<28><5><8>" << QByteArray("[ACK][BS]\r\n**Cover is Closed**");
+        row("paper out") << QStringList{"paper out"} << "<28><5><4>" << QByteArray("[NAK][EOT]\r\n**Receipt Paper is Out**");
+        row("paper near end, then loaded") << QStringList{"paper near-end", "paper load"} << "<28><5><3>"
+                                          << QByteArray("[ACK][ETX]\r\n**Receipt Paper is not Low**");
+        row("after a pulse on drawer 1") << QStringList{} << "[ESC]p<0><5><255><28><5><1>"
+                                         << QByteArray("[NAK][SOH]\r\n**Cash Drawer 1 Open**");
+        row("drawer 1 closed again") << QStringList{"drawer 1 open", "drawer 1 close"} << "<28><5><1>"
+                                     << QByteArray("[ACK][SOH]\r\n**Cash Drawer 1 Closed**");
+        row("reset while the cover is open") << QStringList{"cover open"} << "[ESC]@<28><5><10>"
+                                             << QByteArray("[NAK]\r\n\r\n**Reset Rejected**"); // LF shows as a line break
+        // The printer's settings reach both faces: a --reply rule wins over the state.
+        addFaceRow(face, "a reply rule") << QStringList{"--reply", "1C0508=1508"} << QStringList{} << "<28><5><8>"
+                                         << QByteArray("[NAK][BS]\r\n**Cover is Open**");
+    }
 }
 
 void tst_PrinterStateE2E::autoQueryDecodesConditions()
 {
+    QFETCH(int, face);
+    QFETCH(QStringList, simArgs);
     QFETCH(QStringList, actions);
     QFETCH(QString, command);
     QFETCH(QByteArray, shown);
-    if (!startWith({}))
-        QSKIP(qPrintable(QStringLiteral("no printer simulator to talk to: ") + m_sim->error()));
+    PrinterUnderTest printer(PrinterUnderTest::Face(face), simArgs);
+    START_PRINTER_OR_SKIP(printer);
     for (const QString &action : actions)
-        QVERIFY(m_sim->act(action));
-    send(command);
-    QVERIFY2(m_w->termText().endsWith("\r\n" + shown + "\r\n"), m_w->termText().constData());
+        QVERIFY2(printer.act(action), qPrintable(action));
+    frmTerminal &w = printer.window();
+    w.findChild<QCheckBox *>(QStringLiteral("AutoQuery"))->setChecked(true);
+    w.findChild<QComboBox *>(QStringLiteral("SendInfo"))->setEditText(command);
+    QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("SendCommand")), Qt::LeftButton);
+    QVERIFY2(w.termText().endsWith("\r\n" + shown + "\r\n"), w.termText().constData());
+    QVERIFY2(printer.op().asked.isEmpty(), qPrintable(printer.op().texts().join('|')));
 }
 
 // 4 m of receipts on a 3 m roll: the printer stops at paper out, the last

@@ -47,6 +47,12 @@ QProcess &RunProcess::start(const QStringList &arguments, const std::function<vo
     m_process.setChildProcessModifier(inChild);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
+    for (const auto &[name, value] : std::as_const(m_env)) {
+        if (value.isNull())
+            env.remove(name);
+        else
+            env.insert(name, value);
+    }
     m_process.setProcessEnvironment(env);
     m_process.setWorkingDirectory(path());
     m_process.setProcessChannelMode(QProcess::SeparateChannels);

@@ -29,6 +29,9 @@ public:
     // Writes keys of the group "Settings" ("IOPort", "Flow", ...) as the window does.
     void saveSettings(const QList<QPair<QString, QString>> &values);
 
+    // An environment variable for the runs that follow; a null value removes it.
+    void setEnv(const QString &name, const QString &value) { m_env.append({name, value}); }
+
     // Runs to the end (bounded by timeoutMs) and collects what it wrote.
     Result run(const QStringList &arguments, int timeoutMs = 60000);
     // Starts it and leaves it running (signal tests). `inChild` runs in the
@@ -38,4 +41,5 @@ public:
 private:
     QTemporaryDir m_dir;
     QProcess m_process;
+    QList<QPair<QString, QString>> m_env;
 };

@@ -204,6 +204,7 @@ void tst_RunOptions::refused_data()
         << QStringList{"--packet-size", "40000", "a.dmo"} << true
         << "bad --packet-size 40000: expected a whole number from -32768 to 32767";
     QTest::newRow("empty log name") << QStringList{"--log=", "a.dmo"} << true << "--log needs a file name";
+    QTest::newRow("empty receipts folder") << QStringList{"--receipts=", "a.dmo"} << true << "--receipts needs a folder";
     QTest::newRow("command that is no Latin-1")
         << QStringList{"-c", QStringLiteral("5 \u20ac")} << true
         << QStringLiteral("--command 5 \u20ac: \"\u20ac\" is not a single-byte (Latin-1) character; write the "

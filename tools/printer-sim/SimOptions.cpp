@@ -2,6 +2,7 @@
 
 #include "printer/Characters.h"
 #include "printer/PrinterModel.h"
+#include "printer/ReceiptFiles.h"
 
 #include <QCommandLineParser>
 
@@ -24,14 +25,7 @@ bool parseHex(const QString &text, QByteArray *bytes)
 
 bool wantsReceipts(int argc, char **argv)
 {
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray argument(argv[i]);
-        if (argument == "--")
-            return false;
-        if (argument == "--receipts" || argument.startsWith("--receipts=") || argument == "--decode")
-            return true;
-    }
-    return false;
+    return asksForReceipts(argc, argv);
 }
 
 namespace {

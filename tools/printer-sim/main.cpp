@@ -3,18 +3,17 @@
 
 #include "OperatorInput.h"
 #include "PtyServer.h"
-#include "ReceiptFiles.h"
 #include "SimOptions.h"
 #include "TcpServer.h"
 #include "link/SimRegistry.h"
 #include "printer/PrinterModel.h"
+#include "printer/ReceiptFiles.h"
 #include "printer/ReceiptInterpreter.h"
 #include "printer/VirtualPrinter.h"
 #include "session/QuietRuntimeNotes.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QGuiApplication>
 #include <QSocketNotifier>
 
 #include <memory>
@@ -121,13 +120,7 @@ int main(int argc, char *argv[])
     // Receipts are drawn with fonts, which need a GUI application; it never
     // shows a window, so it needs no display either.
     quietRuntimeFolderNotes();
-    std::unique_ptr<QCoreApplication> application;
-    if (wantsReceipts(argc, argv)) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        application = std::make_unique<QGuiApplication>(argc, argv);
-    } else {
-        application = std::make_unique<QCoreApplication>(argc, argv);
-    }
+    const std::unique_ptr<QCoreApplication> application = consoleApplication(argc, argv);
     QCoreApplication &app = *application;
     QCoreApplication::setApplicationName(QStringLiteral("marlix-printer-sim"));
     QCoreApplication::setApplicationVersion(QStringLiteral(MARLIX_SIM_VERSION));

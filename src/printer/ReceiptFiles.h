@@ -6,7 +6,11 @@
 #include <QString>
 #include <QStringList>
 
-// --receipts DIR: the paper the simulator prints, one PNG per receipt
+#include <memory>
+
+class QCoreApplication;
+
+// --receipts DIR: the paper the simulator (or marlix-run) prints, one PNG per receipt
 // (DIR/receipt-NNN.png) written when the receipt is cut, and the open one at
 // the end. Files already in the folder stay: numbering goes on after the
 // highest receipt-NNN.png there.
@@ -29,14 +33,27 @@ public:
     QStringList takeLog();
     // The end of the stream: the open receipt is saved as it stands.
     QStringList finish();
+    // Receipts that could not be written (each said in the log).
+    int unsaved() const { return m_unsaved; }
 
 private:
     void save(const Receipt &receipt);
 
     QString m_dir;
     int m_next = 1;
+    int m_unsaved = 0;
     ReceiptInterpreter m_interpreter;
     ReceiptRenderer m_renderer;
     QStringList m_log;     // saved receipts
     QStringList m_decoded; // --decode: the entries and the notes between them
 };
+
+// Whether a command line asks for --receipts or --decode, looked at before
+// the application object exists: drawing needs a QGuiApplication. It may say
+// yes for an option's value that happens to read so: that costs only fonts.
+bool asksForReceipts(int argc, char **argv);
+// The application for a console program that may draw receipts: a
+// QGuiApplication on the offscreen platform when the command line asks for
+// them (it never shows a window, so it needs no display), else a
+// QCoreApplication. argc must outlive it, as Qt asks.
+std::unique_ptr<QCoreApplication> consoleApplication(int &argc, char **argv);

@@ -1,8 +1,9 @@
-#include "ReceiptFiles.h"
+#include "printer/ReceiptFiles.h"
 
 #include "printer/PrinterCommands.h"
 
 #include <QDir>
+#include <QGuiApplication>
 #include <QRegularExpression>
 
 ReceiptFiles::ReceiptFiles()
@@ -62,6 +63,7 @@ void ReceiptFiles::save(const Receipt &receipt)
     const bool saved = m_renderer.savePng(receipt, file, &error);
     m_log += m_renderer.takeNotes(); // characters it had no glyph for
     if (!saved) {
+        ++m_unsaved;
         m_log.append(QStringLiteral("receipt %1: cannot write %2: %3").arg(number).arg(file, error));
         return;
     }
@@ -90,4 +92,24 @@ QStringList ReceiptFiles::takeLog()
     log += m_log;
     m_log.clear();
     return log;
+}
+
+bool asksForReceipts(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "--")
+            return false;
+        if (argument == "--receipts" || argument.startsWith("--receipts=") || argument == "--decode")
+            return true;
+    }
+    return false;
+}
+
+std::unique_ptr<QCoreApplication> consoleApplication(int &argc, char **argv)
+{
+    if (!asksForReceipts(argc, argv))
+        return std::make_unique<QCoreApplication>(argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QGuiApplication>(argc, argv);
 }
