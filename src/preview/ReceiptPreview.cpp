@@ -3,9 +3,11 @@
 #include "link/Operator.h"
 #include "preview/CommandPanel.h"
 #include "preview/PaperFeed.h"
+#include "preview/PrinterPanel.h"
 #include "printer/Characters.h"
 #include "printer/ReceiptInterpreter.h"
 #include "printer/ReceiptRenderer.h"
+#include "printer/VirtualPrinter.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -37,23 +39,13 @@ TwoByteCode storedEncoding()
 }
 constexpr int kPanelWidth = 600; // what showing the panel adds to the window, at most
 const QString kFilter = QStringLiteral("PNG image|*.png|PDF document|*.pdf");
-const QSize kDefaultSize(480, 680);
+const QSize kDefaultSize(640, 700); // the tool bar whole, the paper at fit to width
 
 template <typename W>
 W *named(W *widget, const char *name)
 {
     widget->setObjectName(QLatin1String(name));
     return widget;
-}
-
-QString hex(const QByteArray &bytes)
-{
-    return QString::fromLatin1(bytes.toHex(' ').toUpper());
-}
-
-QString counted(int count, const QString &one, const QString &many)
-{
-    return count == 1 ? QStringLiteral("1 ") + one : QStringLiteral("%1 ").arg(count) + many;
 }
 
 // A stored place on no screen at all (a monitor since unplugged) is not used.
@@ -110,6 +102,8 @@ void ReceiptPreview::buildControls()
     ClearButton->setToolTip(QStringLiteral("Start a fresh roll; the printer's modes stay as they are"));
     SaveButton = named(new QPushButton(QStringLiteral("&Save Receipt..."), this), "SaveButton");
     SaveButton->setToolTip(QStringLiteral("Save the receipt in view as a PNG image or a PDF document"));
+    ResetButton = named(new QPushButton(QStringLiteral("Reset &Printer"), this), "ResetButton");
+    Panel = new PrinterPanel(this); // shown for the built-in printer
 
     Paper = named(new PaperView(*m_renderer, this), "Paper");
     Paper->setAccessibleName(QStringLiteral("Receipt")); // no caption of its own
@@ -129,6 +123,7 @@ void ReceiptPreview::buildControls()
     PreviewInfo->setAccessibleName(QStringLiteral("Receipt summary"));
     PreviewInfo->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     PreviewInfo->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    PreviewInfo->setWordWrap(true); // a waiting command or a cut symbol at its end stays in sight
 
     auto *controls = new QHBoxLayout;
     controls->setSpacing(6);
@@ -146,20 +141,28 @@ void ReceiptPreview::buildControls()
     layout->setContentsMargins(8, 8, 8, 6);
     layout->setSpacing(6);
     layout->addLayout(controls);
+    layout->addWidget(Panel);
     layout->addWidget(Split, 1);
-    layout->addWidget(PreviewInfo);
+    // Reset Printer beside the line that says what the printer waits for.
+    auto *info = new QHBoxLayout;
+    info->addWidget(PreviewInfo, 1);
+    info->addWidget(ResetButton, 0, Qt::AlignTop);
+    layout->addLayout(info);
     setMinimumSize(320, 240);
 
     setTabOrder(ZoomBox, CommandsCheck);
     setTabOrder(CommandsCheck, CjkBox);
     setTabOrder(CjkBox, ClearButton);
     setTabOrder(ClearButton, SaveButton);
-    setTabOrder(SaveButton, Paper);
+    setTabOrder(SaveButton, Panel->LoadPaperButton);
+    setTabOrder(Panel->RecoverButton, Paper);
     setTabOrder(Paper, Commands->FilterBox);
+    setTabOrder(Commands->CopyButton, ResetButton);
 
     connect(ZoomBox, &QComboBox::currentIndexChanged, this, &ReceiptPreview::ZoomBox_Click);
     connect(ClearButton, &QPushButton::clicked, this, &ReceiptPreview::ClearButton_Click);
     connect(SaveButton, &QPushButton::clicked, this, &ReceiptPreview::SaveButton_Click);
+    connect(ResetButton, &QPushButton::clicked, this, &ReceiptPreview::ResetButton_Click);
     connect(Paper, &PaperView::zoomChanged, this, [this](PaperView::Zoom zoom) { ZoomBox->setCurrentIndex(int(zoom)); });
     connect(Paper, &PaperView::shownChanged, this, &ReceiptPreview::updateInfo);
     connect(CommandsCheck, &QCheckBox::toggled, this, &ReceiptPreview::CommandsCheck_Click);
@@ -169,7 +172,7 @@ void ReceiptPreview::buildControls()
         updateInfo(); // the selected row's receipt is the one in view
     });
     connect(Paper, &PaperView::dotClicked, this, &ReceiptPreview::paperClicked);
-    updateInfo();
+    setBuiltInPrinter(nullptr);
 }
 
 // --- window --------------------------------------------------------------------
@@ -309,55 +312,6 @@ void ReceiptPreview::redraw()
     if (Commands->isVisibleTo(this))
         updateMark(false); // the marked line in progress grows with the paper
     updateInfo(); // unknown commands draw nothing: no new revision
-}
-
-QString ReceiptPreview::infoText() const
-{
-    const int total = paper().finishedTotal() + (Paper->hasOpenReceipt() ? 1 : 0);
-    QString text = counted(total, QStringLiteral("receipt"), QStringLiteral("receipts"));
-    if (Paper->receiptCount() < total)
-        text += QStringLiteral(" (the last %1 kept)").arg(Paper->receiptCount());
-    if (const int shown = receiptInView(); shown >= 0)
-        text += QStringLiteral(", receipt %1 shown").arg(Paper->receipt(shown).number);
-    const double openMm = Paper->hasOpenReceipt() ? Paper->receipt(Paper->receiptCount() - 1).lengthMm() : 0.0;
-    text += QStringLiteral(", open receipt %1 mm").arg(QString::number(openMm, 'f', 1));
-    const qsizetype unknown = paper().unknownCommands().size();
-    text += unknown == 0 ? QStringLiteral(", no unknown commands")
-                         : QStringLiteral(", ") + counted(int(unknown), QStringLiteral("unknown command"),
-                                                          QStringLiteral("unknown commands"));
-    return text;
-}
-
-QString ReceiptPreview::paperDescription() const
-{
-    const int total = paper().finishedTotal() + (Paper->hasOpenReceipt() ? 1 : 0);
-    const double openMm = Paper->hasOpenReceipt() ? Paper->receipt(Paper->receiptCount() - 1).lengthMm() : 0.0;
-    return counted(total, QStringLiteral("receipt"), QStringLiteral("receipts"))
-        + QStringLiteral(", the open receipt %1 mm long").arg(QString::number(openMm, 'f', 1));
-}
-
-void ReceiptPreview::updateInfo()
-{
-    const QString text = infoText();
-    if (PreviewInfo->text() != text) {
-        PreviewInfo->setText(text);
-        PreviewInfo->setAccessibleDescription(text);
-    }
-    QString tip;
-    if (paper().unknownCommands().isEmpty()) {
-        tip = QStringLiteral("Every command sent so far is drawn.");
-    } else {
-        tip = QStringLiteral("Commands that print nothing here (the printer may know them):");
-        for (const UnknownCommand &command : paper().unknownCommands())
-            tip += QStringLiteral("\n%1: %2, first at byte %3")
-                       .arg(hex(command.bytes), counted(command.count, QStringLiteral("time"), QStringLiteral("times")))
-                       .arg(command.first.begin);
-    }
-    PreviewInfo->setToolTip(tip);
-    const QString description = paperDescription();
-    if (Paper->accessibleDescription() != description)
-        Paper->setAccessibleDescription(description);
-    SaveButton->setEnabled(receiptInView() >= 0);
 }
 
 // --- controls --------------------------------------------------------------------
@@ -549,7 +503,30 @@ bool ReceiptPreview::saveReceipt(const Receipt &receipt, const QString &path)
     return true;
 }
 
+void ReceiptPreview::ResetButton_Click()
+{
+    // The built-in printer drops what waits in its buffer too; another port's
+    // printer is not told: the paper's printer is reset after what came so far.
+    if (m_printer)
+        m_printer->resetPrinter();
+    else
+        paper().resetPrinter();
+    redraw();
+    refreshRows();
+}
+
 void ReceiptPreview::setBuiltInPrinter(VirtualPrinter *printer)
 {
     m_printer = printer;
+    Panel->setPrinter(printer);
+    // Bytes held while it is offline are said on the info line.
+    disconnect(m_printerState);
+    if (printer)
+        m_printerState = connect(printer, &VirtualPrinter::stateChanged, this, &ReceiptPreview::paperFed);
+    ResetButton->setToolTip(printer ? QStringLiteral("Put the printer as at power on: modes at their defaults, a command "
+                                                     "waiting for data and the bytes in its buffer dropped; the paper stays")
+                                    : QStringLiteral("Put the preview's printer as at power on: modes at their defaults, a "
+                                                     "command waiting for data dropped; the paper stays (nothing is sent "
+                                                     "to the port)"));
+    updateInfo();
 }

@@ -14,6 +14,7 @@
 class CommandPanel;
 class Operator;
 class PaperFeed;
+class PrinterPanel;
 class QCheckBox;
 class QComboBox;
 class QSplitter;
@@ -54,6 +55,8 @@ public:
     void setBuiltInPrinter(VirtualPrinter *printer);
 
     void ClearButton_Click();
+    // Puts the printer as at power on (the built-in printer, else the paper's).
+    void ResetButton_Click();
     void SaveButton_Click();
     void ZoomBox_Click(int index);
     // Shows or hides the Commands panel; kept in the settings.
@@ -77,6 +80,8 @@ public:
     QComboBox *CjkBox = nullptr;
     QPushButton *ClearButton = nullptr;
     QPushButton *SaveButton = nullptr;
+    QPushButton *ResetButton = nullptr;
+    PrinterPanel *Panel = nullptr;
     QSplitter *Split = nullptr;
     PaperView *Paper = nullptr;
     CommandPanel *Commands = nullptr;
@@ -107,6 +112,7 @@ private:
     // The paper, up to date: the one way to it.
     ReceiptInterpreter &paper() const;
     VirtualPrinter *m_printer = nullptr; // the built-in printer, when it is the port
+    QMetaObject::Connection m_printerState;
 
     PaperFeed &m_feed;
     Operator &m_op;

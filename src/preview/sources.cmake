@@ -13,7 +13,10 @@ target_sources(marlix_ui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/PaperFeed.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PaperView.h
     ${CMAKE_CURRENT_LIST_DIR}/PaperView.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PrinterPanel.h
+    ${CMAKE_CURRENT_LIST_DIR}/PrinterPanel.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptPreview.h
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptPreview.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReceiptPreviewInfo.cpp
 )
 target_link_libraries(marlix_ui PUBLIC marlix_printer)
