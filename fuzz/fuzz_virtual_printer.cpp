@@ -112,7 +112,10 @@ QList<Piece> pieces(const uint8_t *p, const uint8_t *end)
             break;
         }
         case 6: { // skipped graphics
-            const QByteArray data = salted(dataBytes(p, end, 30), salt);
+            QByteArray data = salted(dataBytes(p, end, 30), salt);
+            // Its capacity, room and key code queries (m 30, fn 30/33/40) are answered.
+            if (data.size() >= 2 && data[0] == '0' && QByteArray("\x00\x03\x30\x33\x40", 5).contains(data[1]))
+                data[1] = '1';
             piece.bytes = QByteArray::fromHex("1D284C") + word(int(data.size())) + data;
             break;
         }
