@@ -137,6 +137,9 @@ public:
     // All the paper moved since reset(): the receipts cut and the open one so
     // far (a cleared view does not give paper back).
     qint64 paperFedDots() const { return m_fedBefore + m_y; }
+    // The feed button: blank paper advances; what the print buffer holds
+    // stays for the next line. Not in page mode, where the button does nothing.
+    void feedByButton(int dots);
 
     const QList<UnknownCommand> &unknownCommands() const { return m_unknown; }
     // Symbols cut at the edge of the printable width since the last clearPaper(),

@@ -246,6 +246,12 @@ void ReceiptInterpreter::feedPaper(int dots, const ByteRange &source)
         closeReceipt(CutKind::Automatic, source.end);
 }
 
+void ReceiptInterpreter::feedByButton(int dots)
+{
+    if (!m_page.active)
+        feedPaper(dots, ByteRange{m_offset, m_offset});
+}
+
 void ReceiptInterpreter::advance(int dots)
 {
     if (m_y + qint64(dots) > Paper::kMaxReceiptDots) {

@@ -94,7 +94,7 @@ signals:
     // There is room again after receive() refused bytes. Never emitted from
     // inside receive(): a slot may call it at once.
     void roomToReceive();
-    // Bytes went to the paper (the interpreter has news: receipts, notes).
+    // The paper moved (bytes printed, the feed button): the interpreter has news.
     void printed();
 
 private:

@@ -86,9 +86,12 @@ void VirtualPrinter::feedButton()
     m_state.feedHeld = true;
     emit stateChanged();
     sendAutomaticStatus(false);
-    usePaper(kButtonFeedDots);
+    // The paper it feeds is drawn, and used from the roll as printing uses it.
+    m_paper.feedByButton(kButtonFeedDots);
+    takeFedPaper();
     m_state.feedHeld = false;
     changed(QStringLiteral("feed (%1 dots)").arg(kButtonFeedDots));
+    emit printed();
 }
 
 void VirtualPrinter::setError(PrinterError error)

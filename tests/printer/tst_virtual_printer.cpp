@@ -61,6 +61,7 @@ private slots:
     void automaticStatusBack();
     void offlineBufferFillsThenPrints();
     void rollRunsOut();
+    void feedButtonFeedsThePaper();
     void drawerClosesByItself();
     void operatorLines_data();
     void operatorLines();
@@ -153,6 +154,20 @@ void TestVirtualPrinter::automaticStatusBack()
     rig.printer.receive(hex("1D6100 100501"));
     rig.act({"cover open"});
     QCOMPARE(rig.take().toHex(' '), QByteArray("14 00 00 00"));
+}
+
+// The feed button's paper shows on the receipt and comes off the roll once; the
+// line being built stays and prints below it.
+void TestVirtualPrinter::feedButtonFeedsThePaper()
+{
+    Rig rig;
+    rig.printer.receive("Held");
+    rig.act({"feed"});
+    rig.printer.receive("\n");
+    const QStringList receipt = describeReceipt(rig.paper.openReceipt());
+    QCOMPARE(receipt.mid(0, 2), (QStringList{"receipt 1 open 60", "feed 0 30"}));
+    QVERIFY2(receipt.contains(QStringLiteral("text 0 30 Held")), qPrintable(receipt.join('|')));
+    QCOMPARE(rig.printer.state().usedDots, rig.paper.paperFedDots());
 }
 
 // Offline, printed bytes wait: 4 KiB, then receive() takes no more until the
