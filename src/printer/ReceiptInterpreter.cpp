@@ -34,38 +34,40 @@ void ReceiptInterpreter::reset()
 {
     m_offset = 0;
     m_at = 0;
+    m_fedBefore = 0;
+    dropPartialCommand();
+    initialize();
+    clearPaper();
+    m_notes.clear();
+    m_said.clear();
+    m_making = Making::None;
+    m_traceTaking = false;
+}
+
+// Half a command read: forgotten, as at power on. The NV graphics stay.
+void ReceiptInterpreter::dropPartialCommand()
+{
     m_parse = Parse::Text;
     m_cmd.clear();
     m_data.clear();
     m_remaining = 0;
     m_untilNul = false;
     m_next.clear();
-    m_fedBefore = 0;
-    m_modes = Modes();
-    m_lead = 0;
-    m_qrData.clear();
-    m_stored = SymbolStore();
-    m_line = Pending();
     m_image = Image();
     m_graphics = GraphicsInput();
+    m_bitImagesStart = -1;
+    m_lead = 0;
+}
+
+// What ESC @ does: the print buffer dropped, every mode at its default.
+void ReceiptInterpreter::initialize()
+{
+    m_line = Pending();
+    m_modes = Modes();
+    m_qrData.clear();
+    m_stored = SymbolStore();
+    m_page = Page(); // page mode ends, its page unprinted
     m_bufferedGraphic = QImage();
-    m_page = Page();
-    m_bitImagesStart = -1; // the NV graphics themselves stay: power off does not lose them
-    m_open = Receipt();
-    m_open.number = 1;
-    m_y = 0;
-    m_spent = 0;
-    m_finished.clear();
-    m_finishedTotal = 0;
-    m_unknown.clear();
-    m_cutSymbols.clear();
-    m_notes.clear();
-    m_said.clear();
-    m_making = Making::None;
-    m_traceTaking = false;
-    if (m_trace)
-        m_trace->clear();
-    touch();
 }
 
 void ReceiptInterpreter::clearPaper()
@@ -93,22 +95,8 @@ void ReceiptInterpreter::resetPrinter()
 {
     if (m_trace && m_making != Making::None)
         traceEnd(m_offset); // what came of the partial command is its entry
-    m_parse = Parse::Text;
-    m_cmd.clear();
-    m_data.clear();
-    m_remaining = 0;
-    m_untilNul = false;
-    m_next.clear();
-    m_image = Image();
-    m_graphics = GraphicsInput();
-    m_bitImagesStart = -1;
-    m_lead = 0;
-    m_line = Pending();
-    m_modes = Modes();
-    m_qrData.clear();
-    m_stored = SymbolStore();
-    m_page = Page(); // page mode ends, its page unprinted
-    m_bufferedGraphic = QImage();
+    dropPartialCommand();
+    initialize();
     touch();
 }
 

@@ -157,6 +157,8 @@ public:
     QStringList takeNotes();
 
 private:
+    void dropPartialCommand();
+    void initialize();
     using Modes = PrinterModes;
     enum class Parse : quint8 { Text, Command, Payload };
     // What becomes of a command's data: read past, kept in m_data for the

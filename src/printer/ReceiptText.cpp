@@ -48,12 +48,7 @@ bool ReceiptInterpreter::runTextCommand(quint8 introducer, quint8 c)
         return false;
     switch (c) {
     case '@':
-        m_line = Pending();
-        m_modes = Modes();
-        m_qrData.clear();
-        m_stored = SymbolStore();
-        m_page = Page(); // page mode ends, its page unprinted
-        m_bufferedGraphic = QImage();
+        initialize();
         touch();
         return true;
     case 'V': // 90 degree rotation of the characters
