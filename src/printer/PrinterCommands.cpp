@@ -64,7 +64,7 @@ QList<Command> makeTable()
         row("1B32", "ESC 2", "1B 32", "line spacing back to 30 dots", wDefaultSpacing),
         row("1B33", "ESC 3", "1B 33 n", "line spacing n dots", wLineSpacing),
         row("1B64", "ESC d", "1B 64 n", "print the line and feed n lines", wFeedLines),
-        row("1B4A", "ESC J", "1B 4A n", "print the line and feed n dots", wFeedDots),
+        row("1B4A", "ESC J", "1B 4A n", "print the line and feed n dots, at least the line's height", wFeedDots),
         row("1D4C", "GS L", "1D 4C nL nH", "left margin, nL + 256 nH dots", wLeftMargin),
         row("1D57", "GS W", "1D 57 nL nH", "printable width, nL + 256 nH dots (at most 576 less the left margin)", wPrintWidth),
         row("1B74", "ESC t", "1B 74 n",

@@ -173,7 +173,8 @@ ReceiptLine ReceiptInterpreter::layOut(const Pending &pending, int y, int spacin
 }
 
 // LF, ESC d n (byLines) and ESC J n: the line in progress is printed and the
-// paper fed n lines (the first as tall as the printed line) or n dots.
+// paper fed n lines (the first as tall as the printed line) or n dots (at
+// least the line's own height).
 void ReceiptInterpreter::printLine(bool byLines, int amount, qint64 end, bool byCommand)
 {
     const int spacing = m_modes.lineSpacing;
@@ -195,7 +196,9 @@ void ReceiptInterpreter::printLine(bool byLines, int amount, qint64 end, bool by
     ReceiptLine line = layOut(m_line, 0, spacing);
     line.source.end = end;
     m_line = Pending();
-    const int feed = byLines ? (amount == 0 ? 0 : line.height + (amount - 1) * spacing) : amount;
+    // ESC J feeds at least what the line printed: the printer has moved the
+    // paper past its dots, so bands fed by ESC J 0 stack (ESC d 0 prints in place).
+    const int feed = byLines ? (amount == 0 ? 0 : line.height + (amount - 1) * spacing) : std::max(amount, line.inkBottom());
     const qsizetype price = cost(line);
     makeRoom(line.height, price);
     moveDown(line, m_y);

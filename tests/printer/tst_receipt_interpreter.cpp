@@ -244,6 +244,14 @@ void TestReceiptInterpreter::images_data()
                                                            "column 564 16 12x8 FFF0 FFF0 FFF0 FFF0 FFF0 FFF0 FFF0 FFF0"};
     QTest::newRow("column, 24 dots") << ESC + "*" + n(0x21) + word(1) + QByteArray::fromHex("800001") + "\n"
                                      << Lines{"receipt 1 open 30", "line 0 30", "column 0 0 1x24"};
+    // The printer has fed the band it printed: a logo of 24-dot bands, each
+    // fed by ESC J 0 at a line spacing of 16, stacks (as bands ended by LF do).
+    const QByteArray band = ESC + "*" + n(0x21) + word(1) + QByteArray::fromHex("800001");
+    const Lines stacked{"receipt 1 open 72", "line 0 24", "column 0 0 1x24", "line 24 24", "column 0 24 1x24", "line 48 24", "text 0 48 A"};
+    QTest::newRow("bands fed by ESC J 0 stack") << ESC + "3" + n(16) + band + ESC + "J" + n(0) + band + ESC + "J" + n(0) + "A\n" << stacked;
+    QTest::newRow("bands ended by LF at spacing 0") << ESC + "3" + n(0) + band + "\n" + band + "\n" + ESC + "3" + n(16) + "A\n" << stacked;
+    QTest::newRow("ESC J less than the text's height") << "A" + ESC + "J" + n(10) + "B\n"
+                                                       << Lines{"receipt 1 open 54", "line 0 30", "text 0 0 A", "line 24 30", "text 0 24 B"};
     QTest::newRow("column mode 2 is unknown") << ESC + "*" + n(2) + "AB\n" << Lines{"receipt 1 open 30", "line 0 30", "text 0 0 AB"};
 }
 
@@ -501,7 +509,7 @@ void TestReceiptInterpreter::drawingBudgetCutsOverprinting()
     // Printing on the same spot over and over never moves the paper; the
     // budget still ends the receipt, so memory stays bounded.
     ReceiptInterpreter interpreter;
-    const QByteArray overprint = "A" + ESC + "J" + n(0);
+    const QByteArray overprint = "A" + ESC + "d" + n(0); // ESC J 0 feeds the line's height
     QByteArray stream;
     for (int i = 0; i < 40000; ++i)
         stream += overprint;
