@@ -177,7 +177,10 @@ bool convert(const char *converter, Table &table)
         size_t inLeft = 1;
         size_t outLeft = sizeof out;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        const bool ok = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != size_t(-1) && outLeft == 0;
+        // A stateful converter (CP1255, CP1258) holds a letter back in case a
+        // combining mark follows: the flush gives it.
+        const bool taken = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != size_t(-1);
+        const bool ok = taken && (outLeft == 0 || (iconv(cd, nullptr, nullptr, &outPtr, &outLeft) != size_t(-1) && outLeft == 0));
         table[byte - 0x80] = drawable(ok ? out : 0);
     }
     iconv_close(cd);

@@ -77,17 +77,21 @@ struct TextRun
     // page mode's directions): x and y are then the top left of rect(), and
     // width() and height() are measured along the run as it reads.
     quint8 turn = 0;
+    // Combining marks (Thai vowels and tones, Vietnamese tones, Hebrew
+    // points): all drawn over the cell at x, the character before them, with
+    // no advance and no background of their own.
+    bool combining = false;
 
     // Characters, one cell each.
     int count() const { return int(text.size()) / (twoByte == TwoByteCode::None ? 1 : 2); }
-    int width() const { return count() * style.lineAdvance(); }
+    int width() const { return combining ? 0 : count() * style.lineAdvance(); }
     int height() const { return style.lineHeight(); }
     // The dots its characters cover: the spacing after the last one is not drawn.
     QRect rect() const
     {
         if (text.isEmpty())
             return QRect();
-        const int along = (count() - 1) * style.lineAdvance() + style.lineWidth();
+        const int along = (combining ? 0 : (count() - 1) * style.lineAdvance()) + style.lineWidth();
         return turn & 1 ? QRect(x, y, height(), along) : QRect(x, y, along, height());
     }
 };

@@ -61,6 +61,13 @@ bool isMark(char16_t character)
     const QChar::Category category = QChar::category(char32_t(character));
     return category == QChar::Mark_NonSpacing || category == QChar::Mark_Enclosing;
 }
+
+// The katakana sound marks: a full-width cell's corner of ink, which
+// narrowing the cell would thin to a dot or two.
+bool isSoundMark(char16_t character)
+{
+    return character == u'\u309B' || character == u'\u309C';
+}
 } // namespace
 
 ReceiptFaces::ReceiptFaces()
@@ -141,7 +148,7 @@ void ReceiptFaces::drawWith(QImage &cell, const Face &face, char16_t character, 
     painter.setFont(font);
     painter.setPen(Qt::black);
     const QString text = QString(QChar(character));
-    if (isMark(character)) {
+    if (isMark(character) || isSoundMark(character)) {
         // A combining mark (Thai vowels and tone marks) has no width of its
         // own and no base to sit on: its outline, centred in the cell it prints in.
         const QRawFont raw = QRawFont::fromFont(font);
@@ -182,13 +189,22 @@ bool ReceiptFaces::draw(QImage &cell, char16_t character, const TextStyle &style
     const QChar c(character);
     const QString plain = c.decomposition();
     if (plain.size() == 1 && c.decompositionTag() != QChar::NoDecomposition) {
-        if (const Face *face = faceFor(plain[0].unicode(), true)) {
+        // The half-width sound marks stand for the combining ones, which have
+        // no base here: their spacing forms have the same shape.
+        const char16_t meant = plain[0] == u'\u3099' ? u'\u309B' : plain[0] == u'\u309A' ? u'\u309C' : plain[0].unicode();
+        if (const Face *face = faceFor(meant, true)) {
+            if (isSoundMark(meant)) {
+                TextStyle full = style;
+                full.wide = true;
+                drawWith(cell, *face, meant, full);
+                return true;
+            }
             const bool narrow = c.decompositionTag() == QChar::Narrow;
             TextStyle wide = style;
             wide.wide = narrow || style.wide;
             QImage full(narrow ? cell.width() * 2 : cell.width(), cell.height(), QImage::Format_ARGB32_Premultiplied);
             full.fill(Qt::transparent);
-            drawWith(full, *face, plain[0].unicode(), wide);
+            drawWith(full, *face, meant, wide);
             QPainter painter(&cell);
             painter.drawImage(cell.rect(), full);
             return true;

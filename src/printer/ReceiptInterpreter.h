@@ -291,6 +291,7 @@ private:
         TwoByteCode twoByte = TwoByteCode::None;
     };
     void putCharacter(const char *bytes, int size, const TextStyle &style, const Reading &reading, const ByteRange &source);
+    bool putMark(quint8 byte, const TextStyle &style, const Reading &reading, const ByteRange &source);
     void tab();
     void startLine();
     // byCommand: LF, ESC d, ESC J (and a symbol's message) print it, and the

@@ -2,6 +2,7 @@
 // and cuts, within the printable width and the length cap.
 #include "printer/ReceiptInterpreter.h"
 
+#include "printer/CodePages.h"
 #include "printer/ReceiptParts.h"
 
 QImage ReceiptParts::monoImage(int width, int height)
@@ -79,6 +80,8 @@ void ReceiptInterpreter::putCharacter(const char *bytes, int size, const TextSty
 {
     if (!m_line.started)
         startLine();
+    if (size == 1 && reading.twoByte == TwoByteCode::None && putMark(quint8(bytes[0]), style, reading, source))
+        return;
     if (m_line.x > 0 && m_line.x + style.lineWidth() > m_line.width) {
         // Wraps as the printer does: the line so far is printed first.
         printLine(true, 1, source.begin, false);
@@ -107,6 +110,38 @@ void ReceiptInterpreter::putCharacter(const char *bytes, int size, const TextSty
     run.source = source;
     m_line.runs.append(run);
     m_line.x += style.lineAdvance();
+}
+
+// A combining mark goes on the character before it, as the printer's Thai
+// pages print it: no cell of its own. At the start of a line (or after a
+// tab) there is none, and it takes a cell like any character.
+bool ReceiptInterpreter::putMark(quint8 byte, const TextStyle &style, const Reading &reading, const ByteRange &source)
+{
+    if (byte < 0x80 || m_line.runs.isEmpty())
+        return false;
+    const QChar::Category category = QChar::category(char32_t(CodePages::character(reading.codePage, byte)));
+    if (category != QChar::Mark_NonSpacing && category != QChar::Mark_Enclosing)
+        return false;
+    // The character before ends where the next one would go.
+    TextRun &last = m_line.runs.last();
+    if ((last.combining ? last.x + last.style.lineAdvance() : last.x + last.width()) != m_line.x)
+        return false;
+    touch();
+    if (last.combining && last.style == style && last.codePage == reading.codePage && last.source.end == source.begin) {
+        last.text.append(char(byte));
+        last.source.end = source.end;
+        return true;
+    }
+    TextRun run;
+    run.x = last.combining ? last.x : m_line.x - last.style.lineAdvance();
+    run.text = QByteArray(1, char(byte));
+    run.codePage = reading.codePage;
+    run.international = reading.international;
+    run.style = style;
+    run.source = source;
+    run.combining = true;
+    m_line.runs.append(run);
+    return true;
 }
 
 void ReceiptInterpreter::tab()

@@ -83,9 +83,10 @@ void ReceiptRenderer::drawTurnedRun(QPainter &painter, const TextRun &run) const
     QImage frame(along, run.height(), QImage::Format_ARGB32_Premultiplied);
     frame.fill(Qt::transparent);
     QPainter p(&frame);
-    if (style.reverse)
+    // Marks only (combining): the cell they go on has its background already.
+    if (style.reverse && !run.combining)
         p.fillRect(frame.rect(), Qt::black);
-    else if (style.underline > 0 && !style.rotated) // turned characters are not underlined
+    else if (style.underline > 0 && !style.rotated && !run.combining) // turned characters are not underlined
         p.fillRect(0, frame.height() - style.underline, frame.width(), style.underline, Qt::black);
     int x = 0;
     const int count = run.count();
@@ -98,7 +99,8 @@ void ReceiptRenderer::drawTurnedRun(QPainter &painter, const TextRun &run) const
             else
                 p.drawImage(QRect(x, 0, style.charWidth(), style.charHeight()), image);
         }
-        x += style.lineAdvance();
+        if (!run.combining)
+            x += style.lineAdvance();
     }
     p.end();
     painter.drawImage(run.x, run.y, run.turn ? frame.transformed(QTransform().rotate(90 * run.turn)) : frame);
@@ -112,9 +114,10 @@ void ReceiptRenderer::drawRun(QPainter &painter, const TextRun &run) const
     }
     const TextStyle &style = run.style;
     const int height = style.charHeight();
-    if (style.reverse)
+    // Marks only (combining): the cell they go on has its background already.
+    if (style.reverse && !run.combining)
         painter.fillRect(run.x, run.y, run.width(), height, Qt::black);
-    else if (style.underline > 0)
+    else if (style.underline > 0 && !run.combining)
         painter.fillRect(run.x, run.y + height - style.underline, run.width(), style.underline, Qt::black);
     int x = run.x;
     const int count = run.count();
@@ -127,7 +130,8 @@ void ReceiptRenderer::drawRun(QPainter &painter, const TextRun &run) const
             else
                 painter.drawImage(QRect(x, run.y, style.charWidth(), height), image);
         }
-        x += style.advance();
+        if (!run.combining)
+            x += style.advance();
         if (x >= Paper::kWidthDots)
             break;
     }

@@ -4,10 +4,13 @@
 #include "support/ReceiptText.h"
 
 #include "printer/Characters.h"
+#include "printer/CodePages.h"
 #include "printer/ReceiptInterpreter.h"
 #include "printer/ReceiptRenderer.h"
 
 #include <QGuiApplication>
+#include <QMap>
+#include <QSet>
 #include <QtTest>
 
 using namespace PrinterBytes;
@@ -68,6 +71,10 @@ private slots:
     void twoByteCells();
     void inkInTheirCells_data();
     void inkInTheirCells();
+    void everyPageLeavesInk_data();
+    void everyPageLeavesInk();
+    void drawnInByteOrder_data();
+    void drawnInByteOrder();
     void libraryStreams_data();
     void libraryStreams();
 };
@@ -213,6 +220,92 @@ void TestReceiptCharacters::inkInTheirCells()
     if (cellWidth > 12) // a wide character fills both halves of its cell
         QVERIFY(inkCount(image, QRect(0, 0, 12, 24)) > 4 && inkCount(image, QRect(12, 0, 12, 24)) > 4);
     QCOMPARE(renderer.takeNotes(), QStringList()); // every face had its glyph
+}
+
+// Every byte 80-FF of every page leaves ink, but for the gaps named here
+// from the pages' published tables: undefined bytes, controls, the
+// no-break space and the soft hyphen.
+void TestReceiptCharacters::everyPageLeavesInk_data()
+{
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("gaps");
+    const QString iso = QStringLiteral("80-A0 AD");
+    const QString thai = QStringLiteral("80-A0 DB-DE FC-FF");
+    const QMap<int, QString> gaps{
+        {0, "FF"}, {1, "A0 FF"}, {2, "F0 FF"}, {3, "FF"}, {4, "FF"}, {5, "FF"}, {11, "91 F0 FF"},
+        {12, "AA D0 D1 DD EE F0 F1 FB FF"}, {13, "E7 F0 F2 FF"}, {14, "FF"}, {15, iso + " AE D2 FF"},
+        {16, "81 8D 8F 90 9D A0 AD"}, {17, "FF"}, {18, "F0 FF"}, {19, "F0 FF"}, {20, thai}, {21, thai}, {22, thai},
+        {23, thai}, {24, thai}, {25, thai}, {26, thai}, {32, "80 81 84 86 8D-90 FF"}, {33, "F0 FF"}, {34, "F0 FF"},
+        {35, "FF"}, {36, "FF"}, {37, "9B 9C 9F A0 A1 A6 A7 FF"}, {38, "80-85 87 93 94 F0 FF"}, {39, iso}, {40, iso},
+        {41, "80 81 88 8B 8F CF F0 FF"}, {42, "FF"}, {43, "FF"}, {44, "FF"}, {45, "81 83 88 90 98 A0 AD"},
+        {46, "98 A0 AD"}, {47, "81 88 8A 8C-90 98 9A 9C-9F A0 AA AD D2 FF"}, {48, "81 8D-90 9D 9E A0 AD"},
+        {49, "81 8A 8C-90 9A 9C-9F A0 AD CA D9-DF FB-FF"}, {50, "9D 9E A0 AD FD FE"},
+        {51, "81 83 88 8A 8C 90 98 9A 9C 9F A0 A1 A5 AD"}, {52, "81 8A 8D-90 9A 9D 9E A0 AD"}, {53, "98 A0 AD"}};
+    // A page missing here has no gaps.
+    for (int page = 0; page < 256; ++page) {
+        if (CodePages::isKnown(page))
+            QTest::addRow("%d %s", page, qPrintable(CodePages::name(page))) << page << gaps.value(page);
+    }
+}
+
+void TestReceiptCharacters::everyPageLeavesInk()
+{
+    QFETCH(int, page);
+    QFETCH(QString, gaps);
+    QSet<int> gap;
+    for (const QString &item : gaps.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QStringList ends = item.split(QLatin1Char('-'));
+        for (int byte = ends.first().toInt(nullptr, 16); byte <= ends.last().toInt(nullptr, 16); ++byte)
+            gap.insert(byte);
+    }
+    const ReceiptFaces faces;
+    QStringList wrong;
+    for (int byte = 0x80; byte <= 0xFF; ++byte) {
+        QImage cell(12, 24, QImage::Format_ARGB32_Premultiplied);
+        cell.fill(Qt::transparent);
+        faces.draw(cell, CodePages::character(page, quint8(byte)), TextStyle());
+        bool ink = false;
+        for (int y = 0; y < cell.height() && !ink; ++y) {
+            for (int x = 0; x < cell.width() && !ink; ++x)
+                ink = qAlpha(cell.pixel(x, y)) >= 128;
+        }
+        if (ink == gap.contains(byte))
+            wrong << QStringLiteral("%1 %2").arg(byte, 2, 16).arg(ink ? QStringLiteral("inks") : QStringLiteral("blank"));
+    }
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QStringLiteral(", "))));
+}
+
+// Each cell of a line is what its bytes print alone (a combining mark over
+// the character before it, no cell of its own), left to right in byte
+// order: no page is reordered right to left.
+void TestReceiptCharacters::drawnInByteOrder_data()
+{
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QByteArrayList>("cells");
+    QTest::newRow("Hebrew, PC862") << 36 << QByteArrayList{"\x99", "\x8C", "\x85", "\x8D", " ", "\x92", "\x85", "\x8C", "\x8D"};
+    QTest::newRow("Arabic, Windows-1256") << 50 << QByteArrayList{"\xE3", "\xD1", "\xCD", "\xC8", "\xC7"};
+    QTest::newRow("Hebrew, Windows-1255") << 49 << QByteArrayList{"\xF9", "\xEC", "\xE5", "\xED"};
+    QTest::newRow("Thai marks on their consonants") << 20 << QByteArrayList{"\xB7\xD5\xE8", "\xE0", "\xA1\xE7", "\xA1", "\xD2"};
+    QTest::newRow("Katakana sound marks") << 1 << QByteArrayList{"\xB6", "\xDE", "\xCA", "\xDF", "\xDE"};
+}
+
+void TestReceiptCharacters::drawnInByteOrder()
+{
+    QFETCH(int, page);
+    QFETCH(QByteArrayList, cells);
+    const ReceiptRenderer renderer;
+    const auto draw = [&](const QByteArray &bytes) {
+        ReceiptInterpreter interpreter;
+        interpreter.feed(ESC + "t" + n(page) + bytes + "\n");
+        return renderer.render(interpreter.finish()).copy(0, 0, Paper::kWidthDots, 24);
+    };
+    const QImage line = draw(cells.join());
+    for (int i = 0; i < cells.size(); ++i) {
+        const QRect cell(12 * i, 0, 12, 24);
+        QCOMPARE(line.copy(cell), draw(cells[i]).copy(0, 0, 12, 24));
+        QVERIFY2(cells[i] == " " || inkCount(line, cell) > 0, qPrintable(QString::number(i)));
+    }
+    QCOMPARE(inkCount(line, QRect(12 * cells.size(), 0, Paper::kWidthDots - 12 * cells.size(), 24)), 0);
 }
 
 // Receipts made by receipt libraries that others wrote
