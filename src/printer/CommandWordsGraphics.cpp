@@ -97,9 +97,19 @@ QString wSymbol2D(const TraceEntry &e)
         case 0x41: return QStringLiteral("PDF417: %1").arg(n ? plural(n, "column", "columns") : QStringLiteral("columns as the data needs"));
         case 0x42: return QStringLiteral("PDF417: %1").arg(n ? plural(n, "row", "rows") : QStringLiteral("rows as the data needs"));
         case 0x44: return QStringLiteral("PDF417: row height %1 modules").arg(n);
-        case 0x45:
-            return n == 0x30 ? QStringLiteral("PDF417: error correction level %1").arg(at(e, 8) - 0x30)
-                             : QStringLiteral("PDF417: error correction %1 % of the data").arg(at(e, 8) * 10);
+        case 0x45: {
+            const int m = at(e, 8);
+            if (n == 0x30 && m >= 0x30 && m <= 0x38)
+                return QStringLiteral("PDF417: error correction level %1").arg(m - 0x30);
+            if (n == 0x31 && m >= 1 && m <= 40)
+                return QStringLiteral("PDF417: error correction %1 % of the data").arg(m * 10);
+            if (n == 0x30)
+                return QStringLiteral("PDF417 error correction level: %1 is out of range (30 to 38 for levels 0 to 8), ignored")
+                    .arg(QString::number(m, 16).toUpper().rightJustified(2, QLatin1Char('0')));
+            if (n == 0x31)
+                return QStringLiteral("PDF417 error correction: %1 tenths of the data is out of range (1 to 40), ignored").arg(m);
+            return outOfRange("PDF417 error correction", n);
+        }
         case 0x46: return n == 1 ? QStringLiteral("PDF417: truncated") : QStringLiteral("PDF417: standard");
         default: break;
         }

@@ -319,9 +319,11 @@ QString hex(const TraceEntry &entry, int maxBytes)
 
 QString logLine(const TraceEntry &entry)
 {
-    return QStringLiteral("%1  %2  %3  %4")
-        .arg(entry.range.begin, 6, 10, QLatin1Char('0'))
-        .arg(hex(entry, 6).leftJustified(32), name(entry).leftJustified(8), meaning(entry));
+    // Offsets past 999,999 take the second blank before the bytes, and the
+    // name stays in its column while the bytes leave room: a long log lines up.
+    const QString offset = QStringLiteral("%1").arg(entry.range.begin, 6, 10, QLatin1Char('0'));
+    const QString head = offset + QString(std::max<qsizetype>(1, 8 - offset.size()), QLatin1Char(' ')) + hex(entry, 6);
+    return QStringLiteral("%1  %2  %3").arg(head.leftJustified(40), name(entry).leftJustified(8), meaning(entry));
 }
 
 QString htmlTable()

@@ -3,8 +3,13 @@
 #include "printer/PrinterCommands.h"
 
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QRegularExpression>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 
 ReceiptFiles::ReceiptFiles()
 {
@@ -32,8 +37,12 @@ void ReceiptFiles::setDecode(bool on)
 bool ReceiptFiles::open(const QString &dir, QString *error)
 {
     QDir folder(dir);
-    if (!folder.mkpath(QStringLiteral("."))) {
-        *error = QStringLiteral("--receipts %1: cannot create the folder").arg(dir);
+    std::error_code failure;
+    std::filesystem::create_directories(QFile::encodeName(dir).toStdString(), failure);
+    if (failure || !folder.exists()) {
+        // The system's reason, in its words: "Not a directory", "Permission denied".
+        const QString reason = failure ? QString::fromLocal8Bit(failure.message().c_str()) : QString::fromLocal8Bit(std::strerror(ENOTDIR));
+        *error = QStringLiteral("--receipts %1: cannot create the folder: %2").arg(dir, reason);
         return false;
     }
     m_dir = folder.path();

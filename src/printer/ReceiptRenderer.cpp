@@ -2,10 +2,16 @@
 
 #include "printer/Characters.h"
 
+#include <QFile>
 #include <QImageWriter>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
 
 namespace {
 QImage paper(int height)
@@ -169,11 +175,21 @@ QImage ReceiptRenderer::render(const Receipt &receipt) const
 
 bool ReceiptRenderer::savePng(const Receipt &receipt, const QString &path, QString *error) const
 {
-    QImageWriter writer(path, "png");
-    if (writer.write(render(receipt)))
+    // Opened here so that a failure reads as the system words it ("Permission
+    // denied", "No space left on device"), not "Cannot open device for writing".
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        if (error)
+            *error = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    QFile file;
+    file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle);
+    QImageWriter writer(&file, "png");
+    if (writer.write(render(receipt)) && file.flush())
         return true;
     if (error)
-        *error = writer.errorString();
+        *error = file.error() != QFileDevice::NoError ? file.errorString() : writer.errorString();
     return false;
 }
 

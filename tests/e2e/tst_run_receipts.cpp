@@ -85,10 +85,10 @@ void tst_RunReceipts::receiptFiles_data()
     // on a missing file. (A folder in its place: root may write anywhere.)
     QTest::newRow("a receipt that cannot be written")
         << QStringList{"r/receipt-001.png/"} << "r" << QStringLiteral("One<10>") << 1 << QStringList{}
-        << QByteArray("marlix-run: receipt 1: cannot write r/receipt-001.png: ");
+        << QByteArray("marlix-run: receipt 1: cannot write r/receipt-001.png: Is a directory\n");
     QTest::newRow("a folder that cannot be made")
         << QStringList{"blocked"} << "blocked/r" << QStringLiteral("One<10>") << 1 << QStringList{}
-        << QByteArray("marlix-run: --receipts blocked/r: cannot create the folder\n");
+        << QByteArray("marlix-run: --receipts blocked/r: cannot create the folder: Not a directory\n");
 }
 
 void tst_RunReceipts::receiptFiles()

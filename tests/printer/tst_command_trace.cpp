@@ -489,23 +489,32 @@ void TestCommandTrace::handlerSeesEveryEntry()
 void TestCommandTrace::hex_data()
 {
     QTest::addColumn<QByteArray>("stream");
+    QTest::addColumn<qint64>("at");
     QTest::addColumn<QString>("hex");
     QTest::addColumn<QString>("logLine");
 
-    QTest::newRow("short") << ESC + "a" + n(1) << "1B 61 01"
+    QTest::newRow("short") << ESC + "a" + n(1) << qint64(0) << "1B 61 01"
                            << "000000  1B 61 01                          ESC a     justification: centre";
     QTest::newRow("long payload")
-        << raster(0, 2, 16, QByteArray(32, '\x81')) << "1D 76 30 00 02 00 10 00 ... (40 bytes)"
+        << raster(0, 2, 16, QByteArray(32, '\x81')) << qint64(0) << "1D 76 30 00 02 00 10 00 ... (40 bytes)"
         << "000000  1D 76 30 00 02 00 ... (40 bytes)  GS v 0    raster image 16 x 16 dots";
-    QTest::newRow("long text") << QByteArray(300, 'x') << "78 78 78 78 78 78 78 78 ... (300 bytes)"
+    QTest::newRow("long text") << QByteArray(300, 'x') << qint64(0) << "78 78 78 78 78 78 78 78 ... (300 bytes)"
                                << "000000  78 78 78 78 78 78 ... (300 bytes)  text      '" + QString(64, 'x') + "...' (300 bytes), font A";
-    QTest::newRow("unknown") << GS + "(E" + word(1) + "0" << "1D 28 45 01 00 30"
+    QTest::newRow("unknown") << GS + "(E" + word(1) + "0" << qint64(0) << "1D 28 45 01 00 30"
                              << "000000  1D 28 45 01 00 30                 GS ( E    unknown command 1D 28 45";
+    // Long streams: the bytes, the name and the meaning stay in their columns.
+    QTest::newRow("offset 999,999") << ESC + "a" + n(1) << qint64(999999) << "1B 61 01"
+                                    << "999999  1B 61 01                          ESC a     justification: centre";
+    QTest::newRow("offset 1,000,000") << ESC + "a" + n(1) << qint64(1000000) << "1B 61 01"
+                                      << "1000000 1B 61 01                          ESC a     justification: centre";
+    QTest::newRow("offset 25,000,000") << ESC + "a" + n(1) << qint64(25000000) << "1B 61 01"
+                                       << "25000000 1B 61 01                         ESC a     justification: centre";
 }
 
 void TestCommandTrace::hex()
 {
     QFETCH(QByteArray, stream);
+    QFETCH(qint64, at);
     QFETCH(QString, hex);
     QFETCH(QString, logLine);
     ReceiptInterpreter interpreter;
@@ -513,7 +522,8 @@ void TestCommandTrace::hex()
     interpreter.feed(stream);
     interpreter.finish();
     QCOMPARE(interpreter.trace()->entries().size(), size_t(1));
-    const TraceEntry &entry = interpreter.trace()->entries().front();
+    TraceEntry entry = interpreter.trace()->entries().front();
+    entry.range = {entry.range.begin + at, entry.range.end + at};
     QCOMPARE(PrinterCommands::hex(entry), hex);
     QCOMPARE(PrinterCommands::logLine(entry), logLine);
 }
