@@ -80,6 +80,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         check(o.mode == DisplayMode::Normal || o.mode == DisplayMode::Hex || o.mode == DisplayMode::Dec);
         check(!o.link.PortOpen);
         check(o.receiptsDir.isNull() || !o.receiptsDir.isEmpty()); // --receipts names a folder
+        check(o.cjk == TwoByteCode::Gb18030 || o.cjk == TwoByteCode::ShiftJis || o.cjk == TwoByteCode::Big5
+              || o.cjk == TwoByteCode::EucKr); // never None, nor JIS (FS C picks that)
+        check(o.paperLengthMm >= 1 && o.paperLengthMm <= 1000LL * 1000 * 1000);
         break;
     }
     }

@@ -50,6 +50,8 @@ public:
 
     // Identity, macros and --reply rules.
     PrinterModel &model() { return m_model; }
+    // The paper it prints on.
+    ReceiptInterpreter &paper() { return m_paper; }
 
     // A fresh roll of this length is loaded; near end below nearEndMm left.
     void setRoll(qint64 lengthMm, qint64 nearEndMm);

@@ -1,5 +1,6 @@
 #include "run/RunOptions.h"
 
+#include "printer/Characters.h"
 #include "scripts/ScriptArguments.h"
 
 #include <QCommandLineParser>
@@ -14,8 +15,9 @@ const QString kDescription = QStringLiteral(
     "  -c, --command TEXT   TEXT in the command notation, sent as Send Command sends it\n"
     "  --get-response       read and show the printer's reply, as Get Response does\n"
     "Standard output carries exactly what the window's display would show; every message the window\n"
-    "would show in a box goes to standard error as one line, and so do the receipts saved and the\n"
-    "--decode log. The port \"virtual\" is the printer built into the program: no hardware needed.\n"
+    "would show in a box goes to standard error as one line, and so do the receipts saved, the\n"
+    "--decode log and a command the input ended before its data did (\"end of input: GS v 0 waiting\n"
+    "for 31 more bytes\"). The port \"virtual\" is the printer built into the program: no hardware needed.\n"
     "Exit status: 0 all items done; 1 a send failed, a file could not be opened, a receipt could not\n"
     "be saved or a message said the run could not go on; 2 bad command line; 3 the port could not be\n"
     "opened; 128 + N after signal N.");
@@ -62,6 +64,16 @@ struct Options {
     QCommandLineOption decode{QStringLiteral("decode"),
                               QStringLiteral("Explain each command and text the run prints, a line each, on "
                                              "standard error.")};
+    QCommandLineOption cjk{QStringLiteral("cjk"),
+                           QStringLiteral("The printer's two-byte encoding, which FS & turns on, for the built-in "
+                                          "printer and the receipts and decode log of any port: GB18030 (the "
+                                          "default), Shift_JIS, Big5 or EUC-KR."),
+                           QStringLiteral("ENCODING")};
+    QCommandLineOption paperLength{QStringLiteral("paper-length"),
+                                   QStringLiteral("The built-in printer's roll in millimetres (default 80000): "
+                                                  "printing uses it up, and at its end the printer stops with "
+                                                  "paper out."),
+                                   QStringLiteral("MM")};
     QCommandLineOption command{{QStringLiteral("c"), QStringLiteral("command")},
                                QStringLiteral("Item: send TEXT, written in the command notation."),
                                QStringLiteral("TEXT")};
@@ -75,7 +87,8 @@ void setUp(QCommandLineParser &parser, const Options &o)
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOptions({o.port, o.baud, o.parity, o.dataBits, o.stopBits, o.flow, o.packetSize, o.mode,
-                       o.noTranscript, o.autoQuery, o.log, o.receipts, o.decode, o.command, o.getResponse});
+                       o.noTranscript, o.autoQuery, o.log, o.receipts, o.decode, o.cjk, o.paperLength, o.command,
+                       o.getResponse});
     parser.addPositionalArgument(QStringLiteral("ITEM"),
                                  QStringLiteral("Files, -c TEXT and --get-response, done in the order given."),
                                  QStringLiteral("[ITEM...]"));
@@ -275,6 +288,23 @@ CommandLine parseRunCommandLine(const QStringList &arguments, const LinkVariable
             return error(QStringLiteral("--receipts needs a folder"));
     }
     run.decode = parser.isSet(o.decode);
+    if (parser.isSet(o.cjk)) {
+        const std::optional<TwoByteCode> code = Characters::encodingFromName(parser.value(o.cjk));
+        if (!code)
+            return error(QStringLiteral("bad --cjk %1: expected GB18030, Shift_JIS, Big5 or EUC-KR").arg(parser.value(o.cjk)));
+        run.cjk = *code;
+    }
+    if (parser.isSet(o.paperLength)) {
+        // Up to 1000 km, as the simulator takes: a check that must never run out.
+        constexpr qint64 kMaxMm = 1000LL * 1000 * 1000;
+        bool ok = false;
+        const qint64 mm = parser.value(o.paperLength).toLongLong(&ok);
+        if (!ok || mm < 1 || mm > kMaxMm)
+            return error(QStringLiteral("bad --paper-length %1: expected millimetres, 1 to %2")
+                             .arg(parser.value(o.paperLength))
+                             .arg(kMaxMm));
+        run.paperLengthMm = mm;
+    }
 
     run.items = ItemOrder(arguments, o).items();
     if (run.items.isEmpty())

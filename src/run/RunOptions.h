@@ -4,6 +4,8 @@
 // order given.
 #include "link/Link.h"
 #include "link/TerminalView.h"
+#include "printer/PrinterState.h"
+#include "printer/Receipt.h"
 
 #include <QList>
 #include <QString>
@@ -26,6 +28,8 @@ struct RunOptions {
     QString logFile; // "" for no log
     QString receiptsDir; // --receipts: "" saves no receipts
     bool decode = false; // --decode: the printed commands in words, on standard error
+    TwoByteCode cjk = TwoByteCode::Gb18030; // --cjk: the printer's two-byte encoding (FS &)
+    qint64 paperLengthMm = PrinterState::kDefaultRollMm; // --paper-length: the built-in printer's roll
     QList<RunItem> items;
 };
 

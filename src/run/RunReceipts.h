@@ -28,6 +28,10 @@ public:
     void finish();
     // Receipts that could not be written so far.
     int unsaved() const { return m_files.unsaved(); }
+    void setTwoByteEncoding(TwoByteCode code) { m_files.setTwoByteEncoding(code); }
+    // A command on the paper still waiting for its data ("GS v 0 waiting
+    // for 31 more bytes"), "" when none.
+    QString waitingWords() { return m_files.interpreter().waitingWords(); }
 
 private:
     void flush();

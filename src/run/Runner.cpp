@@ -93,8 +93,9 @@ int Runner::run()
             return RunExit::kFailed;
         }
     }
-    m_port = openRunnerPort(m_options.link, [this](const QString &status) { note(status); }, m_receipts.get(),
-                            &failure);
+    if (m_receipts)
+        m_receipts->setTwoByteEncoding(m_options.cjk);
+    m_port = openRunnerPort(m_options, [this](const QString &status) { note(status); }, m_receipts.get(), &failure);
     if (!m_port) {
         tell(failure);
         return RunExit::kNoPort;
@@ -124,6 +125,9 @@ int Runner::run()
     }
 
     m_port->ClosePort();
+    // A command cut short by the end of the input prints nothing of its data.
+    if (const QString waiting = waitingAtEnd(*m_port, m_receipts.get()); !waiting.isEmpty())
+        tell(QStringLiteral("end of input: ") + waiting);
     if (m_log->isOpen())
         m_log->MCloseLog_Click();
     if (m_receipts) {

@@ -3,11 +3,13 @@
 #include "link/AnyPOSPrinter.h"
 #include "link/Link.h"
 #include "printer/VirtualPrinter.h"
+#include "run/RunOptions.h"
 #include "run/RunReceipts.h"
 
-std::unique_ptr<POSPrinter> openRunnerPort(const LinkVariables &vars, std::function<void(const QString &)> notes,
+std::unique_ptr<POSPrinter> openRunnerPort(const RunOptions &options, std::function<void(const QString &)> notes,
                                            RunReceipts *receipts, QString *failure)
 {
+    const LinkVariables &vars = options.link;
     // The built-in printer, serial, USB printer-class or network, by the name.
     auto port = std::make_unique<AnyPOSPrinter>();
     if (receipts)
@@ -16,11 +18,22 @@ std::unique_ptr<POSPrinter> openRunnerPort(const LinkVariables &vars, std::funct
     // the simulator says on its standard error: without them a run that
     // empties the roll would only read "Unable to output data".
     VirtualPOSPrinter &builtIn = port->builtIn();
-    builtIn.onPrinterMade = [made = std::move(builtIn.onPrinterMade), notes](VirtualPrinter &printer) {
+    const qint64 rollMm = options.paperLengthMm;
+    const TwoByteCode cjk = options.cjk;
+    builtIn.onPrinterMade = [made = std::move(builtIn.onPrinterMade), notes, rollMm, cjk](VirtualPrinter &printer) {
+        printer.setRoll(rollMm, PrinterState::kDefaultNearEndMm);
+        printer.paper().setTwoByteEncoding(cjk);
         if (made)
             made(printer);
-        QObject::connect(&printer, &VirtualPrinter::logLine, &printer, [notes](const QString &line) {
-            if (notes)
+        QObject::connect(&printer, &VirtualPrinter::logLine, &printer, [notes, rollMm](const QString &line) {
+            if (!notes)
+                return;
+            // The run's roll is the option's: say which to give a longer one.
+            if (line.startsWith(QLatin1String("paper out")))
+                notes(QStringLiteral("printer: %1 (the roll of %2 mm is used up: --paper-length MM gives a longer one)")
+                          .arg(line)
+                          .arg(rollMm));
+            else
                 notes(QStringLiteral("printer: ") + line);
         });
     };
@@ -36,4 +49,14 @@ std::unique_ptr<POSPrinter> openRunnerPort(const LinkVariables &vars, std::funct
     if (!status.isEmpty() && port->onStatus)
         port->onStatus(status);
     return port;
+}
+
+QString waitingAtEnd(POSPrinter &port, RunReceipts *receipts)
+{
+    auto *any = dynamic_cast<AnyPOSPrinter *>(&port);
+    if (any && any->builtIn().hasPrinter()) {
+        VirtualPrinter &printer = any->builtIn().printer();
+        return printer.state().waiting > 0 ? QString() : printer.paper().waitingWords();
+    }
+    return receipts ? receipts->waitingWords() : QString();
 }

@@ -8,6 +8,7 @@
 #include <memory>
 
 struct LinkVariables;
+struct RunOptions;
 class RunReceipts;
 
 // Makes the port component for the link variables and opens it once with
@@ -16,5 +17,11 @@ class RunReceipts;
 // notes of the port (what the status line would show: line settings
 // refused, a port that went away) go to `notes`; "" means all is well again.
 // `receipts` (may be null) gets the paper of the run before the port opens.
-std::unique_ptr<POSPrinter> openRunnerPort(const LinkVariables &vars, std::function<void(const QString &)> notes,
+// The built-in printer gets the roll and two-byte encoding of `options`.
+std::unique_ptr<POSPrinter> openRunnerPort(const RunOptions &options, std::function<void(const QString &)> notes,
                                            RunReceipts *receipts, QString *failure);
+// What the printer's paper still waits for at the end of the input ("GS v 0
+// waiting for 31 more bytes"): the built-in printer's, or for another port
+// the receipts' paper; "" when nothing waits (or bytes wait unprinted in the
+// printer, which the receipts say).
+QString waitingAtEnd(POSPrinter &port, RunReceipts *receipts);

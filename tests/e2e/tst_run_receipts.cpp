@@ -33,6 +33,7 @@ private slots:
     void receiptFiles_data();
     void receiptFiles();
     void decodeGoesToStandardError();
+    void printerWordsGoToStandardError_data();
     void printerWordsGoToStandardError();
 };
 
@@ -140,14 +141,31 @@ void tst_RunReceipts::decodeGoesToStandardError()
     QVERIFY(pngs(run.path()).isEmpty()); // --decode alone saves nothing
 }
 
+void tst_RunReceipts::printerWordsGoToStandardError_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("err");
+    QTest::newRow("a macro recording") << QStringList{"-c", "[ESC]g<1>"} << QByteArray("marlix-run: printer: recording started\n");
+    QTest::newRow("a roll used up names the option")
+        << QStringList{"--paper-length", "1", "-c", "A<10>"}
+        << QByteArray("marlix-run: printer: paper out: offline, 0 bytes waiting (the roll of 1 mm is used up: --paper-length MM "
+                      "gives a longer one)\n");
+    QTest::newRow("a command the input cut short") << QStringList{"-c", "[GS]v0<0><4><0><8><0><255>"}
+                                                   << QByteArray("marlix-run: end of input: GS v 0 waiting for 31 more bytes\n");
+    QTest::newRow("two-byte text as --cjk has it")
+        << QStringList{"--cjk", "big5", "--decode", "-c", "[FS]&"}
+        << QByteArray("marlix-run: 000000  1C 26                             FS &      two-byte characters: on (Big5)\n");
+}
+
 // The built-in printer's own words reach standard error, as the simulator's do.
 void tst_RunReceipts::printerWordsGoToStandardError()
 {
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, err);
     RunProcess run;
-    const RunProcess::Result result =
-        run.run({QStringLiteral("-p"), QStringLiteral("virtual"), QStringLiteral("-c"), QStringLiteral("[ESC]g<1>")});
+    const RunProcess::Result result = run.run(QStringList{QStringLiteral("-p"), QStringLiteral("virtual")} + args);
     QCOMPARE(result.status, 0);
-    QCOMPARE(result.err, QByteArray("marlix-run: printer: recording started\n"));
+    QCOMPARE(result.err, err);
 }
 
 QTEST_MAIN(tst_RunReceipts)

@@ -22,6 +22,7 @@ private slots:
     void offlineBufferStallsTheWriter();
     void stateLineAndUnknownLines();
     void endOfInputChangesNothing();
+    void commandCutShortIsSaidAtStop();
 };
 
 // Cover open: real-time requests are answered at once, what prints waits; a
@@ -90,6 +91,20 @@ void TestPrinterSimState::endOfInputChangesNothing()
     sim.terminate();
     QVERIFY(sim.waitForFinished(kWaitMs));
     QCOMPARE(sim.readAllStandardError(), QByteArray());
+}
+
+// A command still waiting for its data when the simulator stops is said:
+// its image never reached the paper.
+void TestPrinterSimState::commandCutShortIsSaidAtStop()
+{
+    SimProcess sim({}, false);
+    START_SIM_OR_SKIP(sim);
+    PtyEnd line;
+    QVERIFY(line.open(sim.port()));
+    QCOMPARE(line.write(QByteArray::fromHex("1D7630000400080080")), 9);
+    QVERIFY(sim.waitForReceived(9, kWaitMs));
+    sim.stop();
+    QVERIFY2(sim.log().contains(QStringLiteral("end of input: GS v 0 waiting for 31 more bytes\n")), qPrintable(sim.log()));
 }
 
 QTEST_GUILESS_MAIN(TestPrinterSimState)

@@ -43,6 +43,8 @@ private slots:
     void itemOrder();
     void settings_data();
     void settings();
+    void builtInPrinter_data();
+    void builtInPrinter();
     void refused_data();
     void refused();
     void helpAndVersion();
@@ -171,6 +173,30 @@ void tst_RunOptions::settings()
     QCOMPARE(o.logFile, log);
 }
 
+void tst_RunOptions::builtInPrinter_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("cjk");
+    QTest::addColumn<qint64>("paperMm");
+    QTest::newRow("defaults") << QStringList{"-c", "A"} << int(TwoByteCode::Gb18030) << qint64(80000);
+    QTest::newRow("Shift JIS, a short roll") << QStringList{"--cjk", "Shift_JIS", "--paper-length", "150", "-c", "A"}
+                                             << int(TwoByteCode::ShiftJis) << qint64(150);
+    QTest::newRow("EUC-KR, 1000 km") << QStringList{"--cjk=euc-kr", "--paper-length=1000000000", "-c", "A"}
+                                     << int(TwoByteCode::EucKr) << qint64(1000000000);
+    QTest::newRow("Big5") << QStringList{"--cjk", "BIG5", "-c", "A"} << int(TwoByteCode::Big5) << qint64(80000);
+}
+
+void tst_RunOptions::builtInPrinter()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, cjk);
+    QFETCH(qint64, paperMm);
+    const CommandLine line = parse(args);
+    QCOMPARE(line.text, QString());
+    QCOMPARE(int(line.options.cjk), cjk);
+    QCOMPARE(line.options.paperLengthMm, paperMm);
+}
+
 void tst_RunOptions::refused_data()
 {
     QTest::addColumn<QStringList>("args");
@@ -203,6 +229,12 @@ void tst_RunOptions::refused_data()
     QTest::newRow("packet size too big")
         << QStringList{"--packet-size", "40000", "a.dmo"} << true
         << "bad --packet-size 40000: expected a whole number from -32768 to 32767";
+    QTest::newRow("two-byte encoding") << QStringList{"--cjk", "UTF-8", "a.dmo"} << true
+                                       << "bad --cjk UTF-8: expected GB18030, Shift_JIS, Big5 or EUC-KR";
+    QTest::newRow("roll of 0 mm") << QStringList{"--paper-length", "0", "a.dmo"} << true
+                                  << "bad --paper-length 0: expected millimetres, 1 to 1000000000";
+    QTest::newRow("roll past 1000 km") << QStringList{"--paper-length=1000000001", "a.dmo"} << true
+                                       << "bad --paper-length 1000000001: expected millimetres, 1 to 1000000000";
     QTest::newRow("empty log name") << QStringList{"--log=", "a.dmo"} << true << "--log needs a file name";
     QTest::newRow("empty receipts folder") << QStringList{"--receipts=", "a.dmo"} << true << "--receipts needs a folder";
     QTest::newRow("command that is no Latin-1")
@@ -234,7 +266,7 @@ void tst_RunOptions::helpAndVersion()
         QCOMPARE(line.outcome, CommandLine::Help);
         for (const char *named : {"--port", "--baud", "--parity", "--data-bits", "--stop-bits", "--flow",
                                   "--packet-size", "--mode", "--no-transcript", "--auto-query", "--log",
-                                  "--command", "--get-response", "Exit status"})
+                                  "--cjk", "--paper-length", "--command", "--get-response", "Exit status"})
             QVERIFY2(line.text.contains(QLatin1String(named)), named);
     }
     const CommandLine version = parse({"--version"}, LinkVariables());

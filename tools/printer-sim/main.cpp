@@ -228,6 +228,8 @@ int main(int argc, char *argv[])
     const int result = app.exec();
     if (printer.state().waiting > 0)
         server.log(QStringLiteral("stopped with %1 bytes waiting, not printed").arg(printer.state().waiting));
+    else if (const QString waiting = paper.waitingWords(); !waiting.isEmpty())
+        server.log(QStringLiteral("end of input: ") + waiting);
     if (receipts) {
         for (const QString &line : receipts->finish())
             server.log(line);
