@@ -19,3 +19,9 @@ target_sources(marlix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/TrafficLog.h
     ${CMAKE_CURRENT_LIST_DIR}/TrafficLog.cpp
 )
+# The port, the paper it feeds and the built-in printer, joined for the
+# window: on the ui library, with the paper feed.
+target_sources(marlix_ui PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/PortHub.h
+    ${CMAKE_CURRENT_LIST_DIR}/PortHub.cpp
+)
