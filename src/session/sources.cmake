@@ -7,7 +7,9 @@ target_sources(marlix_core PRIVATE
 target_sources(marlix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/QuitSignals.h
     ${CMAKE_CURRENT_LIST_DIR}/QuitSignals.cpp
-    # The console tools' standard error: theirs alone.
+    # The console tools' standard error: theirs alone; their command lines' common checks.
+    ${CMAKE_CURRENT_LIST_DIR}/CommandLineChecks.h
+    ${CMAKE_CURRENT_LIST_DIR}/CommandLineChecks.cpp
     ${CMAKE_CURRENT_LIST_DIR}/QuietRuntimeNotes.h
     ${CMAKE_CURRENT_LIST_DIR}/QuietRuntimeNotes.cpp
 )
