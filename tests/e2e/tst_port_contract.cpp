@@ -3,7 +3,6 @@
 // FIFO), the network printer (the simulator's TCP port) and the printer built
 // into the program. Every case runs on each link; a row says where a link
 // cannot do what the case needs.
-#include "printer/VirtualPrinter.h"
 #include "support/PortRig.h"
 
 #include <QFile>

@@ -9,10 +9,6 @@
 #include <cerrno>
 #include <unistd.h>
 
-namespace {
-const QString kMode = QStringLiteral("baud=19200 parity=N data=8 stop=1");
-} // namespace
-
 void addLinkRows()
 {
     QTest::addColumn<LinkKind>("link");
