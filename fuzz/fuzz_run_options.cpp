@@ -1,8 +1,10 @@
-// libFuzzer target: marlix-run's command line. Input: arguments separated by
+// libFuzzer target: the console tools' command lines, marlix-run's and the
+// printer simulator's, both given every input. Input: arguments separated by
 // NUL bytes, each read as the locale's (UTF-8) text as QCoreApplication reads
 // argv. Whatever comes in, the outcome must be one the program can act on:
-// a run whose items and settings the window could have, help, the version,
-// or an error with a text.
+// a run whose items and settings the window (or a printer) could have, help,
+// the version, or an error with a text.
+#include "SimOptions.h"
 #include "run/RunOptions.h"
 #include "scripts/ScriptArguments.h"
 
@@ -27,6 +29,25 @@ bool isLatin1(const QString &text)
     return true;
 }
 
+void checkSimulator(QStringList arguments)
+{
+    arguments.first() = QStringLiteral("marlix-printer-sim");
+    const SimCommandLine line = parseSimCommandLine(arguments);
+    if (line.outcome != SimCommandLine::Run) {
+        check(!line.text.isEmpty());
+        return;
+    }
+    const SimOptions &o = line.options;
+    check(line.text.isEmpty());
+    check(o.tcpPort >= -1 && o.tcpPort <= 65535);
+    check(o.replyDelayMs >= 0);
+    check(o.paperLengthMm >= 1 && o.nearEndMm >= 0);
+    check(o.drawerClosesMs >= 0);
+    for (const auto &[request, response] : o.replies)
+        check(!request.isEmpty());
+    check(o.cjk != TwoByteCode::None);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
@@ -45,6 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         arguments << QString::fromUtf8(argument);
     if (arguments.size() > 200)
         return 0;
+
+    checkSimulator(arguments);
 
     LinkVariables saved;
     saved.CommPort = QStringLiteral("ttyS0");

@@ -103,32 +103,16 @@ public:
     void hidePause() override {}
 };
 
-class View : public TerminalView {
+class View : public NullTerminalView {
 public:
     View(Budget &b, bool transcript, QString packet, QString box)
         : m_b(b), m_transcript(transcript), m_packet(std::move(packet)), m_box(std::move(box)) {}
     void appendToDisplay(const QByteArray &text) override { m_b.out(text.size()); }
     bool transcriptChecked() const override { return m_transcript; }
-    bool autoQueryChecked() const override { return false; }
-    DisplayMode displayMode() const override { return DisplayMode::Normal; }
     QString packetSizeText() const override { m_b.call(); return m_packet; }
-    QString commandText() const override { return {}; }
-    QStringList commandList() const override { return {}; }
-    void setCommandList(const QStringList &, const QString &) override {}
     QString scriptFileText() const override { return m_box; }
-    QStringList scriptList() const override { return {}; }
-    void setScriptList(const QStringList &, const QString &) override {}
-    void setScriptFileText(const QString &) override {}
-    void focusScriptFile() override {}
     void setSendCommandEnabled(bool e) override { sendCommand = e; }
     void setGetrespEnabled(bool e) override { getresp = e; }
-    void focusIndata() override {}
-    void clearIndata() override {}
-    void setCurPort(const QString &) override {}
-    void setBreakEnabled(bool) override {}
-    void setBreakCaption(const QString &) override {}
-    void setWindowCaption(const QString &) override {}
-    void setLogMenus(bool) override {}
 
     bool sendCommand = true;
     bool getresp = true;

@@ -61,7 +61,10 @@ bool NetPOSPrinter::connectBounded(QString *reason)
     m_socket.connectToHost(m_host, m_netPort);
     // The name lookup has no bound of its own, and a printer that is switched
     // off lets a connection hang for minutes. A local loop that serves no
-    // input keeps both within the bound while the window still paints.
+    // input keeps both within the bound while the window still paints. It
+    // stays a loop, unlike the reads: waitForConnected() would look the name
+    // up in a blocking call that nothing can cut short, and the lookup runs
+    // in a thread of Qt's that reports through the event loop alone.
     QEventLoop loop;
     QTimer bound;
     bound.setSingleShot(true);

@@ -1,6 +1,7 @@
 #pragma once
 // What the core reads from and does to the main window. frmTerminal
-// implements it with its widgets; tests implement it with plain members.
+// implements it with its widgets; the console runner, the fuzz targets and
+// the tests build on NullTerminalView and show only what they need.
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -47,4 +48,32 @@ public:
 
     // The status line beside "Status - ": why something did not happen.
     virtual void setStatusText(const QString &text) { (void)text; }
+};
+
+// A view that shows nothing: checks off, boxes empty, the normal display
+// mode; what it is told is dropped.
+class NullTerminalView : public TerminalView {
+public:
+    void appendToDisplay(const QByteArray &) override {}
+    bool transcriptChecked() const override { return false; }
+    bool autoQueryChecked() const override { return false; }
+    DisplayMode displayMode() const override { return DisplayMode::Normal; }
+    QString packetSizeText() const override { return {}; }
+    QString commandText() const override { return {}; }
+    QStringList commandList() const override { return {}; }
+    void setCommandList(const QStringList &, const QString &) override {}
+    QString scriptFileText() const override { return {}; }
+    QStringList scriptList() const override { return {}; }
+    void setScriptList(const QStringList &, const QString &) override {}
+    void setScriptFileText(const QString &) override {}
+    void focusScriptFile() override {}
+    void setSendCommandEnabled(bool) override {}
+    void setGetrespEnabled(bool) override {}
+    void focusIndata() override {}
+    void clearIndata() override {}
+    void setCurPort(const QString &) override {}
+    void setBreakEnabled(bool) override {}
+    void setBreakCaption(const QString &) override {}
+    void setWindowCaption(const QString &) override {}
+    void setLogMenus(bool) override {}
 };

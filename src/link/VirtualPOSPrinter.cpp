@@ -5,8 +5,9 @@
 #include "printer/VirtualPrinter.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
-#include <QTimer>
+#include <QDeadlineTimer>
+
+#include <algorithm>
 
 VirtualPOSPrinter::VirtualPOSPrinter() = default;
 
@@ -21,8 +22,8 @@ VirtualPrinter &VirtualPOSPrinter::printer()
     if (m_printer)
         return *m_printer;
     ReceiptInterpreter *paper = nullptr;
-    if (m_paperFor) {
-        paper = &m_paperFor();
+    if (m_printWaiting) {
+        paper = &m_printWaiting();
     } else {
         m_ownPaper = std::make_unique<ReceiptInterpreter>();
         paper = m_ownPaper.get();
@@ -40,17 +41,21 @@ VirtualPrinter &VirtualPOSPrinter::printer()
 void VirtualPOSPrinter::arrive(const QByteArray &bytes)
 {
     m_input += bytes;
-    if (m_waiting)
-        m_waiting->quit();
+}
+
+void VirtualPOSPrinter::deliverReplies()
+{
+    // What the printer already answered may still be on its way.
+    QCoreApplication::sendPostedEvents(m_printer.get(), QEvent::MetaCall);
 }
 
 void VirtualPOSPrinter::OpenPort(const QString &portName, const QString &)
 {
     beginOpen(portName);
-    // Asked each time: the owner's paper may hold bytes another link sent
-    // before, which print first.
-    if (m_printer && m_paperFor)
-        m_paperFor();
+    // Each time: the owner's paper may hold bytes another link sent before,
+    // which print before this link's.
+    if (m_printer && m_printWaiting)
+        m_printWaiting();
     printer();
     endLinger();
     m_open = true;
@@ -73,21 +78,16 @@ QByteArray VirtualPOSPrinter::ReadInput(long count)
 {
     if (!isOpen() || count < 1)
         return {};
-    if (m_input.isEmpty()) {
-        // What the printer already answered may still be on its way.
-        QCoreApplication::sendPostedEvents(m_printer.get(), QEvent::MetaCall);
-    }
-    if (m_input.isEmpty() && m_readWaitMs > 0) {
-        // Timers (a drawer closing by itself, an error recovering) may make
-        // the printer speak while we wait; the operator's input waits for us.
-        QEventLoop loop;
-        QTimer timeout;
-        timeout.setSingleShot(true);
-        QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
-        timeout.start(int(m_readWaitMs));
-        m_waiting = &loop;
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-        m_waiting = nullptr;
+    // As a line's read waits in the kernel, this one serves no events (no
+    // timer of the program, no queued signal, no operator's input runs in the
+    // middle of it); only the printer's own clock runs, since a drawer
+    // closing or an error recovering may make it speak while we wait.
+    const QDeadlineTimer deadline(m_readWaitMs);
+    for (deliverReplies(); m_input.isEmpty() && !deadline.hasExpired(); deliverReplies()) {
+        const qint64 left = deadline.remainingTime();
+        const int next = printer().msToNextChange();
+        m_pump->sleepMs(int(next < 0 ? left : std::min<qint64>(left, next)));
+        printer().makeDueChanges();
     }
     const QByteArray read = m_input.left(count);
     m_input.remove(0, read.size());

@@ -3,9 +3,11 @@
 // "virtual"): no device, no pty, no thread. What is written goes to a
 // VirtualPrinter in this process, the very device the simulator serves;
 // its replies arrive through the event loop, as a line's bytes would, and
-// wait to be read. Like USB and network printers it has no line settings
+// wait to be read. A read waits as the other links' reads do, serving no
+// events: it sleeps through the pump while only the printer's own clock runs. Like USB and network printers it has no line settings
 // and no break. The printer is made on the first OpenPort (or when someone
 // asks for it), on the paper the owner gives: the Receipt Preview's.
+#include "link/EventPump.h"
 #include "link/LinkPOSPrinter.h"
 
 #include <QByteArray>
@@ -22,11 +24,14 @@ public:
     VirtualPOSPrinter(const VirtualPOSPrinter &) = delete;
     VirtualPOSPrinter &operator=(const VirtualPOSPrinter &) = delete;
 
-    // The paper the printer prints on, asked for when the printer is made and
-    // at every OpenPort (so that what another link sent before is on it
-    // first); it must outlive this component. Without it the printer has
-    // paper of its own. Writes go to the printer, not to the write tap.
-    void setPaper(std::function<ReceiptInterpreter &()> paper) { m_paperFor = std::move(paper); }
+    // The owner's paper, for the printer to print on: printWaiting prints
+    // what waits on it (what another link sent before goes on it first) and
+    // gives it. Called when the printer is made and at every OpenPort; the
+    // paper must outlive this component. Without it the printer has paper of
+    // its own. Writes go to the printer, not to the write tap.
+    void setPaper(std::function<ReceiptInterpreter &()> printWaiting) { m_printWaiting = std::move(printWaiting); }
+    // How a read waits for a reply (sleepMs only); the production pump unless given.
+    void setPump(EventPump *pump) { m_pump = pump ? pump : &m_ownPump; }
     // The printer, made now if it was not.
     VirtualPrinter &printer();
     bool hasPrinter() const { return m_printer != nullptr; }
@@ -51,10 +56,13 @@ private:
     void closeDevice() override { m_open = false; }
     void arrive(const QByteArray &bytes);
 
-    std::function<ReceiptInterpreter &()> m_paperFor;
+    void deliverReplies();
+
+    std::function<ReceiptInterpreter &()> m_printWaiting;
     std::unique_ptr<ReceiptInterpreter> m_ownPaper;
     std::unique_ptr<VirtualPrinter> m_printer;
     QByteArray m_input;
     bool m_open = false;
-    class QEventLoop *m_waiting = nullptr; // a read waiting for a reply
+    AppEventPump m_ownPump;
+    EventPump *m_pump = &m_ownPump;
 };

@@ -79,7 +79,7 @@ ReceiptPreview::~ReceiptPreview() = default;
 
 ReceiptInterpreter &ReceiptPreview::paper() const
 {
-    return m_feed.paper();
+    return m_feed.printWaiting();
 }
 
 void ReceiptPreview::buildControls()

@@ -4,6 +4,8 @@
 
 #include "printer/ReceiptInterpreter.h"
 
+#include <algorithm>
+
 namespace {
 constexpr quint8 DLE = 0x10;
 constexpr quint8 FS = 0x1C;
@@ -38,22 +40,52 @@ VirtualPrinter::VirtualPrinter(ReceiptInterpreter &paper, QObject *parent)
     m_fedSeen = m_paper.paperFedDots();
     for (int i = 0; i < 2; ++i) {
         m_drawerTimer[i].setSingleShot(true);
-        connect(&m_drawerTimer[i], &QTimer::timeout, this, [this, i] {
-            if (!m_state.drawerOpen[i])
-                return;
-            m_state.drawerOpen[i] = false;
-            changed(QStringLiteral("drawer %1 closed by itself").arg(i + 1));
-        });
+        connect(&m_drawerTimer[i], &QTimer::timeout, this, [this, i] { drawerClosedByItself(i); });
     }
     m_autoRecovery.setSingleShot(true);
     m_autoRecovery.setInterval(kDefaultAutoRecoveryMs);
-    connect(&m_autoRecovery, &QTimer::timeout, this, [this] {
-        if (m_state.error != PrinterError::AutoRecoverable)
-            return;
-        m_state.error = PrinterError::None;
-        changed(QStringLiteral("error auto: recovered by itself"));
-        print();
-    });
+    connect(&m_autoRecovery, &QTimer::timeout, this, [this] { recoveredByItself(); });
+}
+
+void VirtualPrinter::drawerClosedByItself(int drawer)
+{
+    if (!m_state.drawerOpen[drawer])
+        return;
+    m_state.drawerOpen[drawer] = false;
+    changed(QStringLiteral("drawer %1 closed by itself").arg(drawer + 1));
+}
+
+void VirtualPrinter::recoveredByItself()
+{
+    if (m_state.error != PrinterError::AutoRecoverable)
+        return;
+    m_state.error = PrinterError::None;
+    changed(QStringLiteral("error auto: recovered by itself"));
+    print();
+}
+
+int VirtualPrinter::msToNextChange() const
+{
+    int next = -1;
+    for (const QTimer *timer : {&m_drawerTimer[0], &m_drawerTimer[1], &m_autoRecovery}) {
+        if (timer->isActive() && (next < 0 || timer->remainingTime() < next))
+            next = std::max(0, timer->remainingTime());
+    }
+    return next;
+}
+
+void VirtualPrinter::makeDueChanges()
+{
+    for (int i = 0; i < 2; ++i) {
+        if (m_drawerTimer[i].isActive() && m_drawerTimer[i].remainingTime() <= 0) {
+            m_drawerTimer[i].stop();
+            drawerClosedByItself(i);
+        }
+    }
+    if (m_autoRecovery.isActive() && m_autoRecovery.remainingTime() <= 0) {
+        m_autoRecovery.stop();
+        recoveredByItself();
+    }
 }
 
 VirtualPrinter::~VirtualPrinter()

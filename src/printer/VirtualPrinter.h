@@ -59,6 +59,13 @@ public:
     void setDrawerClosesAfter(int ms) { m_drawerClosesMs = ms; }
     void setAutoRecoveryAfter(int ms) { m_autoRecovery.setInterval(ms); }
 
+    // The printer's own clock, for an owner that waits for a reply without
+    // serving events (a read on the built-in port): ms until its next change
+    // by itself (a drawer closing, an error recovering), -1 when none is due;
+    // and the changes whose time has come, made now.
+    int msToNextChange() const;
+    void makeDueChanges();
+
     // Takes what it can of bytes and returns how many it took: fewer when the
     // receive buffer is full. The caller keeps the rest and stops reading
     // until roomToReceive().
@@ -123,6 +130,8 @@ private:
     void reportProgress();
     void clearBuffer();
     void changed(const QString &what);
+    void drawerClosedByItself(int drawer);
+    void recoveredByItself();
     void sendAutomaticStatus(bool always);
     void answer(const QByteArray &bytes);
     void log(const QString &line) { emit logLine(line); }

@@ -1,6 +1,7 @@
 #include "run/Console.h"
 
 #include "run/RunOptions.h"
+#include "session/CommandLineChecks.h"
 #include "session/QuitSignals.h"
 
 #include <QCoreApplication>
@@ -13,10 +14,7 @@
 
 QByteArray consoleLine(const QString &text)
 {
-    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
-    QString line = text;
-    line.replace(lineBreak, QStringLiteral(" "));
-    return QStringLiteral("marlix-run: %1\n").arg(line).toLocal8Bit();
+    return CommandLineChecks::toolLine(QStringLiteral("marlix-run"), text);
 }
 
 QString withoutButtonPrompt(const QString &text)

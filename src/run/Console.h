@@ -49,7 +49,7 @@ private:
 
 // The window's display and controls. Every text goes to standard output
 // unchanged and at once, as the display gets it.
-class ConsoleView final : public TerminalView {
+class ConsoleView final : public NullTerminalView {
 public:
     // `writeFailed` is told (once) when standard output takes no more.
     ConsoleView(QIODevice &out, const RunOptions &options, std::function<void(const QString &)> writeFailed);
@@ -69,17 +69,7 @@ public:
     void setScriptList(const QStringList &entries, const QString &text) override;
     void setScriptFileText(const QString &text) override { m_scriptFile = text; }
 
-    // Nothing to show for these on a console.
-    void focusScriptFile() override {}
-    void setSendCommandEnabled(bool) override {}
-    void setGetrespEnabled(bool) override {}
-    void focusIndata() override {}
-    void clearIndata() override {}
-    void setCurPort(const QString &) override {}
-    void setBreakEnabled(bool) override {}
-    void setBreakCaption(const QString &) override {}
-    void setWindowCaption(const QString &) override {}
-    void setLogMenus(bool) override {}
+    // The controls, the port display and the caption: nothing to show on a console.
     // What the window's status line would say goes where the port's notes go.
     void setStatusText(const QString &text) override
     {

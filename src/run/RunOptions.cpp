@@ -2,8 +2,11 @@
 
 #include "printer/Characters.h"
 #include "scripts/ScriptArguments.h"
+#include "session/CommandLineChecks.h"
 
 #include <QCommandLineParser>
+
+#include <climits>
 
 namespace {
 
@@ -174,14 +177,8 @@ private:
     QList<RunItem> m_items;
 };
 
-// The first character of `text` that is not one byte, "" when there is none.
-QString notLatin1(const QString &text)
-{
-    for (qsizetype i = 0; i < text.size(); ++i)
-        if (text.at(i).unicode() > 0xFF)
-            return text.mid(i, text.at(i).isHighSurrogate() ? 2 : 1);
-    return {};
-}
+using CommandLineChecks::choice;
+using CommandLineChecks::notLatin1;
 
 CommandLine error(const QString &text)
 {
@@ -189,12 +186,6 @@ CommandLine error(const QString &text)
     line.outcome = CommandLine::Error;
     line.text = text;
     return line;
-}
-
-// One of `choices` (any letter case): its index, -1 when none.
-qsizetype choice(const QString &value, const QStringList &choices)
-{
-    return choices.indexOf(value.toLower());
 }
 
 } // namespace
@@ -231,12 +222,11 @@ CommandLine parseRunCommandLine(const QStringList &arguments, const LinkVariable
     if (link.CommPort.trimmed().isEmpty() || link.CommPort.trimmed() == QLatin1String("None"))
         return error(QStringLiteral("no port: give one with --port NAME (the window has none saved)"));
     if (parser.isSet(o.baud)) {
-        bool ok = false;
-        const int baud = parser.value(o.baud).toInt(&ok);
-        if (!ok || baud <= 0)
+        const std::optional<qint64> baud = CommandLineChecks::wholeNumber(parser.value(o.baud), 1, INT_MAX);
+        if (!baud)
             return error(QStringLiteral("bad --baud %1: expected a rate in bits per second, such as 19200")
                              .arg(parser.value(o.baud)));
-        link.CommBaud = QString::number(baud);
+        link.CommBaud = QString::number(*baud);
     }
     if (parser.isSet(o.parity)) {
         if (choice(parser.value(o.parity), {QStringLiteral("n"), QStringLiteral("e"), QStringLiteral("o")}) < 0)

@@ -6,6 +6,7 @@
 #include "link/TerminalView.h"
 #include "printer/PrinterState.h"
 #include "printer/Receipt.h"
+#include "session/CommandLineChecks.h"
 
 #include <QList>
 #include <QString>
@@ -36,7 +37,7 @@ struct RunOptions {
 namespace RunExit {
 constexpr int kDone = 0;
 constexpr int kFailed = 1;
-constexpr int kUsage = 2;
+constexpr int kUsage = CommandLineChecks::kUsageStatus;
 constexpr int kNoPort = 3;
 // A signal ends the run with 128 + its number (130 for SIGINT, 143 for SIGTERM).
 constexpr int kSignalBase = 128;

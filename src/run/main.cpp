@@ -4,6 +4,7 @@
 #include "run/RunOptions.h"
 #include "run/Runner.h"
 #include "printer/ReceiptFiles.h"
+#include "session/CommandLineChecks.h"
 #include "session/QuietRuntimeNotes.h"
 #include "session/SettingsStore.h"
 
@@ -33,17 +34,9 @@ int main(int argc, char **argv)
 
     // The window's saved port settings are the defaults; the runner never writes them.
     const CommandLine line = parseRunCommandLine(QCoreApplication::arguments(), SettingsStore::load().link);
-    switch (line.outcome) {
-    case CommandLine::Help:
-    case CommandLine::Version:
-        out.write(line.text.toLocal8Bit());
-        return RunExit::kDone;
-    case CommandLine::Error:
-        err.write(consoleLine(line.text) + "Try marlix-run --help.\n");
-        return RunExit::kUsage;
-    case CommandLine::Run:
-        break;
-    }
+    if (line.outcome != CommandLine::Run)
+        return CommandLineChecks::stopWithoutRunning(QStringLiteral("marlix-run"), line.outcome == CommandLine::Error,
+                                                     line.text, out, err);
     Runner runner(line.options, out, err, ::isatty(STDERR_FILENO) == 1);
     return runner.run();
 }

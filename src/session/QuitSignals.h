@@ -17,6 +17,9 @@ public:
     ~QuitSignals() override;
 
     bool installed() const { return m_installed; }
+    // SIGUSR1 too, which does not end the program: handler runs at each one,
+    // from the event loop. False when the quit signals are not installed.
+    bool alsoOnUserSignal(std::function<void()> handler);
     // The signal number that arrived first, 0 while none has.
     int received() const { return m_received; }
     // True as soon as a signal has arrived, before the event loop has seen
@@ -28,6 +31,7 @@ private:
     void readPipe();
 
     std::function<void(int)> m_onQuit;
+    std::function<void()> m_onUser;
     QSocketNotifier *m_notifier = nullptr;
     bool m_installed = false;
     int m_received = 0;

@@ -7,7 +7,9 @@ target_sources(marlix_core PRIVATE
 target_sources(marlix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/QuitSignals.h
     ${CMAKE_CURRENT_LIST_DIR}/QuitSignals.cpp
-    # The console tools' standard error: theirs alone.
+    # The console tools' standard error: theirs alone; their command lines' common checks.
+    ${CMAKE_CURRENT_LIST_DIR}/CommandLineChecks.h
+    ${CMAKE_CURRENT_LIST_DIR}/CommandLineChecks.cpp
     ${CMAKE_CURRENT_LIST_DIR}/QuietRuntimeNotes.h
     ${CMAKE_CURRENT_LIST_DIR}/QuietRuntimeNotes.cpp
 )
@@ -18,4 +20,10 @@ target_sources(marlix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/SettingsStore.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TrafficLog.h
     ${CMAKE_CURRENT_LIST_DIR}/TrafficLog.cpp
+)
+# The port, the paper it feeds and the built-in printer, joined for the
+# window: on the ui library, with the paper feed.
+target_sources(marlix_ui PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/PortHub.h
+    ${CMAKE_CURRENT_LIST_DIR}/PortHub.cpp
 )

@@ -5,14 +5,14 @@
 #include "help/HelpDocs.h"
 #include "help/frmAbout.h"
 #include "link/EventPump.h"
-#include "link/AnyPOSPrinter.h"
+#include "link/POSPrinter.h"
 #include "macros/MacroController.h"
 #include "macros/frmMacro.h"
 #include "preview/PaperFeed.h"
 #include "preview/ReceiptPreview.h"
-#include "printer/VirtualPrinter.h"
 #include "scripts/FrmPause.h"
 #include "scripts/ScriptRunner.h"
+#include "session/PortHub.h"
 #include "session/QuitSignals.h"
 #include "session/Session.h"
 #include "session/SettingsStore.h"
@@ -40,14 +40,13 @@ frmTerminal::frmTerminal(POSPrinter *port, Operator *op, EventPump *pump, QWidge
     : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("frmTerminal"));
-    if (!port) {
-        // Serial line, USB printer or network printer, as the port's name says.
-        auto any = std::make_unique<AnyPOSPrinter>();
-        any->onStatus = [this](const QString &text) { setStatusText(text); };
-        any->setRememberedNetPorts(&SettingsStore::loadNetPorts);
-        m_ownPort = std::move(any);
-        port = m_ownPort.get();
-    }
+    m_hub = std::make_unique<PortHub>(port, &ReceiptPreview::applyStoredEncoding);
+    connect(m_hub.get(), &PortHub::status, this, &frmTerminal::setStatusText);
+    connect(m_hub.get(), &PortHub::paperMoved, this, [this] {
+        if (m_preview)
+            m_preview->paperFed();
+    });
+    port = &m_hub->port();
     if (!op) {
         m_ownOperator = std::make_unique<QtOperator>(this);
         op = m_ownOperator.get();
@@ -60,28 +59,6 @@ frmTerminal::frmTerminal(POSPrinter *port, Operator *op, EventPump *pump, QWidge
     Accessibility::nameComboBoxesByLabel();
     buildControls();
     buildMenus();
-
-    // Every byte the port takes, whoever wrote it, is kept for the paper, also
-    // while the preview is closed; it is printed later, off the sending path,
-    // in the two-byte encoding the preview keeps.
-    m_feed = new PaperFeed(this);
-    m_feed->setPrepare(&ReceiptPreview::applyStoredEncoding);
-    port->setWriteTap([this](const QByteArray &taken) {
-        m_feed->take(taken);
-        if (m_preview)
-            m_preview->paperFed();
-    });
-    if (auto *any = dynamic_cast<AnyPOSPrinter *>(m_ownPort.get())) {
-        // The built-in printer prints on the very paper the preview shows.
-        any->builtIn().setPaper([this]() -> ReceiptInterpreter & { return m_feed->paper(); });
-        any->builtIn().onPrinterMade = [this](VirtualPrinter &printer) {
-            connect(&printer, &VirtualPrinter::printed, this, [this] {
-                if (m_preview)
-                    m_preview->paperFed();
-            });
-        };
-        m_builtIn = &any->builtIn();
-    }
 
     m_session = std::make_unique<Session>(*port, *op, *pump, *this);
     m_commands = std::make_unique<Commands>(*m_session);
@@ -104,7 +81,6 @@ frmTerminal::frmTerminal(POSPrinter *port, Operator *op, EventPump *pump, QWidge
 frmTerminal::~frmTerminal()
 {
     // The forms that hold references into the session go first.
-    m_session->port.setWriteTap({});
     delete m_preview;
     delete m_config;
     delete m_about;
@@ -432,8 +408,7 @@ void frmTerminal::DispPort()
 
 VirtualPrinter *frmTerminal::builtInPrinter()
 {
-    const bool chosen = resolvePortName(m_session->link.vars.CommPort).kind == LinkKind::Virtual;
-    return m_builtIn && chosen ? &m_builtIn->printer() : nullptr;
+    return m_hub->builtInPrinterFor(m_session->link.vars.CommPort);
 }
 void frmTerminal::GetFileName_Click() { m_scripts->GetFileName_Click(); }
 void frmTerminal::SendScript_Click() { m_scripts->SendScript_Click(); }
@@ -455,12 +430,13 @@ void frmTerminal::MSettings_Click()
     DispPort();
 }
 
-ReceiptInterpreter &frmTerminal::paper() { return m_feed->paper(); }
+ReceiptInterpreter &frmTerminal::paper() { return m_hub->feed().printWaiting(); }
+PaperFeed &frmTerminal::paperFeed() { return m_hub->feed(); }
 
 void frmTerminal::MPreview_Click()
 {
     if (!m_preview) {
-        m_preview = new ReceiptPreview(*m_feed, m_session->op, this);
+        m_preview = new ReceiptPreview(m_hub->feed(), m_session->op, this);
         m_preview->setBuiltInPrinter(builtInPrinter());
     }
     m_preview->showPreview();

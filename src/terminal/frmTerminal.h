@@ -33,7 +33,7 @@ class QuitSignals;
 class PaperFeed;
 class ReceiptInterpreter;
 class ReceiptPreview;
-class VirtualPOSPrinter;
+class PortHub;
 class VirtualPrinter;
 
 class frmTerminal : public QMainWindow, public TerminalView {
@@ -59,7 +59,7 @@ public:
     VirtualPrinter *builtInPrinter();
     // The paper printed from every byte the port took, for the receipt preview.
     ReceiptInterpreter &paper();
-    PaperFeed &paperFeed() { return *m_feed; }
+    PaperFeed &paperFeed();
 
     // The display's exact text: one character per byte, CR LF line breaks.
     const QByteArray &termText() const { return m_termText; }
@@ -149,8 +149,9 @@ private:
     // Sends typed characters one byte each; false (nothing sent) when one is not Latin-1.
     bool sendTypedText(const QString &text);
 
-    // Owned production implementations, used when the caller passes none.
-    std::unique_ptr<POSPrinter> m_ownPort;
+    // The port, its paper and the built-in printer; owned production
+    // implementations, used when the caller passes none.
+    std::unique_ptr<PortHub> m_hub;
     std::unique_ptr<Operator> m_ownOperator;
     std::unique_ptr<EventPump> m_ownPump;
 
@@ -161,12 +162,10 @@ private:
     std::unique_ptr<FrmPause> m_pause;
     std::unique_ptr<ScriptRunner> m_scripts;
     std::unique_ptr<MacroController> m_macros;
-    PaperFeed *m_feed = nullptr;
     ConfigScrn *m_config = nullptr;
     frmAbout *m_about = nullptr;
     frmMacro *m_macroWindow = nullptr;
     ReceiptPreview *m_preview = nullptr;
-    VirtualPOSPrinter *m_builtIn = nullptr; // in m_ownPort
     QuitSignals *m_quitSignals = nullptr;
 
     QByteArray m_termText;

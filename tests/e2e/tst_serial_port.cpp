@@ -1,4 +1,5 @@
-// The serial port component over a pty to the printer simulator.
+// What only the serial port component does, over a pty to the printer
+// simulator; what every link does is in tst_port_contract.
 #include "link/SerialPOSPrinter.h"
 #include "support/LinkFixtures.h"
 #include "support/SimProcess.h"
@@ -15,71 +16,6 @@ class TestSerialPort : public QObject {
     Q_OBJECT
 
 private slots:
-    void everyByteValueGoesOutExactly()
-    {
-        SimProcess sim;
-        START_SIM_OR_SKIP(sim);
-        SerialPOSPrinter port;
-        port.OpenPort(sim.port(), kMode);
-        port.SetFlowControl(2);
-        QVERIFY(port.isOpen());
-        const QByteArray data = allByteValues() + allByteValues();
-        QVERIFY(port.WriteData(data, long(data.size())) != 0);
-        QCOMPARE(port.GetWriteCount(), long(data.size()));
-        QVERIFY(sim.waitForReceived(int(data.size())));
-        QCOMPARE(sim.received(), data);
-    }
-
-    void countLimitsWhatIsWritten()
-    {
-        SimProcess sim;
-        START_SIM_OR_SKIP(sim);
-        SerialPOSPrinter port;
-        port.OpenPort(sim.port(), kMode);
-        QVERIFY(port.WriteData("ABCDEF", 4) != 0);
-        QCOMPARE(port.GetWriteCount(), 4L);
-        QVERIFY(sim.waitForReceived(4));
-        QCOMPARE(sim.received(), QByteArray("ABCD"));
-    }
-
-    void everyByteValueComesInExactly()
-    {
-        const QByteArray reply = allByteValues();
-        SimProcess sim({QStringLiteral("--reply"), QStringLiteral("5152=") + QString::fromLatin1(reply.toHex())});
-        START_SIM_OR_SKIP(sim);
-        SerialPOSPrinter port;
-        port.OpenPort(sim.port(), kMode);
-        port.WriteData("QR", 2);
-        QCOMPARE(readReply(port), reply);
-    }
-
-    void firstReadWaitsForASlowPrinter()
-    {
-        SimProcess sim({QStringLiteral("--reply"), QStringLiteral("3F=0601"), QStringLiteral("--reply-delay"),
-                        QStringLiteral("300")});
-        START_SIM_OR_SKIP(sim);
-        SerialPOSPrinter port;
-        port.OpenPort(sim.port(), kMode);
-        // Before any SetReadTiming a read gives up at once when nothing is there.
-        port.WriteData("?", 1);
-        QCOMPARE(port.ReadInput(1), QByteArray());
-        // The long first wait catches the reply that comes 300 ms later.
-        QCOMPARE(readReply(port), QByteArray("\x06\x01", 2));
-    }
-
-    void shortTimingEndsWhenThePrinterIsSilent()
-    {
-        SimProcess sim;
-        START_SIM_OR_SKIP(sim);
-        SerialPOSPrinter port;
-        port.OpenPort(sim.port(), kMode);
-        port.SetReadTiming(10, 10);
-        QCOMPARE(port.ReadInput(1), QByteArray());
-        port.SetReadTiming(1000, 100);
-        port.SetReadTiming(10, 10);
-        QCOMPARE(port.ReadInput(1), QByteArray());
-    }
-
     void heldUpPrinterTakesPartOfAWriteThenNothing()
     {
         SimProcess sim({QStringLiteral("--busy")});
@@ -127,31 +63,6 @@ private slots:
         QVERIFY(port.isOpen());
         port.WriteData("!", 1);
         QCOMPARE(readReply(port), QByteArray("OK"));
-        port.ClosePort();
-        QVERIFY(!port.isOpen());
-        port.ClosePort(); // closing a closed port does nothing
-        QCOMPARE(port.ReadInput(1), QByteArray());
-        QCOMPARE(port.WriteData("x", 1), 0L);
-        QCOMPARE(port.GetWriteCount(), 0L);
-        // A listed entry ("path<TAB>description") opens the path.
-        port.OpenPort(sim.port() + QStringLiteral("\tMarlix printer simulator"), kMode);
-        QVERIFY(port.isOpen());
-        port.WriteData("!", 1);
-        QCOMPARE(readReply(port), QByteArray("OK"));
-    }
-
-    void breakOnAndOffOnAnOpenLine()
-    {
-        SimProcess sim;
-        START_SIM_OR_SKIP(sim);
-        SerialPOSPrinter port;
-        port.OpenPort(sim.port(), kMode);
-        // A pty shows no break; the line must stay usable after one.
-        port.SetBreak(1, QStringLiteral(" "));
-        port.SetBreak(2, QStringLiteral(" "));
-        QVERIFY(port.isOpen());
-        port.WriteData("Z", 1);
-        QVERIFY(sim.waitForReceived(1));
     }
 
     // However the port was chosen and however the loss shows (a read or a
@@ -162,8 +73,7 @@ private slots:
         QTest::addColumn<QString>("chosen"); // "%1" is the pty's path, "%2" the link
         QTest::addColumn<QString>("shown");
         QTest::addColumn<bool>("byWrite");
-        QTest::newRow("full path, read") << "%1" << "%1" << false;
-        QTest::newRow("full path, write") << "%1" << "%1" << true;
+        // The full path, by a read or a write: in tst_port_contract.
         QTest::newRow("listed entry, write") << "%1    Marlix printer simulator" << "%1" << true;
         QTest::newRow("stable link, read") << "%2" << "%2" << false;
     }
@@ -227,37 +137,6 @@ private slots:
             QVERIFY2(!e.section(QLatin1Char('\t'), 0, 0).contains(QLatin1Char(' ')), qPrintable(e));
     }
 
-    void failedOpenSaysWhy_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("mentions");
-        QTest::newRow("missing device") << "ttyMarlixMissing9" << "ttyMarlixMissing9";
-        QTest::newRow("no port chosen") << "None" << "No port chosen";
-        QTest::newRow("not a device") << "/etc/hostname" << "/etc/hostname";
-    }
-
-    void failedOpenSaysWhy()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, mentions);
-        SerialPOSPrinter port;
-        QString status = QStringLiteral("unchanged");
-        port.onStatus = [&](const QString &s) { status = s; };
-        port.OpenPort(name, kMode);
-        QVERIFY(!port.isOpen());
-        QVERIFY2(status.contains(mentions), qPrintable(status));
-    }
-
-    void successfulOpenClearsTheStatus()
-    {
-        SimProcess sim;
-        START_SIM_OR_SKIP(sim);
-        SerialPOSPrinter port;
-        QString status = QStringLiteral("old reason");
-        port.onStatus = [&](const QString &s) { status = s; };
-        port.OpenPort(sim.port(), kMode);
-        QCOMPARE(status, QString());
-    }
 };
 
 QTEST_GUILESS_MAIN(TestSerialPort)

@@ -1,4 +1,5 @@
-// The USB printer-class port component, against a FIFO standing in for
+// What only the USB printer-class port component does (what every link does
+// is in tst_port_contract), against a FIFO standing in for
 // /dev/usb/lp0: a file that is not a tty, opened read-write and non-blocking
 // as the device is. A FIFO has no device-ID ioctl, as a device without the
 // usblp driver has none.
@@ -25,34 +26,6 @@ const QString kMode = QStringLiteral("baud=19200 parity=N data=8 stop=1");
 class TestUsbPort : public QObject {
     Q_OBJECT
 private slots:
-    void opensAndWritesEveryByteExactly()
-    {
-        FifoPrinter fifo;
-        QVERIFY(fifo.isValid());
-        UsbPOSPrinter port;
-        QString status = QStringLiteral("unchanged");
-        port.onStatus = [&](const QString &s) { status = s; };
-        QByteArray tapped;
-        port.setWriteTap([&](const QByteArray &taken) { tapped += taken; });
-        port.OpenPort(fifo.path, kMode);
-        port.SetFlowControl(2); // no line, nothing to set
-        QVERIFY(port.isOpen());
-        QVERIFY(!port.LinkDown());
-        QCOMPARE(status, QString());
-        const QByteArray data = allByteValues() + allByteValues();
-        QCOMPARE(port.WriteData(data, long(data.size())), 1L);
-        QCOMPARE(port.GetWriteCount(), long(data.size()));
-        QCOMPARE(port.WriteData(data, 3), 1L); // the count limits what goes
-        QCOMPARE(port.GetWriteCount(), 3L);
-        QCOMPARE(fifo.printed(), data + data.left(3));
-        QCOMPARE(tapped, data + data.left(3));
-        // Break has nothing to act on here; the link stays usable.
-        port.SetBreak(1, QStringLiteral(" "));
-        port.SetBreak(2, QStringLiteral(" "));
-        QCOMPARE(port.WriteData("Z", 1), 1L);
-        QCOMPARE(fifo.printed(), QByteArray("Z"));
-    }
-
     // A printer that takes no more: the count is what the device took, to the
     // byte, and the rest goes once it has room again.
     void fullDeviceTakesPartOfAWrite()
@@ -82,132 +55,6 @@ private slots:
         }
         QCOMPARE(arrived, data);
         QCOMPARE(tapped, data);
-    }
-
-    void readsWhatThePrinterSends()
-    {
-        FifoPrinter fifo;
-        QVERIFY(fifo.isValid());
-        UsbPOSPrinter port;
-        port.OpenPort(fifo.path, kMode);
-        // Before any SetReadTiming a read gives up at once when nothing is there.
-        QCOMPARE(port.ReadInput(1), QByteArray());
-        QVERIFY(fifo.reply(QByteArray("\x00OK\xff", 4)));
-        QByteArray reply;
-        for (QByteArray b = port.ReadInput(1); !b.isEmpty(); b = port.ReadInput(1)) {
-            QCOMPARE(b.size(), 1);
-            reply += b;
-        }
-        QCOMPARE(reply, QByteArray("\x00OK\xff", 4));
-    }
-
-    // The long first wait catches a reply that comes 300 ms late; the short one does not.
-    void firstReadWaitsForASlowPrinter_data()
-    {
-        QTest::addColumn<int>("first");
-        QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("reply timing") << 3000 << QByteArray("\x06");
-        QTest::newRow("short timing") << 10 << QByteArray();
-    }
-
-    void firstReadWaitsForASlowPrinter()
-    {
-        QFETCH(int, first);
-        QFETCH(QByteArray, expected);
-        FifoPrinter fifo;
-        QVERIFY(fifo.isValid());
-        UsbPOSPrinter port;
-        port.OpenPort(fifo.path, kMode);
-        QProcess slowPrinter;
-        slowPrinter.start(QStringLiteral("/bin/sh"),
-                          {QStringLiteral("-c"), QStringLiteral("sleep 0.3; printf '\\006' > \"$0\""), fifo.path});
-        QVERIFY(slowPrinter.waitForStarted());
-        port.SetReadTiming(first, 100);
-        QCOMPARE(port.ReadInput(1), expected);
-        QVERIFY(slowPrinter.waitForFinished(5000));
-    }
-
-    void closeAndReopen()
-    {
-        FifoPrinter fifo;
-        QVERIFY(fifo.isValid());
-        UsbPOSPrinter port;
-        port.OpenPort(fifo.path, kMode);
-        port.OpenPort(fifo.path, kMode); // also when open
-        QVERIFY(port.isOpen());
-        port.ClosePort();
-        QVERIFY(!port.isOpen());
-        QVERIFY(!port.LinkDown());
-        port.ClosePort(); // closing a closed port does nothing
-        QCOMPARE(port.ReadInput(1), QByteArray());
-        QCOMPARE(port.WriteData("x", 1), 0L);
-        QCOMPARE(port.GetWriteCount(), 0L);
-        QCOMPARE(fifo.printed(), QByteArray());
-        // A listed entry opens its path.
-        port.OpenPort(fifo.path + QStringLiteral("\tUSB printer (no device ID)"), kMode);
-        QVERIFY(port.isOpen());
-        QCOMPARE(port.WriteData("!", 1), 1L);
-        QCOMPARE(fifo.printed(), QByteArray("!"));
-    }
-
-    // The usblp driver drops a reply it holds when the device is closed, so
-    // ClosePort keeps the device for a moment: an OpenPort at once (Get
-    // Response) takes it back, and then it is let go.
-    void closeHoldsTheDeviceForAReopen()
-    {
-        FifoPrinter fifo;
-        QVERIFY(fifo.isValid());
-        UsbPOSPrinter port;
-        port.OpenPort(fifo.path, kMode);
-        port.ClosePort();
-        QVERIFY(!port.isOpen());
-        QVERIFY(!port.LinkDown());
-        QCOMPARE(port.ReadInput(1), QByteArray());
-        char byte = 0;
-        QCOMPARE(::read(fifo.printer, &byte, 1), ssize_t(-1)); // still held: no end of file
-        QCOMPARE(errno, EAGAIN);
-        port.OpenPort(fifo.path, kMode);
-        QVERIFY(port.isOpen());
-        QVERIFY(fifo.reply("R"));
-        QCOMPARE(port.ReadInput(1), QByteArray("R"));
-        port.ClosePort();
-        // Let go: the printer's end sees nobody left at the other.
-        QTRY_COMPARE(::read(fifo.printer, &byte, 1), ssize_t(0));
-        QVERIFY(!port.LinkDown());
-    }
-
-    void failedOpenSaysWhy_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("status"); // %1: the temporary folder
-        QTest::newRow("switched off") << "/dev/usb/lp97"
-                                      << "/dev/usb/lp97: No such file or directory - is the printer plugged in and "
-                                         "switched on?";
-        QTest::newRow("no permission") << "%1/lp0" << "%1/lp0: Permission denied - is your user in the lp group?";
-    }
-
-    void failedOpenSaysWhy()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, status);
-        FifoPrinter fifo;
-        QVERIFY(fifo.isValid());
-        if (name.contains(QLatin1String("%1"))) {
-            if (::geteuid() == 0)
-                QSKIP("root opens any file; the permission hint cannot be seen");
-            QVERIFY(QFile::setPermissions(fifo.path, {}));
-        }
-        name.replace(QLatin1String("%1"), fifo.dir.path());
-        status.replace(QLatin1String("%1"), fifo.dir.path());
-        AnyPOSPrinter port;
-        QString shown;
-        port.onStatus = [&](const QString &s) { shown = s; };
-        port.OpenPort(name, kMode);
-        QCOMPARE(port.currentLink(), LinkKind::Usb);
-        QVERIFY(!port.isOpen());
-        QVERIFY(port.LinkDown());
-        QCOMPARE(shown, status);
-        QCOMPARE(port.WriteData("x", 1), 0L);
     }
 
     // The name alone decides the link, each time the port opens: a FIFO or a

@@ -1,6 +1,9 @@
 // The simulator's command line.
 
 #include "SimOptions.h"
+#include "session/CommandLineChecks.h"
+
+#include <QBuffer>
 
 #include <QtTest>
 
@@ -18,7 +21,17 @@ private slots:
     void printerState();
     void cjk_data();
     void cjk();
+    void refusals_data();
+    void refusals();
+    void helpAndVersionAreNoRun();
 };
+
+namespace {
+SimCommandLine parse(const QStringList &arguments)
+{
+    return parseSimCommandLine(QStringList{QStringLiteral("marlix-printer-sim")} + arguments);
+}
+} // namespace
 
 Q_DECLARE_METATYPE(TwoByteCode)
 
@@ -56,13 +69,11 @@ void TestSimOptions::options()
     QFETCH(QStringList, replies);
     QFETCH(int, delay);
 
-    SimOptions options;
-    int exitCode = -1;
-    QCOMPARE(parseSimOptions(QStringList{QStringLiteral("marlix-printer-sim")} + arguments, &options, &exitCode), runs);
-    if (!runs) {
-        QCOMPARE(exitCode, 2);
+    const SimCommandLine line = parse(arguments);
+    const SimOptions &options = line.options;
+    QCOMPARE(line.outcome, runs ? SimCommandLine::Run : SimCommandLine::Error);
+    if (!runs)
         return;
-    }
     QCOMPARE(options.identity, identity);
     QStringList parsed;
     for (const auto &[request, response] : options.replies)
@@ -107,14 +118,12 @@ void TestSimOptions::receipts()
         argv.append(argument.data());
     QCOMPARE(wantsReceipts(int(argv.size()), argv.data()), seenEarly);
 
-    SimOptions options;
-    int exitCode = -1;
-    QCOMPARE(parseSimOptions(all, &options, &exitCode), runs);
+    const SimCommandLine line = parseSimCommandLine(all);
+    const SimOptions &options = line.options;
+    QCOMPARE(line.outcome, runs ? SimCommandLine::Run : SimCommandLine::Error);
     if (runs) {
         QCOMPARE(options.receiptsDir, folder);
         QCOMPARE(options.decode, decode);
-    } else {
-        QCOMPARE(exitCode, 2);
     }
 }
 
@@ -140,10 +149,9 @@ void TestSimOptions::tcpPort()
     QFETCH(QStringList, arguments);
     QFETCH(bool, runs);
     QFETCH(int, port);
-    SimOptions options;
-    int exitCode = -1;
-    QCOMPARE(parseSimOptions(QStringList{QStringLiteral("marlix-printer-sim")} + arguments, &options, &exitCode), runs);
-    QCOMPARE(exitCode, runs ? -1 : 2);
+    const SimCommandLine line = parse(arguments);
+    const SimOptions &options = line.options;
+    QCOMPARE(line.outcome, runs ? SimCommandLine::Run : SimCommandLine::Error);
     if (runs)
         QCOMPARE(options.tcpPort, port);
 }
@@ -172,10 +180,9 @@ void TestSimOptions::printerState()
     QFETCH(qint64, paperMm);
     QFETCH(qint64, nearEndMm);
     QFETCH(int, drawerMs);
-    SimOptions options;
-    int exitCode = -1;
-    QCOMPARE(parseSimOptions(QStringList{QStringLiteral("marlix-printer-sim")} + arguments, &options, &exitCode), runs);
-    QCOMPARE(exitCode, runs ? -1 : 2);
+    const SimCommandLine line = parse(arguments);
+    const SimOptions &options = line.options;
+    QCOMPARE(line.outcome, runs ? SimCommandLine::Run : SimCommandLine::Error);
     if (!runs)
         return;
     QCOMPARE(options.paperLengthMm, paperMm);
@@ -204,13 +211,73 @@ void TestSimOptions::cjk()
     QFETCH(QStringList, arguments);
     QFETCH(bool, runs);
     QFETCH(TwoByteCode, encoding);
-    SimOptions options;
-    int exitCode = -1;
-    QCOMPARE(parseSimOptions(QStringList{QStringLiteral("marlix-printer-sim")} + arguments, &options, &exitCode), runs);
+    const SimCommandLine line = parse(arguments);
+    const SimOptions &options = line.options;
+    QCOMPARE(line.outcome, runs ? SimCommandLine::Run : SimCommandLine::Error);
     if (runs)
         QCOMPARE(options.cjk, encoding);
-    else
-        QCOMPARE(exitCode, 2);
+}
+
+// Every refusal says what is wrong in the simulator's words, on standard
+// error with the hint, and the simulator ends with status 2.
+void TestSimOptions::refusals_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("unknown option") << QStringList{"--bogus"} << "Unknown option 'bogus'.";
+    QTest::newRow("stray argument") << QStringList{"extra"} << "unexpected argument extra";
+    QTest::newRow("identity beyond Latin-1") << QStringList{"--identity", QStringLiteral("CMD \u20ac")}
+                                             << QStringLiteral("--identity: \u20ac is not a single byte (Latin-1)");
+    QTest::newRow("identity beyond 16 bits") << QStringList{"--identity", QStringLiteral("A\U0001F600")}
+                                             << QStringLiteral("--identity: \U0001F600 is not a single byte (Latin-1)");
+    QTest::newRow("link") << QStringList{"--link", ""} << "--link needs a path";
+    QTest::newRow("record") << QStringList{"--record="} << "--record needs a file name";
+    QTest::newRow("receipts") << QStringList{"--receipts", ""} << "--receipts needs a folder";
+    QTest::newRow("cjk") << QStringList{"--cjk", "JIS"} << "bad --cjk JIS: expected GB18030, Shift_JIS, Big5 or EUC-KR";
+    QTest::newRow("reply") << QStringList{"--reply", "1004"} << "bad --reply 1004: expected REQ=RESP in hex, REQ not empty";
+    QTest::newRow("tcp") << QStringList{"--tcp", "65536"}
+                         << "bad --tcp 65536: expected a port number from 0 (any free port) to 65535";
+    QTest::newRow("reply delay") << QStringList{"--reply-delay", "-5"}
+                                 << "bad --reply-delay -5: expected milliseconds, 0 or more";
+    QTest::newRow("paper length") << QStringList{"--paper-length", "0"}
+                                  << "bad --paper-length 0: expected millimetres, 1 to 1000000000";
+    QTest::newRow("near end") << QStringList{"--near-end", "x"} << "bad --near-end x: expected millimetres, 0 to 1000000000";
+    QTest::newRow("drawer") << QStringList{"--drawer-closes-after", "86401"}
+                            << "bad --drawer-closes-after 86401: expected seconds, more than 0 and at most 86400";
+}
+
+void TestSimOptions::refusals()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    const SimCommandLine line = parse(arguments);
+    QCOMPARE(line.outcome, SimCommandLine::Error);
+    QCOMPARE(line.text, message);
+    QBuffer out;
+    QBuffer err;
+    out.open(QIODevice::WriteOnly);
+    err.open(QIODevice::WriteOnly);
+    QCOMPARE(CommandLineChecks::stopWithoutRunning(QStringLiteral("marlix-printer-sim"), true, line.text, out, err), 2);
+    QCOMPARE(out.data(), QByteArray());
+    QCOMPARE(QString::fromLocal8Bit(err.data()),
+             QStringLiteral("marlix-printer-sim: %1\nTry marlix-printer-sim --help.\n").arg(message));
+}
+
+void TestSimOptions::helpAndVersionAreNoRun()
+{
+    const SimCommandLine help = parse({QStringLiteral("--help")});
+    QCOMPARE(help.outcome, SimCommandLine::Help);
+    QVERIFY2(help.text.contains(QLatin1String("SIGUSR1 toggles busy")), qPrintable(help.text));
+    const SimCommandLine version = parse({QStringLiteral("--version")});
+    QCOMPARE(version.outcome, SimCommandLine::Version);
+    QCOMPARE(version.text, QStringLiteral("marlix-printer-sim " MARLIX_TEST_VERSION "\n"));
+    QBuffer out;
+    QBuffer err;
+    out.open(QIODevice::WriteOnly);
+    err.open(QIODevice::WriteOnly);
+    QCOMPARE(CommandLineChecks::stopWithoutRunning(QStringLiteral("marlix-printer-sim"), false, version.text, out, err), 0);
+    QCOMPARE(out.data(), version.text.toLocal8Bit());
+    QCOMPARE(err.data(), QByteArray());
 }
 
 QTEST_GUILESS_MAIN(TestSimOptions)

@@ -89,7 +89,8 @@ public:
     void sleepMs(int ms) override;
 };
 
-class FakeView : public TerminalView {
+// Records every control's state, for the tests to look at.
+class FakeView : public NullTerminalView {
 public:
     QByteArray display;
     bool transcript = true;

@@ -47,9 +47,9 @@ bool PrinterUnderTest::start()
         return true;
 
     // The settings the simulator's main() gives its printer, from the same options.
-    SimOptions options;
-    int exitCode = 0;
-    if (!parseSimOptions(QStringList{QStringLiteral("marlix-printer-sim")} + m_simArgs, &options, &exitCode)) {
+    const SimCommandLine line = parseSimCommandLine(QStringList{QStringLiteral("marlix-printer-sim")} + m_simArgs);
+    const SimOptions &options = line.options;
+    if (line.outcome != SimCommandLine::Run) {
         m_error = QStringLiteral("bad simulator options: ") + m_simArgs.join(QLatin1Char(' '));
         return false;
     }

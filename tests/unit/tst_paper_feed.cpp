@@ -21,11 +21,11 @@ private slots:
         feed.take("lo\n");
         QCOMPARE(feed.waiting(), 6);
         QVERIFY(!feed.started());
-        QCOMPARE(describeReceipt(feed.paper().withPendingLine()).mid(1), (QStringList{"line 0 30", "text 0 0 Hello"}));
+        QCOMPARE(describeReceipt(feed.printWaiting().withPendingLine()).mid(1), (QStringList{"line 0 30", "text 0 0 Hello"}));
         QCOMPARE(feed.waiting(), 0);
         feed.setEnabled(false);
         feed.take("Dropped\n");
-        QCOMPARE(feed.paper().offset(), 6);
+        QCOMPARE(feed.printWaiting().offset(), 6);
     }
 
     // Once nothing more comes, the bytes go on paper by themselves, a slice
@@ -44,7 +44,7 @@ private slots:
         QVERIFY2(slices.size() > 1, qPrintable(QString::number(slices.size())));
         ReceiptInterpreter direct;
         direct.feed(stream);
-        QCOMPARE(describeAll(feed.paper()), describeAll(direct));
+        QCOMPARE(describeAll(feed.printWaiting()), describeAll(direct));
     }
 
     // The bound: the bytes kept never pass it; reaching it prints them all.
@@ -56,7 +56,7 @@ private slots:
         feed.take("y");
         QCOMPARE(feed.waiting(), 0);
         QVERIFY(feed.started());
-        QCOMPARE(feed.paper().offset(), PaperFeed::kKeepLimit);
+        QCOMPARE(feed.printWaiting().offset(), PaperFeed::kKeepLimit);
     }
 };
 

@@ -10,6 +10,7 @@ private slots:
     void signalReachesTheEventLoop();
     void secondSignalDoesNotQuitTwice();
     void oneInstanceAtATime();
+    void userSignalRunsEachTimeAndQuitsNothing();
 };
 
 void tst_QuitSignals::signalReachesTheEventLoop_data()
@@ -55,6 +56,26 @@ void tst_QuitSignals::oneInstanceAtATime()
     first.reset();
     QuitSignals third([](int) {});
     QVERIFY(third.installed());
+}
+
+// The simulator's SIGUSR1 toggles busy: every one counts, none ends the
+// program or cuts a wait short, and a quit signal among them still quits.
+void tst_QuitSignals::userSignalRunsEachTimeAndQuitsNothing()
+{
+    QList<int> quits;
+    int users = 0;
+    QuitSignals quit([&quits](int s) { quits << s; });
+    QVERIFY(quit.alsoOnUserSignal([&users] { ++users; }));
+    ::raise(SIGUSR1);
+    QVERIFY(!QuitSignals::signalled());
+    QTRY_COMPARE(users, 1);
+    ::raise(SIGUSR1);
+    ::raise(SIGUSR1);
+    QTRY_COMPARE(users, 3);
+    QVERIFY(quits.isEmpty());
+    ::raise(SIGTERM);
+    QTRY_COMPARE(quits, QList<int>{SIGTERM});
+    QCOMPARE(users, 3);
 }
 
 QTEST_GUILESS_MAIN(tst_QuitSignals)

@@ -5,6 +5,7 @@
 #include "printer/VirtualPrinter.h"
 #include "support/Fakes.h"
 
+#include <QTimer>
 #include <QtTest>
 
 class TestVirtualPort : public QObject {
@@ -45,6 +46,37 @@ private slots:
         port.WriteData(QByteArray("\x1C\x05\x08", 3), 3);
         const QByteArray first = port.ReadInput(1);
         QCOMPARE(first + port.ReadInput(1), QByteArray("\x15\x08", 2));
+    }
+
+    // A read waits as a line's read does: no timer of the program runs in the
+    // middle of it (the link's idle close among them), while the printer's
+    // own clock does: a drawer that closes by itself 50 ms into the read
+    // sends its automatic status then, and the read takes it.
+    void readServesNoEventsButThePrintersClock()
+    {
+        AnyPOSPrinter port;
+        FakePump pump;
+        int sleeps = 0;
+        pump.onSleep = [&sleeps](int) { ++sleeps; };
+        port.builtIn().setPump(&pump);
+        port.OpenPort(QStringLiteral("virtual"), QString());
+        VirtualPrinter &printer = port.builtIn().printer();
+        printer.setDrawerClosesAfter(50);
+        port.WriteData(QByteArray("\x1D\x61\x01\x1B\x70\x00\x05\x05", 8), 8); // GS a 1, then ESC p opens drawer 1
+        port.SetReadTiming(10, 10);
+        QByteArray before;
+        for (QByteArray byte; !(byte = port.ReadInput(1)).isEmpty();)
+            before += byte;
+        QCOMPARE(before.toHex(' '), QByteArray("10 00 00 00 14 00 00 00"));
+        bool programTimerRan = false;
+        QTimer::singleShot(0, [&programTimerRan] { programTimerRan = true; });
+        sleeps = 0;
+        port.SetReadTiming(3000, 100);
+        QCOMPARE(port.ReadInput(1), QByteArray("\x10", 1)); // drawer closed
+        QVERIFY(!programTimerRan);
+        QVERIFY(sleeps > 0);
+        QVERIFY(!printer.state().drawerOpen[0]);
+        QTRY_VERIFY(programTimerRan); // once the read is over
     }
 };
 

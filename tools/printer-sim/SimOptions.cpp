@@ -4,9 +4,13 @@
 #include "printer/PrinterModel.h"
 #include "printer/ReceiptFiles.h"
 
+#include "session/CommandLineChecks.h"
+
 #include <QCommandLineParser>
 
-#include <cstdio>
+#include <climits>
+
+using CommandLineChecks::wholeNumber;
 
 bool parseHex(const QString &text, QByteArray *bytes)
 {
@@ -29,15 +33,16 @@ bool wantsReceipts(int argc, char **argv)
 }
 
 namespace {
-bool fail(const QString &message, int *exitCode)
+SimCommandLine fail(const QString &message)
 {
-    std::fprintf(stderr, "marlix-printer-sim: %s\nTry marlix-printer-sim --help.\n", qPrintable(message));
-    *exitCode = 2;
-    return false;
+    SimCommandLine line;
+    line.outcome = SimCommandLine::Error;
+    line.text = message;
+    return line;
 }
 } // namespace
 
-bool parseSimOptions(const QStringList &arguments, SimOptions *options, int *exitCode)
+SimCommandLine parseSimCommandLine(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -101,18 +106,22 @@ bool parseSimOptions(const QStringList &arguments, SimOptions *options, int *exi
                        drawerCloses});
 
     if (!parser.parse(arguments))
-        return fail(parser.errorText(), exitCode);
+        return fail(parser.errorText());
+    SimCommandLine line;
     if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
-        *exitCode = 0;
-        return false;
+        line.outcome = SimCommandLine::Help;
+        line.text = parser.helpText();
+        return line;
     }
     if (parser.isSet(QStringLiteral("version"))) {
-        parser.showVersion(); // exits
+        line.outcome = SimCommandLine::Version;
+        line.text = QStringLiteral("marlix-printer-sim " MARLIX_SIM_VERSION "\n");
+        return line;
     }
     if (!parser.positionalArguments().isEmpty())
-        return fail(QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first()), exitCode);
+        return fail(QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first()));
 
+    SimOptions *options = &line.options;
     options->linkPath = parser.value(link);
     options->recordPath = parser.value(record);
     options->receiptsDir = parser.value(receipts);
@@ -121,70 +130,63 @@ bool parseSimOptions(const QStringList &arguments, SimOptions *options, int *exi
     options->quiet = parser.isSet(quiet);
     // Printer data is bytes: the identity text goes out as Latin-1, one byte per character.
     options->identity = parser.isSet(identity) ? parser.value(identity).toLatin1() : PrinterModel::kDefaultIdentity;
-    for (const QChar c : parser.value(identity)) {
-        if (c.unicode() > 0xFF)
-            return fail(QStringLiteral("--identity: %1 is not a single byte (Latin-1)").arg(c), exitCode);
-    }
+    if (const QString odd = CommandLineChecks::notLatin1(parser.value(identity)); !odd.isEmpty())
+        return fail(QStringLiteral("--identity: %1 is not a single byte (Latin-1)").arg(odd));
     if (parser.isSet(link) && options->linkPath.isEmpty())
-        return fail(QStringLiteral("--link needs a path"), exitCode);
+        return fail(QStringLiteral("--link needs a path"));
     if (parser.isSet(record) && options->recordPath.isEmpty())
-        return fail(QStringLiteral("--record needs a file name"), exitCode);
+        return fail(QStringLiteral("--record needs a file name"));
     if (parser.isSet(receipts) && options->receiptsDir.isEmpty())
-        return fail(QStringLiteral("--receipts needs a folder"), exitCode);
+        return fail(QStringLiteral("--receipts needs a folder"));
 
     if (parser.isSet(cjk)) {
         const std::optional<TwoByteCode> code = Characters::encodingFromName(parser.value(cjk));
         if (!code)
-            return fail(QStringLiteral("bad --cjk %1: expected GB18030, Shift_JIS, Big5 or EUC-KR").arg(parser.value(cjk)), exitCode);
+            return fail(QStringLiteral("bad --cjk %1: expected GB18030, Shift_JIS, Big5 or EUC-KR").arg(parser.value(cjk)));
         options->cjk = *code;
     }
     for (const QString &rule : parser.values(reply)) {
         const qsizetype eq = rule.indexOf(QLatin1Char('='));
         QByteArray request, response;
         if (eq <= 0 || !parseHex(rule.left(eq), &request) || !parseHex(rule.mid(eq + 1), &response))
-            return fail(QStringLiteral("bad --reply %1: expected REQ=RESP in hex, REQ not empty").arg(rule), exitCode);
+            return fail(QStringLiteral("bad --reply %1: expected REQ=RESP in hex, REQ not empty").arg(rule));
         options->replies.append({request, response});
     }
     if (parser.isSet(tcp)) {
-        bool ok = false;
-        const int port = parser.value(tcp).toInt(&ok);
-        if (!ok || port < 0 || port > 65535)
+        const std::optional<qint64> port = wholeNumber(parser.value(tcp), 0, 65535);
+        if (!port)
             return fail(QStringLiteral("bad --tcp %1: expected a port number from 0 (any free port) to 65535")
-                            .arg(parser.value(tcp)), exitCode);
-        options->tcpPort = port;
+                            .arg(parser.value(tcp)));
+        options->tcpPort = int(*port);
     }
     if (parser.isSet(delay)) {
-        bool ok = false;
-        const int ms = parser.value(delay).toInt(&ok);
-        if (!ok || ms < 0)
-            return fail(QStringLiteral("bad --reply-delay %1: expected milliseconds, 0 or more").arg(parser.value(delay)), exitCode);
-        options->replyDelayMs = ms;
+        const std::optional<qint64> ms = wholeNumber(parser.value(delay), 0, INT_MAX);
+        if (!ms)
+            return fail(QStringLiteral("bad --reply-delay %1: expected milliseconds, 0 or more").arg(parser.value(delay)));
+        options->replyDelayMs = int(*ms);
     }
     // Up to 1000 km: any real roll, and room for a test that must never run out.
     constexpr qint64 kMaxMm = 1000LL * 1000 * 1000;
     const auto millimetres = [&parser](const QCommandLineOption &option, qint64 least, qint64 *value) {
         if (!parser.isSet(option))
             return true;
-        bool ok = false;
-        const qint64 mm = parser.value(option).toLongLong(&ok);
-        if (!ok || mm < least || mm > kMaxMm)
-            return false;
-        *value = mm;
-        return true;
+        const std::optional<qint64> mm = wholeNumber(parser.value(option), least, kMaxMm);
+        if (mm)
+            *value = *mm;
+        return mm.has_value();
     };
     if (!millimetres(paperLength, 1, &options->paperLengthMm))
-        return fail(QStringLiteral("bad --paper-length %1: expected millimetres, 1 to %2").arg(parser.value(paperLength)).arg(kMaxMm),
-                    exitCode);
+        return fail(QStringLiteral("bad --paper-length %1: expected millimetres, 1 to %2").arg(parser.value(paperLength)).arg(kMaxMm));
     if (!millimetres(nearEnd, 0, &options->nearEndMm))
-        return fail(QStringLiteral("bad --near-end %1: expected millimetres, 0 to %2").arg(parser.value(nearEnd)).arg(kMaxMm),
-                    exitCode);
+        return fail(QStringLiteral("bad --near-end %1: expected millimetres, 0 to %2").arg(parser.value(nearEnd)).arg(kMaxMm));
     if (parser.isSet(drawerCloses)) {
         bool ok = false;
         const double seconds = parser.value(drawerCloses).toDouble(&ok);
         if (!ok || !(seconds > 0) || seconds > 86400)
             return fail(QStringLiteral("bad --drawer-closes-after %1: expected seconds, more than 0 and at most 86400")
-                            .arg(parser.value(drawerCloses)), exitCode);
+                            .arg(parser.value(drawerCloses)));
         options->drawerClosesMs = std::max(1, int(seconds * 1000));
     }
-    return true;
+    line.outcome = SimCommandLine::Run;
+    return line;
 }

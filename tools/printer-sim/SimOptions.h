@@ -33,7 +33,14 @@ bool parseHex(const QString &text, QByteArray *bytes);
 // before the application object exists (drawing needs a QGuiApplication).
 bool wantsReceipts(int argc, char **argv);
 
-// Parses the command line. On --help or --version prints and sets *exitCode 0;
-// on a usage error prints the reason and sets *exitCode 2. Returns whether the
-// simulator should run.
-bool parseSimOptions(const QStringList &arguments, SimOptions *options, int *exitCode);
+struct SimCommandLine
+{
+    enum Outcome { Run, Help, Version, Error };
+    Outcome outcome = Error;
+    SimOptions options; // for Run
+    QString text;       // Help: the help text; Version: the version line; Error: what is wrong
+};
+
+// `arguments` as QCoreApplication gives them, the program first. Prints
+// nothing: main says what the outcome says (CommandLineChecks::stopWithoutRunning).
+SimCommandLine parseSimCommandLine(const QStringList &arguments);

@@ -1,0 +1,43 @@
+#include "session/PortHub.h"
+
+#include "link/AnyPOSPrinter.h"
+#include "preview/PaperFeed.h"
+#include "printer/VirtualPrinter.h"
+#include "session/SettingsStore.h"
+
+PortHub::PortHub(POSPrinter *port, std::function<void(ReceiptInterpreter &)> prepare, QObject *parent)
+    : QObject(parent), m_feed(new PaperFeed(this))
+{
+    m_feed->setPrepare(std::move(prepare));
+    if (!port) {
+        // Serial line, USB printer, network printer or the built-in one, as the port's name says.
+        m_own = std::make_unique<AnyPOSPrinter>();
+        m_own->onStatus = [this](const QString &text) { emit status(text); };
+        m_own->setRememberedNetPorts(&SettingsStore::loadNetPorts);
+        // The built-in printer prints on the very paper the preview shows.
+        m_own->builtIn().setPaper([this]() -> ReceiptInterpreter & { return m_feed->printWaiting(); });
+        m_own->builtIn().onPrinterMade = [this](VirtualPrinter &printer) {
+            connect(&printer, &VirtualPrinter::printed, this, &PortHub::paperMoved);
+        };
+        port = m_own.get();
+    }
+    m_port = port;
+    // Every byte the port takes, whoever wrote it, is kept for the paper, also
+    // while the preview is closed; it is printed later, off the sending path.
+    m_port->setWriteTap([this](const QByteArray &taken) {
+        m_feed->take(taken);
+        emit paperMoved();
+    });
+}
+
+PortHub::~PortHub()
+{
+    m_port->setWriteTap({});
+}
+
+VirtualPrinter *PortHub::builtInPrinterFor(const QString &portName)
+{
+    if (!m_own || resolvePortName(portName).kind != LinkKind::Virtual)
+        return nullptr;
+    return &m_own->builtIn().printer();
+}
