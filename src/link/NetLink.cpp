@@ -18,24 +18,28 @@ QStringList candidates()
 
 std::unique_ptr<LinkPOSPrinter> makeNetworkLink(QString *error)
 {
+    // The module, once loaded, is kept for the program's life (the links it
+    // makes run its code) and held here, where it stays reachable.
+    static QLibrary *module = nullptr;
     static MakeLink make = nullptr;
     static QString failure;
-    if (!make && failure.isEmpty()) {
+    if (!module && failure.isEmpty()) {
         QStringList reasons;
         for (const QString &name : candidates()) {
-            auto *module = new QLibrary(name); // kept: the links it makes use its code
-            if (module->load()) {
-                make = reinterpret_cast<MakeLink>(module->resolve("marlixMakeNetworkLink"));
-                if (make)
+            auto library = std::make_unique<QLibrary>(name);
+            if (library->load()) {
+                make = reinterpret_cast<MakeLink>(library->resolve("marlixMakeNetworkLink"));
+                if (make) {
+                    module = library.release();
                     break;
+                }
             }
-            reasons << module->errorString();
-            delete module;
+            reasons << library->errorString();
         }
-        if (!make)
+        if (!module)
             failure = QStringLiteral("the network link (marlix-netlink) cannot be loaded: ") + reasons.join(QStringLiteral("; "));
     }
-    if (!make) {
+    if (!module) {
         *error = failure;
         return nullptr;
     }

@@ -53,3 +53,10 @@ void FrmPause::hidePause()
 {
     hide();
 }
+
+FrmPause &PauseOnDemand::window()
+{
+    if (!m_window)
+        m_window = new FrmPause(m_parent);
+    return *m_window;
+}

@@ -1,6 +1,7 @@
 #pragma once
 #include "scripts/PauseView.h"
 
+#include <QPointer>
 #include <QWidget>
 
 class QLabel;
@@ -18,4 +19,28 @@ public:
 
     QLabel *Label1 = nullptr;
     QLineEdit *Time = nullptr;
+};
+
+// The pause window as a script sees it, made at the first PAUSE rather than
+// at start-up (most sessions never pause), then kept for the next ones.
+class PauseOnDemand final : public PauseView {
+public:
+    explicit PauseOnDemand(QWidget *parent) : m_parent(parent) {}
+    ~PauseOnDemand() override { delete m_window; }
+    PauseOnDemand(const PauseOnDemand &) = delete;
+    PauseOnDemand &operator=(const PauseOnDemand &) = delete;
+
+    void showPause() override { window().showPause(); }
+    void setCount(int seconds) override { window().setCount(seconds); }
+    void hidePause() override
+    {
+        if (m_window)
+            m_window->hidePause();
+    }
+
+private:
+    FrmPause &window();
+
+    QWidget *m_parent;
+    QPointer<FrmPause> m_window; // a child of m_parent, which may delete it first
 };

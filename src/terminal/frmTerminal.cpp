@@ -65,7 +65,7 @@ frmTerminal::frmTerminal(POSPrinter *port, Operator *op, EventPump *pump, QWidge
     m_keys = std::make_unique<KeyInput>(*m_session);
     m_log = std::make_unique<TrafficLog>(*m_session);
     m_session->setLogSink(m_log.get());
-    m_pause = std::make_unique<FrmPause>(this);
+    m_pause = std::make_unique<PauseOnDemand>(this);
     m_scripts = std::make_unique<ScriptRunner>(*m_session, *m_pause, [this] { m_commands->Getresp_Click(); },
                                                [this](const QString &note) { setStatusText(note); });
     m_macros = std::make_unique<MacroController>(*m_session, [this] {

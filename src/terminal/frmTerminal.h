@@ -25,7 +25,7 @@ class KeyInput;
 class TrafficLog;
 class ScriptRunner;
 class MacroController;
-class FrmPause;
+class PauseOnDemand;
 class ConfigScrn;
 class frmAbout;
 class frmMacro;
@@ -159,7 +159,7 @@ private:
     std::unique_ptr<Commands> m_commands;
     std::unique_ptr<KeyInput> m_keys;
     std::unique_ptr<TrafficLog> m_log;
-    std::unique_ptr<FrmPause> m_pause;
+    std::unique_ptr<PauseOnDemand> m_pause;
     std::unique_ptr<ScriptRunner> m_scripts;
     std::unique_ptr<MacroController> m_macros;
     ConfigScrn *m_config = nullptr;

@@ -354,7 +354,8 @@ void tst_ScriptRunnerForm::closingTheWindowEndsTheRun()
     t.w.FileNameTextBox->setEditText(t.file("long.dmo", "A{PAUSE:3}B{WAIT:500}{STOP}C\r\nD"));
     bool closed = false;
     t.pump.onServe = [&] {
-        if (!closed && t.w.findChild<FrmPause *>()->isVisible()) {
+        const FrmPause *pause = t.w.findChild<FrmPause *>();
+        if (!closed && pause && pause->isVisible()) {
             closed = true;
             t.w.close();
         }
@@ -377,6 +378,7 @@ void tst_ScriptRunnerForm::pauseWindow()
 {
     Window t;
     t.w.show();
+    QVERIFY(!t.w.findChild<FrmPause *>()); // made at the first pause, not at start-up
     t.w.FileNameTextBox->setEditText(t.file("pause.dmo", "{PAUSE:2}"));
     struct Seen {
         bool visible;
