@@ -5,8 +5,10 @@ set -euo pipefail
 # face, fonts-tlwg-mono and fonts-wqy-zenhei draw the Thai and the Chinese,
 # Japanese and Korean characters it lacks, zbar-tools and python3-zxing-cpp
 # (PDF417, Aztec, Data Matrix, MaxiCode) read the drawn symbols back in the tests.
+# fonts-noto-core and fonts-noto-cjk give the windows the font set of a usual
+# desktop, so that the form tests see what operators see.
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl-dev ccache libzint-dev fonts-dejavu-core
-          fonts-tlwg-mono fonts-wqy-zenhei zbar-tools python3-zxing-cpp "$@")
+          fonts-tlwg-mono fonts-wqy-zenhei fonts-noto-core fonts-noto-cjk zbar-tools python3-zxing-cpp "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -29,6 +29,7 @@ public:
     QString GetPortName(long index) override;
     void SetBreak(long code, const QString &unused) override;
     bool LinkDown() const override;
+    QString refusalReason() const override { return m_current->refusalReason(); }
 
     // Why the port is not usable ("" once an open succeeds), from whichever link.
     std::function<void(const QString &)> onStatus;

@@ -87,8 +87,12 @@ void Link::FlushOutput()
             OutBuffer.clear();
             return;
         }
-        const Msg::Answer answer = m_op.message(
-            QStringLiteral("Unable to output data. Press OK to continue."), Msg::Buttons::OkCancel);
+        // Where the port can tell why (the built-in printer is out of paper),
+        // that goes first: the operator may put it right before pressing OK.
+        const QString why = m_port.refusalReason();
+        const QString unable = QStringLiteral("Unable to output data. Press OK to continue.");
+        const Msg::Answer answer = m_op.printerMessage(why.isEmpty() ? unable : why + QLatin1Char('\n') + unable,
+                                                       Msg::Buttons::OkCancel);
         if (remaining == 0) {
             OutBuffer.clear();
             return;

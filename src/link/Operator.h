@@ -34,6 +34,13 @@ public:
     virtual Msg::Answer message(const QString &text, Msg::Buttons buttons = Msg::Buttons::Ok,
                                 Msg::Icon icon = Msg::Icon::None,
                                 const QString &caption = kAppTitle) = 0;
+    // A message about a printer that takes nothing: the operator may have to
+    // put the printer right first (the built-in printer's panel) before
+    // answering, so production blocks the main window only. Otherwise as message().
+    virtual Msg::Answer printerMessage(const QString &text, Msg::Buttons buttons)
+    {
+        return message(text, buttons);
+    }
     // std::nullopt when the operator cancelled.
     virtual std::optional<FileChoice> openFile(const FileDialogRequest &request) = 0;
 };

@@ -36,6 +36,10 @@ public:
     // component closed it; false after ClosePort. A retry then opens first.
     virtual bool LinkDown() const { return false; }
 
+    // Nor is this: why the printer takes nothing just now, in the operator's
+    // words ("The printer is offline: paper out."); "" when the port cannot tell.
+    virtual QString refusalReason() const { return {}; }
+
     // Also not an operation: every byte the component took (exactly what
     // GetWriteCount counts), in order, whoever wrote it. The receipt preview
     // draws from it. The tap must not serve events or write to the port.

@@ -100,3 +100,10 @@ QString VirtualPOSPrinter::GetPortName(long index)
         return {};
     return QLatin1String(kVirtualPortName) + QLatin1Char('\t') + QLatin1String(kVirtualPortShown);
 }
+
+QString VirtualPOSPrinter::refusalReason() const
+{
+    if (!m_printer || !isOpen() || m_printer->state().online())
+        return {};
+    return QStringLiteral("The printer is offline: %1.").arg(PrinterStatus::offlineReasons(m_printer->state()));
+}

@@ -47,6 +47,8 @@ public:
     long WriteData(const QByteArray &data, long count) override;
     QString GetPortName(long index) override;
     void SetBreak(long, const QString &) override {}
+    // Offline, what keeps it so: the operator can act on the printer's panel.
+    QString refusalReason() const override;
 
     // Reply bytes that arrived and were not read yet.
     qsizetype waitingInput() const { return m_input.size(); }

@@ -5,6 +5,7 @@
 #include "link/POSPrinter.h"
 #include "macros/MacroCommands.h"
 #include "session/Session.h"
+#include "widgets/WindowPlace.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -175,7 +176,9 @@ void frmMacro::buildControls()
 
 void frmMacro::Form_Initialize(QWidget *mainWindow)
 {
-    move(mainWindow ? mainWindow->x() : x(), kDesignTop);
+    // At the design's top, under the main window's left edge, and on the screen.
+    adjustSize();
+    WindowPlace().put(*this, QRect(QPoint(mainWindow ? mainWindow->x() : x(), kDesignTop), size()));
 }
 
 void frmMacro::resetToDesignState()

@@ -38,10 +38,13 @@ void CommandDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
         at.rx() += box.width() - size.width();
     else if (align & Qt::AlignHCenter)
         at.rx() += (box.width() - size.width()) / 2;
+    // Vertically the style places the line's own height (ascent and descent,
+    // rounded), not the prepared text's, which may count the font's leading.
+    const int height = qRound(QFontMetricsF(opt.font).height());
     if (align & Qt::AlignBottom)
-        at.ry() += box.height() - int(size.height());
+        at.ry() += box.height() - height;
     else if (align & Qt::AlignVCenter)
-        at.ry() += (box.height() - int(size.height())) / 2; // whole pixels, as the style places lines
+        at.ry() += (box.height() - height) / 2; // whole pixels, as the style places lines
     QPalette::ColorGroup group = (opt.state & QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
     if (group == QPalette::Normal && !(opt.state & QStyle::State_Active))
         group = QPalette::Inactive;

@@ -185,9 +185,24 @@ void PrinterPanel::buildControls()
     act(LoadPaperButton, [](VirtualPrinter &p, bool) { p.loadPaper(); });
     act(NearEndButton, [](VirtualPrinter &p, bool) { p.paperNearEnd(); });
     act(PaperOutButton, [](VirtualPrinter &p, bool) { p.paperOut(); });
-    act(CoverButton, [](VirtualPrinter &p, bool open) { p.openCover(open); });
-    act(Drawer1Button, [](VirtualPrinter &p, bool open) { p.setDrawer(1, open); });
-    act(Drawer2Button, [](VirtualPrinter &p, bool open) { p.setDrawer(2, open); });
+    // A toggle acts whenever it turns: a click, its key, or a screen reader's
+    // Toggle, which turns it without a click. Turned by the printer (follow()),
+    // it has nothing to do.
+    const auto toggle = [this](QPushButton *control, auto isOn, auto action) {
+        connect(control, &QPushButton::toggled, this, [this, isOn, action](bool on) {
+            if (m_printer && on == isOn(m_printer->state()))
+                return;
+            if (m_printer)
+                action(*m_printer, on);
+            resync();
+        });
+    };
+    toggle(CoverButton, [](const PrinterState &s) { return s.coverOpen; },
+           [](VirtualPrinter &p, bool open) { p.openCover(open); });
+    toggle(Drawer1Button, [](const PrinterState &s) { return s.drawerOpen[0]; },
+           [](VirtualPrinter &p, bool open) { p.setDrawer(1, open); });
+    toggle(Drawer2Button, [](const PrinterState &s) { return s.drawerOpen[1]; },
+           [](VirtualPrinter &p, bool open) { p.setDrawer(2, open); });
     act(FeedButton, [](VirtualPrinter &p, bool) { p.feedButton(); });
     act(RecoverButton, [](VirtualPrinter &p, bool) { p.recover(); });
     follow();

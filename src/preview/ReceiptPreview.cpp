@@ -8,6 +8,7 @@
 #include "printer/ReceiptInterpreter.h"
 #include "printer/ReceiptRenderer.h"
 #include "printer/VirtualPrinter.h"
+#include "widgets/Accessibility.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -23,6 +24,7 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -40,6 +42,7 @@ TwoByteCode storedEncoding()
 constexpr int kPanelWidth = 600; // what showing the panel adds to the window, at most
 const QString kFilter = QStringLiteral("PNG image|*.png|PDF document|*.pdf");
 const QSize kDefaultSize(640, 700); // the tool bar whole, the paper at fit to width
+const QSize kMinimumSize(320, 240);
 
 template <typename W>
 W *named(W *widget, const char *name)
@@ -48,16 +51,6 @@ W *named(W *widget, const char *name)
     return widget;
 }
 
-// A stored place on no screen at all (a monitor since unplugged) is not used.
-bool onSomeScreen(const QRect &rect)
-{
-    const QList<QScreen *> screens = QGuiApplication::screens();
-    for (const QScreen *screen : screens) {
-        if (screen->availableGeometry().intersects(rect))
-            return true;
-    }
-    return screens.isEmpty();
-}
 } // namespace
 
 ReceiptPreview::ReceiptPreview(PaperFeed &feed, Operator &op, QWidget *parent)
@@ -68,6 +61,7 @@ ReceiptPreview::ReceiptPreview(PaperFeed &feed, Operator &op, QWidget *parent)
 {
     setObjectName(QStringLiteral("ReceiptPreview"));
     setWindowTitle(QStringLiteral("Receipt Preview"));
+    Accessibility::plainWindowsAreWindows();
     buildControls();
     m_redraw.setSingleShot(true);
     connect(&m_redraw, &QTimer::timeout, this, &ReceiptPreview::redraw);
@@ -125,22 +119,13 @@ void ReceiptPreview::buildControls()
     PreviewInfo->setTextInteractionFlags(Qt::TextSelectableByMouse);
     PreviewInfo->setWordWrap(true); // a waiting command or a cut symbol at its end stays in sight
 
-    auto *controls = new QHBoxLayout;
-    controls->setSpacing(6);
-    controls->addWidget(ZoomLabel);
-    controls->addWidget(ZoomBox);
-    controls->addSpacing(12);
-    controls->addWidget(CommandsCheck);
-    controls->addSpacing(12);
-    controls->addWidget(CjkLabel);
-    controls->addWidget(CjkBox);
-    controls->addStretch(1);
-    controls->addWidget(ClearButton);
-    controls->addWidget(SaveButton);
+    m_tools = new QVBoxLayout; // the tool bar's rows: see arrangeTools()
+    m_tools->setSpacing(4);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 6);
     layout->setSpacing(6);
-    layout->addLayout(controls);
+    layout->addLayout(m_tools);
+    arrangeTools(kDefaultSize.width());
     layout->addWidget(Panel);
     layout->addWidget(Split, 1);
     // Reset Printer beside the line that says what the printer waits for.
@@ -148,7 +133,7 @@ void ReceiptPreview::buildControls()
     info->addWidget(PreviewInfo, 1);
     info->addWidget(ResetButton, 0, Qt::AlignTop);
     layout->addLayout(info);
-    setMinimumSize(320, 240);
+    setMinimumSize(kMinimumSize);
 
     setTabOrder(ZoomBox, CommandsCheck);
     setTabOrder(CommandsCheck, CjkBox);
@@ -183,6 +168,11 @@ void ReceiptPreview::showPreview()
     if (first) {
         place();
         m_placed = true;
+        // A window of its own, not one the main window holds: a question
+        // modal to the main window (the printer takes nothing) must leave the
+        // paper and the printer's panel usable.
+        create();
+        windowHandle()->setTransientParent(nullptr);
     }
     show();
     raise();
@@ -201,19 +191,9 @@ void ReceiptPreview::showPreview()
 
 void ReceiptPreview::place()
 {
-    m_stored = SettingsStore::loadPlace(kPlaceKey);
-    if (m_stored) {
-        const auto pixels = [](int twips) { return qRound(twips / double(kTwipsPerPixel)); };
-        const QRect stored(pixels(m_stored->left), pixels(m_stored->top), pixels(m_stored->width),
-                           pixels(m_stored->height));
-        if (onSomeScreen(stored)) {
-            resize(stored.size());
-            move(stored.topLeft());
-            m_loadedPos = pos();
-            m_loadedSize = size();
-            return;
-        }
-        m_stored.reset();
+    if (const std::optional<SettingsStore::WindowPlace> stored = SettingsStore::loadPlace(kPlaceKey)) {
+        m_place.restore(*this, QPoint(stored->left, stored->top), QSize(stored->width, stored->height));
+        return;
     }
     // First use: beside the main window, on its screen.
     QSize size = kDefaultSize;
@@ -230,25 +210,16 @@ void ReceiptPreview::place()
             at.setY(std::max(area.top(), at.y()));
         }
     }
-    resize(size);
-    move(at);
+    m_place.put(*this, QRect(at, size));
 }
 
 void ReceiptPreview::savePlace()
 {
     if (!m_placed || isMinimized())
         return;
-    SettingsStore::WindowPlace place{x() * kTwipsPerPixel, y() * kTwipsPerPixel, width() * kTwipsPerPixel,
-                                     height() * kTwipsPerPixel};
-    if (m_stored && pos() == m_loadedPos) {
-        place.left = m_stored->left;
-        place.top = m_stored->top;
-    }
-    if (m_stored && size() == m_loadedSize) {
-        place.width = m_stored->width;
-        place.height = m_stored->height;
-    }
-    SettingsStore::savePlace(kPlaceKey, place);
+    const QPoint at = m_place.storedPos(*this);
+    const QSize size = m_place.storedSize(*this);
+    SettingsStore::savePlace(kPlaceKey, {at.x(), at.y(), size.width(), size.height()});
 }
 
 void ReceiptPreview::showEvent(QShowEvent *event)
@@ -256,6 +227,60 @@ void ReceiptPreview::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     redraw(); // what was sent while it was closed
     refreshRows();
+}
+
+void ReceiptPreview::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    arrangeTools(contentsRect().width());
+}
+
+void ReceiptPreview::arrangeTools(int width)
+{
+    // The tool bar's groups, as many to a row as the width takes, so that no
+    // caption is ever cut; the buttons keep to the right.
+    const QList<QList<QWidget *>> groups{{ZoomLabel, ZoomBox}, {CommandsCheck}, {CjkLabel, CjkBox}, {ClearButton, SaveButton}};
+    constexpr int kSpacing = 6;
+    constexpr int kGroupGap = 12;
+    const QMargins margins = layout() ? layout()->contentsMargins() : QMargins();
+    const int room = width - margins.left() - margins.right();
+    QList<int> rows; // the row each group goes to
+    int used = 0;
+    for (const QList<QWidget *> &group : groups) {
+        int needs = kSpacing * int(group.size() - 1);
+        for (const QWidget *widget : group)
+            needs += widget->sizeHint().width();
+        const int gap = kGroupGap + 2 * kSpacing;
+        const bool fits = rows.isEmpty() || used + gap + needs <= room;
+        rows << (rows.isEmpty() ? 0 : rows.last() + (fits ? 0 : 1));
+        used = fits && rows.size() > 1 ? used + gap + needs : needs;
+    }
+    // The panel's rows do not wrap: the window is never narrower than they are.
+    setMinimumWidth(std::max(kMinimumSize.width(), Panel->isVisibleTo(this)
+                                                      ? Panel->minimumSizeHint().width() + margins.left() + margins.right()
+                                                      : 0));
+    if (rows == m_toolRows)
+        return;
+    m_toolRows = rows;
+    while (QLayoutItem *row = m_tools->takeAt(0))
+        delete row; // its widgets stay, for the new rows
+    QHBoxLayout *row = nullptr;
+    for (int i = 0; i < groups.size(); ++i) {
+        const bool last = i == groups.size() - 1;
+        if (!row || rows[i] != rows[i - 1]) {
+            if (row)
+                row->addStretch(1);
+            row = new QHBoxLayout;
+            row->setSpacing(kSpacing);
+            m_tools->addLayout(row);
+        } else if (!last) {
+            row->addSpacing(kGroupGap);
+        }
+        if (last)
+            row->addStretch(1);
+        for (QWidget *widget : groups[i])
+            row->addWidget(widget);
+    }
 }
 
 void ReceiptPreview::closeEvent(QCloseEvent *event)
@@ -507,10 +532,14 @@ void ReceiptPreview::ResetButton_Click()
 {
     // The built-in printer drops what waits in its buffer too; another port's
     // printer is not told: the paper's printer is reset after what came so far.
+    const qsizetype waiting = m_printer ? m_printer->state().waiting : 0;
     if (m_printer)
         m_printer->resetPrinter();
     else
         paper().resetPrinter();
+    // Bytes held while the printer was offline are gone: said until the paper moves on.
+    m_dropped = waiting;
+    m_droppedAt = paper().revision();
     redraw();
     refreshRows();
 }
@@ -519,6 +548,7 @@ void ReceiptPreview::setBuiltInPrinter(VirtualPrinter *printer)
 {
     m_printer = printer;
     Panel->setPrinter(printer);
+    arrangeTools(width());
     // Bytes held while it is offline are said on the info line.
     disconnect(m_printerState);
     if (printer)

@@ -3,6 +3,7 @@
 // sent, live, drawn by the virtual printer's own interpreter and renderer.
 #include "preview/PaperView.h"
 #include "session/SettingsStore.h"
+#include "widgets/WindowPlace.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -40,15 +41,13 @@ public:
     static constexpr int kStreamRedrawMs = 100; // while bytes keep coming
     static constexpr int kRowsMs = 120; // the Commands panel's rows, after bytes come
     static constexpr int kStreamRowsMs = 250; // ... and while they keep coming
-    static constexpr int kTwipsPerPixel = 15;
 
     // Port > Receipt Preview: placed where it was last (or beside the main
     // window) the first time, then shown, raised and activated.
     void showPreview();
     // The interpreter was fed: a redraw is due (none while the window is closed).
     void paperFed();
-    // Size and position to the settings, in twips; a window that was neither
-    // moved nor resized saves what it loaded, so nothing drifts.
+    // Size and position to the settings (see WindowPlace).
     void savePlace();
 
     // The port is the built-in printer (its panel shows under the tool bar), or not (null).
@@ -90,10 +89,13 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void buildControls();
+    // The tool bar in as many rows as the window's width needs.
+    void arrangeTools(int width);
     void place();
     void redraw();
     void refreshRows();
@@ -122,11 +124,13 @@ private:
     QTimer m_rows;
     QElapsedTimer m_sinceRows;
     quint64 m_drawnRevision = ~quint64(0);
+    class QVBoxLayout *m_tools = nullptr;
+    QList<int> m_toolRows; // the row each group of tools is in
     bool m_placed = false;
-    std::optional<SettingsStore::WindowPlace> m_stored; // as loaded, in twips
-    QPoint m_loadedPos;                                  // ... and in pixels
-    QSize m_loadedSize;
+    WindowPlace m_place;
     QString m_lastSaved; // the next Save starts beside it
+    qsizetype m_dropped = 0; // waiting bytes the last Reset Printer dropped
+    quint64 m_droppedAt = 0; // ... and the paper's revision then
     int m_panelAdded = 0;     // what showing the Commands panel added to the width
     int m_widthWithPanel = 0; // ... and the width it gave
     int m_movedLeft = 0;      // how far showing it moved the window, to stay on the screen

@@ -46,6 +46,9 @@ QString ReceiptPreview::infoText() const
         text += QStringLiteral(", %1 waiting: the printer is %2")
                     .arg(counted(int(m_printer->state().waiting), QStringLiteral("byte"), QStringLiteral("bytes")),
                          PrinterStatus::onlineText(m_printer->state()));
+    if (m_dropped > 0 && paper().revision() == m_droppedAt)
+        text += QStringLiteral(", ") + counted(int(m_dropped), QStringLiteral("waiting byte"), QStringLiteral("waiting bytes"))
+            + QStringLiteral(" dropped");
     return text;
 }
 

@@ -156,6 +156,11 @@ QString onlineText(const PrinterState &s)
 {
     if (s.online())
         return QStringLiteral("online");
+    return QStringLiteral("offline (%1)").arg(offlineReasons(s));
+}
+
+QString offlineReasons(const PrinterState &s)
+{
     QStringList why;
     if (s.paperOut())
         why << QStringLiteral("paper out");
@@ -163,7 +168,7 @@ QString onlineText(const PrinterState &s)
         why << QStringLiteral("cover open");
     if (s.error != PrinterError::None)
         why << QStringLiteral("%1 error").arg(errorName(s.error));
-    return QStringLiteral("offline (%1)").arg(why.join(QStringLiteral(", ")));
+    return why.join(QStringLiteral(", "));
 }
 
 QString describe(const PrinterState &s)

@@ -65,6 +65,8 @@ QByteArray firmwareVersion(const QByteArray &identity);
 
 // "online" or "offline (paper out, cover open)".
 QString onlineText(const PrinterState &state);
+// What keeps it offline ("paper out, cover open"); "" while it is online.
+QString offlineReasons(const PrinterState &state);
 // The whole state on one line, for the operator.
 QString describe(const PrinterState &state);
 QString errorName(PrinterError error);

@@ -8,7 +8,19 @@
 Msg::Answer QtOperator::message(const QString &text, Msg::Buttons buttons, Msg::Icon icon,
                                 const QString &caption)
 {
+    return ask(text, buttons, icon, caption, Qt::ApplicationModal);
+}
+
+Msg::Answer QtOperator::printerMessage(const QString &text, Msg::Buttons buttons)
+{
+    return ask(text, buttons, Msg::Icon::None, kAppTitle, m_owner ? Qt::WindowModal : Qt::ApplicationModal);
+}
+
+Msg::Answer QtOperator::ask(const QString &text, Msg::Buttons buttons, Msg::Icon icon, const QString &caption,
+                            Qt::WindowModality modality)
+{
     QMessageBox box(m_owner);
+    box.setWindowModality(modality);
     box.setWindowTitle(caption);
     box.setText(text);
     switch (icon) {

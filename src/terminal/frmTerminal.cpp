@@ -97,12 +97,8 @@ void frmTerminal::Form_Load()
     m_session->CounterB = 0;
 
     const SettingsStore::Stored stored = SettingsStore::load();
-    // Nearest pixel; the twips are kept so that a window that never moved
-    // saves exactly what it loaded and its position never drifts.
-    m_storedTwips = QPoint(stored.mainLeft, stored.mainTop);
-    m_loadedPos = QPoint(qRound(stored.mainLeft / double(kTwipsPerPixel)),
-                         qRound(stored.mainTop / double(kTwipsPerPixel)));
-    move(m_loadedPos);
+    resize(900, 600); // before it is placed: what shows of it on the screen counts
+    m_place.restore(*this, QPoint(stored.mainLeft, stored.mainTop));
     m_session->link.vars.CommPort = stored.link.CommPort;
     m_session->link.vars.CommBaud = stored.link.CommBaud;
     m_session->link.vars.CommParity = stored.link.CommParity;
@@ -116,7 +112,6 @@ void frmTerminal::Form_Load()
     FileNameTextBox->setEditText(QString());
     m_session->link.MacroMode = false;
     m_session->link.ClosePending = false;
-    resize(900, 600);
 }
 
 void frmTerminal::resizeEvent(QResizeEvent *event)
@@ -173,7 +168,7 @@ void frmTerminal::Form_Unload()
     if (!isMinimized()) {
         QStringList commands = commandList();
         QStringList scripts = scriptList();
-        const QPoint twips = pos() == m_loadedPos ? m_storedTwips : pos() * kTwipsPerPixel;
+        const QPoint twips = m_place.storedPos(*this);
         SettingsStore::save(twips.x(), twips.y(), m_session->link.vars, commands, scripts);
         if (m_preview)
             m_preview->savePlace();

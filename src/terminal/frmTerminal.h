@@ -1,6 +1,7 @@
 #pragma once
 // The main window: the controls, the menus, and thin handlers that call the core.
 #include "link/TerminalView.h"
+#include "widgets/WindowPlace.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -95,8 +96,7 @@ public:
     // Display bounds: past kTermLimit characters only the last kTermKeep remain.
     static constexpr int kTermLimit = 20000;
     static constexpr int kTermKeep = 2000;
-    // Stored window positions are twips, 15 to a pixel; Line1 sits at 1680 twips.
-    static constexpr int kTwipsPerPixel = 15;
+    // Line1 sits at 1680 twips (see WindowPlace).
     static constexpr int kLine1Twips = 1680;
 
 public slots:
@@ -174,8 +174,7 @@ private:
     bool m_displayStale = false; // the widget must be rebuilt from m_termText
     static constexpr int kRepaintMs = 40;
     int m_line1Y = 112;
-    QPoint m_storedTwips; // window position as loaded, in twips
-    QPoint m_loadedPos;   // ... and in pixels
+    WindowPlace m_place;
     bool m_unloaded = false;
 
 public:

@@ -180,7 +180,7 @@ void frmTerminal::buildControls()
     });
     Indata->installEventFilter(this);
 
-    m_line1Y = std::max(kLine1Twips / kTwipsPerPixel, Band->sizeHint().height());
+    m_line1Y = std::max(kLine1Twips / WindowPlace::kTwipsPerPixel, Band->sizeHint().height());
 
     // Tab follows the screen: row by row, left to right, Interactive last.
     const QList<QWidget *> tabChain{SendInfo, SendCommand, LoopButton, Getresp, DoBreak,

@@ -126,9 +126,29 @@ QAccessibleInterface *comboFactory(const QString &className, QObject *object)
     return nullptr;
 }
 
+// A window that is a plain QWidget underneath: Qt gives it the role of a
+// pane within a window (a "filler" on the bus).
+QAccessibleInterface *windowFactory(const QString &className, QObject *object)
+{
+    auto *widget = qobject_cast<QWidget *>(object);
+    if (!widget || !widget->isWindow() || className != QLatin1String(object->metaObject()->className())
+        || object->metaObject()->superClass() != &QWidget::staticMetaObject)
+        return nullptr;
+    return new QAccessibleWidget(widget, QAccessible::Window);
+}
+
 } // namespace
 
 namespace Accessibility {
+
+void plainWindowsAreWindows()
+{
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
+    QAccessible::installFactory(windowFactory);
+}
 
 void nameComboBoxesByLabel()
 {

@@ -16,6 +16,11 @@ namespace Accessibility {
 // children, the states and actions.
 void nameComboBoxesByLabel();
 
+// A window made of a plain QWidget (the Receipt Preview) is a window to a
+// screen reader, as a main window or a dialog is; Qt would give it the role
+// of a pane. From the first call on.
+void plainWindowsAreWindows();
+
 // The line edit inside an editable combo box holds the focus while the
 // operator types; it is named as its box is, so the reader says "Command"
 // there too. Call after the box has its label (or accessible name).

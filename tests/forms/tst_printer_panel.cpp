@@ -4,6 +4,7 @@
 // words about a command waiting for data or a symbol cut at the edge.
 #include "preview/PrinterPanel.h"
 #include "preview/ReceiptPreview.h"
+#include "printer/ReceiptInterpreter.h"
 #include "printer/VirtualPrinter.h"
 #include "support/Accessible.h"
 #include "support/ReceiptText.h"
@@ -12,12 +13,16 @@
 #include "terminal/frmTerminal.h"
 #include "terminal/StartOptions.h"
 
+#include <QAccessibleActionInterface>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProgressBar>
+#include <QTemporaryDir>
 #include <QPushButton>
 #include <QtTest>
 
@@ -35,7 +40,8 @@ class TestPrinterPanel : public QObject {
     // The real port and event pump; --port as on the command line.
     void start(const QString &port, POSPrinter *given = nullptr)
     {
-        w = std::make_unique<frmTerminal>(given, &op, nullptr);
+        if (!w) // else the test's own
+            w = std::make_unique<frmTerminal>(given, &op, nullptr);
         w->show();
         applyStartOptions(*w, parseStartOptions({QStringLiteral("rizeruzozo"), QStringLiteral("--port"), port}));
         w->MPreview->trigger();
@@ -53,7 +59,7 @@ class TestPrinterPanel : public QObject {
     void act(const QStringList &steps)
     {
         for (const QString &step : steps) {
-            if (auto *button = panel->findChild<QPushButton *>(step)) {
+            if (auto *button = preview->findChild<QPushButton *>(step)) {
                 QVERIFY2(button->isEnabled(), qPrintable(step));
                 QTest::mouseClick(button, Qt::LeftButton);
             } else if (step.startsWith(QLatin1String("Error/"))) {
@@ -210,6 +216,84 @@ private slots:
         QTRY_COMPARE(preview->Paper->receiptCount(), 1);
         QVERIFY2(describeReceipt(preview->Paper->receipt(0)).last().endsWith(QLatin1String(" Printed")),
                  qPrintable(describeReceipt(preview->Paper->receipt(0)).join('|')));
+    }
+
+    // A screen reader's every action on a panel button does what a click does
+    // (Set Focus aside); the Error button's opens its menu, as a click does.
+    void readerActionsWork_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("before");
+        for (const char *name : {"NearEndButton", "PaperOutButton", "CoverButton", "Drawer1Button", "FeedButton"})
+            QTest::newRow(name) << name << "";
+        QTest::newRow("LoadPaperButton") << "LoadPaperButton" << "PaperOutButton";
+        QTest::newRow("Drawer2Button, open") << "Drawer2Button" << "Drawer2Button";
+        QTest::newRow("RecoverButton") << "RecoverButton" << "Error/Recoverable";
+    }
+
+    void readerActionsWork()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, before);
+        start(QStringLiteral("virtual"));
+        if (!before.isEmpty())
+            act({before});
+        auto *button = panel->findChild<QPushButton *>(control);
+        QAccessibleActionInterface *actions = QAccessible::queryAccessibleInterface(button)->actionInterface();
+        QStringList names = actions->actionNames();
+        QCOMPARE(names.removeAll(QAccessibleActionInterface::setFocusAction()), 1);
+        QVERIFY(!names.isEmpty());
+        for (const QString &action : names) {
+            const QString was = w->builtInPrinter()->stateText() + heard(button);
+            actions->doAction(action);
+            QTRY_VERIFY2(w->builtInPrinter()->stateText() + heard(button) != was, qPrintable(action));
+        }
+    }
+
+    // Told that the printer takes nothing, the operator can still load paper
+    // on the panel (clicked through the window system), and OK sends the rest.
+    void questionLeavesThePanelUsable()
+    {
+        FakePump pump; // the retries do not wait
+        w = std::make_unique<frmTerminal>(nullptr, nullptr, &pump); // real message boxes
+        start(QStringLiteral("virtual"));
+        QVERIFY(QTest::qWaitForWindowExposed(preview));
+        act({"PaperOutButton"});
+        QByteArray played;
+        for (int line = 1; line <= 120; ++line)
+            played += QStringLiteral("Receipt %1 line %2 ......................\n").arg((line + 39) / 40).arg(line).toLatin1() + (line % 40 ? "" : GS + "V" + n(0));
+        QTemporaryDir folder;
+        QFile prn(folder.filePath(QStringLiteral("long.prn")));
+        QVERIFY(prn.open(QIODevice::WriteOnly) && prn.write(played) == played.size());
+        prn.close();
+        w->FileNameTextBox->setEditText(prn.fileName());
+        QStringList said;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, this, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            said << box->text();
+            if (said.size() == 1)
+                QTest::mouseClick(preview->windowHandle(), Qt::LeftButton, {}, panel->LoadPaperButton->mapTo(preview, QPoint(5, 5)));
+            box->button(said.size() == 1 ? QMessageBox::Ok : QMessageBox::Cancel)->click(); // Cancel: still out of paper
+        });
+        answer.start(10);
+        QTest::mouseClick(w->SendScript, Qt::LeftButton);
+        QCOMPARE(said, QStringList{"The printer is offline: paper out.\nUnable to output data. Press OK to continue."});
+        QTRY_COMPARE(w->paper().finishedTotal(), 3);
+        for (int receipt = 0; receipt < 3; ++receipt)
+            QVERIFY(describeReceipt(w->paper().finished().at(receipt)).last().contains(QStringLiteral("Receipt %1 line %2 ").arg(receipt + 1).arg(receipt * 40 + 40)));
+    }
+
+    // Reset Printer says what waited and is gone, until the paper moves on.
+    void resetSaysWhatItDropped()
+    {
+        start(QStringLiteral("virtual"));
+        act({"PaperOutButton", "Text<10>", "ResetButton"});
+        QCOMPARE(preview->PreviewInfo->text(), QStringLiteral("0 receipts, open receipt 0.0 mm, no unknown commands, 5 waiting bytes dropped"));
+        act({"LoadPaperButton", "More<10>"});
+        QTRY_VERIFY(!preview->PreviewInfo->text().contains(QLatin1String("dropped")));
     }
 
     // Offline, the built-in printer keeps what comes: the info line says so.

@@ -28,6 +28,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
+#include <QSplitter>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -495,10 +496,32 @@ private slots:
                  saved.absolutePath() + QStringLiteral("/receipt-001.") + QString(written));
     }
 
+    // However narrow the window, every caption of the tool bar shows whole.
+    void toolBarKeepsCaptionsWhole_data()
+    {
+        QTest::addColumn<int>("width"); // 0: the window's narrowest
+        for (const int width : {0, 400, 520, 1000})
+            QTest::newRow(qPrintable(QString::number(width))) << width;
+    }
+
+    void toolBarKeepsCaptionsWhole()
+    {
+        QFETCH(int, width);
+        ReceiptPreview *preview = open();
+        preview->resize(std::max(width, preview->minimumWidth()), preview->height());
+        const QList<QWidget *> tools{preview->ZoomLabel, preview->ZoomBox, preview->CommandsCheck, preview->CjkLabel,
+                                     preview->CjkBox, preview->ClearButton, preview->SaveButton};
+        QTRY_VERIFY(std::all_of(tools.begin(), tools.end(), [&](QWidget *tool) {
+            return tool->width() >= tool->sizeHint().width() && preview->rect().contains(tool->geometry())
+                && preview->Split->y() > tool->geometry().bottom();
+        }));
+    }
+
     // What a screen reader hears, also after it changes.
     void heardByAScreenReader()
     {
         ReceiptPreview *preview = open();
+        QCOMPARE(QAccessible::queryAccessibleInterface(preview)->role(), QAccessible::Window); // not a pane
         QCOMPARE(heard(preview->ZoomBox), QStringLiteral("Zoom"));
         QCOMPARE(heard(preview->ClearButton), QStringLiteral("Clear"));
         QCOMPARE(heard(preview->SaveButton), QStringLiteral("Save Receipt..."));
