@@ -10,7 +10,7 @@
 // stream starts in two-byte mode (JIS too), on which code page and
 // international character set.
 #include "printer/Characters.h"
-#include "printer/CommandFramer.h"
+#include "printer/CommandReader.h"
 #include "printer/PrinterCommands.h"
 #include "printer/ReceiptInterpreter.h"
 #include "printer/ReceiptRenderer.h"
@@ -175,9 +175,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     });
     plain.feed(stream);
     QList<QByteArray> received;
-    CommandFramer framer;
+    CommandReader reader;
+    const CommandReader::Handler collect = [&received](const CommandReader::Piece &piece) {
+        if (piece.part == CommandReader::Part::Command && piece.frame->kind == Frame::Kind::Whole)
+            received.append(*piece.command);
+        return true;
+    };
     for (qsizetype at = 0; at < stream.size(); at += chunk)
-        framer.feed(stream.mid(at, chunk), [&received](const QByteArray &command) { received.append(command); });
+        reader.feed(stream.mid(at, chunk), collect);
     if (received != printed)
         std::abort();
     if (whole.nvGraphics().used() > capacity || whole.nvGraphics().used() != split.nvGraphics().used()

@@ -2,13 +2,11 @@
 // paper, and the printer's own commands that print nothing (cuts aside).
 #include "printer/ReceiptInterpreter.h"
 
+#include "printer/ControlBytes.h"
 #include "printer/PrinterCommands.h"
 
 namespace {
-constexpr quint8 ESC = 0x1B;
-constexpr quint8 GS = 0x1D;
-constexpr quint8 FS = 0x1C;
-constexpr quint8 DLE = 0x10;
+using namespace ControlBytes;
 
 using PrinterCommands::smallChoice;
 } // namespace

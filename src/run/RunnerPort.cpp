@@ -19,7 +19,7 @@ std::unique_ptr<POSPrinter> openRunnerPort(const LinkVariables &vars, std::funct
     builtIn.onPrinterMade = [made = std::move(builtIn.onPrinterMade), notes](VirtualPrinter &printer) {
         if (made)
             made(printer);
-        QObject::connect(&printer, &VirtualPrinter::logLine, &printer, [notes](const QString &line) {
+        QObject::connect(&printer, &VirtualPrinter::noted, &printer, [notes](const QString &line) {
             if (notes)
                 notes(QStringLiteral("printer: ") + line);
         });

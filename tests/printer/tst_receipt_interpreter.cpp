@@ -1,7 +1,7 @@
 // The receipt interpreter: bytes in, receipts out, as the printer prints them.
 #include "support/ReceiptText.h"
 
-#include "printer/PrinterModel.h"
+#include "printer/MacroStore.h"
 #include "printer/ReceiptInterpreter.h"
 
 #include <QRandomGenerator>
@@ -592,6 +592,8 @@ void TestReceiptInterpreter::macrosPrint_data()
     QTest::newRow("normal recording, played") << ESC + "g" + n(1) + "AB\n" + ESC + "g" + n(2) + us + "mM" + n(0) + us + "rM" + n(0) << "AB|AB";
     QTest::newRow("silent recording, played") << us + "bS" + n(0) + "CD\n" + us + "eS" + n(0) + "x\n" + us + "rS" + n(0) << "x|CD";
     QTest::newRow("playing an unknown macro") << us + "rNone" + n(0) + "z\n" << "z";
+    QTest::newRow("a silent recording's header in image data")
+        << QByteArray::fromHex("1B401D76300005000100 1B1F627800 61667465720A 1D5600") << "after";
 }
 
 void TestReceiptInterpreter::macrosPrint()
@@ -599,7 +601,7 @@ void TestReceiptInterpreter::macrosPrint()
     QFETCH(QByteArray, stream);
     QFETCH(QString, printed);
 
-    PrinterModel model;
+    MacroStore model;
     ReceiptInterpreter interpreter;
     for (const char byte : stream) {
         model.receive(QByteArray(1, byte));

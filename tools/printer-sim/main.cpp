@@ -6,7 +6,7 @@
 #include "SimOptions.h"
 #include "TcpServer.h"
 #include "link/SimRegistry.h"
-#include "printer/PrinterModel.h"
+#include "printer/MacroStore.h"
 #include "printer/ReceiptFiles.h"
 #include "printer/ReceiptInterpreter.h"
 #include "printer/VirtualPrinter.h"
@@ -148,7 +148,7 @@ int main(int argc, char *argv[])
     // The roll is used up as the model prints, two-byte text too.
     paper.setTwoByteEncoding(options.cjk);
     VirtualPrinter printer(paper);
-    PrinterModel &model = printer.model();
+    MacroStore &model = printer.macros();
     model.setIdentity(options.identity);
     for (const auto &[request, response] : options.replies)
         model.addReplyRule(request, response);
@@ -163,7 +163,7 @@ int main(int argc, char *argv[])
             unseen.takeNotes(); // nobody reads them: they must not pile up
             return;
         }
-        for (const QString &line : receipts->takeLog())
+        for (const QString &line : receipts->takeNotes())
             server.report(line);
     });
     if (!options.recordPath.isEmpty() && !server.setRecordFile(options.recordPath, &error))
@@ -209,7 +209,7 @@ int main(int argc, char *argv[])
                              "operator actions on standard input, help lists them\n",
                      QFile::encodeName(slave).constData(),
                      options.linkPath.isEmpty() ? "" : qPrintable(QStringLiteral(" (link %1)").arg(options.linkPath)),
-                     qPrintable(PrinterModel::displayName(options.identity)),
+                     qPrintable(MacroStore::displayName(options.identity)),
                      model.hasExtendedStore() ? ", extended store" : "",
                      static_cast<long long>(options.paperLengthMm), static_cast<long long>(options.nearEndMm));
     }

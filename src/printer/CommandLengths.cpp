@@ -1,12 +1,11 @@
 // The length of every command the printer knows, and of the ones it only
-// skips: the interpreter and the receiving side frame the stream alike.
-#include "printer/CommandFramer.h"
+// skips: the one reader of the stream frames by these.
+#include "printer/CommandReader.h"
+
+#include "printer/ControlBytes.h"
 
 namespace {
-constexpr quint8 ESC = 0x1B;
-constexpr quint8 GS = 0x1D;
-constexpr quint8 FS = 0x1C;
-constexpr quint8 DLE = 0x10;
+using namespace ControlBytes;
 
 // Commands we draw nothing for whose length is fixed: skipped whole. Zero
 // for a command we do not know, whose length we cannot know either.
@@ -285,99 +284,3 @@ bool isRealTime(const QByteArray &command)
 }
 
 } // namespace CommandSyntax
-
-// ---- the receiving side --------------------------------------------------------
-
-void CommandFramer::reset()
-{
-    m_state = State::Text;
-    m_command.clear();
-    m_remaining = 0;
-    m_next.clear();
-}
-
-void CommandFramer::feed(const QByteArray &bytes, const Handler &onCommand)
-{
-    const auto *p = reinterpret_cast<const quint8 *>(bytes.constData());
-    const qsizetype size = bytes.size();
-    qsizetype i = 0;
-    while (i < size) {
-        if (m_state == State::Data) {
-            // Data is never looked at: skipped in one go.
-            const qint64 take = std::min<qint64>(m_remaining, size - i);
-            m_remaining -= take;
-            i += take;
-            if (m_remaining == 0)
-                endData();
-            continue;
-        }
-        if (m_state == State::Text) {
-            // Text is passed over up to the next introducer.
-            while (i < size && !CommandSyntax::isIntroducer(p[i]))
-                ++i;
-            if (i == size)
-                break;
-        }
-        take(p[i++], onCommand);
-    }
-}
-
-void CommandFramer::take(quint8 byte, const Handler &onCommand)
-{
-    switch (m_state) {
-    case State::Text:
-        if (CommandSyntax::isIntroducer(byte)) {
-            m_command = QByteArray(1, char(byte));
-            m_state = State::Command;
-        }
-        return;
-    case State::UntilNul:
-        if (byte == 0 || --m_remaining <= 0)
-            endData();
-        return;
-    case State::Data: // feed() skips data itself
-        return;
-    case State::Command:
-        break;
-    }
-    m_command.append(char(byte));
-    const Frame f = CommandSyntax::frame(m_command);
-    switch (f.kind) {
-    case Frame::Kind::More:
-        return;
-    case Frame::Kind::Whole: {
-        const QByteArray command = m_command;
-        reset();
-        if (onCommand)
-            onCommand(command);
-        return;
-    }
-    case Frame::Kind::Data:
-    case Frame::Kind::UntilNul:
-        m_next = f.next;
-        m_remaining = f.data;
-        m_state = f.kind == Frame::Kind::Data ? State::Data : State::UntilNul;
-        if (m_remaining <= 0)
-            endData();
-        return;
-    case Frame::Kind::Unknown: {
-        // The introducer and the byte after it go; the rest is fresh input.
-        const QByteArray rest = m_command.mid(2);
-        reset();
-        for (const char c : rest)
-            take(quint8(c), onCommand);
-        return;
-    }
-    }
-}
-
-void CommandFramer::endData()
-{
-    if (!m_next.isEmpty()) {
-        m_command = m_next;
-        m_next.clear();
-        m_state = State::Command;
-        return;
-    }
-    reset();
-}
