@@ -4,6 +4,10 @@
 
 #include <functional>
 
+namespace PrinterCommands {
+struct Command;
+}
+
 // Where each command of the byte stream ends: one reader that knows every
 // command's length, so that the paper (the interpreter), the printer's state
 // and replies, the macro store and the trace never disagree about what is a
@@ -30,10 +34,13 @@ struct Frame
     // A command whose data is followed by another header (FS q: image after
     // image): framing goes on with these bytes as the command so far.
     QByteArray next;
+    // The row of the command table whose length rule framed it.
+    const PrinterCommands::Command *row = nullptr;
 };
 
 namespace CommandSyntax {
-// command starts with ESC, GS, FS or DLE.
+// command starts with ESC, GS, FS or DLE; its row in the command table
+// (PrinterCommands) frames it.
 Frame frame(const QByteArray &command);
 bool isIntroducer(quint8 byte);
 // DLE EOT, DLE ENQ, DLE DC4 and FS ENQ: answered as they arrive.

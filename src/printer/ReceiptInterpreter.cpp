@@ -256,7 +256,7 @@ void ReceiptInterpreter::commandHeader(const CommandReader::Piece &piece)
     const Frame &frame = *piece.frame;
     if (frame.kind == Frame::Kind::Whole) {
         if (frame.drawn)
-            runCommand();
+            runCommand(frame);
         else
             noteUnknown(m_cmd.left(frame.key));
         done();
@@ -313,28 +313,50 @@ void ReceiptInterpreter::controlByte(quint8 byte, qint64 at)
     m_cmd.clear();
 }
 
-// A whole command, to its family.
-void ReceiptInterpreter::runCommand()
+// A whole command, to the family its row names.
+void ReceiptInterpreter::runCommand(const Frame &frame)
 {
+    using Family = PrinterCommands::Family;
     const quint8 introducer = m_cmd[0];
     const quint8 c = m_cmd[1];
-    if (runTextCommand(introducer, c) || runCharacterCommand(introducer, c) || runPrinterCommand(introducer, c)
-        || runSymbolCommand(introducer, c) || runPositionCommand(introducer, c) || runGraphicsCommand(introducer, c))
-        return;
+    bool taken = false;
+    switch (frame.row ? frame.row->family : Family::None) {
+    case Family::Modes: taken = runTextCommand(introducer, c); break;
+    case Family::Characters: taken = runCharacterCommand(introducer, c); break;
+    case Family::Printer: taken = runPrinterCommand(introducer, c); break;
+    case Family::Symbols: taken = runSymbolCommand(introducer, c); break;
+    case Family::Positions: taken = runPositionCommand(introducer, c); break;
+    case Family::Graphics: taken = runGraphicsCommand(introducer, c); break;
+    case Family::Images:
+    case Family::Skipped:
+    case Family::None: break;
+    }
+    if (!taken)
+        note(QStringLiteral("command %1: its family does not act on it").arg(hex(m_cmd)));
 }
 
-// A command with data, to its family; what no family takes (a macro's name,
-// a command we only skip) is read past.
+// A command with data, to the family its row names; what no family takes
+// (a macro's name, a command we only skip) is read past.
 void ReceiptInterpreter::beginCommandData(const Frame &frame)
 {
+    using Family = PrinterCommands::Family;
     const quint8 introducer = m_cmd[0];
     const quint8 c = m_cmd[1];
-    if (!frame.drawn)
+    bool taken = false;
+    if (!frame.drawn) {
         noteUnknown(m_cmd.left(frame.key));
-    else if (beginImageData(introducer, c) || beginSymbolData(introducer, c) || beginGraphicsData(introducer, c)
-             || beginKeptData(introducer, c))
-        return;
-    beginPayload(Payload::Skip);
+    } else {
+        switch (frame.row ? frame.row->family : Family::None) {
+        case Family::Images: taken = beginImageData(introducer, c); break;
+        case Family::Symbols: taken = beginSymbolData(introducer, c); break;
+        case Family::Graphics: taken = beginGraphicsData(introducer, c); break;
+        case Family::Positions:
+        case Family::Printer: taken = beginKeptData(introducer, c); break;
+        default: break;
+        }
+    }
+    if (!taken)
+        beginPayload(Payload::Skip);
 }
 
 void ReceiptInterpreter::done()

@@ -207,7 +207,7 @@ private:
     void headerByte(quint8 byte, qint64 at);
     void commandHeader(const CommandReader::Piece &piece);
     void dataBytes(const CommandReader::Piece &piece);
-    void runCommand();
+    void runCommand(const Frame &frame);
     void beginCommandData(const Frame &frame);
     bool need(int length) const { return m_cmd.size() >= length; }
     void done();

@@ -24,6 +24,7 @@ target_sources(marlix_printer PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptLayout.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptParts.h
     ${CMAKE_CURRENT_LIST_DIR}/CommandReader.h
+    ${CMAKE_CURRENT_LIST_DIR}/CommandLengths.h
     ${CMAKE_CURRENT_LIST_DIR}/CommandLengths.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CommandReader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ControlBytes.h
