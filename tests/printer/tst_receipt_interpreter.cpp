@@ -361,6 +361,7 @@ void TestReceiptInterpreter::unknownCommands_data()
     QTest::newRow("FS -") << FS + "-" + n(1) + "A\n" << "A" << QStringList{"1C 2D x1"};
     QTest::newRow("ESC US z") << ESC + "\x1Fz" + "A\n" << "zA" << QStringList{"1B 1F x1"};
     QTest::newRow("DLE A") << DLE + "AB\n" << "B" << QStringList{"10 41 x1"};
+    QTest::newRow("a stray introducer before a command") << ESC + ESC + "E" + n(1) + "A\n" << "A E" << QStringList{"1B 1B x1"}; // emphasized
     QTest::newRow("real-time requests") << DLE + "\x04" + n(1) + DLE + "\x05" + n(2) + DLE + "\x14" + n(1) + n(0) + n(1) + "A\n" << "A"
                                         << QStringList{};
     QTest::newRow("real-time, fn 8") << DLE + "\x14" + n(8) + "1234567A\n" << "A" << QStringList{};
