@@ -3,8 +3,8 @@
 // cap allows, and the receipts must not depend on how the stream was split.
 // The command trace likewise: the same however split, changing nothing on
 // paper, its entries in stream order within the stream, their regions on the
-// paper of their receipts, and every entry worded. The receiving side's
-// framer finds the same commands. The NV memory (GS ( L, FS q) never holds
+// paper of their receipts, and every entry worded. The command reader, split
+// as the line splits it, finds the same commands. The NV memory (GS ( L, FS q) never holds
 // more than its capacity, and every request about it gets a well-formed reply.
 // The second byte sets the printer up: its two-byte encoding, and whether the
 // stream starts in two-byte mode (JIS too), on which code page and
@@ -160,7 +160,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     split.setNvCapacity(capacity);
     for (qsizetype at = 0; at < stream.size(); at += chunk)
         split.feed(stream.mid(at, chunk));
-    // The receiving side frames the stream as the interpreter does: the
+    // The command reader alone, split, frames the stream as the interpreter does: the
     // commands that are all header, in the same order, however split.
     ReceiptInterpreter plain;
     plain.setTwoByteEncoding(encoding);

@@ -120,7 +120,7 @@ bool ReceiptInterpreter::runPrinterCommand(quint8 introducer, quint8 c)
                 event(ReceiptEvent::Kind::Beep, 0, false);
         } else if (c == 'p') { // drawer kick: pin 2 is drawer 1, pin 5 drawer 2
             event(ReceiptEvent::Kind::DrawerPulse, smallChoice(quint8(m_cmd[2]), 2) == 1 ? 2 : 1, false);
-        } else if (c != 'g') { // ESC g: a macro recording, which the printer model acts on
+        } else if (c != 'g') { // ESC g: a macro recording, which the macro store acts on
             return false;
         }
         return true;

@@ -582,7 +582,7 @@ void TestReceiptInterpreter::retainedReceipts()
     QCOMPARE(interpreter.finished().front().number, 58);
 }
 
-// What reaches the paper through the printer model: a normal recording
+// What reaches the paper through the macro store: a normal recording
 // prints as it records, a silent one does not, a played macro prints.
 void TestReceiptInterpreter::macrosPrint_data()
 {
