@@ -87,10 +87,10 @@ bool builtInReceived(frmTerminal &w, qint64 expectedTotal)
 {
     VirtualPrinter *printer = w.builtInPrinter();
     QDeadlineTimer deadline(60000);
-    while (printer && (printer->model().receivedTotal() < expectedTotal || printer->state().waiting > 0)
+    while (printer && (printer->macros().receivedTotal() < expectedTotal || printer->state().waiting > 0)
            && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    return printer && printer->model().receivedTotal() == expectedTotal && printer->state().waiting == 0;
+    return printer && printer->macros().receivedTotal() == expectedTotal && printer->state().waiting == 0;
 }
 
 // sim null: the printer built into the program.

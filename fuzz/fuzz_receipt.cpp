@@ -3,14 +3,14 @@
 // cap allows, and the receipts must not depend on how the stream was split.
 // The command trace likewise: the same however split, changing nothing on
 // paper, its entries in stream order within the stream, their regions on the
-// paper of their receipts, and every entry worded. The receiving side's
-// framer finds the same commands. The NV memory (GS ( L, FS q) never holds
+// paper of their receipts, and every entry worded. The command reader, split
+// as the line splits it, finds the same commands. The NV memory (GS ( L, FS q) never holds
 // more than its capacity, and every request about it gets a well-formed reply.
 // The second byte sets the printer up: its two-byte encoding, and whether the
 // stream starts in two-byte mode (JIS too), on which code page and
 // international character set.
 #include "printer/Characters.h"
-#include "printer/CommandFramer.h"
+#include "printer/CommandReader.h"
 #include "printer/PrinterCommands.h"
 #include "printer/ReceiptInterpreter.h"
 #include "printer/ReceiptRenderer.h"
@@ -160,7 +160,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     split.setNvCapacity(capacity);
     for (qsizetype at = 0; at < stream.size(); at += chunk)
         split.feed(stream.mid(at, chunk));
-    // The receiving side frames the stream as the interpreter does: the
+    // The command reader alone, split, frames the stream as the interpreter does: the
     // commands that are all header, in the same order, however split.
     ReceiptInterpreter plain;
     plain.setTwoByteEncoding(encoding);
@@ -175,9 +175,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     });
     plain.feed(stream);
     QList<QByteArray> received;
-    CommandFramer framer;
+    CommandReader reader;
+    const CommandReader::Handler collect = [&received](const CommandReader::Piece &piece) {
+        if (piece.part == CommandReader::Part::Command && piece.frame->kind == Frame::Kind::Whole)
+            received.append(*piece.command);
+        return true;
+    };
     for (qsizetype at = 0; at < stream.size(); at += chunk)
-        framer.feed(stream.mid(at, chunk), [&received](const QByteArray &command) { received.append(command); });
+        reader.feed(stream.mid(at, chunk), collect);
     if (received != printed)
         std::abort();
     if (whole.nvGraphics().used() > capacity || whole.nvGraphics().used() != split.nvGraphics().used()

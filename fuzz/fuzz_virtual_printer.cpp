@@ -156,7 +156,7 @@ struct Run
     Run()
     {
         paper.setRetainLimit(2);
-        printer.model().setIdentity(QByteArray()); // no identity query in the data answers
+        printer.macros().setIdentity(QByteArray()); // no identity query in the data answers
         printer.setRoll(2000, 100);
         QObject::connect(&printer, &VirtualPrinter::reply, [this](const QByteArray &bytes) { replies += bytes; });
     }

@@ -1,17 +1,33 @@
 #pragma once
 
+#include "printer/CommandReader.h"
 #include "printer/CommandTrace.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
 
-// The words for the commands the virtual printer understands: one table, so
-// that the interpreter's notes, the command trace, the receipt preview, the
-// simulator's --decode log and the help page (MXCmd.htm, "Commands the
+// The commands the virtual printer understands: one table, so that the
+// command reader (each row's length rule), the interpreter (each row's
+// family), the interpreter's notes, the command trace, the receipt preview,
+// the simulator's --decode log and the help page (MXCmd.htm, "Commands the
 // virtual printer understands") say the same. PRINTER.md is the reference
-// the table follows, row by row.
+// the table follows, row by row. A new command is a row here and its drawing
+// in its family.
 namespace PrinterCommands {
+
+// Which part of the interpreter acts on a command.
+enum class Family : quint8 {
+    None,       // text and control bytes
+    Modes,      // text modes and paper movement (ReceiptText.cpp)
+    Characters, // code pages, two-byte characters (ReceiptCharacters.cpp)
+    Printer,    // cuts, drawer, beeper, requests, macros: nothing drawn (ReceiptText.cpp)
+    Symbols,    // barcodes and 2D symbols (ReceiptSymbols.cpp)
+    Positions,  // positions, tab stops, page mode (ReceiptPage.cpp)
+    Images,     // raster and column images (ReceiptImages.cpp)
+    Graphics,   // GS ( L, GS 8 L, FS q, FS p (ReceiptGraphics.cpp)
+    Skipped,    // known by its length only: read past and noted as unknown
+};
 
 struct Command
 {
@@ -30,10 +46,26 @@ struct Command
     QString description; // what it does, for the help page
     // The meaning of one entry of it, with its parameters: "justification: centre".
     QString (*words)(const TraceEntry &entry) = nullptr;
+    // What its header so far says of its length (CommandLengths.h); none
+    // for text and control bytes.
+    Frame (*length)(const QByteArray &command) = nullptr;
+    Family family = Family::None;
+    QByteArray example; // one whole command, data and all
+    bool listed = true; // on the help page and in the words
+
+    Command &&reads(Frame (*rule)(const QByteArray &), Family part, const char *exampleHex) &&
+    {
+        length = rule;
+        family = part;
+        example = QByteArray::fromHex(exampleHex);
+        return std::move(*this);
+    }
 };
 
 // Every row, in the order of the help page.
 const QList<Command> &table();
+// The rows of the commands known by their length only (not listed).
+const QList<Command> &skippedCommands();
 // The row that words a known command, a text run or an ignored control byte;
 // null for an unknown command.
 const Command *find(const TraceEntry &entry);

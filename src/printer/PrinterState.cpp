@@ -1,6 +1,10 @@
 #include "printer/PrinterState.h"
 
+#include "printer/Receipt.h"
+
 #include <QStringList>
+
+static_assert(PrinterState::kDotsPerMm == Paper::kDotsPerMm, "the roll is measured as the paper is drawn");
 
 namespace {
 constexpr quint8 kNak = 0x15;
@@ -37,7 +41,7 @@ quint8 errorBits(PrinterError error)
 
 qint64 mm(qint64 dots)
 {
-    return dots / 8;
+    return dots / PrinterState::kDotsPerMm;
 }
 } // namespace
 

@@ -15,11 +15,12 @@ enum class PrinterError : quint8 { None, Recoverable, Autocutter, Unrecoverable,
 // buffer. Lengths are in dots (8 to the millimetre), as the paper is.
 struct PrinterState
 {
+    static constexpr int kDotsPerMm = 8; // as the paper's (Paper::kDotsPerMm)
     static constexpr qint64 kDefaultRollMm = 80000;
     static constexpr qint64 kDefaultNearEndMm = 5000;
 
-    qint64 rollDots = kDefaultRollMm * 8;
-    qint64 nearEndDots = kDefaultNearEndMm * 8;
+    qint64 rollDots = kDefaultRollMm * kDotsPerMm;
+    qint64 nearEndDots = kDefaultNearEndMm * kDotsPerMm;
     qint64 usedDots = 0;
     bool coverOpen = false;
     bool drawerOpen[2] = {false, false};

@@ -5,11 +5,11 @@
 
 #include "printer/Characters.h"
 #include "printer/CodePages.h"
+#include "printer/ControlBytes.h"
 #include "printer/PrinterCommands.h"
 
 namespace {
-constexpr quint8 ESC = 0x1B;
-constexpr quint8 FS = 0x1C;
+using namespace ControlBytes;
 
 QString hexByte(quint8 byte)
 {

@@ -90,10 +90,10 @@ void ReceiptFiles::save(const Receipt &receipt)
 QStringList ReceiptFiles::finish()
 {
     m_interpreter.finish();
-    return takeLog();
+    return takeNotes();
 }
 
-QStringList ReceiptFiles::takeLog()
+QStringList ReceiptFiles::takeNotes()
 {
     QStringList log;
     log.swap(m_decoded);

@@ -30,7 +30,7 @@ public:
     ReceiptInterpreter &interpreter() { return m_interpreter; }
     // The log lines since the last call ("receipt 1: 72 x 104.5 mm,
     // DIR/receipt-001.png", unknown commands once each, ...).
-    QStringList takeLog();
+    QStringList takeNotes();
     // The end of the stream: the open receipt is saved as it stands.
     QStringList finish();
     // Receipts that could not be written (each said in the log).

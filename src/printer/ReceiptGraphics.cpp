@@ -5,14 +5,14 @@
 // its bytes is read and dropped, whatever length the command declared.
 #include "printer/ReceiptInterpreter.h"
 
+#include "printer/ControlBytes.h"
 #include "printer/PrinterCommands.h"
 #include "printer/ReceiptParts.h"
 
 #include <cstring>
 
 namespace {
-constexpr quint8 GS = 0x1D;
-constexpr quint8 FS = 0x1C;
+using namespace ControlBytes;
 constexpr int kSmallData = 16; // the most a command of parameters alone takes
 constexpr int kBitImage = 0x100; // the function of an FS q image: none of GS ( L's
 
@@ -110,8 +110,8 @@ bool ReceiptInterpreter::beginGraphicsData(quint8 introducer, quint8 c)
     const qint64 bytes = CommandSyntax::frame(m_cmd).data;
     m_graphics = GraphicsInput();
     m_data.clear();
-    beginPayload(Payload::Graphics, bytes);
-    if (graphics || m_parse != Parse::Payload)
+    beginPayload(Payload::Graphics);
+    if (graphics || bytes <= 0)
         return true;
     // FS q: one image of the definition; the first deletes those defined before.
     if (m_bitImagesStart != m_cmdStart) {

@@ -2,13 +2,13 @@
 // images (ESC *) on the line being filled.
 #include "printer/ReceiptInterpreter.h"
 
+#include "printer/ControlBytes.h"
 #include "printer/ReceiptParts.h"
 
 #include <cstring>
 
 namespace {
-constexpr quint8 ESC = 0x1B;
-constexpr quint8 GS = 0x1D;
+using namespace ControlBytes;
 } // namespace
 
 bool ReceiptInterpreter::beginImageData(quint8 introducer, quint8 c)
@@ -47,7 +47,7 @@ void ReceiptInterpreter::beginRaster(int mode, int bytesPerRow, int rows)
     // Only the bytes that reach the paper are kept.
     const int keptDots = (m_image.dotWidth + m_image.scaleX - 1) / m_image.scaleX;
     m_image.row = QByteArray((keptDots + 7) / 8, '\0');
-    beginPayload(Payload::Raster, qint64(bytesPerRow) * rows);
+    beginPayload(Payload::Raster);
 }
 
 void ReceiptInterpreter::rasterByte(quint8 byte)
@@ -127,7 +127,7 @@ void ReceiptInterpreter::beginColumnImage(int mode, int columns)
     if (m_image.dotWidth > 0)
         m_image.dots = ReceiptParts::monoImage(m_image.dotWidth, 8 * m_image.bytesPerUnit);
     m_line.x += columns * m_image.scaleX;
-    beginPayload(Payload::Column, qint64(columns) * m_image.bytesPerUnit);
+    beginPayload(Payload::Column);
 }
 
 void ReceiptInterpreter::columnByte(quint8 byte)

@@ -1,5 +1,5 @@
-// The byte stream side of the interpreter: commands framed byte by byte,
-// whatever the chunks, and handed to their family (ReceiptText.cpp,
+// The byte stream side of the interpreter: the pieces of the command reader,
+// whatever the chunks, each command handed to its family (ReceiptText.cpp,
 // ReceiptImages.cpp, ReceiptSymbols.cpp). What goes on paper, and how, is in
 // ReceiptLayout.cpp.
 #include "printer/ReceiptInterpreter.h"
@@ -9,11 +9,10 @@
 
 #include <QLocale>
 
+#include "printer/ControlBytes.h"
+
 namespace {
-constexpr quint8 ESC = 0x1B;
-constexpr quint8 GS = 0x1D;
-constexpr quint8 FS = 0x1C;
-constexpr quint8 DLE = 0x10;
+using namespace ControlBytes;
 constexpr int kMaxEvents = 1024; // marked on one receipt; a stream of beeps stays bounded
 
 QString hex(const QByteArray &bytes)
@@ -25,6 +24,7 @@ QString hex(const QByteArray &bytes)
 ReceiptInterpreter::ReceiptInterpreter()
     : m_symbols(std::make_unique<SymbolEncoder>())
 {
+    m_take = [this](const CommandReader::Piece &piece) { return take(piece); };
     m_open.number = 1;
 }
 
@@ -35,6 +35,7 @@ void ReceiptInterpreter::reset()
     m_offset = 0;
     m_at = 0;
     m_fedBefore = 0;
+    m_reader.reset(0);
     dropPartialCommand();
     initialize();
     clearPaper();
@@ -47,12 +48,10 @@ void ReceiptInterpreter::reset()
 // Half a command read: forgotten, as at power on. The NV graphics stay.
 void ReceiptInterpreter::dropPartialCommand()
 {
+    m_reader.reset(m_offset);
     m_parse = Parse::Text;
     m_cmd.clear();
     m_data.clear();
-    m_remaining = 0;
-    m_untilNul = false;
-    m_next.clear();
     m_image = Image();
     m_graphics = GraphicsInput();
     m_bitImagesStart = -1;
@@ -102,19 +101,21 @@ void ReceiptInterpreter::resetPrinter()
 
 QString ReceiptInterpreter::waitingWords() const
 {
-    if (m_parse == Parse::Text || m_cmd.isEmpty())
+    const QByteArray &command = m_reader.command();
+    if (!m_reader.waiting() || command.isEmpty())
         return {};
-    const Frame frame = CommandSyntax::frame(m_cmd);
+    const Frame frame = CommandSyntax::frame(command);
     TraceEntry entry;
     entry.kind = frame.drawn ? TraceEntry::Kind::Command : TraceEntry::Kind::Unknown;
-    entry.bytes = m_cmd;
-    entry.key = m_cmd.left(frame.key);
+    entry.bytes = command;
+    entry.key = command.left(frame.key);
     const QString name = PrinterCommands::name(entry);
-    if (m_parse == Parse::Command)
+    if (m_reader.inHeader())
         return QStringLiteral("%1 waiting for the rest of the command").arg(name);
-    const QString count = QLocale(QLocale::English).toString(m_remaining);
-    const QString bytes = m_remaining == 1 ? QStringLiteral("byte") : QStringLiteral("bytes");
-    if (m_untilNul)
+    const qint64 remaining = m_reader.remaining();
+    const QString count = QLocale(QLocale::English).toString(remaining);
+    const QString bytes = remaining == 1 ? QStringLiteral("byte") : QStringLiteral("bytes");
+    if (m_reader.untilNul())
         return QStringLiteral("%1 waiting for its 00 (at most %2 more %3)").arg(name, count, bytes);
     return QStringLiteral("%1 waiting for %2 more %3").arg(name, count, bytes);
 }
@@ -172,61 +173,112 @@ TextStyle ReceiptInterpreter::currentStyle() const
 
 void ReceiptInterpreter::feed(const QByteArray &bytes)
 {
-    const auto *data = reinterpret_cast<const quint8 *>(bytes.constData());
-    const qsizetype size = bytes.size();
-    qsizetype i = 0;
-    while (i < size) {
-        if (m_parse == Parse::Payload && m_payload == Payload::Skip && !m_untilNul) {
-            // Bytes of a command we skip: no need to look at each.
-            const qint64 take = std::min<qint64>(m_remaining, size - i);
-            if (m_traceTaking)
-                traceBytes(bytes.constData() + i, qsizetype(take));
-            m_remaining -= take;
-            i += take;
-            m_offset += take;
-            m_at = m_offset - 1;
-            if (m_remaining == 0)
-                finishPayload();
-            continue;
+    m_reader.feed(bytes, m_take);
+    m_offset = m_reader.offset();
+}
+
+bool ReceiptInterpreter::take(const CommandReader::Piece &piece)
+{
+    using Part = CommandReader::Part;
+    switch (piece.part) {
+    case Part::Text:
+        textRun(piece);
+        break;
+    case Part::Control:
+        controlPiece(quint8(piece.bytes[0]), piece.at);
+        break;
+    case Part::Header:
+        headerByte(quint8(piece.bytes[0]), piece.at);
+        break;
+    case Part::Command:
+        commandHeader(piece);
+        break;
+    case Part::Data:
+        dataBytes(piece);
+        break;
+    case Part::End:
+        if (piece.size > 0) { // the 00 that ended the data
+            m_at = piece.at;
+            traceByte(0);
         }
-        consume(data[i], m_offset);
-        ++i;
-        ++m_offset;
+        finishPayload(piece.more);
+        break;
+    case Part::Unknown:
+        unknown(piece);
+        break;
+    }
+    return true;
+}
+
+void ReceiptInterpreter::textRun(const CommandReader::Piece &piece)
+{
+    const auto *bytes = reinterpret_cast<const quint8 *>(piece.bytes);
+    for (qsizetype i = 0; i < piece.size; ++i) {
+        m_at = piece.at + i;
+        text(bytes[i], m_at);
     }
 }
 
-void ReceiptInterpreter::consume(quint8 byte, qint64 at)
+void ReceiptInterpreter::controlPiece(quint8 byte, qint64 at)
 {
     m_at = at;
-    switch (m_parse) {
-    case Parse::Command:
-        continueCommand(byte);
-        return;
-    case Parse::Payload:
-        payloadByte(byte);
-        return;
-    case Parse::Text:
-        break;
-    }
-    if (byte >= 0x20 && byte != 0x7F) {
-        text(byte, at);
-        return;
-    }
     endPair();
     if (m_trace) {
         traceEnd(at); // the text run before it
         traceCommandStart(at);
         traceByte(byte);
     }
-    if (CommandSyntax::isIntroducer(byte)) {
-        m_cmd = QByteArray(1, char(byte));
-        m_cmdStart = at;
-        m_parse = Parse::Command;
-        return; // its entry ends with the command
-    }
     controlByte(byte, at);
     if (m_trace)
         traceEnd(at + 1);
+}
+
+// A byte of a header: the introducer begins the command's entry, which ends with it.
+void ReceiptInterpreter::headerByte(quint8 byte, qint64 at)
+{
+    m_at = at;
+    if (m_parse == Parse::Text) {
+        endPair();
+        if (m_trace) {
+            traceEnd(at); // the text run before it
+            traceCommandStart(at);
+        }
+        m_cmdStart = at;
+        m_parse = Parse::Command;
+    }
+    traceByte(byte);
+}
+
+void ReceiptInterpreter::commandHeader(const CommandReader::Piece &piece)
+{
+    m_at = piece.at;
+    m_cmd = *piece.command;
+    const Frame &frame = *piece.frame;
+    if (frame.kind == Frame::Kind::Whole) {
+        if (frame.drawn)
+            runCommand(frame);
+        else
+            noteUnknown(m_cmd.left(frame.key));
+        done();
+        return;
+    }
+    beginCommandData(frame);
+}
+
+void ReceiptInterpreter::dataBytes(const CommandReader::Piece &piece)
+{
+    if (m_payload == Payload::Skip) {
+        // Bytes of a command we skip: no need to look at each.
+        if (m_traceTaking)
+            traceBytes(piece.bytes, piece.size);
+        m_at = piece.at + piece.size - 1;
+        return;
+    }
+    const auto *bytes = reinterpret_cast<const quint8 *>(piece.bytes);
+    for (qsizetype i = 0; i < piece.size; ++i) {
+        m_at = piece.at + i;
+        payloadByte(bytes[i]);
+    }
 }
 
 void ReceiptInterpreter::controlByte(quint8 byte, qint64 at)
@@ -261,55 +313,50 @@ void ReceiptInterpreter::controlByte(quint8 byte, qint64 at)
     m_cmd.clear();
 }
 
-void ReceiptInterpreter::continueCommand(quint8 byte)
+// A whole command, to the family its row names.
+void ReceiptInterpreter::runCommand(const Frame &frame)
 {
-    m_cmd.append(char(byte));
-    traceByte(byte);
-    const Frame frame = CommandSyntax::frame(m_cmd);
-    switch (frame.kind) {
-    case Frame::Kind::More:
-        return;
-    case Frame::Kind::Unknown:
-        unknown();
-        return;
-    case Frame::Kind::Whole:
-        if (frame.drawn)
-            runCommand();
-        else
-            noteUnknown(m_cmd.left(frame.key));
-        done();
-        return;
-    case Frame::Kind::Data:
-    case Frame::Kind::UntilNul:
-        beginCommandData(frame);
-        return;
-    }
-}
-
-// A whole command, to its family.
-void ReceiptInterpreter::runCommand()
-{
+    using Family = PrinterCommands::Family;
     const quint8 introducer = m_cmd[0];
     const quint8 c = m_cmd[1];
-    if (runTextCommand(introducer, c) || runCharacterCommand(introducer, c) || runPrinterCommand(introducer, c)
-        || runSymbolCommand(introducer, c) || runPositionCommand(introducer, c) || runGraphicsCommand(introducer, c))
-        return;
+    bool taken = false;
+    switch (frame.row ? frame.row->family : Family::None) {
+    case Family::Modes: taken = runTextCommand(introducer, c); break;
+    case Family::Characters: taken = runCharacterCommand(introducer, c); break;
+    case Family::Printer: taken = runPrinterCommand(introducer, c); break;
+    case Family::Symbols: taken = runSymbolCommand(introducer, c); break;
+    case Family::Positions: taken = runPositionCommand(introducer, c); break;
+    case Family::Graphics: taken = runGraphicsCommand(introducer, c); break;
+    case Family::Images:
+    case Family::Skipped:
+    case Family::None: break;
+    }
+    if (!taken)
+        note(QStringLiteral("command %1: its family does not act on it").arg(hex(m_cmd)));
 }
 
-// A command with data, to its family; what no family takes (a macro's name,
-// a command we only skip) is read past.
+// A command with data, to the family its row names; what no family takes
+// (a macro's name, a command we only skip) is read past.
 void ReceiptInterpreter::beginCommandData(const Frame &frame)
 {
-    m_untilNul = frame.kind == Frame::Kind::UntilNul;
-    m_next = frame.next;
+    using Family = PrinterCommands::Family;
     const quint8 introducer = m_cmd[0];
     const quint8 c = m_cmd[1];
-    if (!frame.drawn)
+    bool taken = false;
+    if (!frame.drawn) {
         noteUnknown(m_cmd.left(frame.key));
-    else if (beginImageData(introducer, c) || beginSymbolData(introducer, c) || beginGraphicsData(introducer, c)
-             || beginKeptData(introducer, c))
-        return;
-    beginPayload(Payload::Skip, frame.data);
+    } else {
+        switch (frame.row ? frame.row->family : Family::None) {
+        case Family::Images: taken = beginImageData(introducer, c); break;
+        case Family::Symbols: taken = beginSymbolData(introducer, c); break;
+        case Family::Graphics: taken = beginGraphicsData(introducer, c); break;
+        case Family::Positions:
+        case Family::Printer: taken = beginKeptData(introducer, c); break;
+        default: break;
+        }
+    }
+    if (!taken)
+        beginPayload(Payload::Skip);
 }
 
 void ReceiptInterpreter::done()
@@ -320,40 +367,31 @@ void ReceiptInterpreter::done()
     m_cmd.clear();
 }
 
-// An unknown command of unknown length: the introducer and the byte after it
-// go, and whatever followed them is read again as fresh input.
-void ReceiptInterpreter::unknown()
+// An unknown command of unknown length: its first bytes go (the reader
+// reads the rest again as fresh input).
+void ReceiptInterpreter::unknown(const CommandReader::Piece &piece)
 {
+    m_at = piece.at;
+    m_cmd = *piece.command;
     noteUnknown(m_cmd.left(2));
-    const QByteArray rest = m_cmd.mid(2);
-    const qint64 restStart = m_cmdStart + 2;
     if (m_trace) {
-        m_traceSize = std::min(m_traceSize, 2); // the rest is read again
-        traceEnd(restStart);
+        m_traceSize = std::min(m_traceSize, piece.drop); // the rest is read again
+        traceEnd(m_cmdStart + piece.drop);
     }
     done();
-    for (qsizetype i = 0; i < rest.size(); ++i)
-        consume(quint8(rest[i]), restStart + i);
 }
 
-void ReceiptInterpreter::beginPayload(Payload kind, qint64 bytes)
+// The data's length is the reader's: an empty one ends at once.
+void ReceiptInterpreter::beginPayload(Payload kind)
 {
     m_payload = kind;
-    m_remaining = bytes;
     m_parse = Parse::Payload;
     m_data.clear();
-    if (bytes <= 0)
-        finishPayload();
 }
 
 void ReceiptInterpreter::payloadByte(quint8 byte)
 {
     traceByte(byte);
-    if (m_untilNul && byte == 0) {
-        finishPayload();
-        return;
-    }
-    --m_remaining;
     switch (m_payload) {
     case Payload::Raster:
         rasterByte(byte);
@@ -370,11 +408,9 @@ void ReceiptInterpreter::payloadByte(quint8 byte)
     case Payload::Skip:
         break;
     }
-    if (m_remaining <= 0)
-        finishPayload();
 }
 
-void ReceiptInterpreter::finishPayload()
+void ReceiptInterpreter::finishPayload(bool more)
 {
     switch (m_payload) {
     case Payload::Column:
@@ -393,11 +429,9 @@ void ReceiptInterpreter::finishPayload()
         break;
     }
     m_data.clear();
-    m_untilNul = false;
-    if (!m_next.isEmpty()) {
+    if (more) {
         // Another header follows the data (FS q): still the same command.
-        m_cmd = m_next;
-        m_next.clear();
+        m_cmd = m_reader.command();
         m_parse = Parse::Command;
         return;
     }

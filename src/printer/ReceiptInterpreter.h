@@ -1,6 +1,6 @@
 #pragma once
 
-#include "printer/CommandFramer.h"
+#include "printer/CommandReader.h"
 #include "printer/CommandTrace.h"
 #include "printer/NvGraphics.h"
 #include "printer/Receipt.h"
@@ -199,18 +199,22 @@ private:
         QByteArray row;       // the kept bytes of the raster row being received
     };
 
-    // stream (ReceiptInterpreter.cpp): commands framed by CommandSyntax,
-    // then handed to their family
-    void consume(quint8 byte, qint64 at);
-    void continueCommand(quint8 byte);
-    void runCommand();
+    // stream (ReceiptInterpreter.cpp): the pieces of the one command reader,
+    // each command handed whole to its family
+    bool take(const CommandReader::Piece &piece);
+    void textRun(const CommandReader::Piece &piece);
+    void controlPiece(quint8 byte, qint64 at);
+    void headerByte(quint8 byte, qint64 at);
+    void commandHeader(const CommandReader::Piece &piece);
+    void dataBytes(const CommandReader::Piece &piece);
+    void runCommand(const Frame &frame);
     void beginCommandData(const Frame &frame);
     bool need(int length) const { return m_cmd.size() >= length; }
     void done();
-    void unknown();
-    void beginPayload(Payload kind, qint64 bytes);
+    void unknown(const CommandReader::Piece &piece);
+    void beginPayload(Payload kind);
     void payloadByte(quint8 byte);
-    void finishPayload();
+    void finishPayload(bool more);
     void ignoredParameter();
     void note(const QString &line);
     void noteUnknown(const QByteArray &key);
@@ -244,7 +248,6 @@ private:
     void beginGraphicsImage();
     void finishGraphics();
     void printGraphic(const QImage &image, int scaleX, int scaleY, const ByteRange &source);
-    void defineBitImage();
 
     // page mode (ReceiptPage.cpp)
     void enterPageMode();
@@ -365,16 +368,15 @@ private:
     int bandLeft(int dotWidth) const;
     ReceiptLine layOut(const Pending &line, int y, int spacing) const;
 
-    qint64 m_offset = 0;
+    CommandReader m_reader;
+    CommandReader::Handler m_take;
+    qint64 m_offset = 0; // the reader's, between feeds
     qint64 m_at = 0; // offset of the byte being consumed
     quint64 m_revision = 0;
     Parse m_parse = Parse::Text;
     QByteArray m_cmd;
     qint64 m_cmdStart = 0;
     Payload m_payload = Payload::Skip;
-    bool m_untilNul = false; // the data ends at a 00 (or after m_remaining bytes anyway)
-    QByteArray m_next;       // the header that follows the data (Frame::next)
-    qint64 m_remaining = 0;
     QByteArray m_data;
     int m_barcodeType = 0;
 

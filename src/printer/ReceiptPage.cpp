@@ -4,12 +4,12 @@
 // into the print area; the page goes onto the paper, whole, when printed.
 #include "printer/ReceiptInterpreter.h"
 
+#include "printer/ControlBytes.h"
 #include "printer/PrinterCommands.h"
 #include "printer/ReceiptParts.h"
 
 namespace {
-constexpr quint8 ESC = 0x1B;
-constexpr quint8 GS = 0x1D;
+using namespace ControlBytes;
 
 using PrinterCommands::smallChoice;
 
@@ -99,7 +99,7 @@ bool ReceiptInterpreter::beginKeptData(quint8 introducer, quint8 c)
 {
     if (introducer != 0x1B || (c != 'D' && c != '('))
         return false;
-    beginPayload(Payload::Keep, CommandSyntax::frame(m_cmd).data);
+    beginPayload(Payload::Keep);
     return true;
 }
 

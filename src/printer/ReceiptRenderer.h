@@ -38,7 +38,6 @@ public:
     // as the page, the 72 mm printable part centred, the receipt's length tall.
     bool writePdf(const QList<Receipt> &receipts, const QString &path, QString *error) const;
 
-    QString fontFamily() const { return m_faces.mainFamily(); }
     const ReceiptFaces &faces() const { return m_faces; }
 
     // What drawing noted once: a character that no face has, printed as a

@@ -2,6 +2,7 @@
 // modules at the module size and height the stream chose.
 #include "printer/ReceiptInterpreter.h"
 
+#include "printer/ControlBytes.h"
 #include "printer/PrinterCommands.h"
 #include "printer/ReceiptParts.h"
 #include "printer/Symbols.h"
@@ -9,7 +10,7 @@
 #include <cstring>
 
 namespace {
-constexpr quint8 GS = 0x1D;
+using namespace ControlBytes;
 
 using PrinterCommands::smallChoice;
 } // namespace
@@ -57,8 +58,7 @@ bool ReceiptInterpreter::beginSymbolData(quint8 introducer, quint8 c)
         const quint8 m = m_cmd[2];
         m_barcodeType = m <= 6 ? m : m - 0x41;
     }
-    const Frame frame = CommandSyntax::frame(m_cmd);
-    beginPayload(Payload::Keep, frame.data);
+    beginPayload(Payload::Keep);
     return true;
 }
 

@@ -2,13 +2,11 @@
 // paper, and the printer's own commands that print nothing (cuts aside).
 #include "printer/ReceiptInterpreter.h"
 
+#include "printer/ControlBytes.h"
 #include "printer/PrinterCommands.h"
 
 namespace {
-constexpr quint8 ESC = 0x1B;
-constexpr quint8 GS = 0x1D;
-constexpr quint8 FS = 0x1C;
-constexpr quint8 DLE = 0x10;
+using namespace ControlBytes;
 
 using PrinterCommands::smallChoice;
 } // namespace
@@ -122,7 +120,7 @@ bool ReceiptInterpreter::runPrinterCommand(quint8 introducer, quint8 c)
                 event(ReceiptEvent::Kind::Beep, 0, false);
         } else if (c == 'p') { // drawer kick: pin 2 is drawer 1, pin 5 drawer 2
             event(ReceiptEvent::Kind::DrawerPulse, smallChoice(quint8(m_cmd[2]), 2) == 1 ? 2 : 1, false);
-        } else if (c != 'g') { // ESC g: a macro recording, which the printer model acts on
+        } else if (c != 'g') { // ESC g: a macro recording, which the macro store acts on
             return false;
         }
         return true;

@@ -4,12 +4,12 @@
 
 #include "printer/ReceiptInterpreter.h"
 
+#include "printer/ControlBytes.h"
+
 #include <algorithm>
 
 namespace {
-constexpr quint8 DLE = 0x10;
-constexpr quint8 FS = 0x1C;
-constexpr quint8 GS = 0x1D;
+using namespace ControlBytes;
 const QByteArray kReset("\x1B\x40", 2);
 // The last bytes that went into the buffer, enough for any command found.
 constexpr qsizetype kTail = 16;
@@ -27,10 +27,9 @@ VirtualPrinter::VirtualPrinter(ReceiptInterpreter &paper, QObject *parent)
     , m_paper(paper)
     , m_lastAsb(4, '\0')
 {
-    m_onCommand = [this](const QByteArray &command) {
-        if (CommandFramer::isRealTime(command) || isPrintedRequest(command) || command == kReset)
-            m_found = command;
-    };
+    m_macros.setStopAt([](const QByteArray &command) {
+        return CommandSyntax::isRealTime(command) || isPrintedRequest(command) || command == kReset;
+    });
     m_paper.setRequestHandler([this](const QByteArray &command) { m_printedNow.append({command, 0}); });
     m_paper.setEventHandler([this](const ReceiptEvent &event, int) {
         // DLE DC4 opened its drawer as it arrived.
@@ -96,8 +95,8 @@ VirtualPrinter::~VirtualPrinter()
 
 void VirtualPrinter::setRoll(qint64 lengthMm, qint64 nearEndMm)
 {
-    m_state.rollDots = std::max<qint64>(1, lengthMm) * 8;
-    m_state.nearEndDots = std::max<qint64>(0, nearEndMm) * 8;
+    m_state.rollDots = std::max<qint64>(1, lengthMm) * PrinterState::kDotsPerMm;
+    m_state.nearEndDots = std::max<qint64>(0, nearEndMm) * PrinterState::kDotsPerMm;
     m_state.usedDots = 0;
     m_shownUsed = 0;
 }
@@ -113,23 +112,10 @@ qsizetype VirtualPrinter::receive(const QByteArray &bytes)
         // Up to the end of the next command that matters as it arrives: its
         // answer comes after what went before it, and before what follows.
         const qsizetype limit = std::min(bytes.size(), taken + room);
-        qsizetype end = taken;
-        m_found.clear();
-        while (end < limit && m_found.isEmpty()) {
-            // Between commands, text up to the next introducer ends none.
-            qsizetype next = end + 1;
-            if (!m_framer.waiting()) {
-                while (next < limit && !CommandSyntax::isIntroducer(quint8(bytes[next])))
-                    ++next;
-                if (CommandSyntax::isIntroducer(quint8(bytes[end])))
-                    next = end + 1;
-            }
-            m_framer.feed(QByteArray::fromRawData(bytes.constData() + end, next - end), m_onCommand);
-            end = next;
-        }
-        const QByteArray command = m_found;
-        arrive(bytes.mid(taken, end - taken), command);
-        taken = end;
+        QByteArray answer;
+        QByteArray command;
+        taken += m_macros.receive(bytes.constData() + taken, limit - taken, &answer, &command);
+        arrive(answer, command);
     }
     --m_receiving;
     if (taken < bytes.size())
@@ -140,15 +126,14 @@ qsizetype VirtualPrinter::receive(const QByteArray &bytes)
     return taken;
 }
 
-void VirtualPrinter::arrive(const QByteArray &bytes, const QByteArray &command)
+void VirtualPrinter::arrive(const QByteArray &answer, const QByteArray &command)
 {
-    const QByteArray answer = m_model.receive(bytes);
-    for (const QString &event : m_model.takeEvents())
-        log(event);
-    const QByteArray paper = m_model.takePaper();
+    for (const QString &line : m_macros.takeNotes())
+        log(line);
+    const QByteArray paper = m_macros.takePaper();
     // A --reply rule that answered on one of the command's bytes answers
     // instead of the printer.
-    const bool ruled = !command.isEmpty() && m_model.lastRuleMatch() > m_model.receivedTotal() - command.size();
+    const bool ruled = !command.isEmpty() && m_macros.lastRuleMatch() > m_macros.receivedTotal() - command.size();
     m_buffer += paper;
     m_buffered += paper.size();
     m_bufferedTail = (m_bufferedTail + paper).right(kTail);
@@ -162,7 +147,7 @@ void VirtualPrinter::arrive(const QByteArray &bytes, const QByteArray &command)
     print();
     if (command.isEmpty())
         return;
-    if (CommandFramer::isRealTime(command)) {
+    if (CommandSyntax::isRealTime(command)) {
         // Offline, the request's own bytes wait in the buffer too; they are
         // not what FS ENQ 9 asks about.
         const qsizetype own = toPaper ? std::min(waiting(), command.size()) : 0;
@@ -283,7 +268,7 @@ void VirtualPrinter::handlePrinted(const Printed &what)
         answer(PrinterStatus::transmitStatus(m_state, n));
         return;
     case 'I':
-        answer(PrinterStatus::printerId(m_model.identity(), n));
+        answer(PrinterStatus::printerId(m_macros.identity(), n));
         return;
     case 'a':
         m_asb = n;
@@ -320,7 +305,7 @@ void VirtualPrinter::usePaper(qint64 dots)
     if (m_state.paperOut())
         changed(QStringLiteral("paper out"));
     else if (!wasNearEnd && m_state.nearEnd())
-        changed(QStringLiteral("paper near end (%1 mm left)").arg(m_state.leftDots() / 8));
+        changed(QStringLiteral("paper near end (%1 mm left)").arg(m_state.leftDots() / PrinterState::kDotsPerMm));
 }
 
 void VirtualPrinter::clearBuffer()

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "printer/CommandFramer.h"
-#include "printer/PrinterModel.h"
+#include "printer/MacroStore.h"
 #include "printer/PrinterState.h"
 
 #include <QByteArray>
@@ -20,10 +19,10 @@ struct ReceiptEvent;
 // every face of it (the simulator's pty and network port, the program's
 // built-in printer), with no I/O of its own and no thread.
 //
-// Received bytes go first past the arrival side: the identity, macros and
-// --reply rules of PrinterModel, and real-time requests (DLE EOT, DLE ENQ,
-// DLE DC4, FS ENQ), answered at once, also offline, but never inside another
-// command's data. What is to be printed then waits in the receive buffer
+// Received bytes go first past the arrival side: the macro store (identity,
+// macros and --reply rules), which reads them with the one command reader,
+// and real-time requests (DLE EOT, DLE ENQ, DLE DC4, FS ENQ) it finds,
+// answered at once, also offline, but never inside another command's data. What is to be printed then waits in the receive buffer
 // (4 KiB) and goes to the paper, the interpreter it is given, while the
 // printer is online: a byte at a time, so that printing stops exactly where
 // the roll ends. Requests that are printed (GS r, GS I, GS a) are answered then,
@@ -49,7 +48,7 @@ public:
     ~VirtualPrinter() override;
 
     // Identity, macros and --reply rules.
-    PrinterModel &model() { return m_model; }
+    MacroStore &macros() { return m_macros; }
     // The paper it prints on.
     ReceiptInterpreter &paper() { return m_paper; }
 
@@ -57,6 +56,7 @@ public:
     void setRoll(qint64 lengthMm, qint64 nearEndMm);
     // An opened drawer closes by itself after ms (0: it stays open).
     void setDrawerClosesAfter(int ms) { m_drawerClosesMs = ms; }
+    // An auto-recoverable error clears by itself after ms.
     void setAutoRecoveryAfter(int ms) { m_autoRecovery.setInterval(ms); }
 
     // The printer's own clock, for an owner that waits for a reply without
@@ -72,8 +72,6 @@ public:
     qsizetype receive(const QByteArray &bytes);
 
     const PrinterState &state() const { return m_state; }
-    // GS a: the status bits watched (0: automatic status back off).
-    quint8 automaticStatus() const { return m_asb; }
     // The whole state on one line ("online, paper 79998 mm of 80000 left, ...").
     QString stateText() const;
 
@@ -99,7 +97,7 @@ public:
 signals:
     void reply(const QByteArray &bytes);
     void stateChanged();
-    void logLine(const QString &line);
+    void noted(const QString &line);
     // There is room again after receive() refused bytes. Never emitted from
     // inside receive(): a slot may call it at once.
     void roomToReceive();
@@ -119,7 +117,7 @@ private:
     };
 
     qsizetype waiting() const { return m_buffer.size() - m_head; }
-    void arrive(const QByteArray &bytes, const QByteArray &command);
+    void arrive(const QByteArray &answer, const QByteArray &command);
     void realTime(const QByteArray &command, qsizetype ownBytes);
     void print();
     void handlePrinted(const Printed &what);
@@ -134,14 +132,11 @@ private:
     void recoveredByItself();
     void sendAutomaticStatus(bool always);
     void answer(const QByteArray &bytes);
-    void log(const QString &line) { emit logLine(line); }
+    void log(const QString &line) { emit noted(line); }
     void pulse(int drawer, const QString &how);
 
     ReceiptInterpreter &m_paper;
-    PrinterModel m_model;
-    CommandFramer m_framer;
-    CommandFramer::Handler m_onCommand;
-    QByteArray m_found;      // the command that ended the bytes framed so far
+    MacroStore m_macros;
     PrinterState m_state;
     QByteArray m_buffer;     // from m_head: bytes waiting to be printed
     qsizetype m_head = 0;

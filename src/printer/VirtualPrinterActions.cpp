@@ -34,8 +34,8 @@ void VirtualPrinter::paperNearEnd()
         log(said(QStringLiteral("paper near-end"), QStringLiteral("the near-end length is 0")));
         return;
     }
-    // Just past the near-end mark, as the sensor trips.
-    m_state.usedDots = std::max<qint64>(0, m_state.rollDots - (m_state.nearEndDots - 8));
+    // A millimetre past the near-end mark, as the sensor trips.
+    m_state.usedDots = std::max<qint64>(0, m_state.rollDots - (m_state.nearEndDots - PrinterState::kDotsPerMm));
     changed(QStringLiteral("paper near-end"));
     print();
 }
@@ -184,7 +184,7 @@ bool VirtualPrinter::act(const QString &line, QString *text)
 void VirtualPrinter::resetPrinter()
 {
     const qsizetype dropped = waiting();
-    m_framer.reset();
+    m_macros.dropPartialCommand();
     clearBuffer();
     m_paper.resetPrinter();
     changed(QStringLiteral("printer reset: modes at their defaults, %1 bytes waiting dropped").arg(dropped));

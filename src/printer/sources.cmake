@@ -2,8 +2,8 @@
 # device that joins them (Qt Core); the paper side: receipt interpreter and
 # renderer (Qt Gui images, libzint symbols).
 target_sources(marlix_printer PRIVATE
-    ${CMAKE_CURRENT_LIST_DIR}/PrinterModel.h
-    ${CMAKE_CURRENT_LIST_DIR}/PrinterModel.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MacroStore.h
+    ${CMAKE_CURRENT_LIST_DIR}/MacroStore.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PrinterState.h
     ${CMAKE_CURRENT_LIST_DIR}/PrinterState.cpp
     ${CMAKE_CURRENT_LIST_DIR}/VirtualPrinter.h
@@ -23,8 +23,11 @@ target_sources(marlix_printer PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/NvGraphics.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptLayout.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptParts.h
-    ${CMAKE_CURRENT_LIST_DIR}/CommandFramer.h
-    ${CMAKE_CURRENT_LIST_DIR}/CommandFramer.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CommandReader.h
+    ${CMAKE_CURRENT_LIST_DIR}/CommandLengths.h
+    ${CMAKE_CURRENT_LIST_DIR}/CommandLengths.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CommandReader.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ControlBytes.h
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptTracing.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CommandTrace.h
     ${CMAKE_CURRENT_LIST_DIR}/CommandTrace.cpp

@@ -29,7 +29,7 @@ void RunReceipts::attach(AnyPOSPrinter &port)
 
 void RunReceipts::flush()
 {
-    for (const QString &line : m_files.takeLog())
+    for (const QString &line : m_files.takeNotes())
         m_say(line);
 }
 

@@ -25,7 +25,7 @@ std::unique_ptr<POSPrinter> openRunnerPort(const RunOptions &options, std::funct
         printer.paper().setTwoByteEncoding(cjk);
         if (made)
             made(printer);
-        QObject::connect(&printer, &VirtualPrinter::logLine, &printer, [notes, rollMm](const QString &line) {
+        QObject::connect(&printer, &VirtualPrinter::noted, &printer, [notes, rollMm](const QString &line) {
             if (!notes)
                 return;
             // The run's roll is the option's: say which to give a longer one.

@@ -9,7 +9,6 @@ class QWidget;
 class QtOperator final : public Operator {
 public:
     explicit QtOperator(QWidget *owner = nullptr) : m_owner(owner) {}
-    void setOwner(QWidget *owner) { m_owner = owner; }
 
     Msg::Answer message(const QString &text, Msg::Buttons buttons, Msg::Icon icon,
                         const QString &caption) override;

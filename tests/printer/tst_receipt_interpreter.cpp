@@ -1,7 +1,7 @@
 // The receipt interpreter: bytes in, receipts out, as the printer prints them.
 #include "support/ReceiptText.h"
 
-#include "printer/PrinterModel.h"
+#include "printer/MacroStore.h"
 #include "printer/ReceiptInterpreter.h"
 
 #include <QRandomGenerator>
@@ -369,6 +369,7 @@ void TestReceiptInterpreter::unknownCommands_data()
     QTest::newRow("FS -") << FS + "-" + n(1) + "A\n" << "A" << QStringList{"1C 2D x1"};
     QTest::newRow("ESC US z") << ESC + "\x1Fz" + "A\n" << "zA" << QStringList{"1B 1F x1"};
     QTest::newRow("DLE A") << DLE + "AB\n" << "B" << QStringList{"10 41 x1"};
+    QTest::newRow("a stray introducer before a command") << ESC + ESC + "E" + n(1) + "A\n" << "A E" << QStringList{"1B 1B x1"}; // emphasized
     QTest::newRow("real-time requests") << DLE + "\x04" + n(1) + DLE + "\x05" + n(2) + DLE + "\x14" + n(1) + n(0) + n(1) + "A\n" << "A"
                                         << QStringList{};
     QTest::newRow("real-time, fn 8") << DLE + "\x14" + n(8) + "1234567A\n" << "A" << QStringList{};
@@ -589,7 +590,7 @@ void TestReceiptInterpreter::retainedReceipts()
     QCOMPARE(interpreter.finished().front().number, 58);
 }
 
-// What reaches the paper through the printer model: a normal recording
+// What reaches the paper through the macro store: a normal recording
 // prints as it records, a silent one does not, a played macro prints.
 void TestReceiptInterpreter::macrosPrint_data()
 {
@@ -600,6 +601,8 @@ void TestReceiptInterpreter::macrosPrint_data()
     QTest::newRow("normal recording, played") << ESC + "g" + n(1) + "AB\n" + ESC + "g" + n(2) + us + "mM" + n(0) + us + "rM" + n(0) << "AB|AB";
     QTest::newRow("silent recording, played") << us + "bS" + n(0) + "CD\n" + us + "eS" + n(0) + "x\n" + us + "rS" + n(0) << "x|CD";
     QTest::newRow("playing an unknown macro") << us + "rNone" + n(0) + "z\n" << "z";
+    QTest::newRow("a silent recording's header in image data")
+        << QByteArray::fromHex("1B401D76300005000100 1B1F627800 61667465720A 1D5600") << "after";
 }
 
 void TestReceiptInterpreter::macrosPrint()
@@ -607,7 +610,7 @@ void TestReceiptInterpreter::macrosPrint()
     QFETCH(QByteArray, stream);
     QFETCH(QString, printed);
 
-    PrinterModel model;
+    MacroStore model;
     ReceiptInterpreter interpreter;
     for (const char byte : stream) {
         model.receive(QByteArray(1, byte));

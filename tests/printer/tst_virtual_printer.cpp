@@ -28,7 +28,7 @@ struct Rig
     Rig()
     {
         QObject::connect(&printer, &VirtualPrinter::reply, [this](const QByteArray &bytes) { replies += bytes; });
-        QObject::connect(&printer, &VirtualPrinter::logLine, [this](const QString &line) { log << line; });
+        QObject::connect(&printer, &VirtualPrinter::noted, [this](const QString &line) { log << line; });
     }
     void act(const QStringList &lines)
     {
@@ -104,6 +104,9 @@ void TestVirtualPrinter::replies_data()
     QTest::newRow("ESC p opens drawer 1") << none << noRule << hex("1B700005FF 1D7202") << hex("01");
     QTest::newRow("in raster data") << none << noRule << GS + "v0" + n(0) + word(3) + word(1) + hex("100401 100402") << hex("12");
     QTest::newRow("in barcode data") << none << noRule << GS + "k" + n(4) + hex("1C0508") + n(0) + hex("1D7202") << hex("00");
+    QTest::newRow("identity query in raster data") << none << noRule << hex("1B40 1D76300002000200 05150515 0A") << QByteArray();
+    QTest::newRow("a rule's request in raster data") << none << QByteArray("1004=AA") << GS + "v0" + n(0) + word(2) + word(1) + hex("1004")
+                                                     << QByteArray();
     QTest::newRow("a rule answers instead") << none << QByteArray("100401=AA") << hex("100401 100402") << hex("AA 12");
     QTest::newRow("a rule on part of it") << none << QByteArray("1004=BB") << hex("100401") << hex("BB");
     QTest::newRow("NV memory: capacity, room, key codes") << none << noRule
@@ -125,7 +128,7 @@ void TestVirtualPrinter::replies()
         rig.act(actions);
         if (!rule.isEmpty()) {
             const QList<QByteArray> parts = rule.split('=');
-            rig.printer.model().addReplyRule(QByteArray::fromHex(parts[0]), QByteArray::fromHex(parts[1]));
+            rig.printer.macros().addReplyRule(QByteArray::fromHex(parts[0]), QByteArray::fromHex(parts[1]));
         }
         rig.take();
         for (qsizetype at = 0; at < request.size(); at += chunk)

@@ -51,7 +51,7 @@ bool PortRig::start()
         m_name = QStringLiteral("virtual");
         if (m_script.delayMs == 0) {
             for (const auto &[request, response] : std::as_const(m_script.replies))
-                builtIn()->model().addReplyRule(request, response);
+                builtIn()->macros().addReplyRule(request, response);
         }
     }
     return true;
@@ -109,7 +109,7 @@ void PortRig::expectOut(const QByteArray &bytes)
     if (m_link != LinkKind::Virtual)
         return;
     m_witness = QByteArray("\xA5\x5A witness", 10);
-    builtIn()->model().addReplyRule(bytes, m_witness);
+    builtIn()->macros().addReplyRule(bytes, m_witness);
 }
 
 bool PortRig::printerGot(const QByteArray &bytes)

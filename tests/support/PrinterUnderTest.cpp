@@ -58,12 +58,12 @@ bool PrinterUnderTest::start()
         m_error = QStringLiteral("the window has no built-in printer");
         return false;
     }
-    printer->model().setIdentity(options.identity);
+    printer->macros().setIdentity(options.identity);
     for (const auto &[request, response] : options.replies)
-        printer->model().addReplyRule(request, response);
+        printer->macros().addReplyRule(request, response);
     printer->setRoll(options.paperLengthMm, options.nearEndMm);
     printer->setDrawerClosesAfter(options.drawerClosesMs);
-    QObject::connect(printer, &VirtualPrinter::logLine, printer, [this](const QString &line) { m_log.append(line); });
+    QObject::connect(printer, &VirtualPrinter::noted, printer, [this](const QString &line) { m_log.append(line); });
     return true;
 }
 

@@ -37,7 +37,7 @@ PtyServer::PtyServer(VirtualPrinter &printer, QObject *parent)
         else
             deliver(bytes);
     });
-    connect(&m_printer, &VirtualPrinter::logLine, this, &PtyServer::report);
+    connect(&m_printer, &VirtualPrinter::noted, this, &PtyServer::report);
     // Queued: the bytes a link kept go in after the printer's own work is done.
     connect(&m_printer, &VirtualPrinter::roomToReceive, this, &PtyServer::onRoom, Qt::QueuedConnection);
 }

@@ -1,7 +1,7 @@
 #include "SimOptions.h"
 
 #include "printer/Characters.h"
-#include "printer/PrinterModel.h"
+#include "printer/MacroStore.h"
 #include "printer/ReceiptFiles.h"
 
 #include "session/CommandLineChecks.h"
@@ -86,7 +86,7 @@ SimCommandLine parseSimCommandLine(const QStringList &arguments)
         QStringLiteral("REQ=RESP"));
     const QCommandLineOption identity(QStringLiteral("identity"),
         QStringLiteral("Reply to the identity query 05 15 (default \"%1\"); empty makes it silent.")
-            .arg(QString::fromLatin1(PrinterModel::kDefaultIdentity)), QStringLiteral("TEXT"));
+            .arg(QString::fromLatin1(MacroStore::kDefaultIdentity)), QStringLiteral("TEXT"));
     const QCommandLineOption busy(QStringLiteral("busy"),
         QStringLiteral("Start busy: do not read from the line (SIGUSR1 toggles)."));
     const QCommandLineOption delay(QStringLiteral("reply-delay"),
@@ -129,7 +129,7 @@ SimCommandLine parseSimCommandLine(const QStringList &arguments)
     options->busy = parser.isSet(busy);
     options->quiet = parser.isSet(quiet);
     // Printer data is bytes: the identity text goes out as Latin-1, one byte per character.
-    options->identity = parser.isSet(identity) ? parser.value(identity).toLatin1() : PrinterModel::kDefaultIdentity;
+    options->identity = parser.isSet(identity) ? parser.value(identity).toLatin1() : MacroStore::kDefaultIdentity;
     if (const QString odd = CommandLineChecks::notLatin1(parser.value(identity)); !odd.isEmpty())
         return fail(QStringLiteral("--identity: %1 is not a single byte (Latin-1)").arg(odd));
     if (parser.isSet(link) && options->linkPath.isEmpty())

@@ -4,7 +4,7 @@
 #include "PtyServer.h"
 #include "TcpServer.h"
 #include "link/SimRegistry.h"
-#include "printer/PrinterModel.h"
+#include "printer/MacroStore.h"
 #include "printer/ReceiptFiles.h"
 #include "printer/ReceiptInterpreter.h"
 #include "printer/VirtualPrinter.h"
@@ -97,7 +97,7 @@ bool Simulator::start(QString *error)
     // The roll is used up as the model prints, two-byte text too.
     paper.setTwoByteEncoding(m_options.cjk);
     m_printer = std::make_unique<VirtualPrinter>(paper);
-    PrinterModel &model = m_printer->model();
+    MacroStore &model = m_printer->macros();
     model.setIdentity(m_options.identity);
     for (const auto &[request, response] : m_options.replies)
         model.addReplyRule(request, response);
@@ -112,7 +112,7 @@ bool Simulator::start(QString *error)
             m_unseen->takeNotes(); // nobody reads them: they must not pile up
             return;
         }
-        for (const QString &line : m_receipts->takeLog())
+        for (const QString &line : m_receipts->takeNotes())
             m_server->report(line);
     });
     if (!m_options.recordPath.isEmpty() && !m_server->setRecordFile(m_options.recordPath, error))
@@ -158,8 +158,8 @@ void Simulator::announce()
                              "operator actions on standard input, help lists them\n",
                      QFile::encodeName(m_slave).constData(),
                      m_options.linkPath.isEmpty() ? "" : qPrintable(QStringLiteral(" (link %1)").arg(m_options.linkPath)),
-                     qPrintable(PrinterModel::displayName(m_options.identity)),
-                     m_printer->model().hasExtendedStore() ? ", extended store" : "",
+                     qPrintable(MacroStore::displayName(m_options.identity)),
+                     m_printer->macros().hasExtendedStore() ? ", extended store" : "",
                      static_cast<long long>(m_options.paperLengthMm), static_cast<long long>(m_options.nearEndMm));
     }
     if (m_network)

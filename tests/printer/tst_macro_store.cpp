@@ -1,6 +1,6 @@
 // The simulator's printer behaviour, without a pty.
 
-#include "printer/PrinterModel.h"
+#include "printer/MacroStore.h"
 
 #include <QtTest>
 
@@ -33,7 +33,7 @@ Chunks byteByByte(const Chunks &chunks)
     return single;
 }
 
-QByteArray feed(PrinterModel &model, const Chunks &chunks)
+QByteArray feed(MacroStore &model, const Chunks &chunks)
 {
     QByteArray out;
     for (const QByteArray &chunk : chunks)
@@ -47,7 +47,7 @@ QByteArray listLine(int size, const char *type, const QByteArray &name)
 }
 } // namespace
 
-class TestPrinterModel : public QObject
+class TestMacroStore : public QObject
 {
     Q_OBJECT
 private slots:
@@ -61,14 +61,14 @@ private slots:
     void oversizedRecordingIsDiscarded();
 };
 
-void TestPrinterModel::replies_data()
+void TestMacroStore::replies_data()
 {
     QTest::addColumn<QStringList>("rules");
     QTest::addColumn<QByteArray>("identity");
     QTest::addColumn<Chunks>("chunks");
     QTest::addColumn<QByteArray>("expected");
 
-    const QByteArray defaultIdentity = PrinterModel::kDefaultIdentity;
+    const QByteArray defaultIdentity = MacroStore::kDefaultIdentity;
     QTest::newRow("rule, one chunk") << QStringList{"1004=1501"} << defaultIdentity << Chunks{hex("1004")} << hex("1501");
     QTest::newRow("rule, split chunks") << QStringList{"1004=1501"} << defaultIdentity << Chunks{hex("10"), hex("04")} << hex("1501");
     QTest::newRow("rule, request inside a chunk") << QStringList{"1004=1501"} << defaultIdentity << Chunks{hex("10041B40")} << hex("1501");
@@ -85,16 +85,20 @@ void TestPrinterModel::replies_data()
     QTest::newRow("empty rule silences the list") << QStringList{"0517="} << defaultIdentity << Chunks{hex("0517")} << QByteArray();
     QTest::newRow("list without macros") << QStringList{} << defaultIdentity << Chunks{hex("0517")} << hex("0220");
     QTest::newRow("ENQ alone is no query") << QStringList{} << defaultIdentity << Chunks{hex("0505"), hex("40")} << QByteArray();
+    QTest::newRow("identity query in image data") << QStringList{} << defaultIdentity
+                                                  << Chunks{hex("1B40 1D76300002000200 05150515 0A")} << QByteArray();
+    QTest::newRow("rule's request in image data") << QStringList{"0A=AA"} << defaultIdentity << Chunks{hex("1D76300001000100 0A")}
+                                                  << QByteArray();
 }
 
-void TestPrinterModel::replies()
+void TestMacroStore::replies()
 {
     QFETCH(QStringList, rules);
     QFETCH(QByteArray, identity);
     QFETCH(Chunks, chunks);
     QFETCH(QByteArray, expected);
 
-    PrinterModel model;
+    MacroStore model;
     model.setIdentity(identity);
     for (const QString &rule : rules) {
         const QStringList parts = rule.split(QLatin1Char('='));
@@ -103,15 +107,15 @@ void TestPrinterModel::replies()
     QCOMPARE(feed(model, chunks).toHex(' '), expected.toHex(' '));
 }
 
-void TestPrinterModel::macros_data()
+void TestMacroStore::macros_data()
 {
     QTest::addColumn<QByteArray>("identity");
     QTest::addColumn<Chunks>("chunks");
     QTest::addColumn<QByteArray>("expectedList");
 
-    const QByteArray mx2600 = PrinterModel::kDefaultIdentity;
+    const QByteArray mx2600 = MacroStore::kDefaultIdentity;
     const QByteArray mx2100("CMD MX2100 V2.10");
-    const QByteArray prefix = PrinterModel::kListPrefix;
+    const QByteArray prefix = MacroStore::kListPrefix;
     const QByteArray normalDemo = startRecording + "ABC" + endRecording + named('m', "Demo");
     const QByteArray silentDemo = named('b', "Old") + "hello" + named('e', "Demo");
 
@@ -126,6 +130,11 @@ void TestPrinterModel::macros_data()
         << mx2600 << Chunks{startRecording + hex("00FF1B1F0D0A") + endRecording + named('m', "B")} << prefix + listLine(6, "User", "B");
     QTest::newRow("start after a stray ESC") << mx2600 << Chunks{ESC + normalDemo} << prefix + listLine(3, "User", "Demo");
     QTest::newRow("store without recording") << mx2600 << Chunks{named('m', "X")} << prefix;
+    QTest::newRow("a silent recording's header in image data")
+        << mx2600 << Chunks{hex("1B40 1D76300005000100 1B1F627800 61667465720A 1D5600")} << prefix;
+    QTest::newRow("a recording's end in image data")
+        << mx2600 << Chunks{startRecording + hex("1D76300003000100 1B6702") + "x" + endRecording + named('m', "A")}
+        << prefix + listLine(12, "User", "A");
     QTest::newRow("second store has nothing left") << mx2600 << Chunks{normalDemo + named('m', "Two")} << prefix + listLine(3, "User", "Demo");
     QTest::newRow("silent, stored under the end name") << mx2600 << Chunks{silentDemo} << prefix + listLine(5, "User", "Demo");
     QTest::newRow("silent, byte by byte") << mx2600 << byteByByte({silentDemo}) << prefix + listLine(5, "User", "Demo");
@@ -157,33 +166,33 @@ void TestPrinterModel::macros_data()
     QTest::newRow("silent identity has no extended store") << QByteArray() << Chunks{normalDemo + named('t', "")}
                                                             << prefix + listLine(3, "User", "Demo");
     QTest::newRow("name too long is dropped")
-        << mx2600 << Chunks{startRecording + "A" + endRecording + ESC + US + "m" + QByteArray(PrinterModel::kMaxNameLength + 1, 'n') + NUL}
+        << mx2600 << Chunks{startRecording + "A" + endRecording + ESC + US + "m" + QByteArray(MacroStore::kMaxNameLength + 1, 'n') + NUL}
         << prefix;
     QTest::newRow("longest name") << mx2600
-                                  << Chunks{startRecording + "A" + endRecording + named('m', QByteArray(PrinterModel::kMaxNameLength, 'n'))}
-                                  << prefix + listLine(1, "User", QByteArray(PrinterModel::kMaxNameLength, 'n'));
+                                  << Chunks{startRecording + "A" + endRecording + named('m', QByteArray(MacroStore::kMaxNameLength, 'n'))}
+                                  << prefix + listLine(1, "User", QByteArray(MacroStore::kMaxNameLength, 'n'));
 }
 
-void TestPrinterModel::macros()
+void TestMacroStore::macros()
 {
     QFETCH(QByteArray, identity);
     QFETCH(Chunks, chunks);
     QFETCH(QByteArray, expectedList);
 
-    PrinterModel model;
+    MacroStore model;
     model.setIdentity(identity);
     QCOMPARE(feed(model, chunks), QByteArray()); // no queries among the chunks
-    QCOMPARE(model.state(), PrinterModel::State::Idle);
+    QCOMPARE(model.state(), MacroStore::State::Idle);
     QCOMPARE(model.receive(hex("0517")), expectedList);
 }
 
-void TestPrinterModel::events_data()
+void TestMacroStore::events_data()
 {
     QTest::addColumn<QByteArray>("identity");
     QTest::addColumn<Chunks>("chunks");
     QTest::addColumn<QStringList>("expected");
 
-    const QByteArray mx2600 = PrinterModel::kDefaultIdentity;
+    const QByteArray mx2600 = MacroStore::kDefaultIdentity;
     const QByteArray demo = startRecording + "ABC" + endRecording + named('m', "Demo");
     const QStringList stored{"recording started", "recording ended (3 bytes)", "stored Demo (3 bytes)"};
 
@@ -210,40 +219,40 @@ void TestPrinterModel::events_data()
     QTest::newRow("unknown commands pass") << mx2600 << Chunks{hex("1B401B1F7A00") + ESC + "g" + hex("03")} << QStringList{};
 }
 
-void TestPrinterModel::events()
+void TestMacroStore::events()
 {
     QFETCH(QByteArray, identity);
     QFETCH(Chunks, chunks);
     QFETCH(QStringList, expected);
 
-    PrinterModel model;
+    MacroStore model;
     model.setIdentity(identity);
     feed(model, chunks);
-    QCOMPARE(model.takeEvents(), expected);
-    QVERIFY(model.takeEvents().isEmpty());
+    QCOMPARE(model.takeNotes(), expected);
+    QVERIFY(model.takeNotes().isEmpty());
 }
 
-void TestPrinterModel::queriesDuringRecordingAreAnsweredAndKept()
+void TestMacroStore::queriesDuringRecordingAreAnsweredAndKept()
 {
-    PrinterModel model;
+    MacroStore model;
     QCOMPARE(model.receive(startRecording + hex("0515")), QByteArray("CMD MX2600 V1.00"));
-    QCOMPARE(model.state(), PrinterModel::State::Recording);
+    QCOMPARE(model.state(), MacroStore::State::Recording);
     QCOMPARE(model.receive(endRecording + named('m', "Q")), QByteArray());
     QCOMPARE(model.userStore().value("Q"), hex("0515"));
 }
 
-void TestPrinterModel::oversizedRecordingIsDiscarded()
+void TestMacroStore::oversizedRecordingIsDiscarded()
 {
-    PrinterModel model;
+    MacroStore model;
     model.setMaxMacroSize(4);
     model.receive(startRecording + "ABCD" + endRecording + named('m', "fits"));
     model.receive(startRecording + "ABCDE" + endRecording + named('m', "big"));
     model.receive(named('b', "") + QByteArray(1000, 'x') + named('e', "huge"));
-    QCOMPARE(model.state(), PrinterModel::State::Idle);
+    QCOMPARE(model.state(), MacroStore::State::Idle);
     QCOMPARE(model.userStore().keys(), QList<QByteArray>{"fits"});
-    const QStringList events = model.takeEvents();
+    const QStringList events = model.takeNotes();
     QCOMPARE(events.count(QStringLiteral("recording discarded: longer than 4 bytes")), 2);
 }
 
-QTEST_GUILESS_MAIN(TestPrinterModel)
-#include "tst_printer_model.moc"
+QTEST_GUILESS_MAIN(TestMacroStore)
+#include "tst_macro_store.moc"

@@ -1,16 +1,16 @@
-// The receiving side's framing: real-time requests found as commands of
-// their own, never inside another command's data, however the stream is split;
-// and what the interpreter reports of the commands that print nothing.
+// The one command reader: commands found whole, never inside another
+// command's data, however the stream is split; and what the interpreter
+// reports of the commands that print nothing.
 #include "support/ReceiptText.h"
 
-#include "printer/CommandFramer.h"
+#include "printer/CommandReader.h"
 #include "printer/ReceiptInterpreter.h"
 
 #include <QtTest>
 
 using namespace PrinterBytes;
 
-class TestCommandFramer : public QObject
+class TestCommandReader : public QObject
 {
     Q_OBJECT
 private slots:
@@ -19,7 +19,7 @@ private slots:
     void eventsAndRequests();
 };
 
-void TestCommandFramer::headerCommands_data()
+void TestCommandReader::headerCommands_data()
 {
     QTest::addColumn<QByteArray>("stream");
     QTest::addColumn<QStringList>("commands");
@@ -50,21 +50,26 @@ void TestCommandFramer::headerCommands_data()
         << QStringList{"1014010005", "1b2108", "1d7201", "1d610f"};
 }
 
-void TestCommandFramer::headerCommands()
+void TestCommandReader::headerCommands()
 {
     QFETCH(QByteArray, stream);
     QFETCH(QStringList, commands);
     for (int chunk = 1; chunk <= 7; ++chunk) {
-        CommandFramer framer;
+        CommandReader reader;
         QStringList found;
+        const CommandReader::Handler collect = [&found](const CommandReader::Piece &piece) {
+            if (piece.part == CommandReader::Part::Command && piece.frame->kind == Frame::Kind::Whole)
+                found << piece.command->toHex();
+            return true;
+        };
         for (qsizetype at = 0; at < stream.size(); at += chunk)
-            framer.feed(stream.mid(at, chunk), [&found](const QByteArray &command) { found << command.toHex(); });
+            reader.feed(stream.mid(at, chunk), collect);
         QCOMPARE(found, commands);
-        QVERIFY(!framer.waiting());
+        QVERIFY(!reader.waiting());
     }
 }
 
-void TestCommandFramer::eventsAndRequests()
+void TestCommandReader::eventsAndRequests()
 {
     ReceiptInterpreter paper;
     QStringList seen;
@@ -85,5 +90,5 @@ void TestCommandFramer::eventsAndRequests()
     QCOMPARE(paper.paperFedDots(), 90);
 }
 
-QTEST_GUILESS_MAIN(TestCommandFramer)
-#include "tst_command_framer.moc"
+QTEST_GUILESS_MAIN(TestCommandReader)
+#include "tst_command_reader.moc"
