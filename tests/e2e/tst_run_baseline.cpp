@@ -2,6 +2,7 @@
 // CI. A baseline is made with --update, a later run is checked against it:
 // exit status 4 and a line per receipt that differs, a diff image beside it.
 #include "support/RunProcess.h"
+#include "support/SimProcess.h"
 
 #include <QDir>
 #include <QFile>
@@ -42,6 +43,7 @@ private slots:
     void changedPriceIsDrawnInItsRows();
     void updateReplacesTheBaseline();
     void junitReport();
+    void simulatorChecksWhenItStops();
 };
 
 void tst_RunBaseline::check_data()
@@ -165,6 +167,23 @@ void tst_RunBaseline::junitReport()
              qPrintable(read.at(2)));
     QCOMPARE(read.at(3), "receipt-003 receipt-003 extra: printed, not in the baseline base | "
                          "receipt-003 extra: printed, not in the baseline base");
+}
+
+// The simulator shares the check: what a point-of-sale program sent it is
+// compared when it stops, and its exit status says so.
+void tst_RunBaseline::simulatorChecksWhenItStops()
+{
+    RunProcess run;
+    QCOMPARE(run.run(args({"4.30"}, {"--update"})).status, 0);
+    SimProcess sim({"--receipts", run.path("sim"), "--expect", run.path("base")}, false);
+    QVERIFY2(sim.start(), qPrintable(sim.error())); // a refused --expect must not pass as a skip
+    QCOMPARE(run.run({"-p", sim.port(), "--flow", "none", "--no-transcript", "-c", receipts({"4.40"})}).status, 0);
+    QVERIFY(sim.waitForReceived(int(QByteArray("Shop\nTOTAL 4.40\n\x1DV\x00", 19).size())));
+    sim.stop();
+    QCOMPARE(sim.exitCode(), 4);
+    QVERIFY2(sim.log().contains("receipt-001 differs: ") && sim.log().contains("'TOTAL 4.30' -> 'TOTAL 4.40'"),
+             qPrintable(sim.log()));
+    QVERIFY(QFile::exists(run.path("sim/receipt-001.diff.png")));
 }
 
 QTEST_GUILESS_MAIN(tst_RunBaseline)

@@ -142,6 +142,10 @@ int main(int argc, char *argv[])
         receipts = std::make_unique<ReceiptFiles>();
         if (!options.receiptsDir.isEmpty() && !receipts->open(options.receiptsDir, &error))
             return startFailure(error);
+        if (!options.expectDir.isEmpty()
+            && !receipts->setBaseline(options.expectDir, options.update, options.junitFile,
+                                      QStringLiteral("marlix-printer-sim"), &error))
+            return startFailure(error);
         receipts->setDecode(options.decode);
     }
     ReceiptInterpreter &paper = receipts ? receipts->interpreter() : unseen;
@@ -230,12 +234,17 @@ int main(int argc, char *argv[])
         server.log(QStringLiteral("stopped with %1 bytes waiting, not printed").arg(printer.state().waiting));
     else if (const QString waiting = paper.waitingWords(); !waiting.isEmpty())
         server.log(QStringLiteral("end of input: ") + waiting);
+    int status = result;
     if (receipts) {
         for (const QString &line : receipts->finish())
             server.log(line);
+        if (status == 0 && receipts->checkFailed())
+            status = 1;
+        else if (status == 0 && receipts->differing() > 0)
+            status = 4; // as marlix-run --expect
     }
     removeLink(options.linkPath, slave);
     if (registered)
         unregisterSimulator();
-    return result;
+    return status;
 }
