@@ -135,6 +135,13 @@ void ReceiptFiles::check()
 {
     if (m_expectDir.isEmpty() || m_dir.isEmpty())
         return;
+    if (m_update && m_unsaved > 0) {
+        // A baseline made of a run that lost receipts would lose them too.
+        m_log.append(QStringLiteral("--update: the baseline %1 is left as it was: %2 could not be saved")
+                         .arg(m_expectDir, ReceiptCheck::count(m_unsaved)));
+        m_checkFailed = true;
+        return;
+    }
     if (m_update) {
         m_checkFailed = !ReceiptCheck::update(m_dir, m_saved, m_expectDir, &m_log);
         return;

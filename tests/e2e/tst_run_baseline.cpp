@@ -101,6 +101,11 @@ void tst_RunBaseline::updateReplacesTheBaseline()
 {
     RunProcess run;
     QCOMPARE(run.run(args({"4.30", "1.00", "2.00"}, {"--update"})).status, 0);
+    // A run that could not save a receipt leaves the baseline alone.
+    QVERIFY(QFile::remove(run.path("out/receipt-001.png")) && QDir().mkpath(run.path("out/receipt-001.png")));
+    QCOMPARE(run.run(args({"5.00"}, {"--update"})).status, 1);
+    QCOMPARE(files(run.path("base")).size(), 6);
+    QVERIFY(QDir(run.path("out/receipt-001.png")).removeRecursively());
     const RunProcess::Result update = run.run(args({"5.00"}, {"--update"}));
     QCOMPARE(update.status, 0);
     QVERIFY2(update.err.endsWith("marlix-run: baseline base: 1 receipt written, 2 no longer printed removed\n"),
