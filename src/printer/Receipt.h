@@ -105,6 +105,8 @@ struct DotImage
     int y = 0;
     QImage dots; // Format_Mono, one pixel per dot, index 1 is ink (colour table: transparent, black)
     ByteRange source;
+    QByteArray data = {};             // a barcode's or symbol's data, as stored: what a scanner reads
+    const char *symbolName = nullptr; // Symbol: which one ("PDF417", "Data Matrix", ...)
 
     int width() const { return dots.width(); }
     int height() const { return dots.height(); }

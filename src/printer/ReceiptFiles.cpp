@@ -1,9 +1,13 @@
 #include "printer/ReceiptFiles.h"
 
 #include "printer/PrinterCommands.h"
+#include "printer/ReceiptCheck.h"
+#include "printer/ReceiptJUnit.h"
+#include "printer/ReceiptTextDump.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QRegularExpression>
 
@@ -67,7 +71,8 @@ void ReceiptFiles::save(const Receipt &receipt)
         return;
     }
     const int number = m_next++;
-    const QString file = QStringLiteral("%1/receipt-%2.png").arg(m_dir).arg(number, 3, 10, QLatin1Char('0'));
+    const QString name = QStringLiteral("receipt-%1").arg(number, 3, 10, QLatin1Char('0'));
+    const QString file = QStringLiteral("%1/%2.png").arg(m_dir, name);
     QString error;
     const bool saved = m_renderer.savePng(receipt, file, &error);
     m_log += m_renderer.takeNotes(); // characters it had no glyph for
@@ -76,6 +81,14 @@ void ReceiptFiles::save(const Receipt &receipt)
         m_log.append(QStringLiteral("receipt %1: cannot write %2: %3").arg(number).arg(file, error));
         return;
     }
+    const QString textFile = QStringLiteral("%1/%2.txt").arg(m_dir, name);
+    QFile text(textFile);
+    if (!text.open(QIODevice::WriteOnly | QIODevice::Truncate) || text.write(ReceiptTextDump::file(receipt)) < 0
+        || !text.flush()) {
+        ++m_unsaved;
+        m_log.append(QStringLiteral("receipt %1: cannot write %2: %3").arg(number).arg(textFile, text.errorString()));
+    }
+    m_saved.append(name);
     QString line = QStringLiteral("receipt %1: %2 x %3 mm, %4")
                        .arg(number)
                        .arg(Paper::kWidthDots / Paper::kDotsPerMm)
@@ -87,9 +100,72 @@ void ReceiptFiles::save(const Receipt &receipt)
     m_log.append(line);
 }
 
+bool ReceiptFiles::setBaseline(const QString &expectDir, bool update, const QString &junitFile, const QString &program,
+                               QString *error)
+{
+    if (!update && !QFileInfo(expectDir).isDir()) {
+        *error = QStringLiteral("--expect %1: no such folder (--update makes it from this run's receipts)").arg(expectDir);
+        return false;
+    }
+    m_expectDir = expectDir;
+    m_update = update;
+    m_junitFile = junitFile;
+    m_program = program;
+    m_next = 1;
+    return true;
+}
+
+QString ReceiptFiles::baselineOptionsError(const QString &receiptsDir, bool expectSet, const QString &expectDir,
+                                          bool update, bool junitSet, const QString &junitFile)
+{
+    if (expectSet && expectDir.isEmpty())
+        return QStringLiteral("--expect needs a folder");
+    if (expectSet && receiptsDir.isEmpty())
+        return QStringLiteral("--expect needs --receipts DIR: the folder this run's receipts go to");
+    if (update && !expectSet)
+        return QStringLiteral("--update needs --expect DIR: the baseline folder to write");
+    if (junitSet && junitFile.isEmpty())
+        return QStringLiteral("--junit needs a file name");
+    if (junitSet && (!expectSet || update))
+        return QStringLiteral("--junit reports the check of --expect DIR (without --update)");
+    return {};
+}
+
+void ReceiptFiles::check()
+{
+    if (m_expectDir.isEmpty() || m_dir.isEmpty())
+        return;
+    if (m_update && m_unsaved > 0) {
+        // A baseline made of a run that lost receipts would lose them too.
+        m_log.append(QStringLiteral("--update: the baseline %1 is left as it was: %2 could not be saved")
+                         .arg(m_expectDir, ReceiptCheck::count(m_unsaved)));
+        m_checkFailed = true;
+        return;
+    }
+    if (m_update) {
+        m_checkFailed = !ReceiptCheck::update(m_dir, m_saved, m_expectDir, &m_log);
+        return;
+    }
+    const QList<ReceiptComparison> results = ReceiptCheck::compare(m_dir, m_saved, m_expectDir);
+    for (const ReceiptComparison &result : results) {
+        if (!result.differs())
+            continue;
+        ++m_differing;
+        m_log.append(result.report);
+    }
+    if (m_differing == 0)
+        m_log.append(QStringLiteral("%1 checked: all as in the baseline %2").arg(ReceiptCheck::count(results.size()), m_expectDir));
+    QString error;
+    if (!m_junitFile.isEmpty() && !ReceiptJUnit::write(m_junitFile, m_program, results, &error)) {
+        m_log.append(QStringLiteral("--junit %1: cannot write: %2").arg(m_junitFile, error));
+        m_checkFailed = true;
+    }
+}
+
 QStringList ReceiptFiles::finish()
 {
     m_interpreter.finish();
+    check();
     return takeNotes();
 }
 

@@ -241,7 +241,8 @@ private:
     // 2D symbols (ReceiptSymbols2D.cpp): GS ( k other than the QR code
     void runSymbol2D(quint8 symbol, quint8 function);
     void printSymbol2D(quint8 symbol);
-    void printModules(const Symbol &symbol, int moduleWidth, int rowUnit, DotImage::Kind kind, const char *name);
+    void printModules(const Symbol &symbol, int moduleWidth, int rowUnit, DotImage::Kind kind, const char *name,
+                      const QByteArray &data);
 
     // graphics (ReceiptGraphics.cpp)
     void graphicsByte(quint8 byte);

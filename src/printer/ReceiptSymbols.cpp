@@ -142,7 +142,7 @@ void ReceiptInterpreter::printBarcode(int type, const QByteArray &data)
         line.runs.append(text);
         y += text.height();
     }
-    line.images.append({DotImage::Kind::Barcode, x, y, bars, line.source});
+    line.images.append({DotImage::Kind::Barcode, x, y, bars, line.source, data});
     y += bars.height();
     if (below && !text.text.isEmpty()) {
         text.y = y;
@@ -169,7 +169,7 @@ void ReceiptInterpreter::printQr()
         printTextLine(symbol.error.toLatin1(), commandRange());
         return;
     }
-    printModules(symbol, m_modes.qrModule, m_modes.qrModule, DotImage::Kind::QrCode, "QR code");
+    printModules(symbol, m_modes.qrModule, m_modes.qrModule, DotImage::Kind::QrCode, "QR code", m_qrData);
 }
 
 void ReceiptInterpreter::noteCutSymbol(const char *what, int dotWidth)

@@ -161,12 +161,14 @@ void ReceiptInterpreter::printSymbol2D(quint8 symbol)
         printTextLine(made.error.toLatin1(), commandRange());
         return;
     }
-    printModules(made, module, rowUnit, DotImage::Kind::Symbol, names[symbol - 0x30]);
+    printModules(made, module, rowUnit, DotImage::Kind::Symbol, names[symbol - 0x30],
+                 symbol == Composite ? data + '|' + twoD : data);
 }
 
 // A symbol's modules, each module wide and each row rowUnit tall per module
 // of its height, on a band of its own, cut at the printable width.
-void ReceiptInterpreter::printModules(const Symbol &symbol, int module, int rowUnit, DotImage::Kind kind, const char *name)
+void ReceiptInterpreter::printModules(const Symbol &symbol, int module, int rowUnit, DotImage::Kind kind, const char *name,
+                                      const QByteArray &data)
 {
     const QImage &modules = symbol.modules;
     noteCutSymbol(name, modules.width() * module);
@@ -194,7 +196,7 @@ void ReceiptInterpreter::printModules(const Symbol &symbol, int module, int rowU
     }
     ReceiptLine line;
     line.source = commandRange();
-    line.images.append({kind, bandLeft(dotWidth), 0, dots, line.source});
+    line.images.append({kind, bandLeft(dotWidth), 0, dots, line.source, data, name});
     line.height = height;
     placeBand(line, ReceiptParts::cost(line));
 }

@@ -1,6 +1,7 @@
 #include "run/RunOptions.h"
 
 #include "printer/Characters.h"
+#include "printer/ReceiptFiles.h"
 #include "scripts/ScriptArguments.h"
 #include "session/CommandLineChecks.h"
 
@@ -23,7 +24,10 @@ const QString kDescription = QStringLiteral(
     "for 31 more bytes\"). The port \"virtual\" is the printer built into the program: no hardware needed.\n"
     "Exit status: 0 all items done; 1 a send failed, a file could not be opened, a receipt could not\n"
     "be saved or a message said the run could not go on; 2 bad command line; 3 the port could not be\n"
-    "opened; 128 + N after signal N.");
+    "opened; 4 a receipt differs from the --expect baseline (the run itself went well); 128 + N after\n"
+    "signal N.\n"
+    "In CI: marlix-run -p virtual --receipts out --expect baseline --junit report.xml FILE checks the\n"
+    "receipts FILE prints against those in baseline (made once with --update).");
 
 struct Options {
     QCommandLineOption port{{QStringLiteral("p"), QStringLiteral("port")},
@@ -64,6 +68,19 @@ struct Options {
                                                "goes on after the highest there), the open one at the end: the "
                                                "built-in printer's paper, or what any other port took."),
                                 QStringLiteral("DIR")};
+    QCommandLineOption expect{QStringLiteral("expect"),
+                              QStringLiteral("With --receipts: number the receipts from 001 and, at the end, compare "
+                                             "each with DIR/receipt-NNN.png; a receipt that differs, or is in only "
+                                             "one of the folders, is said in a line on standard error and gets "
+                                             "receipt-NNN.diff.png beside it. Exit status 4 when any differs."),
+                              QStringLiteral("DIR")};
+    QCommandLineOption update{QStringLiteral("update"),
+                              QStringLiteral("With --expect DIR: make this run's receipts the baseline in DIR "
+                                             "instead of comparing.")};
+    QCommandLineOption junit{QStringLiteral("junit"),
+                             QStringLiteral("With --expect: also write the check as a JUnit XML report, one test "
+                                            "case per receipt."),
+                             QStringLiteral("FILE")};
     QCommandLineOption decode{QStringLiteral("decode"),
                               QStringLiteral("Explain each command and text the run prints, a line each, on "
                                              "standard error.")};
@@ -90,7 +107,7 @@ void setUp(QCommandLineParser &parser, const Options &o)
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOptions({o.port, o.baud, o.parity, o.dataBits, o.stopBits, o.flow, o.packetSize, o.mode,
-                       o.noTranscript, o.autoQuery, o.log, o.receipts, o.decode, o.cjk, o.paperLength, o.command,
+                       o.noTranscript, o.autoQuery, o.log, o.receipts, o.expect, o.update, o.junit, o.decode, o.cjk, o.paperLength, o.command,
                        o.getResponse});
     parser.addPositionalArgument(QStringLiteral("ITEM"),
                                  QStringLiteral("Files, -c TEXT and --get-response, done in the order given."),
@@ -277,6 +294,13 @@ CommandLine parseRunCommandLine(const QStringList &arguments, const LinkVariable
         if (run.receiptsDir.isEmpty())
             return error(QStringLiteral("--receipts needs a folder"));
     }
+    run.expectDir = parser.value(o.expect);
+    run.update = parser.isSet(o.update);
+    run.junitFile = parser.value(o.junit);
+    if (const QString wrong = ReceiptFiles::baselineOptionsError(run.receiptsDir, parser.isSet(o.expect), run.expectDir,
+                                                                run.update, parser.isSet(o.junit), run.junitFile);
+        !wrong.isEmpty())
+        return error(wrong);
     run.decode = parser.isSet(o.decode);
     if (parser.isSet(o.cjk)) {
         const std::optional<TwoByteCode> code = Characters::encodingFromName(parser.value(o.cjk));

@@ -28,6 +28,9 @@ struct RunOptions {
     bool autoQuery = false;
     QString logFile; // "" for no log
     QString receiptsDir; // --receipts: "" saves no receipts
+    QString expectDir;   // --expect: the baseline the receipts are checked against, "" for none
+    bool update = false; // --update: the receipts become the baseline instead
+    QString junitFile;   // --junit: the check as a JUnit report, "" for none
     bool decode = false; // --decode: the printed commands in words, on standard error
     TwoByteCode cjk = TwoByteCode::Gb18030; // --cjk: the printer's two-byte encoding (FS &)
     qint64 paperLengthMm = PrinterState::kDefaultRollMm; // --paper-length: the built-in printer's roll
@@ -39,6 +42,7 @@ constexpr int kDone = 0;
 constexpr int kFailed = 1;
 constexpr int kUsage = CommandLineChecks::kUsageStatus;
 constexpr int kNoPort = 3;
+constexpr int kDiffers = 4; // --expect: a receipt differs from the baseline
 // A signal ends the run with 128 + its number (130 for SIGINT, 143 for SIGTERM).
 constexpr int kSignalBase = 128;
 } // namespace RunExit

@@ -28,6 +28,15 @@ public:
     void finish();
     // Receipts that could not be written so far.
     int unsaved() const { return m_files.unsaved(); }
+    // --expect, --update, --junit (ReceiptFiles::setBaseline), after open().
+    bool setBaseline(const QString &expectDir, bool update, const QString &junitFile, QString *error)
+    {
+        return m_files.setBaseline(expectDir, update, junitFile, QStringLiteral("marlix-run"), error);
+    }
+    // After finish(): receipts that differ from the baseline; whether the
+    // check or the update could not be written.
+    int differing() const { return m_files.differing(); }
+    bool checkFailed() const { return m_files.checkFailed(); }
     void setTwoByteEncoding(TwoByteCode code) { m_files.setTwoByteEncoding(code); }
     // A command on the paper still waiting for its data ("GS v 0 waiting
     // for 31 more bytes"), "" when none.

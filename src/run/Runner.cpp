@@ -88,7 +88,9 @@ int Runner::run()
     // A folder that cannot be made is known before anything is sent.
     if (!m_options.receiptsDir.isEmpty() || m_options.decode) {
         m_receipts = std::make_unique<RunReceipts>([this](const QString &line) { tell(line); });
-        if (!m_receipts->open(m_options.receiptsDir, m_options.decode, &failure)) {
+        if (!m_receipts->open(m_options.receiptsDir, m_options.decode, &failure)
+            || (!m_options.expectDir.isEmpty()
+                && !m_receipts->setBaseline(m_options.expectDir, m_options.update, m_options.junitFile, &failure))) {
             tell(failure);
             return RunExit::kFailed;
         }
@@ -134,12 +136,15 @@ int Runner::run()
         // A receipt asked for and not saved fails the run: a check in CI
         // must not pass on a file that is not there.
         m_receipts->finish();
-        if (m_receipts->unsaved() > 0)
+        if (m_receipts->unsaved() > 0 || m_receipts->checkFailed())
             m_failed = true;
     }
     if (m_endStatus >= 0)
         return m_endStatus;
-    return m_failed || m_op.failed() ? RunExit::kFailed : RunExit::kDone;
+    if (m_failed || m_op.failed())
+        return RunExit::kFailed;
+    // A run that went wrong says so first; a receipt that differs is the check's answer.
+    return m_receipts && m_receipts->differing() > 0 ? RunExit::kDiffers : RunExit::kDone;
 }
 
 void Runner::play(const RunItem &item)

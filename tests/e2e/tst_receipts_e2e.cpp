@@ -197,8 +197,18 @@ void tst_ReceiptsE2E::exampleReceipt()
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(file), 10000);
     sim.stop();
 
-    // One receipt, cut; nothing open at the end.
-    QCOMPARE(QDir(receipts).entryList(QDir::Files), QStringList{QStringLiteral("receipt-001.png")});
+    // One receipt, cut; nothing open at the end. Its text beside it, in reading order.
+    QCOMPARE(QDir(receipts).entryList(QDir::Files), QStringList({QStringLiteral("receipt-001.png"), QStringLiteral("receipt-001.txt")}));
+    QFile text(receipts + QStringLiteral("/receipt-001.txt"));
+    QVERIFY(text.open(QIODevice::ReadOnly));
+    const QStringList textLines = QString::fromUtf8(text.readAll()).split(QLatin1Char('\n'));
+    const QStringList wanted{"MARLIX CAFE", "[image 16 x 16]", "TOTAL                       4.30", "[barcode: 400638133393]",
+                             "4006381333931", "[QR code: https://marlix.example/r/1]", "Thank you!", "[partial cut]", ""};
+    qsizetype at = 0;
+    for (const QString &line : wanted) {
+        at = textLines.indexOf(line, at);
+        QVERIFY2(at >= 0, qPrintable(line));
+    }
     const QImage image(file);
     QCOMPARE(image.width(), 576);
     // Header 48, street 30, blank 30, logo 16, its line feed 30, eight lines

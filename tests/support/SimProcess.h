@@ -37,6 +37,8 @@ public:
     // on (not quiet), waits until the simulator has logged its line.
     bool act(const QString &line, int timeoutMs = 3000);
     void stop();
+    // Its exit status once stopped.
+    int exitCode() const { return m_process.exitCode(); }
     // What it logged (standard error) so far; all of it once stopped.
     QString log();
 

@@ -209,6 +209,13 @@ void tst_RunOptions::refused_data()
                                   << "bad --paper-length 0: expected millimetres, 1 to 1000000000";
     QTest::newRow("empty log name") << QStringList{"--log=", "a.dmo"} << true << "--log needs a file name";
     QTest::newRow("empty receipts folder") << QStringList{"--receipts=", "a.dmo"} << true << "--receipts needs a folder";
+    QTest::newRow("a baseline with no receipts to check") << QStringList{"--expect", "base", "a.dmo"} << true
+                                                          << "--expect needs --receipts DIR: the folder this run's receipts go to";
+    QTest::newRow("update without a baseline") << QStringList{"--receipts", "r", "--update", "a.dmo"} << true
+                                               << "--update needs --expect DIR: the baseline folder to write";
+    QTest::newRow("a report of no check")
+        << QStringList{"--receipts", "r", "--expect", "b", "--update", "--junit", "j.xml", "a.dmo"} << true
+        << "--junit reports the check of --expect DIR (without --update)";
     QTest::newRow("command that is no Latin-1")
         << QStringList{"-c", QStringLiteral("5 \u20ac")} << true
         << QStringLiteral("--command 5 \u20ac: \"\u20ac\" is not a single-byte (Latin-1) character; write the "
@@ -238,7 +245,8 @@ void tst_RunOptions::helpAndVersion()
         QCOMPARE(line.outcome, CommandLine::Help);
         for (const char *named : {"--port", "--baud", "--parity", "--data-bits", "--stop-bits", "--flow",
                                   "--packet-size", "--mode", "--no-transcript", "--auto-query", "--log",
-                                  "--cjk", "--paper-length", "--command", "--get-response", "Exit status"})
+                                  "--cjk", "--paper-length", "--command", "--get-response", "Exit status",
+                                  "--expect", "--update", "--junit", "4 a receipt differs"})
             QVERIFY2(line.text.contains(QLatin1String(named)), named);
     }
     const CommandLine version = parse({"--version"}, LinkVariables());

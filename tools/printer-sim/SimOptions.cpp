@@ -72,6 +72,13 @@ SimCommandLine parseSimCommandLine(const QStringList &arguments)
                        "\"receipt N: 72 x L mm, "
                        "FILE\" and each command that is not drawn once. Numbering goes on after the files already "
                        "in DIR."), QStringLiteral("DIR"));
+    const QCommandLineOption expect(QStringLiteral("expect"),
+        QStringLiteral("With --receipts: when it stops, compare the receipts (numbered from 001) with DIR/receipt-NNN.png "
+                       "as marlix-run --expect does; exit status 4 when any differs."), QStringLiteral("DIR"));
+    const QCommandLineOption update(QStringLiteral("update"),
+        QStringLiteral("With --expect DIR: make the receipts the baseline in DIR instead of comparing."));
+    const QCommandLineOption junit(QStringLiteral("junit"),
+        QStringLiteral("With --expect: also write the check as a JUnit XML report."), QStringLiteral("FILE"));
     const QCommandLineOption decode(QStringLiteral("decode"),
         QStringLiteral("Log each command and text run that reaches the paper, one line each, in columns: its decimal "
                        "offset in the printed stream, its bytes in hex (the first 6 and the length of a longer one), "
@@ -102,7 +109,7 @@ SimCommandLine parseSimCommandLine(const QStringList &arguments)
     const QCommandLineOption drawerCloses(QStringLiteral("drawer-closes-after"),
         QStringLiteral("An opened drawer closes by itself after S seconds (default: it stays open until "
                        "\"drawer N close\")."), QStringLiteral("S"));
-    parser.addOptions({link, record, receipts, decode, cjk, reply, identity, busy, delay, quiet, paperLength, nearEnd,
+    parser.addOptions({link, record, receipts, expect, update, junit, decode, cjk, reply, identity, busy, delay, quiet, paperLength, nearEnd,
                        drawerCloses});
 
     if (!parser.parse(arguments))
@@ -138,6 +145,13 @@ SimCommandLine parseSimCommandLine(const QStringList &arguments)
         return fail(QStringLiteral("--record needs a file name"));
     if (parser.isSet(receipts) && options->receiptsDir.isEmpty())
         return fail(QStringLiteral("--receipts needs a folder"));
+    options->expectDir = parser.value(expect);
+    options->update = parser.isSet(update);
+    options->junitFile = parser.value(junit);
+    if (const QString wrong = ReceiptFiles::baselineOptionsError(options->receiptsDir, parser.isSet(expect), options->expectDir,
+                                                                options->update, parser.isSet(junit), options->junitFile);
+        !wrong.isEmpty())
+        return fail(wrong);
 
     if (parser.isSet(cjk)) {
         const std::optional<TwoByteCode> code = Characters::encodingFromName(parser.value(cjk));

@@ -14,6 +14,9 @@ struct SimOptions
     int tcpPort = -1; // --tcp: also serve this TCP port (0: any free one); -1: the pty alone
     QString recordPath;
     QString receiptsDir;
+    QString expectDir;   // --expect: checked against this baseline when it stops
+    bool update = false; // --update: the receipts become the baseline instead
+    QString junitFile;   // --junit: the check as a JUnit report
     bool decode = false;
     TwoByteCode cjk = TwoByteCode::Gb18030; // --cjk: the model's two-byte encoding
     QList<QPair<QByteArray, QByteArray>> replies; // in the order given

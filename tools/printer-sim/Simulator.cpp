@@ -91,6 +91,10 @@ bool Simulator::start(QString *error)
         m_receipts = std::make_unique<ReceiptFiles>();
         if (!m_options.receiptsDir.isEmpty() && !m_receipts->open(m_options.receiptsDir, error))
             return false;
+        if (!m_options.expectDir.isEmpty()
+            && !m_receipts->setBaseline(m_options.expectDir, m_options.update, m_options.junitFile,
+                                        QStringLiteral("marlix-printer-sim"), error))
+            return false;
         m_receipts->setDecode(m_options.decode);
     }
     ReceiptInterpreter &paper = m_receipts ? m_receipts->interpreter() : *m_unseen;
@@ -173,8 +177,9 @@ void Simulator::toggleBusy()
         m_network->setBusy(m_server->isBusy());
 }
 
-void Simulator::finish()
+int Simulator::finish()
 {
+    int status = 0;
     if (m_printer->state().waiting > 0)
         m_server->log(QStringLiteral("stopped with %1 bytes waiting, not printed").arg(m_printer->state().waiting));
     else if (const QString waiting = (m_receipts ? m_receipts->interpreter() : *m_unseen).waitingWords(); !waiting.isEmpty())
@@ -182,5 +187,10 @@ void Simulator::finish()
     if (m_receipts) {
         for (const QString &line : m_receipts->finish())
             m_server->log(line);
+        if (m_receipts->checkFailed())
+            status = 1;
+        else if (m_receipts->differing() > 0)
+            status = 4; // as marlix-run --expect
     }
+    return status;
 }

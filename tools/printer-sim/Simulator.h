@@ -30,8 +30,10 @@ public:
     bool start(QString *error);
     // SIGUSR1: stop reading from the line, or read again.
     void toggleBusy();
-    // At the end: what was not printed, the receipt still open.
-    void finish();
+    // At the end: what was not printed, the receipt still open; the exit
+    // status it leaves: 4 when a receipt differs from the baseline, 1 when
+    // the check could not be made.
+    int finish();
 
 private:
     void announce();

@@ -59,6 +59,6 @@ int main(int argc, char *argv[])
     if (!simulator.start(&error))
         return startFailure(error);
     const int result = app->exec();
-    simulator.finish();
-    return result;
+    const int checked = simulator.finish();
+    return result != 0 ? result : checked;
 }
