@@ -124,6 +124,14 @@ QString ReceiptFiles::baselineOptionsError(const QString &receiptsDir, bool expe
         return QStringLiteral("--expect needs --receipts DIR: the folder this run's receipts go to");
     if (update && !expectSet)
         return QStringLiteral("--update needs --expect DIR: the baseline folder to write");
+    // The run's receipts would overwrite the baseline they are checked against
+    // (and --update would remove each one to copy it onto itself).
+    const auto where = [](const QString &dir) {
+        const QFileInfo info(dir);
+        return info.exists() ? info.canonicalFilePath() : QDir::cleanPath(info.absoluteFilePath());
+    };
+    if (expectSet && !receiptsDir.isEmpty() && !expectDir.isEmpty() && where(expectDir) == where(receiptsDir))
+        return QStringLiteral("--expect needs a folder of its own, not the --receipts folder");
     if (junitSet && junitFile.isEmpty())
         return QStringLiteral("--junit needs a file name");
     if (junitSet && (!expectSet || update))

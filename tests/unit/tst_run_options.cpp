@@ -211,6 +211,8 @@ void tst_RunOptions::refused_data()
     QTest::newRow("empty receipts folder") << QStringList{"--receipts=", "a.dmo"} << true << "--receipts needs a folder";
     QTest::newRow("a baseline with no receipts to check") << QStringList{"--expect", "base", "a.dmo"} << true
                                                           << "--expect needs --receipts DIR: the folder this run's receipts go to";
+    QTest::newRow("the baseline is the receipts folder") << QStringList{"--receipts", "r", "--expect", "./r/", "a.dmo"} << true
+                                                         << "--expect needs a folder of its own, not the --receipts folder";
     QTest::newRow("update without a baseline") << QStringList{"--receipts", "r", "--update", "a.dmo"} << true
                                                << "--update needs --expect DIR: the baseline folder to write";
     QTest::newRow("a report of no check")
