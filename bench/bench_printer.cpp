@@ -8,8 +8,8 @@
 // may cost the interpreter at most 20 % of its speed.
 #include "support/ReceiptText.h"
 
-#include "printer/ReceiptInterpreter.h"
-#include "printer/ReceiptRenderer.h"
+#include "printer/interpreter/ReceiptInterpreter.h"
+#include "printer/render/ReceiptRenderer.h"
 
 #include <QGuiApplication>
 

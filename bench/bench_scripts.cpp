@@ -12,7 +12,7 @@
 #include "scripts/ScriptRunner.h"
 #include "session/Session.h"
 #include "preview/PaperFeed.h"
-#include "printer/VirtualPrinter.h"
+#include "printer/device/VirtualPrinter.h"
 #include "session/SettingsStore.h"
 #include "terminal/frmTerminal.h"
 

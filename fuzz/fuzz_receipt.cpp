@@ -9,11 +9,11 @@
 // The second byte sets the printer up: its two-byte encoding, and whether the
 // stream starts in two-byte mode (JIS too), on which code page and
 // international character set.
-#include "printer/Characters.h"
-#include "printer/CommandReader.h"
-#include "printer/PrinterCommands.h"
-#include "printer/ReceiptInterpreter.h"
-#include "printer/ReceiptRenderer.h"
+#include "printer/characters/Characters.h"
+#include "printer/commands/CommandReader.h"
+#include "printer/commands/PrinterCommands.h"
+#include "printer/interpreter/ReceiptInterpreter.h"
+#include "printer/render/ReceiptRenderer.h"
 
 #include <QGuiApplication>
 

@@ -5,8 +5,8 @@
 // graphics) are data and answered by nothing. However the stream is split, the
 // answers, the state and the paper are the same, the receive buffer never
 // holds more than 4 KiB, and once the printer is back online nothing waits.
-#include "printer/ReceiptInterpreter.h"
-#include "printer/VirtualPrinter.h"
+#include "printer/interpreter/ReceiptInterpreter.h"
+#include "printer/device/VirtualPrinter.h"
 
 #include <QCoreApplication>
 

@@ -1,8 +1,8 @@
 #include "link/VirtualPOSPrinter.h"
 
 #include "link/PortNames.h"
-#include "printer/ReceiptInterpreter.h"
-#include "printer/VirtualPrinter.h"
+#include "printer/interpreter/ReceiptInterpreter.h"
+#include "printer/device/VirtualPrinter.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -1,7 +1,7 @@
 #include "preview/CommandModel.h"
 
-#include "printer/CommandTrace.h"
-#include "printer/PrinterCommands.h"
+#include "printer/paper/CommandTrace.h"
+#include "printer/commands/PrinterCommands.h"
 
 #include <QColor>
 #include <QFont>

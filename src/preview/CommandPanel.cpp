@@ -2,7 +2,7 @@
 
 #include "preview/CommandDelegate.h"
 #include "preview/CommandModel.h"
-#include "printer/CommandTrace.h"
+#include "printer/paper/CommandTrace.h"
 
 #include <QApplication>
 #include <QClipboard>

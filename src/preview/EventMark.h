@@ -3,7 +3,7 @@
 // nothing: a bell for a beep, a drawer for a drawer pulse. A widget of its
 // own, so that its tool tip and its words reach a screen reader; never drawn
 // on the paper, so a saved receipt stays the printer's paper.
-#include "printer/Receipt.h"
+#include "printer/paper/Receipt.h"
 
 #include <QWidget>
 

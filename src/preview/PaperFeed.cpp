@@ -1,6 +1,6 @@
 #include "preview/PaperFeed.h"
 
-#include "printer/ReceiptInterpreter.h"
+#include "printer/interpreter/ReceiptInterpreter.h"
 
 #include <QElapsedTimer>
 

@@ -1,7 +1,7 @@
 #include "preview/PaperView.h"
 
 #include "preview/EventMark.h"
-#include "printer/ReceiptRenderer.h"
+#include "printer/render/ReceiptRenderer.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

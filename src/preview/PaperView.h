@@ -1,7 +1,7 @@
 #pragma once
 // The paper roll as the printer puts it out: the receipts one under the
 // other, a torn edge at each cut, the newest at the bottom.
-#include "printer/Receipt.h"
+#include "printer/paper/Receipt.h"
 
 #include <QAbstractScrollArea>
 #include <QCache>

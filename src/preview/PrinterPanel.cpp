@@ -1,7 +1,7 @@
 #include "preview/PrinterPanel.h"
 
-#include "printer/PrinterState.h"
-#include "printer/VirtualPrinter.h"
+#include "printer/device/PrinterState.h"
+#include "printer/device/VirtualPrinter.h"
 
 #include <QActionGroup>
 #include <QHBoxLayout>

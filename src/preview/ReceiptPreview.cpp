@@ -4,10 +4,10 @@
 #include "preview/CommandPanel.h"
 #include "preview/PaperFeed.h"
 #include "preview/PrinterPanel.h"
-#include "printer/Characters.h"
-#include "printer/ReceiptInterpreter.h"
-#include "printer/ReceiptRenderer.h"
-#include "printer/VirtualPrinter.h"
+#include "printer/characters/Characters.h"
+#include "printer/interpreter/ReceiptInterpreter.h"
+#include "printer/render/ReceiptRenderer.h"
+#include "printer/device/VirtualPrinter.h"
 #include "widgets/Accessibility.h"
 
 #include <QCheckBox>

@@ -3,8 +3,8 @@
 #include "preview/ReceiptPreview.h"
 
 #include "preview/PaperFeed.h"
-#include "printer/ReceiptInterpreter.h"
-#include "printer/VirtualPrinter.h"
+#include "printer/interpreter/ReceiptInterpreter.h"
+#include "printer/device/VirtualPrinter.h"
 
 #include <QLabel>
 #include <QPushButton>

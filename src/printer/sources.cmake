@@ -1,60 +1,6 @@
-# The virtual printer: identity, macro store, its state and replies, and the
-# device that joins them (Qt Core); the paper side: receipt interpreter and
-# renderer (Qt Gui images, libzint symbols).
-target_sources(marlix_printer PRIVATE
-    ${CMAKE_CURRENT_LIST_DIR}/MacroStore.h
-    ${CMAKE_CURRENT_LIST_DIR}/MacroStore.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/PrinterState.h
-    ${CMAKE_CURRENT_LIST_DIR}/PrinterState.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/VirtualPrinter.h
-    ${CMAKE_CURRENT_LIST_DIR}/VirtualPrinter.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/VirtualPrinterActions.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/Receipt.h
-    ${CMAKE_CURRENT_LIST_DIR}/ReceiptInterpreter.h
-    ${CMAKE_CURRENT_LIST_DIR}/ReceiptInterpreter.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/ReceiptText.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/ReceiptImages.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/ReceiptSymbols.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/ReceiptSymbols2D.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/ReceiptGraphics.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/ReceiptPage.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/ReceiptModes.h
-    ${CMAKE_CURRENT_LIST_DIR}/NvGraphics.h
-    ${CMAKE_CURRENT_LIST_DIR}/NvGraphics.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/ReceiptLayout.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/ReceiptParts.h
-    ${CMAKE_CURRENT_LIST_DIR}/CommandReader.h
-    ${CMAKE_CURRENT_LIST_DIR}/CommandLengths.h
-    ${CMAKE_CURRENT_LIST_DIR}/CommandLengths.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/CommandReader.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/ControlBytes.h
-    ${CMAKE_CURRENT_LIST_DIR}/ReceiptTracing.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/CommandTrace.h
-    ${CMAKE_CURRENT_LIST_DIR}/CommandTrace.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/PrinterCommands.h
-    ${CMAKE_CURRENT_LIST_DIR}/PrinterCommands.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/CommandWords.h
-    ${CMAKE_CURRENT_LIST_DIR}/CommandWords.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/CommandWordsPage.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/CommandWordsGraphics.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/ReceiptRenderer.h
-    ${CMAKE_CURRENT_LIST_DIR}/ReceiptRenderer.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/ReceiptFiles.h
-    ${CMAKE_CURRENT_LIST_DIR}/ReceiptFiles.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/ReceiptTextDump.h
-    ${CMAKE_CURRENT_LIST_DIR}/ReceiptTextDump.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/ReceiptCheck.h
-    ${CMAKE_CURRENT_LIST_DIR}/ReceiptCheck.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/ReceiptJUnit.h
-    ${CMAKE_CURRENT_LIST_DIR}/ReceiptJUnit.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/ReceiptFaces.h
-    ${CMAKE_CURRENT_LIST_DIR}/ReceiptFaces.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/CodePages.h
-    ${CMAKE_CURRENT_LIST_DIR}/CodePages.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/Characters.h
-    ${CMAKE_CURRENT_LIST_DIR}/Characters.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/ReceiptCharacters.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/Symbols.h
-    ${CMAKE_CURRENT_LIST_DIR}/Symbols.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/Symbols2D.cpp
-)
+# The virtual printer, in layers; a folder uses only those listed before it
+# (render and device both sit on the interpreter, and not on each other).
+# tools/check-printer-layers.py keeps it so.
+foreach(layer paper characters symbols commands interpreter render device)
+    include(${CMAKE_CURRENT_LIST_DIR}/${layer}/sources.cmake)
+endforeach()

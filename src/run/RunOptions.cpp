@@ -1,7 +1,7 @@
 #include "run/RunOptions.h"
 
-#include "printer/Characters.h"
-#include "printer/ReceiptFiles.h"
+#include "printer/characters/Characters.h"
+#include "printer/render/ReceiptFiles.h"
 #include "scripts/ScriptArguments.h"
 #include "session/CommandLineChecks.h"
 

@@ -4,8 +4,8 @@
 // order given.
 #include "link/Link.h"
 #include "link/TerminalView.h"
-#include "printer/PrinterState.h"
-#include "printer/Receipt.h"
+#include "printer/device/PrinterState.h"
+#include "printer/paper/Receipt.h"
 #include "session/CommandLineChecks.h"
 
 #include <QList>

@@ -1,7 +1,7 @@
 #include "run/RunReceipts.h"
 
 #include "link/AnyPOSPrinter.h"
-#include "printer/VirtualPrinter.h"
+#include "printer/device/VirtualPrinter.h"
 
 RunReceipts::RunReceipts(std::function<void(const QString &)> say) : m_say(std::move(say)) {}
 

@@ -5,7 +5,7 @@
 // write tap), so that a point-of-sale developer sees what a printer would
 // print of the run. Its lines (receipts saved, the decode log, notes) go to
 // `say` as they come.
-#include "printer/ReceiptFiles.h"
+#include "printer/render/ReceiptFiles.h"
 
 #include <QString>
 #include <functional>

@@ -2,7 +2,7 @@
 
 #include "link/AnyPOSPrinter.h"
 #include "link/Link.h"
-#include "printer/VirtualPrinter.h"
+#include "printer/device/VirtualPrinter.h"
 #include "run/RunOptions.h"
 #include "run/RunReceipts.h"
 

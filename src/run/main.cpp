@@ -3,7 +3,7 @@
 #include "run/Console.h"
 #include "run/RunOptions.h"
 #include "run/Runner.h"
-#include "printer/ReceiptFiles.h"
+#include "printer/render/ReceiptFiles.h"
 #include "session/CommandLineChecks.h"
 #include "session/QuietRuntimeNotes.h"
 #include "session/SettingsStore.h"

@@ -2,7 +2,7 @@
 
 #include "link/AnyPOSPrinter.h"
 #include "preview/PaperFeed.h"
-#include "printer/VirtualPrinter.h"
+#include "printer/device/VirtualPrinter.h"
 #include "session/SettingsStore.h"
 
 PortHub::PortHub(POSPrinter *port, std::function<void(ReceiptInterpreter &)> prepare, QObject *parent)

@@ -6,7 +6,7 @@
 #include "support/SimProcess.h"
 
 #include "preview/ReceiptPreview.h"
-#include "printer/ReceiptInterpreter.h"
+#include "printer/interpreter/ReceiptInterpreter.h"
 #include "scripts/ScriptRunner.h"
 #include "session/Session.h"
 #include "terminal/frmTerminal.h"

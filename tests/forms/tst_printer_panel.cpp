@@ -4,8 +4,8 @@
 // words about a command waiting for data or a symbol cut at the edge.
 #include "preview/PrinterPanel.h"
 #include "preview/ReceiptPreview.h"
-#include "printer/ReceiptInterpreter.h"
-#include "printer/VirtualPrinter.h"
+#include "printer/interpreter/ReceiptInterpreter.h"
+#include "printer/device/VirtualPrinter.h"
 #include "support/Accessible.h"
 #include "support/ReceiptText.h"
 #include "support/SimProcess.h"

@@ -1,6 +1,6 @@
 #include "support/PortRig.h"
 
-#include "printer/VirtualPrinter.h"
+#include "printer/device/VirtualPrinter.h"
 
 #include <QDeadlineTimer>
 #include <QProcess>

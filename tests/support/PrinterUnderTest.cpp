@@ -1,7 +1,7 @@
 #include "support/PrinterUnderTest.h"
 
 #include "SimOptions.h"
-#include "printer/VirtualPrinter.h"
+#include "printer/device/VirtualPrinter.h"
 #include "session/Session.h"
 #include "terminal/frmTerminal.h"
 

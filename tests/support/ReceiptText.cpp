@@ -1,6 +1,6 @@
 #include "support/ReceiptText.h"
 
-#include "printer/ReceiptInterpreter.h"
+#include "printer/interpreter/ReceiptInterpreter.h"
 
 #include <map>
 

@@ -9,7 +9,7 @@
 //                           an image (raster, column, barcode, qr, symbol): x, y, size, and for one up to
 //                           32 x 8 dots its rows in hex
 //   "feed 30 16"            paper fed: y, dots
-#include "printer/Receipt.h"
+#include "printer/paper/Receipt.h"
 
 #include <QStringList>
 

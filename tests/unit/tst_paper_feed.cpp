@@ -1,7 +1,7 @@
 // The paper feed: sending only keeps the bytes; they go on paper when asked
 // for, when the program is idle (in slices), or all at once at the bound.
 #include "preview/PaperFeed.h"
-#include "printer/ReceiptInterpreter.h"
+#include "printer/interpreter/ReceiptInterpreter.h"
 #include "support/ReceiptText.h"
 
 #include <QRandomGenerator>

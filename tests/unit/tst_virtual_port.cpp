@@ -2,7 +2,7 @@
 // name without a baud rate or a break, and answering through the event loop.
 #include "link/AnyPOSPrinter.h"
 #include "link/Link.h"
-#include "printer/VirtualPrinter.h"
+#include "printer/device/VirtualPrinter.h"
 #include "support/Fakes.h"
 
 #include <QTimer>

@@ -1,8 +1,8 @@
 // marlix-command-table: writes the table of the commands the virtual printer
-// understands, in the words of src/printer/PrinterCommands.cpp, into a help
+// understands, in the words of src/printer/commands/PrinterCommands.cpp, into a help
 // page between its markers. The build's "update-command-table" target runs it
 // on docs/MXCmd.htm; tst_command_trace fails while the page differs.
-#include "printer/PrinterCommands.h"
+#include "printer/commands/PrinterCommands.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "OperatorInput.h"
 
-#include "printer/VirtualPrinter.h"
+#include "printer/device/VirtualPrinter.h"
 
 #include <QSocketNotifier>
 

@@ -1,8 +1,8 @@
 #include "SimOptions.h"
 
-#include "printer/Characters.h"
-#include "printer/MacroStore.h"
-#include "printer/ReceiptFiles.h"
+#include "printer/characters/Characters.h"
+#include "printer/device/MacroStore.h"
+#include "printer/render/ReceiptFiles.h"
 
 #include "session/CommandLineChecks.h"
 

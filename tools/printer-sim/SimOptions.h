@@ -1,6 +1,6 @@
 #pragma once
 
-#include "printer/Receipt.h"
+#include "printer/paper/Receipt.h"
 
 #include <QByteArray>
 #include <QList>

@@ -4,10 +4,10 @@
 #include "PtyServer.h"
 #include "TcpServer.h"
 #include "link/SimRegistry.h"
-#include "printer/MacroStore.h"
-#include "printer/ReceiptFiles.h"
-#include "printer/ReceiptInterpreter.h"
-#include "printer/VirtualPrinter.h"
+#include "printer/device/MacroStore.h"
+#include "printer/render/ReceiptFiles.h"
+#include "printer/interpreter/ReceiptInterpreter.h"
+#include "printer/device/VirtualPrinter.h"
 
 #include <QFile>
 

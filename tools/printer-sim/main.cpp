@@ -3,7 +3,7 @@
 
 #include "SimOptions.h"
 #include "Simulator.h"
-#include "printer/ReceiptFiles.h"
+#include "printer/render/ReceiptFiles.h"
 #include "session/CommandLineChecks.h"
 #include "session/QuietRuntimeNotes.h"
 #include "session/QuitSignals.h"

@@ -1,0 +1,259 @@
+#include "printer/characters/CodePages.h"
+
+#include <QChar>
+
+#include <array>
+#include <memory>
+
+#include <iconv.h>
+
+namespace {
+// The converter's name for each page; a page it does not know has a table of
+// our own below instead.
+struct Page
+{
+    int number;
+    const char *name;
+    const char *converter;         // glibc iconv
+    const char16_t *table = nullptr; // 80-FF, 0 where the page leaves a byte undefined
+};
+
+// PC853 (Turkish, Maltese, Esperanto): glibc lacks it. IBM's code page 853,
+// as GNU libiconv tabulates it (lib/cp853.h, cp853_2uni).
+constexpr char16_t kPc853[128] = {
+    0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x0109, 0x00E7,
+    0x00EA, 0x00EB, 0x00E8, 0x00EF, 0x00EE, 0x00EC, 0x00C4, 0x0108,
+    0x00C9, 0x010B, 0x010A, 0x00F4, 0x00F6, 0x00F2, 0x00FB, 0x00F9,
+    0x0130, 0x00D6, 0x00DC, 0x011D, 0x00A3, 0x011C, 0x00D7, 0x0135,
+    0x00E1, 0x00ED, 0x00F3, 0x00FA, 0x00F1, 0x00D1, 0x011E, 0x011F,
+    0x0124, 0x0125, 0x0000, 0x00BD, 0x0134, 0x015F, 0x00AB, 0x00BB,
+    0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x00C1, 0x00C2, 0x00C0,
+    0x015E, 0x2563, 0x2551, 0x2557, 0x255D, 0x017B, 0x017C, 0x2510,
+    0x2514, 0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x015C, 0x015D,
+    0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550, 0x256C, 0x00A4,
+    0x0000, 0x0000, 0x00CA, 0x00CB, 0x00C8, 0x0131, 0x00CD, 0x00CE,
+    0x00CF, 0x2518, 0x250C, 0x2588, 0x2584, 0x0000, 0x00CC, 0x2580,
+    0x00D3, 0x00DF, 0x00D4, 0x00D2, 0x0120, 0x0121, 0x00B5, 0x0126,
+    0x0127, 0x00DA, 0x00DB, 0x00D9, 0x016C, 0x016D, 0x0000, 0x00B4,
+    0x00AD, 0x0000, 0x2113, 0x0149, 0x02D8, 0x00A7, 0x00F7, 0x00B8,
+    0x00B0, 0x00A8, 0x02D9, 0x0000, 0x00B3, 0x00B2, 0x25A0, 0x00A0,
+};
+
+// PC720 (Arabic, "Transparent ASMO"): glibc lacks it. IBM's code page 720 as
+// ICU ships it (ibm-720_P100-1997.ucm), the same as Microsoft's table.
+constexpr char16_t kPc720[128] = {
+    0x0000, 0x0000, 0x00E9, 0x00E2, 0x0000, 0x00E0, 0x0000, 0x00E7,
+    0x00EA, 0x00EB, 0x00E8, 0x00EF, 0x00EE, 0x0000, 0x0000, 0x0000,
+    0x0000, 0x0651, 0x0652, 0x00F4, 0x00A4, 0x0640, 0x00FB, 0x00F9,
+    0x0621, 0x0622, 0x0623, 0x0624, 0x00A3, 0x0625, 0x0626, 0x0627,
+    0x0628, 0x0629, 0x062A, 0x062B, 0x062C, 0x062D, 0x062E, 0x062F,
+    0x0630, 0x0631, 0x0632, 0x0633, 0x0634, 0x0635, 0x00AB, 0x00BB,
+    0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x2561, 0x2562, 0x2556,
+    0x2555, 0x2563, 0x2551, 0x2557, 0x255D, 0x255C, 0x255B, 0x2510,
+    0x2514, 0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x255E, 0x255F,
+    0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550, 0x256C, 0x2567,
+    0x2568, 0x2564, 0x2565, 0x2559, 0x2558, 0x2552, 0x2553, 0x256B,
+    0x256A, 0x2518, 0x250C, 0x2588, 0x2584, 0x258C, 0x2590, 0x2580,
+    0x0636, 0x0637, 0x0638, 0x0639, 0x063A, 0x0641, 0x00B5, 0x0642,
+    0x0643, 0x0644, 0x0645, 0x0646, 0x0647, 0x0648, 0x0649, 0x064A,
+    0x2261, 0x064B, 0x064C, 0x064D, 0x064E, 0x064F, 0x0650, 0x2248,
+    0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0,
+};
+
+// PC1098 (Farsi): glibc lacks it. IBM's code page 1098 as ICU ships it
+// (ibm-1098_P100-1995.ucm); the three bytes it maps into the private use
+// area (88, 8B, 8F) have no character anyone can draw and stay undefined.
+constexpr char16_t kPc1098[128] = {
+    0x0000, 0x0000, 0x060C, 0x061B, 0x061F, 0x064B, 0xFE81, 0xFE82,
+    0x0000, 0xFE8D, 0xFE8E, 0x0000, 0xFE80, 0xFE83, 0xFE84, 0x0000,
+    0xFE85, 0xFE8B, 0xFE8F, 0xFE91, 0xFB56, 0xFB58, 0xFE95, 0xFE97,
+    0xFE99, 0xFE9B, 0xFE9D, 0xFE9F, 0xFB7A, 0xFB7C, 0x00D7, 0xFEA1,
+    0xFEA3, 0xFEA5, 0xFEA7, 0xFEA9, 0xFEAB, 0xFEAD, 0xFEAF, 0xFB8A,
+    0xFEB1, 0xFEB3, 0xFEB5, 0xFEB7, 0xFEB9, 0xFEBB, 0x00AB, 0x00BB,
+    0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0xFEBD, 0xFEBF, 0xFEC1,
+    0xFEC3, 0x2563, 0x2551, 0x2557, 0x255D, 0x00A4, 0xFEC5, 0x2510,
+    0x2514, 0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0xFEC7, 0xFEC9,
+    0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550, 0x256C, 0x0000,
+    0xFECA, 0xFECB, 0xFECC, 0xFECD, 0xFECE, 0xFECF, 0xFED0, 0xFED1,
+    0xFED3, 0x2518, 0x250C, 0x2588, 0x2584, 0xFED5, 0xFED7, 0x2580,
+    0xFB8E, 0xFEDB, 0xFB92, 0xFB94, 0xFEDD, 0xFEDF, 0xFEE1, 0xFEE3,
+    0xFEE5, 0xFEE7, 0xFEED, 0xFEE9, 0xFEEB, 0xFEEC, 0xFBA4, 0xFBFC,
+    0x00AD, 0xFBFD, 0xFBFE, 0x0640, 0x06F0, 0x06F1, 0x06F2, 0x06F3,
+    0x06F4, 0x06F5, 0x06F6, 0x06F7, 0x06F8, 0x06F9, 0x25A0, 0x00A0,
+};
+
+// PC437 once more, for a system whose converter cannot open a page (no
+// gconv modules): every page then prints as PC437 from here.
+constexpr char16_t kPc437[128] = {
+    0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7,
+    0x00EA, 0x00EB, 0x00E8, 0x00EF, 0x00EE, 0x00EC, 0x00C4, 0x00C5,
+    0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2, 0x00FB, 0x00F9,
+    0x00FF, 0x00D6, 0x00DC, 0x00A2, 0x00A3, 0x00A5, 0x20A7, 0x0192,
+    0x00E1, 0x00ED, 0x00F3, 0x00FA, 0x00F1, 0x00D1, 0x00AA, 0x00BA,
+    0x00BF, 0x2310, 0x00AC, 0x00BD, 0x00BC, 0x00A1, 0x00AB, 0x00BB,
+    0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x2561, 0x2562, 0x2556,
+    0x2555, 0x2563, 0x2551, 0x2557, 0x255D, 0x255C, 0x255B, 0x2510,
+    0x2514, 0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x255E, 0x255F,
+    0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550, 0x256C, 0x2567,
+    0x2568, 0x2564, 0x2565, 0x2559, 0x2558, 0x2552, 0x2553, 0x256B,
+    0x256A, 0x2518, 0x250C, 0x2588, 0x2584, 0x258C, 0x2590, 0x2580,
+    0x03B1, 0x00DF, 0x0393, 0x03C0, 0x03A3, 0x03C3, 0x00B5, 0x03C4,
+    0x03A6, 0x0398, 0x03A9, 0x03B4, 0x221E, 0x03C6, 0x03B5, 0x2229,
+    0x2261, 0x00B1, 0x2265, 0x2264, 0x2320, 0x2321, 0x00F7, 0x2248,
+    0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0,
+};
+
+// Page 1's graphics, around the JIS X 0201 katakana at A1-DF that the
+// converter gives (its Shift JIS single bytes): 80-9F and E0-FF as the
+// command reference's chart of the Katakana page has them. No converter knows
+// them; client libraries draw rules and boxes with 8F-9F (95 a rule, 9C 9D 9E
+// 9F the round corners), as here.
+constexpr char16_t kKatakanaGraphics[64] = {
+    0x2581, 0x2582, 0x2583, 0x2584, 0x2585, 0x2586, 0x2587, 0x2588,
+    0x258F, 0x258E, 0x258D, 0x258C, 0x258B, 0x258A, 0x2589, 0x253C,
+    0x2534, 0x252C, 0x2524, 0x251C, 0x2594, 0x2500, 0x2502, 0x2595,
+    0x250C, 0x2510, 0x2514, 0x2518, 0x256D, 0x256E, 0x2570, 0x256F,
+    0x2550, 0x255E, 0x256A, 0x2561, 0x25E2, 0x25E3, 0x25E5, 0x25E4,
+    0x2660, 0x2665, 0x2666, 0x2663, 0x25CF, 0x25CB, 0x2571, 0x2572,
+    0x2573, 0x5186, 0x5E74, 0x6708, 0x65E5, 0x6642, 0x5206, 0x79D2,
+    0x3012, 0x5E02, 0x533A, 0x753A, 0x6751, 0x4EBA, 0x2593, 0x0020,
+};
+
+// Pages 42 and 43 are IBM's Lithuanian pages 1118 and 1119, the same as the
+// LST 1283 and LST 1284 pages that glibc knows as CP774 and CP772.
+const Page kPages[] = {
+    {0, "PC437", "IBM437"},           {1, "Katakana", "SHIFT_JIS"},   {2, "PC850", "IBM850"},
+    {3, "PC860", "IBM860"},           {4, "PC863", "IBM863"},         {5, "PC865", "IBM865"},
+    {11, "PC851", "IBM851"},          {12, "PC853", nullptr, kPc853}, {13, "PC857", "IBM857"},
+    {14, "PC737", "CP737"},           {15, "ISO 8859-7", "ISO-8859-7"}, {16, "Windows-1252", "CP1252"},
+    {17, "PC866", "IBM866"},          {18, "PC852", "IBM852"},        {19, "PC858", "IBM858"},
+    {20, "Thai (TIS-620)", "TIS-620"}, {21, "Thai (TIS-620)", "TIS-620"}, {22, "Thai (TIS-620)", "TIS-620"},
+    {23, "Thai (TIS-620)", "TIS-620"}, {24, "Thai (TIS-620)", "TIS-620"}, {25, "Thai (TIS-620)", "TIS-620"},
+    {26, "Thai (TIS-620)", "TIS-620"}, {32, "PC720", nullptr, kPc720}, {33, "Windows-775", "IBM775"},
+    {34, "PC855", "IBM855"},          {35, "PC861", "IBM861"},        {36, "PC862", "IBM862"},
+    {37, "PC864", "IBM864"},          {38, "PC869", "IBM869"},        {39, "ISO 8859-2", "ISO-8859-2"},
+    {40, "ISO 8859-15", "ISO-8859-15"}, {41, "PC1098", nullptr, kPc1098}, {42, "PC1118", "CP774"},
+    {43, "PC1119", "CP772"},          {44, "PC1125", "CP1125"},       {45, "Windows-1250", "CP1250"},
+    {46, "Windows-1251", "CP1251"},   {47, "Windows-1253", "CP1253"}, {48, "Windows-1254", "CP1254"},
+    {49, "Windows-1255", "CP1255"},   {50, "Windows-1256", "CP1256"}, {51, "Windows-1257", "CP1257"},
+    {52, "Windows-1258", "CP1258"},   {53, "KZ-1048", "RK1048"},
+};
+constexpr int kPageNumbers = 54;
+
+using Table = std::array<char16_t, 128>;
+
+const Page *findPage(int page)
+{
+    for (const Page &p : kPages) {
+        if (p.number == page)
+            return &p;
+    }
+    return nullptr;
+}
+
+// What the printer puts on paper for a character: nothing it could draw
+// (a control, a format character, the private use area, undefined) is a blank.
+char16_t drawable(char32_t c)
+{
+    if (c == 0 || c > 0xFFFF || c < 0x20 || (c >= 0x7F && c <= 0x9F) || (c >= 0xE000 && c <= 0xF8FF))
+        return u' ';
+    if (QChar::category(c) == QChar::Other_Format)
+        return u' ';
+    return char16_t(c);
+}
+
+// Each byte on its own: a byte the page leaves undefined (or, in a page of
+// two-byte characters, one that only leads a pair) converts to nothing.
+bool convert(const char *converter, Table &table)
+{
+    const iconv_t cd = iconv_open("UTF-32LE", converter);
+    if (cd == iconv_t(-1))
+        return false;
+    for (int byte = 0x80; byte <= 0xFF; ++byte) {
+        char in = char(byte);
+        char32_t out = 0;
+        char *inPtr = &in;
+        auto *outPtr = reinterpret_cast<char *>(&out);
+        size_t inLeft = 1;
+        size_t outLeft = sizeof out;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        // A stateful converter (CP1255, CP1258) holds a letter back in case a
+        // combining mark follows: the flush gives it.
+        const bool taken = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != size_t(-1);
+        const bool ok = taken && (outLeft == 0 || (iconv(cd, nullptr, nullptr, &outPtr, &outLeft) != size_t(-1) && outLeft == 0));
+        table[byte - 0x80] = drawable(ok ? out : 0);
+    }
+    iconv_close(cd);
+    return true;
+}
+
+const Table &fallback()
+{
+    static const Table table = [] {
+        Table t;
+        for (int i = 0; i < 128; ++i)
+            t[i] = kPc437[i];
+        return t;
+    }();
+    return table;
+}
+
+const Table &build(int page)
+{
+    static std::array<std::unique_ptr<Table>, kPageNumbers> tables;
+    const Page *p = findPage(page);
+    if (!p)
+        return build(CodePages::kPc437);
+    std::unique_ptr<Table> &slot = tables[size_t(page)];
+    if (!slot) {
+        auto table = std::make_unique<Table>();
+        if (p->table) {
+            for (int i = 0; i < 128; ++i)
+                (*table)[i] = drawable(p->table[i]);
+        } else if (!convert(p->converter, *table)) {
+            *table = fallback();
+        }
+        // PC857 as printers carry it: with the euro sign at D5, as IBM's euro
+        // update of the page (CCSID 9049) has it, where the converter's table
+        // leaves D5 undefined.
+        if (page == 13 && (*table)[0xD5 - 0x80] == u' ')
+            (*table)[0xD5 - 0x80] = 0x20AC;
+        if (page == CodePages::kKatakana) {
+            for (int i = 0; i < 32; ++i) {
+                (*table)[i] = kKatakanaGraphics[i];
+                (*table)[0x60 + i] = kKatakanaGraphics[32 + i];
+            }
+        }
+        slot = std::move(table);
+    }
+    return *slot;
+}
+
+// Drawing asks for every character: after the first time, one lookup.
+const Table &tableOf(int page)
+{
+    static std::array<const Table *, 256> resolved {};
+    const Table *&table = resolved[size_t(page & 0xFF)];
+    if (!table)
+        table = &build(page & 0xFF);
+    return *table;
+}
+} // namespace
+
+bool CodePages::isKnown(int page)
+{
+    return findPage(page) != nullptr;
+}
+
+QString CodePages::name(int page)
+{
+    const Page *p = findPage(page);
+    return p ? QString::fromLatin1(p->name) : QString();
+}
+
+char16_t CodePages::character(int page, quint8 byte)
+{
+    if (byte < 0x80)
+        return byte;
+    return tableOf(page)[byte - 0x80];
+}

@@ -1,0 +1,215 @@
+#include "printer/render/ReceiptFaces.h"
+
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+struct FaceFile
+{
+    const char *family;
+    const char *regular;
+    const char *bold; // null: drawn heavier by the font engine
+    char16_t probe;   // the widest character a cell of its own must hold
+};
+// In the order they are tried: Debian's fonts-dejavu-core, fonts-tlwg-mono, fonts-wqy-zenhei.
+const FaceFile kFiles[] = {
+    {"DejaVu Sans Mono", "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf",
+     "/usr/share/fonts/truetype/dejavu/DejaVuSansMono-Bold.ttf", u'M'},
+    {"DejaVu Sans", "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf",
+     u'\u05E9'},
+    {"Tlwg Mono", "/usr/share/fonts/truetype/tlwg/TlwgMono.ttf", "/usr/share/fonts/truetype/tlwg/TlwgMono-Bold.ttf", u'M'},
+    {"WenQuanYi Zen Hei Mono", "/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc", nullptr, u'\u56FD'},
+};
+constexpr int kCjkFace = 3;
+
+QFont makeFont(const QString &family)
+{
+    QFont font(family);
+    font.setStyleHint(QFont::Monospace);
+    font.setStyleStrategy(QFont::StyleStrategy(QFont::NoAntialias | QFont::NoSubpixelAntialias | QFont::NoFontMerging));
+    font.setHintingPreference(QFont::PreferFullHinting);
+    font.setKerning(false);
+    return font;
+}
+
+// The largest pixel size whose probe fits the cell (a dot of descent may go).
+// A face that sits on the main face's baseline needs only its probe's ink to
+// fit: the room its line keeps above and below for stacked marks is not drawn.
+void fitToCell(QFont &font, int width, int height, char16_t probe, bool ownLine)
+{
+    for (int pixels = height; pixels > 4; --pixels) {
+        font.setPixelSize(pixels);
+        const QFontMetrics metrics(font);
+        const int tall = ownLine ? metrics.height() : metrics.boundingRect(QChar(probe)).height();
+        if (metrics.horizontalAdvance(QChar(probe)) <= width && tall <= height + 1)
+            return;
+    }
+}
+
+TextStyle cellOf(int kind)
+{
+    TextStyle style;
+    style.font = kind % 2 ? PrinterFont::B : PrinterFont::A;
+    style.wide = kind >= 2;
+    return style;
+}
+
+bool isMark(char16_t character)
+{
+    const QChar::Category category = QChar::category(char32_t(character));
+    return category == QChar::Mark_NonSpacing || category == QChar::Mark_Enclosing;
+}
+
+// The katakana sound marks: a full-width cell's corner of ink, which
+// narrowing the cell would thin to a dot or two.
+bool isSoundMark(char16_t character)
+{
+    return character == u'\u309B' || character == u'\u309C';
+}
+} // namespace
+
+ReceiptFaces::ReceiptFaces()
+{
+    const QStringList installed = QFontDatabase::families();
+    for (int i = 0; i < int(std::size(kFiles)); ++i) {
+        const FaceFile &file = kFiles[i];
+        const QString family = QLatin1String(file.family);
+        if (!installed.contains(family)) {
+            QFontDatabase::addApplicationFont(QString::fromLatin1(file.regular));
+            if (file.bold)
+                QFontDatabase::addApplicationFont(QString::fromLatin1(file.bold));
+        }
+        const bool found = QFontDatabase::families().contains(family);
+        if (!found && i > 0)
+            continue; // a fallback that is not there is not used
+        Face face;
+        // The main face missing altogether: the system's fixed face, as before.
+        const QFont base = found ? makeFont(family) : QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        face.family = base.family();
+        for (int kind = 0; kind < 4; ++kind) {
+            const TextStyle cell = cellOf(kind);
+            // The main face, and the CJK face in two-byte cells, are centred in
+            // the cell; the others share the main face's baseline.
+            const bool ownLine = m_faces.isEmpty() || (cell.wide && i == kCjkFace);
+            for (int bold = 0; bold < 2; ++bold) {
+                QFont &font = face.fonts[kind][bold];
+                font = base;
+                font.setBold(bold);
+                fitToCell(font, cell.cellWidth(), cell.cellHeight(), cell.wide ? u'\u56FD' : file.probe, ownLine);
+            }
+            const QFontMetrics metrics(face.fonts[kind][0]);
+            face.baseline[kind] = ownLine ? std::max(0, (cell.cellHeight() - metrics.height()) / 2) + metrics.ascent()
+                                          : m_faces.first().baseline[kind];
+        }
+        face.raw = QRawFont::fromFont(face.fonts[0][0]);
+        if (i == kCjkFace)
+            m_cjk = int(m_faces.size());
+        m_faces.append(face);
+    }
+}
+
+QString ReceiptFaces::mainFamily() const
+{
+    return m_faces.first().family;
+}
+
+QStringList ReceiptFaces::families() const
+{
+    QStringList names;
+    for (const Face &face : m_faces)
+        names << face.family;
+    return names;
+}
+
+int ReceiptFaces::kind(const TextStyle &style)
+{
+    return (style.wide ? 2 : 0) + (style.font == PrinterFont::B ? 1 : 0);
+}
+
+const ReceiptFaces::Face *ReceiptFaces::faceFor(char16_t character, bool wide) const
+{
+    const auto has = [character](const Face &face) { return face.raw.supportsCharacter(QChar(character)); };
+    if (wide && m_cjk >= 0 && has(m_faces[m_cjk]))
+        return &m_faces[m_cjk];
+    for (const Face &face : m_faces) {
+        if (has(face))
+            return &face;
+    }
+    return nullptr;
+}
+
+void ReceiptFaces::drawWith(QImage &cell, const Face &face, char16_t character, const TextStyle &style) const
+{
+    const int k = kind(style);
+    const QFont &font = face.fonts[k][style.emphasized ? 1 : 0];
+    QPainter painter(&cell);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    const QString text = QString(QChar(character));
+    if (isMark(character) || isSoundMark(character)) {
+        // A combining mark (Thai vowels and tone marks) has no width of its
+        // own and no base to sit on: its outline, centred in the cell it prints in.
+        const QRawFont raw = QRawFont::fromFont(font);
+        const QList<quint32> glyphs = raw.glyphIndexesForString(text);
+        const QPainterPath outline = glyphs.isEmpty() ? QPainterPath() : raw.pathForGlyph(glyphs.first());
+        const QRectF box = outline.boundingRect();
+        painter.translate((cell.width() - box.width()) / 2 - box.left(), face.baseline[k]);
+        painter.fillPath(outline, Qt::black);
+        return;
+    }
+    const int advance = QFontMetrics(font).horizontalAdvance(text);
+    if (advance > cell.width() + cell.width() / 4) {
+        // A full-width character in a cell of one (the Katakana page's 円 年
+        // 月 日): drawn as wide as it is, then narrowed to the cell.
+        QImage wide(advance, cell.height(), QImage::Format_ARGB32_Premultiplied);
+        wide.fill(Qt::transparent);
+        QPainter full(&wide);
+        full.setFont(font);
+        full.setPen(Qt::black);
+        full.drawText(QPoint(0, face.baseline[k]), text);
+        full.end();
+        painter.drawImage(cell.rect(), wide);
+        return;
+    }
+    painter.drawText(QPoint((cell.width() - advance) / 2, face.baseline[k]), text);
+}
+
+bool ReceiptFaces::draw(QImage &cell, char16_t character, const TextStyle &style) const
+{
+    if (character == u' ' || character == 0xA0)
+        return true;
+    if (const Face *face = faceFor(character, style.wide)) {
+        drawWith(cell, *face, character, style);
+        return true;
+    }
+    // A compatibility form (a half-width katakana, a full-width letter): the
+    // character it stands for, narrowed to the cell where it is the narrow form.
+    const QChar c(character);
+    const QString plain = c.decomposition();
+    if (plain.size() == 1 && c.decompositionTag() != QChar::NoDecomposition) {
+        // The half-width sound marks stand for the combining ones, which have
+        // no base here: their spacing forms have the same shape.
+        const char16_t meant = plain[0] == u'\u3099' ? u'\u309B' : plain[0] == u'\u309A' ? u'\u309C' : plain[0].unicode();
+        if (const Face *face = faceFor(meant, true)) {
+            if (isSoundMark(meant)) {
+                TextStyle full = style;
+                full.wide = true;
+                drawWith(cell, *face, meant, full);
+                return true;
+            }
+            const bool narrow = c.decompositionTag() == QChar::Narrow;
+            TextStyle wide = style;
+            wide.wide = narrow || style.wide;
+            QImage full(narrow ? cell.width() * 2 : cell.width(), cell.height(), QImage::Format_ARGB32_Premultiplied);
+            full.fill(Qt::transparent);
+            drawWith(full, *face, meant, wide);
+            QPainter painter(&cell);
+            painter.drawImage(cell.rect(), full);
+            return true;
+        }
+    }
+    drawWith(cell, m_faces.first(), 0xFFFD, style);
+    return false;
+}

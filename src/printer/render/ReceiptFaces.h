@@ -1,0 +1,49 @@
+#pragma once
+
+#include "printer/paper/Receipt.h"
+
+#include <QFont>
+#include <QImage>
+#include <QList>
+#include <QRawFont>
+#include <QString>
+
+// The faces the receipt's characters come from, each a named font file (so
+// every machine draws the same dots): DejaVu Sans Mono for the characters a
+// receipt printer's code pages hold, and for what it lacks, in turn, DejaVu
+// Sans (Hebrew, Arabic), Tlwg Mono (Thai) and WenQuanYi Zen Hei Mono (CJK,
+// which comes first in the cells of two-byte characters). Qt's own font
+// fallback stays off: a face that lacks a character is never stood in for
+// by whatever the system has.
+//
+// Needs a QGuiApplication.
+class ReceiptFaces
+{
+public:
+    ReceiptFaces();
+
+    // The character drawn in black into a cell of the style's size (the
+    // image is transparent, ARGB32 premultiplied); false when no face has it
+    // (nor, for a compatibility form such as a half-width katakana, the
+    // character it stands for): then the replacement mark is drawn.
+    bool draw(QImage &cell, char16_t character, const TextStyle &style) const;
+
+    QString mainFamily() const;
+    // The faces in use, by family: those whose font file was not found are left out.
+    QStringList families() const;
+
+private:
+    struct Face
+    {
+        QString family;
+        QFont fonts[4][2]; // [font A, B, two-byte A, two-byte B][emphasized]
+        int baseline[4] = {0, 0, 0, 0};
+        QRawFont raw; // which characters it has
+    };
+    static int kind(const TextStyle &style);
+    const Face *faceFor(char16_t character, bool wide) const;
+    void drawWith(QImage &cell, const Face &face, char16_t character, const TextStyle &style) const;
+
+    QList<Face> m_faces; // the main face first
+    int m_cjk = -1;      // the face two-byte cells try first
+};

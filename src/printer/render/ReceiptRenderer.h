@@ -1,0 +1,60 @@
+#pragma once
+
+#include "printer/paper/Receipt.h"
+#include "printer/render/ReceiptFaces.h"
+
+#include <QHash>
+#include <QImage>
+#include <QList>
+#include <QSet>
+#include <QString>
+
+class QPainter;
+
+// Draws receipts at one pixel per printer dot: white paper, black ink, no
+// margins or marks. Characters are drawn into their cells from a monospaced
+// face (DejaVu Sans Mono where it is installed, other named faces for what it
+// lacks: ReceiptFaces), emphasized heavier but not wider, and scaled by whole
+// dots for the size multipliers; images, barcodes and QR codes are drawn dot
+// for dot.
+//
+// Needs a QGuiApplication (fonts); any platform will do, offscreen too.
+class ReceiptRenderer
+{
+public:
+    ReceiptRenderer();
+
+    // The whole receipt, Paper::kWidthDots wide and lengthDots (at least 1)
+    // tall, Format_Mono: index 0 white, index 1 black.
+    QImage render(const Receipt &receipt) const;
+    // The dots from y0 to y1 (y1 - y0 rows, at least 1), as render() draws them.
+    QImage renderBand(const Receipt &receipt, int y0, int y1) const;
+    // The ink of the elements that reach into [y0, y1), in receipt dots (the
+    // painter's transform places and scales them; the paper is not filled).
+    void paint(QPainter &painter, const Receipt &receipt, int y0, int y1) const;
+
+    bool savePng(const Receipt &receipt, const QString &path, QString *error) const;
+    // One page per receipt, at the paper's real size: the 80 mm roll as wide
+    // as the page, the 72 mm printable part centred, the receipt's length tall.
+    bool writePdf(const QList<Receipt> &receipts, const QString &path, QString *error) const;
+
+    const ReceiptFaces &faces() const { return m_faces; }
+
+    // What drawing noted once: a character that no face has, printed as a
+    // replacement mark ("character U+0E3F: no glyph in the receipt faces").
+    QStringList takeNotes() const;
+
+    // Glyphs kept for reuse; past it the cache starts again (a receipt of
+    // thousands of different CJK characters must not hold them all).
+    static constexpr int kMaxGlyphs = 4096;
+
+private:
+    void drawRun(QPainter &painter, const TextRun &run) const;
+    void drawTurnedRun(QPainter &painter, const TextRun &run) const;
+    const QImage &glyph(const TextStyle &style, bool white, char16_t character) const;
+
+    ReceiptFaces m_faces;
+    mutable QHash<quint32, QImage> m_glyphs;
+    mutable QStringList m_notes;
+    mutable QSet<char16_t> m_missing;
+};
