@@ -99,7 +99,8 @@ bool CharacterInput::runCommand(quint8 introducer, quint8 c)
 // A byte 20-7E or 80-FF: a character, or half of one in two-byte mode.
 void CharacterInput::text(quint8 byte, qint64 at)
 {
-    const quint8 page = CodePages::isKnown(m_context.modes.codePage) ? quint8(m_context.modes.codePage) : quint8(CodePages::kPc437);
+    const PrinterModes &modes = m_context.modes;
+    const quint8 page = CodePages::isKnown(modes.codePage) ? quint8(modes.codePage) : quint8(CodePages::kPc437);
     const TwoByteCode code = pairsRead();
     if (m_lead || Characters::isLead(code, byte)) {
         if (m_context.trace.on())
@@ -129,8 +130,9 @@ void CharacterInput::putPair(quint8 lead, quint8 trail, const ByteRange &source)
     if (!Characters::pair(code, lead, trail)) {
         const QString bytes = trail ? QStringLiteral("bytes %1 %2").arg(hexByte(lead), hexByte(trail))
                                     : QStringLiteral("byte %1 without its second byte").arg(hexByte(lead));
-        m_context.noteOnce(QStringLiteral("pair ") + Characters::encodingName(code),
-                 QStringLiteral("%1: not a %2 character, printed as a replacement mark").arg(bytes, Characters::encodingName(code)));
+        const QString name = Characters::encodingName(code);
+        m_context.noteOnce(QStringLiteral("pair ") + name,
+                           QStringLiteral("%1: not a %2 character, printed as a replacement mark").arg(bytes, name));
     }
     const char bytes[2] = {char(lead), char(trail)};
     m_layout.putCharacter(bytes, 2, twoByteStyle(), {0, 0, code}, source);

@@ -9,6 +9,7 @@
 
 namespace {
 using namespace ControlBytes;
+constexpr qsizetype kReceiptBudget = ReceiptInterpreter::kReceiptBudget;
 } // namespace
 
 bool ImageInput::begin(quint8 introducer, quint8 c)
@@ -67,12 +68,13 @@ void ImageInput::rasterByte(quint8 byte)
         // In page mode the page's area bounds it.
         const qsizetype rowCost = qsizetype((image.dotWidth + 31) / 32) * 4 * image.scaleY;
         if (!m_layout.pageMode()
-            && (m_layout.y() + image.scaleY > Paper::kMaxReceiptDots || m_layout.spent() + rowCost + ReceiptParts::kElementCost > ReceiptInterpreter::kReceiptBudget))
+            && (m_layout.y() + image.scaleY > Paper::kMaxReceiptDots
+                || m_layout.spent() + rowCost + ReceiptParts::kElementCost > kReceiptBudget))
             m_layout.makeRoom(Paper::kMaxReceiptDots + 1, 0);
         const int y = m_layout.pageMode() ? 0 : m_layout.y();
         const qsizetype spent = m_layout.pageMode() ? m_layout.page().cost : m_layout.spent();
         const int rowsLeft = image.units - image.unit + 1;
-        const qsizetype byBudget = std::max<qsizetype>(1, (ReceiptInterpreter::kReceiptBudget - spent - ReceiptParts::kElementCost) / rowCost);
+        const qsizetype byBudget = std::max<qsizetype>(1, (kReceiptBudget - spent - ReceiptParts::kElementCost) / rowCost);
         image.pieceRows = int(std::min<qsizetype>({rowsLeft, (Paper::kMaxReceiptDots - y) / image.scaleY, byBudget}));
         image.pieceRows = std::max(1, image.pieceRows);
         image.pieceRow = 0;

@@ -10,6 +10,7 @@
 
 namespace {
 using namespace ControlBytes;
+constexpr qsizetype kReceiptBudget = ReceiptInterpreter::kReceiptBudget;
 
 using PrinterCommands::smallChoice;
 
@@ -211,7 +212,7 @@ void PaperLayout::pageLine(ReceiptLine line, int feed)
             outside = true;
             continue;
         }
-        if (m_page.cost + price > ReceiptInterpreter::kReceiptBudget) {
+        if (m_page.cost + price > kReceiptBudget) {
             full = true;
             continue;
         }
@@ -235,7 +236,7 @@ void PaperLayout::pageLine(ReceiptLine line, int feed)
             dots = dots.copy(kept.translated(-at.topLeft()));
         }
         const qsizetype price = ReceiptParts::kElementCost + dots.sizeInBytes();
-        if (m_page.cost + price > ReceiptInterpreter::kReceiptBudget) {
+        if (m_page.cost + price > kReceiptBudget) {
             full = true;
             continue;
         }
@@ -245,7 +246,7 @@ void PaperLayout::pageLine(ReceiptLine line, int feed)
     if (outside)
         m_context.note(QStringLiteral("page mode: what falls outside the print area is not printed"));
     if (full)
-        m_context.note(QStringLiteral("page mode: a page holds at most %1 MiB of drawing; the rest is not printed").arg(ReceiptInterpreter::kReceiptBudget >> 20));
+        m_context.note(QStringLiteral("page mode: a page holds at most %1 MiB of drawing; the rest is not printed").arg(kReceiptBudget >> 20));
     m_page.bottom = std::max(m_page.bottom, area.y() + area.height());
     pageFeed(feed);
     m_context.touch();
