@@ -45,7 +45,7 @@ void ReceiptInterpreter::clearPaper()
 
 void ReceiptInterpreter::resetPrinter()
 {
-    if (d->context.trace.making())
+    if (d->context.trace.on() && d->context.trace.making())
         d->endEntry(d->offset); // what came of the partial command is its entry
     d->dropPartialCommand();
     d->initialize();
