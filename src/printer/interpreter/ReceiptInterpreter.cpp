@@ -72,6 +72,7 @@ void ReceiptInterpreter::initialize()
 void ReceiptInterpreter::clearPaper()
 {
     m_open = Receipt();
+    m_open.widthDots = m_paperWidth;
     m_open.number = 1;
     m_open.source = {m_offset, m_offset};
     m_y = 0;
@@ -87,6 +88,15 @@ void ReceiptInterpreter::clearPaper()
         m_entry.receipt = m_open.number;
         m_entry.regions.clear();
     }
+    touch();
+}
+
+void ReceiptInterpreter::setPaperWidth(int dots)
+{
+    m_paperWidth = std::clamp(dots, Paper::kMinPrintableDots, Paper::kWidthDots);
+    // A receipt is printed on one paper: a begun one keeps its own.
+    if (m_open.isBlank() && m_y == 0 && !m_line.started)
+        m_open.widthDots = m_paperWidth;
     touch();
 }
 

@@ -116,6 +116,15 @@ public:
     void setTwoByteEncoding(TwoByteCode code);
     TwoByteCode twoByteEncoding() const { return m_encoding; }
 
+    // The paper's printable width in dots: Paper::kWidthDots (80 mm, unless
+    // set) or Paper::kNarrowWidthDots (58 mm); other widths are kept within
+    // Paper::kMinPrintableDots and the widest. As a roll is changed between
+    // receipts, it takes effect at once while the open receipt is blank and
+    // no line is begun, else with the next receipt; each receipt keeps the
+    // width it was printed on (Receipt::widthDots). Power on keeps it.
+    void setPaperWidth(int dots);
+    int paperWidth() const { return m_paperWidth; }
+
     // Beeps and drawer pulses as the printer meets them, with the number of
     // the receipt they came on; each is also kept in that receipt's events.
     void setEventHandler(std::function<void(const ReceiptEvent &, int receipt)> handler) { m_eventHandler = std::move(handler); }
@@ -256,6 +265,9 @@ private:
     void swapModeSpacing();
     void printPage(bool stay);
     int pageWidth() const;   // along the print direction
+    // ESC W's print area within the paper being printed on (one set on wider
+    // paper, or the default, which is the widest paper's).
+    QRect pageArea() const;
     int pageHeight() const;  // across it
     void pageLine(ReceiptLine line, int feed);
     void pageFeed(int dots);
@@ -350,18 +362,20 @@ private:
     void traceLine(const ReceiptLine &line);
     void traceBand(const ReceiptLine &line);
     void traceRetained();
+    // The printable width of the paper being printed on: the open receipt's.
+    int paperDots() const { return m_open.widthDots; }
     // The printable area as GS L and GS W leave it: on the paper, and never
     // narrower than Paper::kMinPrintableDots (a margin from random bytes must
     // not leave lines one character wide). In page mode, the page's width
     // along the print direction.
     int printableLeft() const
     {
-        return m_page.active ? 0 : std::min(m_modes.leftMargin, Paper::kWidthDots - Paper::kMinPrintableDots);
+        return m_page.active ? 0 : std::min(m_modes.leftMargin, paperDots() - Paper::kMinPrintableDots);
     }
     int printableWidth() const
     {
         return m_page.active ? pageWidth()
-                             : std::clamp(m_modes.printWidth, Paper::kMinPrintableDots, Paper::kWidthDots - printableLeft());
+                             : std::clamp(m_modes.printWidth, Paper::kMinPrintableDots, paperDots() - printableLeft());
     }
     // A symbol wider than the printable width is cut at its edge: said once, and kept for the view.
     void noteCutSymbol(const char *what, int dotWidth);
@@ -383,6 +397,7 @@ private:
 
     Modes m_modes;
     TwoByteCode m_encoding = TwoByteCode::Gb18030;
+    int m_paperWidth = Paper::kWidthDots; // for the receipts to come: setPaperWidth()
     quint8 m_lead = 0;   // the first byte of a two-byte character, waiting for its trail
     qint64 m_leadAt = 0;
     QByteArray m_qrData;

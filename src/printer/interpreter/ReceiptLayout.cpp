@@ -247,7 +247,7 @@ void ReceiptInterpreter::printLine(bool byLines, int amount, qint64 end, bool by
         traceLine(line);
         if (byCommand) {
             const int bottom = std::max(line.inkBottom(), int(std::min<qint64>(qint64(line.y) + feed, Paper::kMaxReceiptDots)));
-            traceRegion(QRect(0, line.y, Paper::kWidthDots, bottom - line.y));
+            traceRegion(QRect(0, line.y, paperDots(), bottom - line.y));
         }
     }
     advance(feed);
@@ -273,7 +273,7 @@ void ReceiptInterpreter::feedPaper(int dots, const ByteRange &source)
     const int fed = std::min(dots, room);
     if (fed > 0) {
         if (m_trace)
-            traceRegion(QRect(0, m_y, Paper::kWidthDots, fed));
+            traceRegion(QRect(0, m_y, paperDots(), fed));
         m_open.feeds.append({m_y, fed, source});
         m_y += fed;
         m_open.lengthDots = std::max(m_open.lengthDots, m_y);
@@ -329,6 +329,7 @@ Receipt ReceiptInterpreter::closeReceipt(CutKind kind, qint64 end)
     receipt.number = ++m_finishedTotal;
     m_fedBefore += receipt.lengthDots;
     m_open = Receipt();
+    m_open.widthDots = m_paperWidth;
     m_open.number = m_finishedTotal + 1;
     m_open.source = {end, end};
     m_y = 0;

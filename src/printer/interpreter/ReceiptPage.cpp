@@ -81,12 +81,12 @@ bool ReceiptInterpreter::runPositionCommand(quint8 introducer, quint8 c)
         return true;
     case 'W': {
         const int x = word(2), y = word(4), width = word(6), height = word(8);
-        if (width == 0 || height == 0 || x >= Paper::kWidthDots || y >= Paper::kMaxReceiptDots) {
+        if (width == 0 || height == 0 || x >= paperDots() || y >= Paper::kMaxReceiptDots) {
             ignoredParameter();
             return true;
         }
         pageSetVertical(-1);
-        m_modes.pageArea = QRect(x, y, std::min(width, Paper::kWidthDots - x), std::min(height, Paper::kMaxReceiptDots - y));
+        m_modes.pageArea = QRect(x, y, std::min(width, paperDots() - x), std::min(height, Paper::kMaxReceiptDots - y));
         m_page.y = 0;
         return true;
     }
@@ -134,15 +134,22 @@ void ReceiptInterpreter::setHorizontal(int position)
     touch();
 }
 
-int ReceiptInterpreter::pageWidth() const
+QRect ReceiptInterpreter::pageArea() const
 {
     const QRect &area = m_modes.pageArea;
+    const int x = area.x() < paperDots() ? area.x() : 0;
+    return QRect(x, area.y(), std::min(area.width(), paperDots() - x), area.height());
+}
+
+int ReceiptInterpreter::pageWidth() const
+{
+    const QRect area = pageArea();
     return m_modes.pageDirection & 1 ? area.height() : area.width();
 }
 
 int ReceiptInterpreter::pageHeight() const
 {
-    const QRect &area = m_modes.pageArea;
+    const QRect area = pageArea();
     return m_modes.pageDirection & 1 ? area.width() : area.height();
 }
 
@@ -213,7 +220,7 @@ void ReceiptInterpreter::pageBand(ReceiptLine line)
 // into the print area; then the position moves by feed.
 void ReceiptInterpreter::pageLine(ReceiptLine line, int feed)
 {
-    const QRect &area = m_modes.pageArea;
+    const QRect area = pageArea();
     const int direction = m_modes.pageDirection;
     bool outside = false;
     bool full = false;
@@ -273,7 +280,7 @@ void ReceiptInterpreter::printPage(bool stay)
         pageLine(layOut(m_line, 0, m_modes.lineSpacing), 0);
         m_line = Pending();
     }
-    const int height = std::max(m_page.bottom, m_modes.pageArea.y() + m_modes.pageArea.height());
+    const int height = std::max(m_page.bottom, pageArea().bottom() + 1);
     ReceiptLine band;
     band.height = height;
     band.runs = m_page.runs;

@@ -4,11 +4,6 @@
 
 #include <cstring>
 
-namespace {
-const QRect kPaper(0, 0, Paper::kWidthDots, Paper::kMaxReceiptDots);
-
-} // namespace
-
 void ReceiptInterpreter::setTraceEnabled(bool on)
 {
     m_making = Making::None;
@@ -89,19 +84,21 @@ void ReceiptInterpreter::traceEnd(qint64 end)
         m_entry.symbol = {quint8(m_modes.barcodeHeight), quint8(m_modes.barcodeModule), quint8(m_modes.barcodeText),
                           quint8(m_modes.qrModule), quint8(m_modes.qrEcc)};
         m_entry.twoByte = readingCode();
+        m_entry.paperWidth = quint16(paperDots());
     }
     m_trace->append(std::move(m_entry));
 }
 
 void ReceiptInterpreter::traceRegion(const QRect &dots)
 {
-    const QRect region = dots & kPaper;
+    const QRect region = dots & QRect(0, 0, paperDots(), Paper::kMaxReceiptDots);
     if (m_making != Making::None && !region.isEmpty())
         CommandTrace::unite(m_entry, {m_open.number, region});
 }
 
 void ReceiptInterpreter::traceLine(const ReceiptLine &line)
 {
+    const QRect paper(0, 0, paperDots(), Paper::kMaxReceiptDots);
     const auto give = [this](qint64 source, const QRect &dots) {
         if (dots.isEmpty())
             return;
@@ -112,19 +109,20 @@ void ReceiptInterpreter::traceLine(const ReceiptLine &line)
             m_trace->addRegion(*entry, region);
     };
     for (const TextRun &run : line.runs)
-        give(run.source.begin, run.rect() & kPaper);
+        give(run.source.begin, run.rect() & paper);
     for (const DotImage &image : line.images)
-        give(image.source.begin, image.rect() & kPaper);
+        give(image.source.begin, image.rect() & paper);
 }
 
 // A band of its own (raster piece, barcode, QR code) is all the command's.
 void ReceiptInterpreter::traceBand(const ReceiptLine &line)
 {
+    const QRect paper(0, 0, paperDots(), Paper::kMaxReceiptDots);
     QRect dots;
     for (const TextRun &run : line.runs)
-        dots |= run.rect() & kPaper;
+        dots |= run.rect() & paper;
     for (const DotImage &image : line.images)
-        dots |= image.rect() & kPaper;
+        dots |= image.rect() & paper;
     traceRegion(dots);
 }
 
