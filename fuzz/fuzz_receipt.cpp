@@ -6,6 +6,7 @@
 // paper of their receipts, and every entry worded. The command reader, split
 // as the line splits it, finds the same commands. The NV memory (GS ( L, FS q) never holds
 // more than its capacity, and every request about it gets a well-formed reply.
+// The first byte's bit 4 chooses the paper, 80 or 58 mm.
 // The second byte sets the printer up: its two-byte encoding, and whether the
 // stream starts in two-byte mode (JIS too), on which code page and
 // international character set.
@@ -74,7 +75,7 @@ void checkTrace(const CommandTrace &trace, const std::deque<Receipt> &receipts, 
                 if (kept.number == region.receipt)
                     receipt = &kept;
             }
-            if (receipt && !QRect(0, 0, Paper::kWidthDots, receipt->lengthDots).contains(region.dots))
+            if (receipt && !QRect(0, 0, receipt->widthDots, receipt->lengthDots).contains(region.dots))
                 std::abort();
         }
     }
@@ -82,9 +83,11 @@ void checkTrace(const CommandTrace &trace, const std::deque<Receipt> &receipts, 
         std::abort();
 }
 
-void check(const Receipt &receipt)
+void check(const Receipt &receipt, int paperWidth)
 {
-    if (receipt.lengthDots < 0 || receipt.lengthDots > Paper::kMaxReceiptDots)
+    // A blank one (finish() with nothing printed) is on no paper.
+    if (receipt.lengthDots < 0 || receipt.lengthDots > Paper::kMaxReceiptDots
+        || (receipt.widthDots != paperWidth && !receipt.isBlank()))
         std::abort();
     for (const ReceiptLine &line : receipt.lines) {
         // Two-byte runs hold whole pairs, each a character (or the replacement mark).
@@ -97,7 +100,7 @@ void check(const Receipt &receipt)
             }
         }
         for (const DotImage &image : line.images) {
-            if (image.x < 0 || image.x + image.width() > Paper::kWidthDots || image.height() > Paper::kMaxReceiptDots)
+            if (image.x < 0 || image.x + image.width() > receipt.widthDots || image.height() > Paper::kMaxReceiptDots)
                 std::abort();
         }
     }
@@ -138,7 +141,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const qsizetype budget = (data[0] & 0x40) ? 2048 : CommandTrace::kDefaultBudget;
     const int retain = (data[0] & 0x80) ? 2 : ReceiptInterpreter::kDefaultRetain;
     const qsizetype capacity = (data[0] & 0x20) ? 4096 : NvGraphics::kDefaultCapacity;
+    const int paperWidth = (data[0] & 0x10) ? Paper::kNarrowWidthDots : Paper::kWidthDots;
     ReceiptInterpreter whole;
+    whole.setPaperWidth(paperWidth);
     whole.setTwoByteEncoding(encoding);
     whole.setTraceBudget(budget);
     whole.setRetainLimit(retain);
@@ -154,6 +159,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     whole.setReceiptHandler([&wholeCuts](const Receipt &receipt) { wholeCuts.append(digest(receipt, false)); });
     whole.feed(stream);
     ReceiptInterpreter split;
+    split.setPaperWidth(paperWidth);
     split.setTwoByteEncoding(encoding);
     split.setTraceBudget(budget);
     split.setRetainLimit(retain);
@@ -163,6 +169,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // The command reader alone, split, frames the stream as the interpreter does: the
     // commands that are all header, in the same order, however split.
     ReceiptInterpreter plain;
+    plain.setPaperWidth(paperWidth);
     plain.setTwoByteEncoding(encoding);
     plain.setRetainLimit(retain);
     plain.setNvCapacity(capacity);
@@ -208,12 +215,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // Which entry drew a spot: any spot, any answer, as long as it is one of
     // them and what it marks lies on the paper.
     for (int i = 0; i < 4 && !lastWhole.isBlank(); ++i) {
-        const QPoint dot(data[0] * (i + 1) % Paper::kWidthDots, lastWhole.lengthDots * i / 4);
+        const QPoint dot(data[0] * (i + 1) % paperWidth, lastWhole.lengthDots * i / 4);
         const TraceEntry *entry = whole.trace()->entryAt(lastWhole, dot);
         if (!entry)
             continue;
         if (whole.trace()->entry(entry->sequence) != entry
-            || !QRect(0, 0, Paper::kWidthDots, lastWhole.lengthDots).contains(CommandTrace::regionIn(*entry, lastWhole)))
+            || !QRect(0, 0, paperWidth, lastWhole.lengthDots).contains(CommandTrace::regionIn(*entry, lastWhole)))
             std::abort();
     }
 
@@ -221,6 +228,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // after the clear, the receipts are those of the stream fed without one.
     const qsizetype clearAt = stream.size() * (data[0] / 17) / 15;
     ReceiptInterpreter cleared;
+    cleared.setPaperWidth(paperWidth);
     cleared.setTwoByteEncoding(encoding);
     cleared.setTraceBudget(budget);
     cleared.setRetainLimit(retain);
@@ -256,12 +264,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // Drawing: the last few receipts (a live view draws only what it shows).
     int drawn = 0;
     for (auto it = a.rbegin(); it != a.rend() && drawn < 4; ++it, ++drawn) {
-        check(*it);
+        check(*it, paperWidth);
         const QImage image = renderer->render(*it);
-        if (image.width() != Paper::kWidthDots || image.height() != std::max(1, it->lengthDots))
+        if (image.width() != paperWidth || image.height() != std::max(1, it->lengthDots))
             std::abort();
     }
-    check(lastWhole);
+    check(lastWhole, paperWidth);
     if (!lastWhole.isBlank())
         renderer->renderBand(lastWhole, lastWhole.lengthDots / 3, lastWhole.lengthDots);
     renderer->takeNotes();

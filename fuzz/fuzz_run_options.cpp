@@ -46,6 +46,7 @@ void checkSimulator(QStringList arguments)
     for (const auto &[request, response] : o.replies)
         check(!request.isEmpty());
     check(o.cjk != TwoByteCode::None);
+    check(o.paperWidthDots == Paper::kWidthDots || o.paperWidthDots == Paper::kNarrowWidthDots);
 }
 
 } // namespace
@@ -106,6 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         check(o.cjk == TwoByteCode::Gb18030 || o.cjk == TwoByteCode::ShiftJis || o.cjk == TwoByteCode::Big5
               || o.cjk == TwoByteCode::EucKr); // never None, nor JIS (FS C picks that)
         check(o.paperLengthMm >= 1 && o.paperLengthMm <= 1000LL * 1000 * 1000);
+        check(o.paperWidthDots == Paper::kWidthDots || o.paperWidthDots == Paper::kNarrowWidthDots);
         break;
     }
     }

@@ -52,7 +52,7 @@ void drawTornEdge(QPainter &painter, int left, int right, int y, bool down)
 // and the zoom.
 quint64 signature(const Receipt &receipt, int y0, int y1, double scale)
 {
-    quint64 h = qHashMulti(0, y1 - y0, scale);
+    quint64 h = qHashMulti(0, y1 - y0, scale, receipt.widthDots);
     for (const ReceiptLine *line : receipt.linesIn(y0, y1))
         h = qHashMulti(h, line->y, line->source.begin, line->source.end, line->runs.size(), line->images.size());
     return h;
@@ -120,8 +120,9 @@ void PaperView::setZoom(Zoom zoom)
 
 QRect PaperView::receiptRect(int index) const
 {
-    return QRect(rollLeft() + toPixels((kRollDots - Paper::kWidthDots) / 2.0), m_tops.at(index),
-                 toPixels(Paper::kWidthDots), m_heights.at(index));
+    // Each roll, and its printable part, centred where the widest roll goes.
+    const int width = m_receipts.at(index).widthDots;
+    return QRect(rollLeft() + toPixels((kRollDots - width) / 2.0), m_tops.at(index), toPixels(width), m_heights.at(index));
 }
 
 int PaperView::rollLeft() const
@@ -174,12 +175,14 @@ void PaperView::updateMarks()
 {
     const int top = verticalScrollBar()->value();
     const int bottom = top + viewport()->height();
-    const int x = rollLeft() + m_rollWidth + 1 - horizontalScrollBar()->value();
     int used = 0;
     int below = INT_MIN; // marks of one spot go one under the other
     for (int i = 0; i < m_receipts.size() && used < kMaxMarks; ++i) {
         if (m_tops[i] + m_heights[i] + EventMark::kSize < top || m_tops[i] - EventMark::kSize > bottom)
             continue;
+        // Right of the receipt's own roll.
+        const int rollDots = Paper::rollWidthMm(m_receipts[i].widthDots) * Paper::kDotsPerMm;
+        const int x = rollLeft() + toPixels((kRollDots + rollDots) / 2.0) + 1 - horizontalScrollBar()->value();
         for (const ReceiptEvent &event : m_receipts[i].events) {
             const int y = std::max(m_tops[i] + toPixels(event.y) - top - EventMark::kSize / 2, below);
             if (y + EventMark::kSize < 0 || y > viewport()->height())
@@ -312,7 +315,7 @@ QImage PaperView::tile(int index, int number)
         return cached->image;
 
     // The renderer's own dots, white paper and black ink, as a saved receipt has them.
-    QImage dots(Paper::kWidthDots, y1 - y0, QImage::Format_RGB32);
+    QImage dots(receipt.widthDots, y1 - y0, QImage::Format_RGB32);
     dots.fill(Qt::white);
     QPainter painter(&dots);
     painter.translate(0, -y0);
@@ -321,7 +324,7 @@ QImage PaperView::tile(int index, int number)
 
     auto *made = new Tile;
     made->signature = sig;
-    const QSize size(toPixels(Paper::kWidthDots), std::max(1, toPixels(y1) - toPixels(y0)));
+    const QSize size(toPixels(receipt.widthDots), std::max(1, toPixels(y1) - toPixels(y0)));
     if (size == dots.size()) {
         made->image = dots;
     } else {
@@ -389,8 +392,9 @@ void PaperView::drawReceipt(QPainter &painter, int index, const QRect &exposed, 
 {
     const Receipt &receipt = m_receipts.at(index);
     const QRect printed = receiptRect(index).translated(offset);
-    const int rollX = rollLeft() + offset.x();
-    const QRect paper(rollX, printed.top(), m_rollWidth, printed.height());
+    const int rollDots = Paper::rollWidthMm(receipt.widthDots) * Paper::kDotsPerMm;
+    const int rollX = rollLeft() + toPixels((kRollDots - rollDots) / 2.0) + offset.x();
+    const QRect paper(rollX, printed.top(), toPixels(rollDots), printed.height());
     const bool cut = !(m_lastIsOpen && index + 1 == m_receipts.size());
 
     painter.fillRect(paper.translated(3, 3), kShadow);

@@ -27,7 +27,9 @@ class PaperView : public QAbstractScrollArea {
 public:
     enum class Zoom { FitWidth, Actual, Double };
 
-    static constexpr int kRollDots = 640;  // the 80 mm roll; its 576 printable dots centred
+    // The 80 mm roll, its 576 printable dots centred; a 58 mm roll (464 dots,
+    // 384 printable) is drawn as narrow, centred in the same place.
+    static constexpr int kRollDots = 640;
     static constexpr int kTileDots = 256;
     static constexpr int kMargin = 16;     // desk around the roll, in pixels
     static constexpr int kGap = 40;        // between two receipts: torn edges and the cut's caption

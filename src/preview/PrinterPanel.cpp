@@ -2,8 +2,10 @@
 
 #include "printer/device/PrinterState.h"
 #include "printer/device/VirtualPrinter.h"
+#include "printer/interpreter/ReceiptInterpreter.h"
 
 #include <QActionGroup>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QPainter>
@@ -107,6 +109,16 @@ void PrinterPanel::buildControls()
                            QStringLiteral("Cash drawer 2, which a drawer pulse opens: press to close it (or open it by hand)"));
     for (QPushButton *drawer : {Drawer1Button, Drawer2Button})
         drawer->setCheckable(true);
+    // Between the drawers and Feed, as it is laid out, for Tab.
+    PaperWidthLabel = new QLabel(QStringLiteral("P&aper width"), this);
+    PaperWidthLabel->setObjectName(QStringLiteral("PaperWidthLabel"));
+    PaperWidthBox = new QComboBox(this);
+    PaperWidthBox->setObjectName(QStringLiteral("PaperWidthBox"));
+    PaperWidthBox->addItem(QStringLiteral("80 mm"), Paper::kWidthDots);
+    PaperWidthBox->addItem(QStringLiteral("58 mm"), Paper::kNarrowWidthDots);
+    PaperWidthBox->setToolTip(QStringLiteral("The roll's width: 80 mm prints 48 characters of font A a line, 58 mm 32; "
+                                             "a receipt already begun keeps its paper"));
+    PaperWidthLabel->setBuddy(PaperWidthBox);
     FeedButton = button(QStringLiteral("Fee&d"), "FeedButton",
                         QStringLiteral("Press the printer's feed button once: a line of paper (not with the cover open or no paper)"));
 
@@ -155,6 +167,9 @@ void PrinterPanel::buildControls()
     hands->addWidget(Drawer1Button);
     hands->addWidget(Drawer2Button);
     hands->addStretch(1);
+    hands->addWidget(PaperWidthLabel);
+    hands->addWidget(PaperWidthBox);
+    hands->addSpacing(6);
     hands->addWidget(FeedButton);
     auto *lamps = new QHBoxLayout;
     lamps->setSpacing(12);
@@ -204,6 +219,14 @@ void PrinterPanel::buildControls()
     toggle(Drawer2Button, [](const PrinterState &s) { return s.drawerOpen[1]; },
            [](VirtualPrinter &p, bool open) { p.setDrawer(2, open); });
     act(FeedButton, [](VirtualPrinter &p, bool) { p.feedButton(); });
+    connect(PaperWidthBox, &QComboBox::currentIndexChanged, this, [this](int index) {
+        const int dots = PaperWidthBox->itemData(index).toInt();
+        if (!m_printer || dots == m_printer->paper().paperWidth())
+            return; // shown as the printer has it
+        m_printer->paper().setPaperWidth(dots);
+        emit paperWidthChosen(dots);
+        resync();
+    });
     act(RecoverButton, [](VirtualPrinter &p, bool) { p.recover(); });
     follow();
 }
@@ -237,12 +260,14 @@ void PrinterPanel::follow()
     const PrinterState state = m_printer ? m_printer->state() : PrinterState();
     // A step every 10 cm printed.
     const int gauge = decimetres(state.leftDots());
-    const Shown shown{m_printer != nullptr, state.rollDots, gauge, state.nearEnd(), state.paperOut(), state.coverOpen,
-                      state.drawerOpen[0], state.drawerOpen[1], state.error};
+    const int paperWidth = m_printer ? m_printer->paper().paperWidth() : Paper::kWidthDots;
+    const Shown shown{m_printer != nullptr, state.rollDots, paperWidth, gauge, state.nearEnd(), state.paperOut(),
+                      state.coverOpen, state.drawerOpen[0], state.drawerOpen[1], state.error};
     if (m_shown == shown)
         return;
     m_shown = shown;
 
+    PaperWidthBox->setCurrentIndex(std::max(0, PaperWidthBox->findData(paperWidth)));
     PaperGauge->setRange(0, decimetres(state.rollDots));
     PaperGauge->setValue(gauge);
     const QString left = state.paperOut() ? QStringLiteral("Paper out") : QStringLiteral("Paper ") + metres(state.leftDots());

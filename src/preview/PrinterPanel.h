@@ -10,6 +10,7 @@
 #include <optional>
 
 class QAction;
+class QComboBox;
 class QMenu;
 class QProgressBar;
 class QPushButton;
@@ -44,6 +45,8 @@ public:
     void setPrinter(VirtualPrinter *printer);
     VirtualPrinter *printer() const;
 
+    QLabel *PaperWidthLabel = nullptr;
+    QComboBox *PaperWidthBox = nullptr;
     QProgressBar *PaperGauge = nullptr;
     QPushButton *LoadPaperButton = nullptr;
     QPushButton *NearEndButton = nullptr;
@@ -59,6 +62,10 @@ public:
     Lamp *ErrorLamp = nullptr;
     Lamp *PaperLamp = nullptr;
 
+signals:
+    // The operator chose the paper's width (in dots) for the printer.
+    void paperWidthChosen(int dots);
+
 private:
     void buildControls();
     QPushButton *button(const QString &caption, const char *name, const QString &tip);
@@ -72,6 +79,7 @@ private:
     struct Shown {
         bool printer = false;
         qint64 rollDots = 0;
+        int paperWidth = 0; // the printer's setting, in dots
         int gauge = 0; // tenths of a metre left
         bool nearEnd = false, paperOut = false, cover = false, drawer1 = false, drawer2 = false;
         PrinterError error{};

@@ -32,12 +32,20 @@ namespace {
 const QString kPlaceKey = QStringLiteral("Preview");
 const QString kCommandsKey = QStringLiteral("PreviewCommands");
 const QString kCjkKey = QStringLiteral("PreviewCjk");
+const QString kPaperKey = QStringLiteral("PreviewPaper");
 
 // The stored encoding; GB 18030 when none (or no known one) is stored.
 TwoByteCode storedEncoding()
 {
     const QString stored = SettingsStore::loadText(kCjkKey, QString());
     return Characters::encodingFromName(stored).value_or(TwoByteCode::Gb18030);
+}
+
+// The stored paper's printable width; 80 mm when none (or no known one) is stored.
+int storedPaperWidth()
+{
+    const int dots = Paper::widthForRoll(SettingsStore::loadText(kPaperKey, QString()).toInt());
+    return dots > 0 ? dots : Paper::kWidthDots;
 }
 constexpr int kPanelWidth = 600; // what showing the panel adds to the window, at most
 const QString kFilter = QStringLiteral("PNG image|*.png|PDF document|*.pdf");
@@ -152,6 +160,9 @@ void ReceiptPreview::buildControls()
     connect(Paper, &PaperView::shownChanged, this, &ReceiptPreview::updateInfo);
     connect(CommandsCheck, &QCheckBox::toggled, this, &ReceiptPreview::CommandsCheck_Click);
     connect(CjkBox, &QComboBox::currentIndexChanged, this, &ReceiptPreview::CjkBox_Click);
+    connect(Panel, &PrinterPanel::paperWidthChosen, this, [](int dots) {
+        SettingsStore::saveText(kPaperKey, QString::number(Paper::rollWidthMm(dots)));
+    });
     connect(Commands, &CommandPanel::currentChanged, this, [this] {
         updateMark(true);
         updateInfo(); // the selected row's receipt is the one in view
@@ -347,9 +358,10 @@ void ReceiptPreview::ZoomBox_Click(int index)
         Paper->setZoom(PaperView::Zoom(index));
 }
 
-void ReceiptPreview::applyStoredEncoding(ReceiptInterpreter &paper)
+void ReceiptPreview::applyStoredSettings(ReceiptInterpreter &paper)
 {
     paper.setTwoByteEncoding(storedEncoding());
+    paper.setPaperWidth(storedPaperWidth());
 }
 
 void ReceiptPreview::CjkBox_Click(int index)

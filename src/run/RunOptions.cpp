@@ -27,7 +27,8 @@ const QString kDescription = QStringLiteral(
     "opened; 4 a receipt differs from the --expect baseline (the run itself went well); 128 + N after\n"
     "signal N.\n"
     "In CI: marlix-run -p virtual --receipts out --expect baseline --junit report.xml FILE checks the\n"
-    "receipts FILE prints against those in baseline (made once with --update).");
+    "receipts FILE prints against those in baseline (made once with --update); --paper 58 prints them on\n"
+    "58 mm paper.");
 
 struct Options {
     QCommandLineOption port{{QStringLiteral("p"), QStringLiteral("port")},
@@ -89,6 +90,11 @@ struct Options {
                                           "printer and the receipts and decode log of any port: GB18030 (the "
                                           "default), Shift_JIS, Big5 or EUC-KR."),
                            QStringLiteral("ENCODING")};
+    QCommandLineOption paper{QStringLiteral("paper"),
+                             QStringLiteral("The paper's width in millimetres, for the built-in printer and the "
+                                            "receipts and decode log of any port: 80 (the default, 576 dots a line) "
+                                            "or 58 (384 dots: 32 characters of font A a line, 42 of font B)."),
+                             QStringLiteral("80|58")};
     QCommandLineOption paperLength{QStringLiteral("paper-length"),
                                    QStringLiteral("The built-in printer's roll in millimetres (default 80000): "
                                                   "printing uses it up, and at its end the printer stops with "
@@ -107,7 +113,7 @@ void setUp(QCommandLineParser &parser, const Options &o)
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOptions({o.port, o.baud, o.parity, o.dataBits, o.stopBits, o.flow, o.packetSize, o.mode,
-                       o.noTranscript, o.autoQuery, o.log, o.receipts, o.expect, o.update, o.junit, o.decode, o.cjk, o.paperLength, o.command,
+                       o.noTranscript, o.autoQuery, o.log, o.receipts, o.expect, o.update, o.junit, o.decode, o.cjk, o.paper, o.paperLength, o.command,
                        o.getResponse});
     parser.addPositionalArgument(QStringLiteral("ITEM"),
                                  QStringLiteral("Files, -c TEXT and --get-response, done in the order given."),
@@ -307,6 +313,13 @@ CommandLine parseRunCommandLine(const QStringList &arguments, const LinkVariable
         if (!code)
             return error(QStringLiteral("bad --cjk %1: expected GB18030, Shift_JIS, Big5 or EUC-KR").arg(parser.value(o.cjk)));
         run.cjk = *code;
+    }
+    if (parser.isSet(o.paper)) {
+        const qsizetype i = choice(parser.value(o.paper), {QStringLiteral("80"), QStringLiteral("58")});
+        if (i < 0)
+            return error(QStringLiteral("bad --paper %1: expected 80 or 58, the paper's width in millimetres")
+                             .arg(parser.value(o.paper)));
+        run.paperWidthDots = i == 0 ? Paper::kWidthDots : Paper::kNarrowWidthDots;
     }
     if (parser.isSet(o.paperLength)) {
         // Up to 1000 km, as the simulator takes: a check that must never run out.

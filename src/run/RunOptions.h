@@ -34,6 +34,7 @@ struct RunOptions {
     bool decode = false; // --decode: the printed commands in words, on standard error
     TwoByteCode cjk = TwoByteCode::Gb18030; // --cjk: the printer's two-byte encoding (FS &)
     qint64 paperLengthMm = PrinterState::kDefaultRollMm; // --paper-length: the built-in printer's roll
+    int paperWidthDots = Paper::kWidthDots; // --paper: the printable width of 80 or 58 mm paper
     QList<RunItem> items;
 };
 

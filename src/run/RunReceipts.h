@@ -38,6 +38,7 @@ public:
     int differing() const { return m_files.differing(); }
     bool checkFailed() const { return m_files.checkFailed(); }
     void setTwoByteEncoding(TwoByteCode code) { m_files.setTwoByteEncoding(code); }
+    void setPaperWidth(int dots) { m_files.interpreter().setPaperWidth(dots); }
     // A command on the paper still waiting for its data ("GS v 0 waiting
     // for 31 more bytes"), "" when none.
     QString waitingWords() { return m_files.interpreter().waitingWords(); }

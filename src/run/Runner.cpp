@@ -95,8 +95,10 @@ int Runner::run()
             return RunExit::kFailed;
         }
     }
-    if (m_receipts)
+    if (m_receipts) {
         m_receipts->setTwoByteEncoding(m_options.cjk);
+        m_receipts->setPaperWidth(m_options.paperWidthDots);
+    }
     m_port = openRunnerPort(m_options, [this](const QString &status) { note(status); }, m_receipts.get(), &failure);
     if (!m_port) {
         tell(failure);

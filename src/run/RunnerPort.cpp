@@ -20,9 +20,11 @@ std::unique_ptr<POSPrinter> openRunnerPort(const RunOptions &options, std::funct
     VirtualPOSPrinter &builtIn = port->builtIn();
     const qint64 rollMm = options.paperLengthMm;
     const TwoByteCode cjk = options.cjk;
-    builtIn.onPrinterMade = [made = std::move(builtIn.onPrinterMade), notes, rollMm, cjk](VirtualPrinter &printer) {
+    const int paperWidth = options.paperWidthDots;
+    builtIn.onPrinterMade = [made = std::move(builtIn.onPrinterMade), notes, rollMm, cjk, paperWidth](VirtualPrinter &printer) {
         printer.setRoll(rollMm, PrinterState::kDefaultNearEndMm);
         printer.paper().setTwoByteEncoding(cjk);
+        printer.paper().setPaperWidth(paperWidth);
         if (made)
             made(printer);
         QObject::connect(&printer, &VirtualPrinter::noted, &printer, [notes, rollMm](const QString &line) {

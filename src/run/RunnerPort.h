@@ -17,7 +17,7 @@ class RunReceipts;
 // notes of the port (what the status line would show: line settings
 // refused, a port that went away) go to `notes`; "" means all is well again.
 // `receipts` (may be null) gets the paper of the run before the port opens.
-// The built-in printer gets the roll and two-byte encoding of `options`.
+// The built-in printer gets the roll, paper width and two-byte encoding of `options`.
 std::unique_ptr<POSPrinter> openRunnerPort(const RunOptions &options, std::function<void(const QString &)> notes,
                                            RunReceipts *receipts, QString *failure);
 // What the printer's paper still waits for at the end of the input ("GS v 0

@@ -40,7 +40,7 @@ frmTerminal::frmTerminal(POSPrinter *port, Operator *op, EventPump *pump, QWidge
     : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("frmTerminal"));
-    m_hub = std::make_unique<PortHub>(port, &ReceiptPreview::applyStoredEncoding);
+    m_hub = std::make_unique<PortHub>(port, &ReceiptPreview::applyStoredSettings);
     connect(m_hub.get(), &PortHub::status, this, &frmTerminal::setStatusText);
     connect(m_hub.get(), &PortHub::paperMoved, this, [this] {
         if (m_preview)

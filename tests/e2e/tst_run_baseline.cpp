@@ -42,6 +42,7 @@ private slots:
     void updateReplacesTheBaseline();
     void junitReport();
     void simulatorChecksWhenItStops();
+    void narrowPaper();
 };
 
 void tst_RunBaseline::check_data()
@@ -160,6 +161,14 @@ void tst_RunBaseline::simulatorChecksWhenItStops()
     QCOMPARE(sim.exitCode(), 4);
     QVERIFY2(sim.log().contains("'TOTAL 4.30' -> 'TOTAL 4.40'"), qPrintable(sim.log()));
     QVERIFY(QFile::exists(run.path("sim/receipt-001.diff.png")));
+}
+
+// --paper 58: the receipt printed and saved on 384 dots.
+void tst_RunBaseline::narrowPaper()
+{
+    RunProcess run;
+    QCOMPARE(run.run({"-p", "virtual", "--paper", "58", "--receipts", "out", "-c", QString(48, 'X') + "<10>"}).status, 0);
+    QCOMPARE(QImage(run.path("out/receipt-001.png")).size(), QSize(384, 60)); // two lines
 }
 
 QTEST_GUILESS_MAIN(tst_RunBaseline)

@@ -307,6 +307,21 @@ private slots:
         QTRY_COMPARE(preview->PreviewInfo->text(), QStringLiteral("1 receipt, receipt 1 shown, open receipt 3.8 mm, no unknown commands"));
     }
 
+    // The paper's width: 80 mm with nothing stored, 58 mm chosen with a key, drawn so and kept.
+    void paperWidthKept()
+    {
+        start(QStringLiteral("virtual"));
+        QCOMPARE(panel->PaperWidthBox->currentText(), QStringLiteral("80 mm"));
+        QCOMPARE(heard(panel->PaperWidthBox), QStringLiteral("Paper width"));
+        QTest::keyClick(panel->PaperWidthBox, Qt::Key_Down);
+        send(QStringLiteral("A<10>"), false);
+        QTRY_COMPARE(preview->Paper->receiptCount(), 1);
+        QCOMPARE(preview->Paper->receiptRect(0).width(), qRound(384 * preview->Paper->scale()));
+        cleanup();
+        start(QStringLiteral("virtual"));
+        QCOMPARE(w->paper().paperWidth(), Paper::kNarrowWidthDots);
+    }
+
     // A symbol wider than the paper is named on the info line, every one in its tool tip.
     void symbolCutAtTheEdge()
     {

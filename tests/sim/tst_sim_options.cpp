@@ -239,6 +239,8 @@ void TestSimOptions::refusals_data()
                          << "bad --tcp 65536: expected a port number from 0 (any free port) to 65535";
     QTest::newRow("reply delay") << QStringList{"--reply-delay", "-5"}
                                  << "bad --reply-delay -5: expected milliseconds, 0 or more";
+    QTest::newRow("paper width") << QStringList{"--paper", "58mm"}
+                                 << "bad --paper 58mm: expected 80 or 58, the paper's width in millimetres";
     QTest::newRow("paper length") << QStringList{"--paper-length", "0"}
                                   << "bad --paper-length 0: expected millimetres, 1 to 1000000000";
     QTest::newRow("near end") << QStringList{"--near-end", "x"} << "bad --near-end x: expected millimetres, 0 to 1000000000";

@@ -205,6 +205,8 @@ void tst_RunOptions::refused_data()
         << "bad --packet-size 40000: expected a whole number from -32768 to 32767";
     QTest::newRow("two-byte encoding") << QStringList{"--cjk", "UTF-8", "a.dmo"} << true
                                        << "bad --cjk UTF-8: expected GB18030, Shift_JIS, Big5 or EUC-KR";
+    QTest::newRow("paper of 57 mm") << QStringList{"--paper", "57", "a.dmo"} << true
+                                    << "bad --paper 57: expected 80 or 58, the paper's width in millimetres";
     QTest::newRow("roll of 0 mm") << QStringList{"--paper-length", "0", "a.dmo"} << true
                                   << "bad --paper-length 0: expected millimetres, 1 to 1000000000";
     QTest::newRow("empty log name") << QStringList{"--log=", "a.dmo"} << true << "--log needs a file name";

@@ -67,10 +67,10 @@ SimCommandLine parseSimCommandLine(const QStringList &arguments)
         QStringLiteral("Append every received byte to FILE as upper-case hex pairs separated by one blank, "
                        "one line per chunk read."), QStringLiteral("FILE"));
     const QCommandLineOption receipts(QStringLiteral("receipts"),
-        QStringLiteral("Draw what is printed: each receipt as DIR/receipt-NNN.png (576 dots wide, one pixel per "
-                       "dot, black on white) when it is cut, and the open one at exit if anything is printed on it; log "
-                       "\"receipt N: 72 x L mm, "
-                       "FILE\" and each command that is not drawn once. Numbering goes on after the files already "
+        QStringLiteral("Draw what is printed: each receipt as DIR/receipt-NNN.png (the printable width wide, 576 "
+                       "dots on 80 mm paper and 384 on 58 mm, one pixel per dot, black on white) when it is cut, and "
+                       "the open one at exit if anything is printed on it; log \"receipt N: 72 x L mm, "
+                       "FILE\" (48 x L on 58 mm paper) and each command that is not drawn once. Numbering goes on after the files already "
                        "in DIR."), QStringLiteral("DIR"));
     const QCommandLineOption expect(QStringLiteral("expect"),
         QStringLiteral("With --receipts: when it stops, compare the receipts (numbered from 001) with DIR/receipt-NNN.png "
@@ -100,6 +100,9 @@ SimCommandLine parseSimCommandLine(const QStringList &arguments)
         QStringLiteral("Wait MS milliseconds before sending a reply (default 0)."), QStringLiteral("MS"));
     const QCommandLineOption quiet(QStringLiteral("quiet"),
         QStringLiteral("Log nothing: print the port line, and only the answers to state and help typed on standard input."));
+    const QCommandLineOption paper(QStringLiteral("paper"),
+        QStringLiteral("The paper's width in millimetres: 80 (the default, 576 dots a line) or 58 (384 dots: 32 "
+                       "characters of font A a line, 42 of font B)."), QStringLiteral("80|58"));
     const QCommandLineOption paperLength(QStringLiteral("paper-length"),
         QStringLiteral("The roll's length in millimetres (default 80000): printing uses it up, and at its end the "
                        "printer stops with paper out until \"paper load\" on standard input."), QStringLiteral("MM"));
@@ -109,7 +112,7 @@ SimCommandLine parseSimCommandLine(const QStringList &arguments)
     const QCommandLineOption drawerCloses(QStringLiteral("drawer-closes-after"),
         QStringLiteral("An opened drawer closes by itself after S seconds (default: it stays open until "
                        "\"drawer N close\")."), QStringLiteral("S"));
-    parser.addOptions({link, record, receipts, expect, update, junit, decode, cjk, reply, identity, busy, delay, quiet, paperLength, nearEnd,
+    parser.addOptions({link, record, receipts, expect, update, junit, decode, cjk, reply, identity, busy, delay, quiet, paper, paperLength, nearEnd,
                        drawerCloses});
 
     if (!parser.parse(arguments))
@@ -178,6 +181,12 @@ SimCommandLine parseSimCommandLine(const QStringList &arguments)
         if (!ms)
             return fail(QStringLiteral("bad --reply-delay %1: expected milliseconds, 0 or more").arg(parser.value(delay)));
         options->replyDelayMs = int(*ms);
+    }
+    if (parser.isSet(paper)) {
+        const qsizetype i = CommandLineChecks::choice(parser.value(paper), {QStringLiteral("80"), QStringLiteral("58")});
+        if (i < 0)
+            return fail(QStringLiteral("bad --paper %1: expected 80 or 58, the paper's width in millimetres").arg(parser.value(paper)));
+        options->paperWidthDots = i == 0 ? Paper::kWidthDots : Paper::kNarrowWidthDots;
     }
     // Up to 1000 km: any real roll, and room for a test that must never run out.
     constexpr qint64 kMaxMm = 1000LL * 1000 * 1000;

@@ -25,6 +25,7 @@ struct SimOptions
     int replyDelayMs = 0;
     bool quiet = false;
     qint64 paperLengthMm = 80000; // the roll
+    int paperWidthDots = Paper::kWidthDots; // --paper: the printable width of 80 or 58 mm paper
     qint64 nearEndMm = 5000;      // near end below this much left
     int drawerClosesMs = 0;       // an open drawer closes by itself after this; 0: it stays open
 };

@@ -100,6 +100,7 @@ bool Simulator::start(QString *error)
     ReceiptInterpreter &paper = m_receipts ? m_receipts->interpreter() : *m_unseen;
     // The roll is used up as the model prints, two-byte text too.
     paper.setTwoByteEncoding(m_options.cjk);
+    paper.setPaperWidth(m_options.paperWidthDots);
     m_printer = std::make_unique<VirtualPrinter>(paper);
     MacroStore &model = m_printer->macros();
     model.setIdentity(m_options.identity);

@@ -121,7 +121,7 @@ QString wFeedLines(const TraceEntry &e) { return QStringLiteral("print the line 
 QString wFeedDots(const TraceEntry &e) { return QStringLiteral("print the line and feed %1").arg(plural(at(e, 2), "dot", "dots")); }
 QString wLeftMargin(const TraceEntry &e)
 {
-    const int most = Paper::kWidthDots - Paper::kMinPrintableDots;
+    const int most = e.paperWidth - Paper::kMinPrintableDots;
     const QString words = QStringLiteral("left margin: %1").arg(plural(word(e, 2), "dot", "dots"));
     return word(e, 2) > most ? words + QStringLiteral(", clamped to %1 (at least %2 dots stay printable)").arg(most).arg(Paper::kMinPrintableDots)
                              : words;

@@ -98,7 +98,7 @@ QList<Command> makeTable()
             .reads(fixed<3>, Family::Modes, "1B4A30"),
         row("1D4C", "GS L", "1D 4C nL nH", "left margin, nL + 256 nH dots", wLeftMargin)
             .reads(fixed<4>, Family::Modes, "1D4C2000"),
-        row("1D57", "GS W", "1D 57 nL nH", "printable width, nL + 256 nH dots (at most 576 less the left margin)", wPrintWidth)
+        row("1D57", "GS W", "1D 57 nL nH", "printable width, nL + 256 nH dots (at most the paper's width less the left margin)", wPrintWidth)
             .reads(fixed<4>, Family::Modes, "1D570002"),
         row("1B74", "ESC t", "1B 74 n",
             "code page n: 0 PC437, 1 Katakana, 2 PC850, 3 PC860, 4 PC863, 5 PC865, 11 PC851, 12 PC853, 13 PC857, "
@@ -230,7 +230,7 @@ QList<Command> makeTable()
         row("1B53", "ESC S", "1B 53", "standard mode: the page is dropped unprinted", wStandardMode)
             .reads(fixed<2>, Family::Positions, "1B53"),
         row("1B57", "ESC W", "1B 57 xL xH yL yH dxL dxH dyL dyH",
-            "page mode's print area: from x, y, dx by dy dots (within the paper's 576 dots)", wPageArea)
+            "page mode's print area: from x, y, dx by dy dots (within the paper's width)", wPageArea)
             .reads(fixed<10>, Family::Positions, "1B570000000000020001"),
         row("1B54", "ESC T", "1B 54 n",
             "page mode's print direction: 0/30 left to right, 1/31 bottom to top, 2/32 right to left, 3/33 top to bottom",

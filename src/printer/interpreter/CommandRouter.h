@@ -29,7 +29,10 @@ public:
     // Half a command read: forgotten, as at power on. The NV graphics stay.
     void dropPartialCommand();
     // The entry being made ends (with the trace on).
-    void endEntry(qint64 end) { context.trace.end(end, context.modes, characters.readingCode()); }
+    void endEntry(qint64 end)
+    {
+        context.trace.end(end, context.modes, characters.readingCode(), layout.paperDots());
+    }
 
     InterpreterContext context;
     PaperLayout layout{context};

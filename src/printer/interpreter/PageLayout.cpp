@@ -82,12 +82,12 @@ bool PaperLayout::runPositionCommand(quint8 introducer, quint8 c)
         return true;
     case 'W': {
         const int x = word(2), y = word(4), width = word(6), height = word(8);
-        if (width == 0 || height == 0 || x >= Paper::kWidthDots || y >= Paper::kMaxReceiptDots) {
+        if (width == 0 || height == 0 || x >= paperDots() || y >= Paper::kMaxReceiptDots) {
             m_context.ignoredParameter();
             return true;
         }
         pageSetVertical(-1);
-        m_context.modes.pageArea = QRect(x, y, std::min(width, Paper::kWidthDots - x), std::min(height, Paper::kMaxReceiptDots - y));
+        m_context.modes.pageArea = QRect(x, y, std::min(width, paperDots() - x), std::min(height, Paper::kMaxReceiptDots - y));
         m_page.y = 0;
         return true;
     }
@@ -127,15 +127,22 @@ void PaperLayout::setHorizontal(int position)
     m_context.touch();
 }
 
-int PaperLayout::pageWidth() const
+QRect PaperLayout::pageArea() const
 {
     const QRect &area = m_context.modes.pageArea;
+    const int x = area.x() < paperDots() ? area.x() : 0;
+    return QRect(x, area.y(), std::min(area.width(), paperDots() - x), area.height());
+}
+
+int PaperLayout::pageWidth() const
+{
+    const QRect area = pageArea();
     return m_context.modes.pageDirection & 1 ? area.height() : area.width();
 }
 
 int PaperLayout::pageHeight() const
 {
-    const QRect &area = m_context.modes.pageArea;
+    const QRect area = pageArea();
     return m_context.modes.pageDirection & 1 ? area.width() : area.height();
 }
 
@@ -200,7 +207,7 @@ void PaperLayout::pageFeed(int dots)
 // into the print area; then the position moves by feed.
 void PaperLayout::pageLine(ReceiptLine line, int feed)
 {
-    const QRect &area = m_context.modes.pageArea;
+    const QRect area = pageArea();
     const int direction = m_context.modes.pageDirection;
     bool outside = false;
     bool full = false;
@@ -260,7 +267,7 @@ void PaperLayout::printPage(bool stay)
         pageLine(layOut(m_line, 0, m_context.modes.lineSpacing), 0);
         m_line = Pending();
     }
-    const int height = std::max(m_page.bottom, m_context.modes.pageArea.y() + m_context.modes.pageArea.height());
+    const int height = std::max(m_page.bottom, pageArea().bottom() + 1);
     ReceiptLine band;
     band.height = height;
     band.runs = m_page.runs;
@@ -270,7 +277,7 @@ void PaperLayout::printPage(bool stay)
     m_page = Page(); // on the paper, not in the page
     putBand(band, ReceiptParts::cost(band));
     if (m_context.trace.on())
-        m_context.trace.line(m_open.number, m_open.lines.isEmpty() ? band : m_open.lines.last());
+        m_context.trace.line(m_open, m_open.lines.isEmpty() ? band : m_open.lines.last());
     if (stay) {
         m_page = page;
         m_page.begin = m_context.at + 1;

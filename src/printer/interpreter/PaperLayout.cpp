@@ -246,10 +246,10 @@ void PaperLayout::printLine(bool byLines, int amount, qint64 end, bool byCommand
     m_spent += price;
     m_context.touch();
     if (m_context.trace.on()) {
-        m_context.trace.line(m_open.number, line);
+        m_context.trace.line(m_open, line);
         if (byCommand) {
             const int bottom = std::max(line.inkBottom(), int(std::min<qint64>(qint64(line.y) + feed, Paper::kMaxReceiptDots)));
-            m_context.trace.region(m_open.number, QRect(0, line.y, Paper::kWidthDots, bottom - line.y));
+            m_context.trace.region(m_open, QRect(0, line.y, paperDots(), bottom - line.y));
         }
     }
     advance(feed);
@@ -275,7 +275,7 @@ void PaperLayout::feedPaper(int dots, const ByteRange &source)
     const int fed = std::min(dots, room);
     if (fed > 0) {
         if (m_context.trace.on())
-            m_context.trace.region(m_open.number, QRect(0, m_y, Paper::kWidthDots, fed));
+            m_context.trace.region(m_open, QRect(0, m_y, paperDots(), fed));
         m_open.feeds.append({m_y, fed, source});
         m_y += fed;
         m_open.lengthDots = std::max(m_open.lengthDots, m_y);
@@ -331,6 +331,7 @@ Receipt PaperLayout::closeReceipt(CutKind kind, qint64 end)
     receipt.number = ++m_finishedTotal;
     m_fedBefore += receipt.lengthDots;
     m_open = Receipt();
+    m_open.widthDots = m_paperWidth;
     m_open.number = m_finishedTotal + 1;
     m_open.source = {end, end};
     m_y = 0;
@@ -399,7 +400,7 @@ void PaperLayout::putBand(ReceiptLine line, qsizetype price)
     m_spent += price;
     m_context.touch();
     if (m_context.trace.on())
-        m_context.trace.band(m_open.number, m_open.lines.last());
+        m_context.trace.band(m_open, m_open.lines.last());
     advance(line.height);
 }
 
@@ -413,12 +414,22 @@ PaperLayout::PaperLayout(InterpreterContext &context)
 void PaperLayout::clearPaper(qint64 offset)
 {
     m_open = Receipt();
+    m_open.widthDots = m_paperWidth;
     m_open.number = 1;
     m_open.source = {offset, offset};
     m_y = 0;
     m_spent = 0;
     m_finished.clear();
     m_finishedTotal = 0;
+}
+
+void PaperLayout::setPaperWidth(int dots)
+{
+    m_paperWidth = std::clamp(dots, Paper::kMinPrintableDots, Paper::kWidthDots);
+    // A receipt is printed on one paper: a begun one keeps its own.
+    if (m_open.isBlank() && m_y == 0 && !m_line.started)
+        m_open.widthDots = m_paperWidth;
+    m_context.touch();
 }
 
 void PaperLayout::setRetainLimit(int receipts)

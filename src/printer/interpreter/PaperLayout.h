@@ -45,6 +45,11 @@ public:
     const std::deque<Receipt> &finished() const { return m_finished; }
     int finishedTotal() const { return m_finishedTotal; }
     qint64 paperFedDots() const { return m_fedBefore + m_y; }
+    // The paper for the receipts to come; a begun receipt keeps its own.
+    void setPaperWidth(int dots);
+    int paperWidth() const { return m_paperWidth; }
+    // The printable width of the paper being printed on: the open receipt's.
+    int paperDots() const { return m_open.widthDots; }
 
     // The print buffer dropped and page mode ended, as ESC @ does.
     void initialize()
@@ -74,13 +79,12 @@ public:
     // along the print direction.
     int printableLeft() const
     {
-        return m_page.active ? 0 : std::min(m_context.modes.leftMargin, Paper::kWidthDots - Paper::kMinPrintableDots);
+        return m_page.active ? 0 : std::min(m_context.modes.leftMargin, paperDots() - Paper::kMinPrintableDots);
     }
     int printableWidth() const
     {
         return m_page.active ? pageWidth()
-                             : std::clamp(m_context.modes.printWidth, Paper::kMinPrintableDots,
-                                          Paper::kWidthDots - printableLeft());
+                             : std::clamp(m_context.modes.printWidth, Paper::kMinPrintableDots, paperDots() - printableLeft());
     }
     // Where a band of its own that is dotWidth wide starts, justified.
     int bandLeft(int dotWidth) const;
@@ -127,6 +131,9 @@ private:
     void enterPageMode();
     void leavePageMode();
     void swapModeSpacing();
+    // ESC W's print area within the paper being printed on (one set on wider
+    // paper, or the default, which is the widest paper's).
+    QRect pageArea() const;
     int pageWidth() const;  // along the print direction
     int pageHeight() const; // across it
     void pageLine(ReceiptLine line, int feed);
@@ -144,6 +151,7 @@ private:
     int m_finishedTotal = 0;
     int m_retain = ReceiptInterpreter::kDefaultRetain;
     qint64 m_fedBefore = 0; // paper of the receipts cut
+    int m_paperWidth = Paper::kWidthDots; // for the receipts to come: setPaperWidth()
     std::function<void(const Receipt &)> m_handler;
     std::function<void(const ReceiptEvent &, int)> m_eventHandler;
 };

@@ -121,6 +121,8 @@ void ReceiptInterpreter::setTraceHandler(std::function<void(const TraceEntry &)>
 }
 
 void ReceiptInterpreter::setTraceBudget(qsizetype bytes) { d->context.trace.setBudget(bytes, d->layout.open().number); }
+void ReceiptInterpreter::setPaperWidth(int dots) { d->layout.setPaperWidth(dots); }
+int ReceiptInterpreter::paperWidth() const { return d->layout.paperWidth(); }
 void ReceiptInterpreter::setTwoByteEncoding(TwoByteCode code) { d->characters.setEncoding(code); }
 TwoByteCode ReceiptInterpreter::twoByteEncoding() const { return d->characters.encoding(); }
 

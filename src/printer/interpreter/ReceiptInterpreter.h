@@ -21,20 +21,17 @@ struct UnknownCommand
     int count = 0;
 };
 
-// The virtual printer's paper side: bytes in, receipts out, as a receipt printer
-// of this class prints them. feed() takes the stream in chunks of any size; every
-// partial command is kept between calls, so the receipts never depend on the split.
-// Everything between two cuts is a receipt; the one being printed is open. The
-// printer cuts by itself at 8000 dots (1 m), and when a receipt's drawing would
-// pass its memory budget (a stream printing over and over on one spot). Every
-// element keeps the stream bytes that made it (absolute offsets). Memory stays
+// The virtual printer's paper side: bytes in, receipts out. feed() takes the stream in
+// chunks of any size (partial commands wait between calls: the receipts never depend
+// on the split). Everything between two cuts is a receipt; the one printing is open.
+// The printer cuts by itself at 8000 dots (1 m) and past a receipt's memory budget.
+// Every element keeps the stream bytes that made it (absolute offsets). Memory stays
 // bounded whatever the input. Inside, CommandRouter hands the commands to its parts.
 class ReceiptInterpreter
 {
 public:
     static constexpr int kDefaultRetain = 50;
-    // Elements of one receipt, counted as their memory: a full-length raster
-    // image is 576 KiB, a page of text in single-character runs about 3 MiB.
+    // A receipt's elements, counted as memory: a full-length raster image is 576 KiB.
     static constexpr qsizetype kReceiptBudget = 4 * 1024 * 1024;
     static constexpr int kMaxBarcodeData = 255; // data of a barcode ended by 00: a longer one ends there
 
@@ -42,18 +39,17 @@ public:
     ~ReceiptInterpreter();
     ReceiptInterpreter(const ReceiptInterpreter &) = delete;
     ReceiptInterpreter &operator=(const ReceiptInterpreter &) = delete;
+
     void feed(const QByteArray &bytes);
-    // The end of the stream: the line in progress printed (as LF would, without
-    // feeding) and the open receipt ended uncut (CutKind::None), so nothing sent is
-    // lost. Returns it (blank when nothing printed since the last cut). Modes and
-    // partial commands stay.
+    // The end of the stream: the line in progress printed (as LF, without feeding), the
+    // open receipt ended uncut (CutKind::None) and returned (blank when nothing printed
+    // since the last cut), so nothing sent is lost. Modes and partial commands stay.
     Receipt finish();
     // Power on: blank paper, every mode at its default, offsets from 0.
     void reset();
-    // A view that starts a fresh roll: the receipts so far, finished and open,
-    // and the unknown commands met go; the modes, a partial command and the
-    // line still in progress stay, so what follows prints exactly as before.
-    // Offsets go on; receipts are numbered from 1 again.
+    // A view's fresh roll: the receipts so far and the unknown commands met go; the
+    // modes, a partial command and the line in progress stay, so what follows prints
+    // exactly as before. Offsets go on; receipts are numbered from 1 again.
     void clearPaper();
     // Power on without a new roll: modes at their defaults, a partial command and
     // the line in progress dropped; the paper, its receipts and offsets stay.
@@ -70,8 +66,7 @@ public:
     // Symbols cut at the edge of the printable width since the last clearPaper(),
     // each worded once: "QR code 1224 dots wide, cut at 576: it will not scan".
     const QStringList &cutSymbols() const;
-    // The command whose bytes have not all come, in words ("GS * waiting for
-    // 232,928 more bytes"); empty when none waits.
+    // The command still waiting for bytes, in words ("GS * waiting for 232,928 more bytes").
     QString waitingWords() const;
     // Log lines, each said once: an unknown command ("unknown command 1B 7B"),
     // a code page drawn as PC437, the first automatic cut, a parameter out of range.
@@ -90,12 +85,18 @@ public:
     // Each entry as it is made, in stream order (the text and column images of a
     // line in progress get their regions later). Turns the trace on.
     void setTraceHandler(std::function<void(const TraceEntry &)> handler);
-    // The memory the trace may keep (CommandTrace::kDefaultBudget); 0 keeps
-    // nothing, for a handler that only logs. Turns the trace on.
+    // The memory the trace keeps (CommandTrace::kDefaultBudget; 0 for a handler that
+    // only logs). Turns the trace on.
     void setTraceBudget(qsizetype bytes);
 
-    // The model's two-byte encoding (GB 18030 unless set): how FS & reads
-    // pairs of bytes. Takes effect with the next pair; power on keeps it.
+    // The paper's printable width in dots: Paper::kWidthDots (80 mm, the default) or
+    // kNarrowWidthDots (58 mm), others kept within kMinPrintableDots and the widest.
+    // At once while the open receipt is blank and no line begun, else with the next
+    // receipt; each keeps its own (Receipt::widthDots). Power on keeps it.
+    void setPaperWidth(int dots);
+    int paperWidth() const;
+    // The model's two-byte encoding (GB 18030 unless set): how FS & reads pairs.
+    // From the next pair on; power on keeps it.
     void setTwoByteEncoding(TwoByteCode code);
     TwoByteCode twoByteEncoding() const;
 
@@ -104,19 +105,16 @@ public:
     // Commands that ask for an answer (GS r, GS I, GS a; GS ( L fn 30, 33, 40),
     // whole, in stream order as printed. The interpreter answers none itself.
     void setRequestHandler(std::function<void(const QByteArray &command)> handler);
-    // The reply to a GS ( L request about the NV graphics, from what they hold
-    // now (NvGraphics: fn 30 the capacity, fn 33 what is left, fn 40 the key
-    // codes); empty for any other command.
+    // The reply to a GS ( L request about the NV graphics (fn 30, 33, 40: see NvGraphics),
+    // from what they hold now; empty for any other command.
     QByteArray graphicsReply(const QByteArray &command) const;
-    // The printer's non-volatile graphics (GS ( L, FS q): kept through ESC @,
-    // clearPaper() and reset() for as long as the interpreter lives.
+    // The printer's NV graphics (GS ( L, FS q): kept through ESC @, clearPaper() and reset().
     const NvGraphics &nvGraphics() const;
     void setNvCapacity(qsizetype bytes);
 
     // All the paper moved since reset() (a cleared view does not give paper back).
     qint64 paperFedDots() const;
-    // The feed button: blank paper advances, the print buffer stays for the
-    // next line. Not in page mode, where the button does nothing.
+    // The feed button: blank paper advances, the print buffer stays (not in page mode).
     void feedByButton(int dots);
 
 private:

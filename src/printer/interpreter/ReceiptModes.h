@@ -49,7 +49,7 @@ struct PrinterModes
     int lineSpacing = 30;
     int justify = 0;
     int leftMargin = 0;
-    int printWidth = Paper::kWidthDots;
+    int printWidth = Paper::kWidthDots; // GS W; kept within the paper in use where it is used
     int codePage = 0;
     int international = 0;  // ESC R
     bool twoByte = false;   // FS & on, FS . off
@@ -65,7 +65,7 @@ struct PrinterModes
     bool upsideDown = false; // ESC {
     bool tabsSet = false;    // ESC D: the stops below, else every 8 characters
     QList<int> tabStops;     // dots from the line's left
-    QRect pageArea{0, 0, Paper::kWidthDots, 1662}; // ESC W, dots of the page
+    QRect pageArea{0, 0, Paper::kWidthDots, 1662}; // ESC W, dots of the page; within the paper in use: pageArea()
     // Line and character spacing are set apart for each mode: these are the
     // other mode's, swapped in when the mode changes.
     int otherLineSpacing = 30;

@@ -4,10 +4,6 @@
 
 #include <cstring>
 
-namespace {
-const QRect kPaper(0, 0, Paper::kWidthDots, Paper::kMaxReceiptDots);
-} // namespace
-
 void TraceRecorder::setEnabled(bool on, int openReceipt)
 {
     stop();
@@ -84,7 +80,7 @@ void TraceRecorder::unknown(const QByteArray &key)
     m_entry.key = key;
 }
 
-void TraceRecorder::end(qint64 end, const PrinterModes &modes, TwoByteCode reading)
+void TraceRecorder::end(qint64 end, const PrinterModes &modes, TwoByteCode reading, int paperDots)
 {
     if (m_making == Making::None)
         return;
@@ -96,19 +92,22 @@ void TraceRecorder::end(qint64 end, const PrinterModes &modes, TwoByteCode readi
         m_entry.symbol = {quint8(modes.barcodeHeight), quint8(modes.barcodeModule), quint8(modes.barcodeText),
                           quint8(modes.qrModule), quint8(modes.qrEcc)};
         m_entry.twoByte = reading;
+        m_entry.paperWidth = quint16(paperDots);
     }
     m_trace->append(std::move(m_entry));
 }
 
-void TraceRecorder::region(int receipt, const QRect &dots)
+void TraceRecorder::region(const Receipt &open, const QRect &dots)
 {
-    const QRect region = dots & kPaper;
+    const QRect region = dots & QRect(0, 0, open.widthDots, Paper::kMaxReceiptDots);
     if (m_making != Making::None && !region.isEmpty())
-        CommandTrace::unite(m_entry, {receipt, region});
+        CommandTrace::unite(m_entry, {open.number, region});
 }
 
-void TraceRecorder::line(int receipt, const ReceiptLine &line)
+void TraceRecorder::line(const Receipt &open, const ReceiptLine &line)
 {
+    const QRect paper(0, 0, open.widthDots, Paper::kMaxReceiptDots);
+    const int receipt = open.number;
     const auto give = [this, receipt](qint64 source, const QRect &dots) {
         if (dots.isEmpty())
             return;
@@ -119,19 +118,20 @@ void TraceRecorder::line(int receipt, const ReceiptLine &line)
             m_trace->addRegion(*entry, region);
     };
     for (const TextRun &run : line.runs)
-        give(run.source.begin, run.rect() & kPaper);
+        give(run.source.begin, run.rect() & paper);
     for (const DotImage &image : line.images)
-        give(image.source.begin, image.rect() & kPaper);
+        give(image.source.begin, image.rect() & paper);
 }
 
-void TraceRecorder::band(int receipt, const ReceiptLine &line)
+void TraceRecorder::band(const Receipt &open, const ReceiptLine &line)
 {
+    const QRect paper(0, 0, open.widthDots, Paper::kMaxReceiptDots);
     QRect dots;
     for (const TextRun &run : line.runs)
-        dots |= run.rect() & kPaper;
+        dots |= run.rect() & paper;
     for (const DotImage &image : line.images)
-        dots |= image.rect() & kPaper;
-    region(receipt, dots);
+        dots |= image.rect() & paper;
+    region(open, dots);
 }
 
 void TraceRecorder::retained(int openReceipt, qint64 keptFrom)

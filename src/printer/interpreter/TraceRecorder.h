@@ -57,14 +57,14 @@ public:
     // The first bytes of an unknown command of unknown length: the rest is read again.
     void keepFirst(int count) { m_size = std::min(m_size, count); }
     void unknown(const QByteArray &key);
-    // The entry ends: a command's takes the modes it leaves.
-    void end(qint64 end, const PrinterModes &modes, TwoByteCode reading);
-    // What the entry being made drew.
-    void region(int receipt, const QRect &dots);
+    // The entry ends: a command's takes the modes it leaves and the paper's width.
+    void end(qint64 end, const PrinterModes &modes, TwoByteCode reading, int paperDots);
+    // What the entry being made drew on the open receipt.
+    void region(const Receipt &open, const QRect &dots);
     // Where the text and column images of a printed line went.
-    void line(int receipt, const ReceiptLine &line);
+    void line(const Receipt &open, const ReceiptLine &line);
     // A band of its own (raster piece, barcode, QR code) is all the command's.
-    void band(int receipt, const ReceiptLine &line);
+    void band(const Receipt &open, const ReceiptLine &line);
     // Receipts were cut or dropped: entries before keptFrom go.
     void retained(int openReceipt, qint64 keptFrom);
 

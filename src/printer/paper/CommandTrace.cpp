@@ -110,7 +110,7 @@ QRect CommandTrace::regionIn(const TraceEntry &entry, const Receipt &receipt)
         if (inEntry(image.source))
             dots |= image.rect();
     }
-    return dots & QRect(0, 0, Paper::kWidthDots, std::max(receipt.lengthDots, 0));
+    return dots & QRect(0, 0, receipt.widthDots, std::max(receipt.lengthDots, 0));
 }
 
 void CommandTrace::setBudget(qsizetype bytes)

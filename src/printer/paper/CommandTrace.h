@@ -18,7 +18,7 @@
 // The words for an entry (name, meaning, hex) come from PrinterCommands.
 
 // A part of a receipt's paper, in dots (x from the paper's left edge, y from
-// the receipt's top), as the receipt's lengthDots and Paper::kWidthDots bound it.
+// the receipt's top), as the receipt's lengthDots and widthDots bound it.
 struct PaperRegion
 {
     int receipt = 0; // Receipt::number
@@ -54,6 +54,7 @@ struct TraceEntry
     TwoByteCode twoByte = TwoByteCode::None;
     TextStyle style;      // Text
     SymbolModes symbol;   // GS k, GS ( k: the barcode and QR modes when it ran
+    quint16 paperWidth = Paper::kWidthDots; // a command: the printable width of the paper it came on
     int receipt = 0;      // the number of the receipt its first byte went to
     ByteRange range;      // absolute offsets, as the receipts' elements keep them
     // Command and Unknown: the command's first bytes (all of them when the

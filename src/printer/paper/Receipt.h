@@ -9,14 +9,24 @@
 // interpreter builds from the byte stream and the renderer draws.
 //
 // Coordinates are printer dots (8 per mm): x from the paper's left edge
-// (0 to 575), y from the top of the receipt. Every element keeps the range of
-// stream bytes that made it, as absolute offsets into everything fed to the
-// interpreter, so an inspector can tie paper and bytes together.
+// (0 to 575 on 80 mm paper, 0 to 383 on 58 mm), y from the top of the
+// receipt. Every element keeps the range of stream bytes that made it, as
+// absolute offsets into everything fed to the interpreter, so an inspector
+// can tie paper and bytes together.
 
 namespace Paper {
-constexpr int kWidthDots = 576;       // 72 mm printable at 8 dots per mm
+constexpr int kWidthDots = 576;       // 80 mm paper, 72 mm printable at 8 dots per mm: the default and the widest
+constexpr int kNarrowWidthDots = 384; // 58 mm paper, 48 mm printable
 constexpr int kDotsPerMm = 8;
 constexpr int kRollWidthMm = 80;
+constexpr int kNarrowRollWidthMm = 58;
+// The roll whose printable width it is (80 or 58 mm), and the printable
+// width of a roll of that many millimetres (0 for one we do not have).
+constexpr int rollWidthMm(int widthDots) { return widthDots == kNarrowWidthDots ? kNarrowRollWidthMm : kRollWidthMm; }
+constexpr int widthForRoll(int rollMm)
+{
+    return rollMm == kRollWidthMm ? kWidthDots : rollMm == kNarrowRollWidthMm ? kNarrowWidthDots : 0;
+}
 constexpr int kMaxReceiptDots = 8000; // 1 m: the printer cuts by itself there
 constexpr int kMinPrintableDots = 96; // 12 mm: GS L and GS W leave at least this
 }
@@ -168,6 +178,7 @@ struct Receipt
     CutKind cut = CutKind::None;
     ByteRange source;          // every byte from the end of the previous receipt to the cut
     int tallestLineInk = 0;    // the largest inkBottom() - y of its lines, for linesIn()
+    int widthDots = Paper::kWidthDots; // the printable width of the paper it is on
 
     double lengthMm() const { return double(lengthDots) / Paper::kDotsPerMm; }
     bool isBlank() const { return lines.isEmpty() && feeds.isEmpty(); } // events print nothing

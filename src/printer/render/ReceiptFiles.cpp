@@ -91,7 +91,7 @@ void ReceiptFiles::save(const Receipt &receipt)
     m_saved.append(name);
     QString line = QStringLiteral("receipt %1: %2 x %3 mm, %4")
                        .arg(number)
-                       .arg(Paper::kWidthDots / Paper::kDotsPerMm)
+                       .arg(receipt.widthDots / Paper::kDotsPerMm)
                        .arg(QString::number(receipt.lengthMm(), 'f', 1), file);
     if (receipt.cut == CutKind::Automatic)
         line += QStringLiteral(" (cut by the printer)");

@@ -14,9 +14,9 @@
 #include <fcntl.h>
 
 namespace {
-QImage paper(int height)
+QImage paper(int width, int height)
 {
-    QImage image(Paper::kWidthDots, std::max(1, height), QImage::Format_RGB32);
+    QImage image(width, std::max(1, height), QImage::Format_RGB32);
     image.fill(Qt::white);
     return image;
 }
@@ -160,7 +160,7 @@ void ReceiptRenderer::paint(QPainter &painter, const Receipt &receipt, int y0, i
 
 QImage ReceiptRenderer::renderBand(const Receipt &receipt, int y0, int y1) const
 {
-    QImage image = paper(y1 - y0);
+    QImage image = paper(receipt.widthDots, y1 - y0);
     QPainter painter(&image);
     painter.translate(0, -y0);
     paint(painter, receipt, y0, y1);
@@ -195,7 +195,6 @@ bool ReceiptRenderer::savePng(const Receipt &receipt, const QString &path, QStri
 
 bool ReceiptRenderer::writePdf(const QList<Receipt> &receipts, const QString &path, QString *error) const
 {
-    constexpr double kMarginMm = (Paper::kRollWidthMm - double(Paper::kWidthDots) / Paper::kDotsPerMm) / 2;
     QPdfWriter pdf(path);
     pdf.setCreator(QStringLiteral("Marlix virtual printer"));
     pdf.setPageMargins(QMarginsF());
@@ -203,7 +202,9 @@ bool ReceiptRenderer::writePdf(const QList<Receipt> &receipts, const QString &pa
     for (qsizetype i = 0; i < receipts.size(); ++i) {
         const Receipt &receipt = receipts[i];
         const double lengthMm = std::max(1, receipt.lengthDots) / double(Paper::kDotsPerMm);
-        const QPageSize size(QSizeF(Paper::kRollWidthMm, lengthMm), QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
+        const int rollMm = Paper::rollWidthMm(receipt.widthDots);
+        const double marginMm = (rollMm - double(receipt.widthDots) / Paper::kDotsPerMm) / 2;
+        const QPageSize size(QSizeF(rollMm, lengthMm), QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
         if (!pdf.setPageSize(size)) {
             if (error)
                 *error = QStringLiteral("%1: the PDF writer refused a page of %2 mm").arg(path).arg(lengthMm);
@@ -219,7 +220,7 @@ bool ReceiptRenderer::writePdf(const QList<Receipt> &receipts, const QString &pa
             pdf.newPage();
         }
         const double dotsPerMm = pdf.resolution() / 25.4;
-        const QRectF target(kMarginMm * dotsPerMm, 0, Paper::kWidthDots / double(Paper::kDotsPerMm) * dotsPerMm,
+        const QRectF target(marginMm * dotsPerMm, 0, receipt.widthDots / double(Paper::kDotsPerMm) * dotsPerMm,
                             lengthMm * dotsPerMm);
         painter.drawImage(target, render(receipt));
     }

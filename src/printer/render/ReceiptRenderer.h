@@ -24,7 +24,7 @@ class ReceiptRenderer
 public:
     ReceiptRenderer();
 
-    // The whole receipt, Paper::kWidthDots wide and lengthDots (at least 1)
+    // The whole receipt, its paper's widthDots wide and lengthDots (at least 1)
     // tall, Format_Mono: index 0 white, index 1 black.
     QImage render(const Receipt &receipt) const;
     // The dots from y0 to y1 (y1 - y0 rows, at least 1), as render() draws them.
@@ -34,8 +34,8 @@ public:
     void paint(QPainter &painter, const Receipt &receipt, int y0, int y1) const;
 
     bool savePng(const Receipt &receipt, const QString &path, QString *error) const;
-    // One page per receipt, at the paper's real size: the 80 mm roll as wide
-    // as the page, the 72 mm printable part centred, the receipt's length tall.
+    // One page per receipt, at the paper's real size: the roll (80 or 58 mm)
+    // as wide as the page, its printable part centred, the receipt's length tall.
     bool writePdf(const QList<Receipt> &receipts, const QString &path, QString *error) const;
 
     const ReceiptFaces &faces() const { return m_faces; }
