@@ -9,6 +9,8 @@
 #include <QSet>
 #include <QString>
 
+#include <memory>
+
 class QPainter;
 
 // Draws receipts at one pixel per printer dot: white paper, black ink, no
@@ -23,6 +25,7 @@ class ReceiptRenderer
 {
 public:
     ReceiptRenderer();
+    ~ReceiptRenderer();
 
     // The whole receipt, Paper::kWidthDots wide and lengthDots (at least 1)
     // tall, Format_Mono: index 0 white, index 1 black.
@@ -33,12 +36,15 @@ public:
     // painter's transform places and scales them; the paper is not filled).
     void paint(QPainter &painter, const Receipt &receipt, int y0, int y1) const;
 
+    // render() as a PNG of one bit a dot (MonoPng).
     bool savePng(const Receipt &receipt, const QString &path, QString *error) const;
     // One page per receipt, at the paper's real size: the 80 mm roll as wide
     // as the page, the 72 mm printable part centred, the receipt's length tall.
     bool writePdf(const QList<Receipt> &receipts, const QString &path, QString *error) const;
 
-    const ReceiptFaces &faces() const { return m_faces; }
+    // Made at the first character drawn: a run that prints none (an empty
+    // file in CI) does not wait for the font set.
+    const ReceiptFaces &faces() const;
 
     // What drawing noted once: a character that no face has, printed as a
     // replacement mark ("character U+0E3F: no glyph in the receipt faces").
@@ -53,7 +59,8 @@ private:
     void drawTurnedRun(QPainter &painter, const TextRun &run) const;
     const QImage &glyph(const TextStyle &style, bool white, char16_t character) const;
 
-    ReceiptFaces m_faces;
+    mutable std::unique_ptr<ReceiptFaces> m_faces;
+    mutable QImage m_strip; // render()'s full-colour rows, kept from one receipt to the next
     mutable QHash<quint32, QImage> m_glyphs;
     mutable QStringList m_notes;
     mutable QSet<char16_t> m_missing;

@@ -39,6 +39,8 @@ target_sources(marlix_printer PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/CommandWordsGraphics.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptRenderer.h
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptRenderer.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MonoPng.h
+    ${CMAKE_CURRENT_LIST_DIR}/MonoPng.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptFiles.h
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptFiles.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptTextDump.h
