@@ -188,14 +188,17 @@ QImage ReceiptRenderer::renderBand(const Receipt &receipt, int y0, int y1) const
     QImage mono(Paper::kWidthDots, height, QImage::Format_Mono);
     mono.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
     mono.fill(0);
-    // Kept: a fresh one of this size would be new pages from the system each time.
-    if (m_strip.height() < std::min(height, kStripRows))
-        m_strip = QImage(Paper::kWidthDots, std::min(height, kStripRows), QImage::Format_RGB32);
     for (int top = 0; top < height; top += kStripRows) {
         const int rows = std::min(kStripRows, height - top);
         const int from = y0 + top;
-        if (receipt.linesIn(from, from + rows).isEmpty())
+        const QList<const ReceiptLine *> lines = receipt.linesIn(from, from + rows);
+        if (lines.isEmpty())
             continue; // paper fed, nothing on it
+        if (drawDots(mono, lines, from, top, rows))
+            continue;
+        // Kept: a fresh one of this size would be new pages from the system each time.
+        if (m_strip.height() < rows)
+            m_strip = QImage(Paper::kWidthDots, rows, QImage::Format_RGB32);
         for (int y = 0; y < rows; ++y) // paper; the rows below are not read
             std::fill_n(reinterpret_cast<QRgb *>(m_strip.scanLine(y)), m_strip.width(), qRgb(255, 255, 255));
         QPainter painter(&m_strip);

@@ -57,6 +57,10 @@ public:
 private:
     void drawRun(QPainter &painter, const TextRun &run) const;
     void drawTurnedRun(QPainter &painter, const TextRun &run) const;
+    // The lines' dots in rows [from, from + rows) of the receipt, set into
+    // mono from row top without painting (ReceiptRendererDots.cpp); false,
+    // with nothing drawn, when one of them needs the painter.
+    bool drawDots(QImage &mono, const QList<const ReceiptLine *> &lines, int from, int top, int rows) const;
     const QImage &glyph(const TextStyle &style, bool white, char16_t character) const;
 
     mutable std::unique_ptr<ReceiptFaces> m_faces;

@@ -39,6 +39,7 @@ target_sources(marlix_printer PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/CommandWordsGraphics.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptRenderer.h
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptRenderer.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReceiptRendererDots.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MonoPng.h
     ${CMAKE_CURRENT_LIST_DIR}/MonoPng.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptFiles.h
