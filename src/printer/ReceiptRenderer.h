@@ -61,10 +61,20 @@ private:
     // mono from row top without painting (ReceiptRendererDots.cpp); false,
     // with nothing drawn, when one of them needs the painter.
     bool drawDots(QImage &mono, const QList<const ReceiptLine *> &lines, int from, int top, int rows) const;
+    struct GlyphBits;
+    const GlyphBits &glyphBits(const QImage &cell) const;
     const QImage &glyph(const TextStyle &style, bool white, char16_t character) const;
 
     mutable std::unique_ptr<ReceiptFaces> m_faces;
     mutable QImage m_strip; // render()'s full-colour rows, kept from one receipt to the next
+    // A glyph's dots as bits, for drawDots(): row y's dot x is bit 31 - x of
+    // rows[y]; they are ink, or paper where the glyph is white on black.
+    struct GlyphBits
+    {
+        quint32 rows[24] = {};
+        bool ink = true;
+    };
+    mutable QHash<qint64, GlyphBits> m_glyphBits; // by the glyph image's cacheKey()
     mutable QHash<quint32, QImage> m_glyphs;
     mutable QStringList m_notes;
     mutable QSet<char16_t> m_missing;

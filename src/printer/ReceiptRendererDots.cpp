@@ -50,6 +50,26 @@ bool twoColour(const QImage &image)
 }
 } // namespace
 
+const ReceiptRenderer::GlyphBits &ReceiptRenderer::glyphBits(const QImage &cell) const
+{
+    auto it = m_glyphBits.constFind(cell.cacheKey());
+    if (it != m_glyphBits.cend())
+        return *it;
+    if (m_glyphBits.size() >= kMaxGlyphs)
+        m_glyphBits.clear();
+    GlyphBits bits;
+    for (int y = 0; y < std::min(cell.height(), 24); ++y) {
+        const auto *pixels = reinterpret_cast<const QRgb *>(cell.constScanLine(y));
+        for (int x = 0; x < std::min(cell.width(), 32); ++x) {
+            if (qAlpha(pixels[x]) == 0)
+                continue;
+            bits.rows[y] |= 0x80000000u >> x;
+            bits.ink = qGray(pixels[x]) < 128; // the same for every dot of a glyph
+        }
+    }
+    return *m_glyphBits.insert(cell.cacheKey(), bits);
+}
+
 bool ReceiptRenderer::drawDots(QImage &mono, const QList<const ReceiptLine *> &lines, int from, int top, int rows) const
 {
     for (const ReceiptLine *line : lines) {
@@ -91,7 +111,25 @@ bool ReceiptRenderer::drawDots(QImage &mono, const QList<const ReceiptLine *> &l
             const int count = run.count();
             for (int i = 0; i < count; ++i) {
                 const char16_t character = Characters::cell(run, i);
-                if (character != u' ') {
+                if (character != u' ' && style.width == 1 && x >= 0 && x + style.cellWidth() <= dots.width) {
+                    // The usual character: its bits, or'd or cleared a row at a time.
+                    const GlyphBits &bits = glyphBits(glyph(style, style.reverse, character));
+                    for (int cy = 0; cy < style.cellHeight(); ++cy) {
+                        const quint64 shifted = quint64(bits.rows[cy]) << (32 - (x & 7));
+                        for (int sy = 0; shifted && sy < style.height; ++sy) {
+                            uchar *row = dots.line(run.y + cy * style.height + sy);
+                            if (!row)
+                                continue;
+                            for (int b = 0; b < 5 && (x >> 3) + b < int(dots.bytesPerLine); ++b) {
+                                const uchar part = uchar(shifted >> (56 - 8 * b));
+                                if (bits.ink)
+                                    row[(x >> 3) + b] |= part;
+                                else
+                                    row[(x >> 3) + b] &= uchar(~part);
+                            }
+                        }
+                    }
+                } else if (character != u' ') {
                     // Each dot of the cell as a block of the size multipliers.
                     const QImage &cell = glyph(style, style.reverse, character);
                     const int cellWidth = cell.width();
