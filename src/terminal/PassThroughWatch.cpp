@@ -1,0 +1,119 @@
+#include "terminal/PassThroughWatch.h"
+
+#include "commands/Notation.h"
+#include "commands/StatusDecoder.h"
+#include "link/Link.h"
+#include "link/TerminalView.h"
+#include "session/PassThrough.h"
+#include "session/Session.h"
+
+PassThroughWatch::PassThroughWatch(Session &session, QObject *parent) : QObject(parent), m_s(session) {}
+
+PassThroughWatch::~PassThroughWatch()
+{
+    stop();
+}
+
+bool PassThroughWatch::isConnected() const
+{
+    return m_pass && m_pass->isConnected();
+}
+
+QString PassThroughWatch::statusText() const
+{
+    return m_pass ? m_pass->statusText() : QString();
+}
+
+void PassThroughWatch::stop()
+{
+    if (!m_pass)
+        return;
+    const bool wasConnected = m_pass->isConnected();
+    // Its signals end here: a disconnect while stopping is told once, below.
+    m_pass->disconnect(this);
+    m_pass->stop();
+    m_pass.reset();
+    if (wasConnected)
+        emit connectedChanged(false);
+}
+
+QString PassThroughWatch::serve(const QString &listen)
+{
+    const LinkVariables &vars = m_s.link.vars;
+    const QString port = vars.CommPort; // opened as every operation opens it
+    const QString mode = buildPortMode(vars);
+    if (m_pass && listen == m_listen && port == m_servedPort && mode == m_servedMode && vars.CommFlow == m_servedFlow)
+        return {};
+    stop();
+    m_listen = listen;
+    if (listen.isEmpty()) {
+        emit statusChanged(QString());
+        return {};
+    }
+    if (const QString why = PassThrough::checkListen(listen); !why.isEmpty())
+        return why;
+
+    auto pass = std::make_unique<PassThrough>(m_s.port, port, mode);
+    pass->setFlowControl(vars.CommFlow);
+    connect(pass.get(), &PassThrough::toPrinter, this,
+            [this](const QByteArray &bytes) { show(Direction::ToPrinter, bytes); });
+    connect(pass.get(), &PassThrough::fromPrinter, this,
+            [this](const QByteArray &bytes) { show(Direction::FromPrinter, bytes); });
+    connect(pass.get(), &PassThrough::clientConnected, this, [this] {
+        // The printer is the client's from here: opened as every operation
+        // opens it (the window's own may have closed it since), and the
+        // window's idle close must not shut it under the client.
+        m_s.link.ClosePending = false;
+        m_s.link.OpenWithSettings();
+        emit connectedChanged(true);
+    });
+    connect(pass.get(), &PassThrough::clientDisconnected, this, [this] { emit connectedChanged(false); });
+    connect(pass.get(), &PassThrough::statusChanged, this, &PassThroughWatch::statusChanged);
+    QString error;
+    if (!pass->listen(listen, &error))
+        return error.isEmpty() ? QStringLiteral("cannot serve on %1").arg(listen) : error;
+    m_servedPort = port;
+    m_servedMode = mode;
+    m_servedFlow = vars.CommFlow;
+    m_pass = std::move(pass);
+    emit statusChanged(m_pass->statusText());
+    return {};
+}
+
+void PassThroughWatch::show(Direction dir, const QByteArray &bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    QByteArray text;
+    if (dir != m_dir) {
+        if (!m_atLineStart)
+            text += "\r\n";
+        m_atLineStart = true;
+        m_dir = dir;
+        m_replyHead.clear();
+    }
+    const DisplayMode mode = m_s.view.displayMode();
+    for (const char c : bytes) {
+        const auto b = static_cast<quint8>(c);
+        if (m_atLineStart)
+            text += dir == Direction::ToPrinter ? kToPrinter : kFromPrinter;
+        const QByteArray shown =
+            dir == Direction::ToPrinter ? Notation::EchoText(b) : StatusDecoder::ReceivedByteText(b, mode);
+        text += shown;
+        if (!shown.isEmpty())
+            m_atLineStart = shown.endsWith("\r\n");
+        if (dir == Direction::FromPrinter && m_replyHead.size() < 2) {
+            m_replyHead += c;
+            // A status reply is two bytes: it is told in words as Get Response tells it.
+            const QByteArray message =
+                m_replyHead.size() == 2 ? StatusDecoder::StatusMessage(m_replyHead) : QByteArray();
+            if (!message.isEmpty()) {
+                text += "\r\n" + message + "\r\n";
+                m_atLineStart = true;
+            }
+        }
+    }
+    // Shown and logged without serving events: these arrive from the
+    // pass-through's own handlers, which must not be entered again.
+    m_s.showWithoutServing(text);
+}

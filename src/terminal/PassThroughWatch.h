@@ -1,0 +1,53 @@
+#pragma once
+// The window's side of the pass-through: it keeps the one PassThrough that
+// serves a point-of-sale program on the chosen port, and shows what passes
+// as the terminal shows its own traffic (bytes sent echoed as commands are,
+// bytes received in the display mode, status replies in words), each line
+// marked with its direction, in the display and the traffic log.
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class PassThrough;
+class Session;
+
+class PassThroughWatch : public QObject {
+    Q_OBJECT
+public:
+    static constexpr const char *kToPrinter = "To printer: ";
+    static constexpr const char *kFromPrinter = "From printer: ";
+
+    explicit PassThroughWatch(Session &session, QObject *parent = nullptr);
+    ~PassThroughWatch() override;
+
+    // Serves on listen (a path for a pty, tcp://HOST:PORT), or stops for "".
+    // Started again only when listen, the port or its line settings changed
+    // since the last call. "" when serving (or off), else why not; the text
+    // is kept either way, so the settings show what the operator chose.
+    QString serve(const QString &listen);
+    void stop();
+
+    QString listen() const { return m_listen; }
+    bool isServing() const { return m_pass != nullptr; }
+    bool isConnected() const;
+    QString statusText() const;
+
+signals:
+    void connectedChanged(bool connected);
+    void statusChanged(const QString &text);
+
+private:
+    enum class Direction { None, ToPrinter, FromPrinter };
+    void show(Direction dir, const QByteArray &bytes);
+
+    Session &m_s;
+    std::unique_ptr<PassThrough> m_pass;
+    QString m_listen;
+    QString m_servedPort;   // the port and line settings the pass-through was made with
+    QString m_servedMode;
+    long m_servedFlow = -1;
+    Direction m_dir = Direction::None;
+    bool m_atLineStart = true;
+    QByteArray m_replyHead; // the first two bytes of the printer's current reply
+};
