@@ -126,7 +126,7 @@ void ConfigScrn::buildControls()
     buttons->addStretch(1);
     buttons->addWidget(OKButton);
     buttons->addWidget(CancelButton);
-    grid->addLayout(buttons, 5, 0, 1, 3);
+    grid->addLayout(buttons, 4, 0, 1, 3);
 }
 
 void ConfigScrn::buildServeControls(QGridLayout *grid, int row)
@@ -148,11 +148,13 @@ void ConfigScrn::buildServeControls(QGridLayout *grid, int row)
     ServeProblem->setTextInteractionFlags(Qt::TextSelectableByMouse);
     ServeProblem->hide();
     connect(ServeOn, &QLineEdit::textEdited, this, [this] { showServeProblem(QString()); });
-    auto *line = new QHBoxLayout;
-    line->addWidget(ServeLabel);
-    line->addWidget(ServeOn, 1);
-    grid->addLayout(line, row, 0, 1, 3);
-    grid->addWidget(ServeProblem, row + 1, 0, 1, 3);
+    // The caption above the box, so a long path or address shows whole.
+    auto *place = new QVBoxLayout;
+    place->setSpacing(2);
+    place->addWidget(ServeLabel);
+    place->addWidget(ServeOn);
+    place->addWidget(ServeProblem);
+    grid->addLayout(place, row, 0, 1, 3);
 }
 
 void ConfigScrn::setPassThrough(std::function<QString()> current, std::function<QString(const QString &)> apply)

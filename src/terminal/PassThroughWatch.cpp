@@ -44,6 +44,8 @@ QString PassThroughWatch::serve(const QString &listen)
     const QString mode = buildPortMode(vars);
     if (m_pass && listen == m_listen && port == m_servedPort && mode == m_servedMode && vars.CommFlow == m_servedFlow)
         return {};
+    const QString before = m_listen;
+    const bool wasServing = m_pass != nullptr;
     stop();
     m_listen = listen;
     if (listen.isEmpty()) {
@@ -70,8 +72,14 @@ QString PassThroughWatch::serve(const QString &listen)
     connect(pass.get(), &PassThrough::clientDisconnected, this, [this] { emit connectedChanged(false); });
     connect(pass.get(), &PassThrough::statusChanged, this, &PassThroughWatch::statusChanged);
     QString error;
-    if (!pass->listen(listen, &error))
+    if (!pass->listen(listen, &error)) {
+        // What served before goes on serving: a place that is taken loses nothing.
+        if (wasServing) {
+            m_listen.clear();
+            serve(before);
+        }
         return error.isEmpty() ? QStringLiteral("cannot serve on %1").arg(listen) : error;
+    }
     m_servedPort = port;
     m_servedMode = mode;
     m_servedFlow = vars.CommFlow;

@@ -23,8 +23,9 @@ public:
 
     // Serves on listen (a path for a pty, tcp://HOST:PORT), or stops for "".
     // Started again only when listen, the port or its line settings changed
-    // since the last call. "" when serving (or off), else why not; the text
-    // is kept either way, so the settings show what the operator chose.
+    // since the last call. "" when serving (or off), else why not: then what
+    // served before serves on, or, when nothing did, the text is kept all the
+    // same, so the settings show what the operator chose.
     QString serve(const QString &listen);
     void stop();
 

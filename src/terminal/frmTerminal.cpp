@@ -501,8 +501,7 @@ QString frmTerminal::servePassThrough(const QString &listen)
 void frmTerminal::showServeStatus(const QString &text)
 {
     if (m_serving)
-        setStatusText(text + QStringLiteral(" - Send Command, Loop, Get Response, scripts, macros and typing are "
-                                            "off until it disconnects"));
+        setStatusText(text + QStringLiteral(" - commands, scripts, macros and typing are off until it disconnects"));
     else
         setStatusText(text);
 }
