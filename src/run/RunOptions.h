@@ -34,6 +34,9 @@ struct RunOptions {
     bool decode = false; // --decode: the printed commands in words, on standard error
     TwoByteCode cjk = TwoByteCode::Gb18030; // --cjk: the printer's two-byte encoding (FS &)
     qint64 paperLengthMm = PrinterState::kDefaultRollMm; // --paper-length: the built-in printer's roll
+    // --pass-through: a pty's link path or tcp://HOST:PORT a point-of-sale
+    // program prints through; "" for a run of items. It takes no items.
+    QString passThrough;
     QList<RunItem> items;
 };
 

@@ -53,7 +53,6 @@ bool PassThrough::listen(const QString &listen, QString *error)
     // Read as soon as the link says the printer has spoken; posted, since
     // the link tells from inside its own handlers.
     m_printer.setInputHook([this] { postReplyRead(); });
-    m_replyPoll.start();
     setStatus(waitingText());
     return true;
 }
@@ -127,22 +126,42 @@ void PassThrough::setStatus(const QString &text)
 
 void PassThrough::onConnected(const QString &peer)
 {
+    // Open for this program as every operation of the terminal opens it
+    // (it may have been closed since the last one).
+    reopen();
+    // Its answers are read while it is there; otherwise they are left for
+    // the terminal's own operations, which read the port then.
+    m_replyPoll.start();
     setStatus(waitingText());
     emit clientConnected(peer);
 }
 
+void PassThrough::reopen()
+{
+    m_busy = true; // a network printer's connect serves events meanwhile
+    m_printer.OpenPort(m_portName, m_portMode);
+    if (m_flow >= 0)
+        m_printer.SetFlowControl(m_flow);
+    m_busy = false;
+}
+
 void PassThrough::onDisconnected()
 {
+    // What the printer has answered so far is shown; what comes later waits
+    // in the port for whoever reads it next.
+    if (!m_busy)
+        passReplies();
+    m_replyPoll.stop();
+    emit clientDisconnected();
     // Its bytes still held go to the printer all the same: they were sent.
     if (m_held.isEmpty())
         setStatus(waitingText());
-    emit clientDisconnected();
 }
 
 void PassThrough::takeFromProgram()
 {
     // One batch at a time: the next is read once the printer has this one.
-    if (!m_held.isEmpty() || m_inWrite)
+    if (!m_held.isEmpty() || m_busy)
         return;
     const QByteArray bytes = m_end->read(kChunk);
     if (bytes.isEmpty())
@@ -153,9 +172,9 @@ void PassThrough::takeFromProgram()
 
 void PassThrough::flushHeld()
 {
-    if (m_inWrite)
+    if (m_busy)
         return;
-    m_inWrite = true;
+    m_busy = true;
     while (!m_held.isEmpty()) {
         m_printer.WriteData(m_held, long(m_held.size()));
         const qsizetype taken = std::clamp<qsizetype>(m_printer.GetWriteCount(), 0, m_held.size());
@@ -165,40 +184,38 @@ void PassThrough::flushHeld()
         m_held.remove(0, taken);
         emit toPrinter(went);
     }
-    m_inWrite = false;
+    m_busy = false;
     // The reply to what just went may be there already.
     postReplyRead();
     if (m_held.isEmpty()) {
         setStatus(waitingText());
-        m_end->setReading(true); // reads the next batch now, if there is one
+        m_end->setReading(true); // the next batch is read when the loop comes round
         return;
     }
     // Nothing more is read from the program until the printer has taken
     // these: its writes wait on the pty or the TCP window.
     m_end->setReading(false);
-    const QString held = QStringLiteral(" - the point-of-sale program waits (%1 bytes held)").arg(m_held.size());
     if (m_printer.LinkDown()) {
-        setStatus(shownPortName(m_portName) + QStringLiteral(": the printer has gone away; opening it again")
-                  + held);
+        setStatus(shownPortName(m_portName)
+                  + QStringLiteral(": the printer has gone away; opening it again - the point-of-sale program waits"));
         m_retry.start(kReopenMs);
         return;
     }
     const QString why = m_printer.refusalReason();
-    setStatus((why.isEmpty() ? QStringLiteral("The printer takes nothing just now.") : why) + held);
+    setStatus((why.isEmpty() ? QStringLiteral("The printer takes nothing just now.") : why)
+              + QStringLiteral(" The point-of-sale program waits."));
     m_retry.start(kRetryMs);
 }
 
 void PassThrough::retry()
 {
-    if (m_inWrite) {
+    if (m_busy) {
         m_retry.start(kRetryMs);
         return;
     }
     if (m_printer.LinkDown()) {
         // As the terminal opens a printer that is back: with the port's own settings.
-        m_printer.OpenPort(m_portName, m_portMode);
-        if (m_flow >= 0)
-            m_printer.SetFlowControl(m_flow);
+        reopen();
         if (m_printer.LinkDown()) {
             m_retry.start(kReopenMs);
             return;
@@ -218,8 +235,12 @@ void PassThrough::postReplyRead()
 void PassThrough::readReplies()
 {
     m_replyReadPosted = false;
-    if (m_inWrite || !m_end->isListening())
-        return;
+    if (!m_busy && m_end->isConnected())
+        passReplies();
+}
+
+void PassThrough::passReplies()
+{
     // Only what is there: the loop is not held up waiting for a printer
     // that says nothing.
     m_printer.SetReadTiming(0, 0);

@@ -64,8 +64,10 @@ private:
     void takeFromProgram();
     void flushHeld();
     void readReplies();
+    void passReplies();
     void postReplyRead();
     void retry();
+    void reopen();
     void onConnected(const QString &peer);
     void onDisconnected();
     void setStatus(const QString &text);
@@ -80,6 +82,6 @@ private:
     QTimer m_retry;         // a printer that took nothing, or went away, is tried again
     QTimer m_replyPoll;     // for links that cannot say when their printer answers
     QString m_status;
-    bool m_inWrite = false; // WriteData may serve events (a network printer reconnecting)
+    bool m_busy = false; // in a write or an open (a network printer's connect serves events)
     bool m_replyReadPosted = false;
 };

@@ -6,6 +6,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstdlib>
@@ -85,8 +86,10 @@ ListenTarget parseListen(const QString &listen)
     } else if (const qsizetype colon = rest.lastIndexOf(QLatin1Char(':')); colon >= 0) {
         host = rest.left(colon);
         port = rest.mid(colon + 1);
-        if (host.contains(QLatin1Char(':')))
-            host = QStringLiteral("/"); // an IPv6 address needs its brackets
+        if (host.contains(QLatin1Char(':'))) {
+            target.problem = text + QStringLiteral(": an IPv6 address goes in brackets, as in tcp://[::1]:9100");
+            return target;
+        }
     }
     bool ok = false;
     const uint number = port.toUInt(&ok);
@@ -219,7 +222,9 @@ bool ProgramEnd::listenTcp(const QString &listen, QString *error)
     const QString hostPort = peerText(bound);
     m_kind = Kind::Tcp;
     m_listener = fd;
-    m_address = QStringLiteral("tcp://") + target.host + hostPort.mid(hostPort.lastIndexOf(QLatin1Char(':')));
+    const QString host = target.host.contains(QLatin1Char(':')) ? QLatin1Char('[') + target.host + QLatin1Char(']')
+                                                                 : target.host;
+    m_address = QStringLiteral("tcp://") + host + hostPort.mid(hostPort.lastIndexOf(QLatin1Char(':')));
     m_accept = new QSocketNotifier(fd, QSocketNotifier::Read, this);
     QObject::connect(m_accept, &QSocketNotifier::activated, this, &ProgramEnd::acceptNext);
     return true;
@@ -252,7 +257,7 @@ void ProgramEnd::watchPty()
     // Someone holds the other end now, or held it long enough to write.
     if (!(p.revents & POLLHUP) || (p.revents & POLLIN)) {
         m_ptyWatch->stop();
-        connect(m_listener, m_linkPath);
+        takeProgram(m_listener, m_linkPath);
     }
 }
 
@@ -266,10 +271,10 @@ void ProgramEnd::acceptNext()
     const int on = 1;
     // Each byte goes out as it comes: a status request must not wait for more.
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    connect(fd, peerText(from));
+    takeProgram(fd, peerText(from));
 }
 
-void ProgramEnd::connect(int fd, const QString &peer)
+void ProgramEnd::takeProgram(int fd, const QString &peer)
 {
     m_client = fd;
     m_peer = peer;
@@ -312,10 +317,11 @@ void ProgramEnd::updateNotifiers()
 
 void ProgramEnd::setReading(bool on)
 {
+    // What waits is announced by the notifier on the next pass of the loop,
+    // not from here: a reader that turns reading on from its own handler
+    // would otherwise go one level deeper with every batch.
     m_reading = on;
     updateNotifiers();
-    if (on && m_client >= 0)
-        emit readable();
 }
 
 QByteArray ProgramEnd::read(qsizetype max)

@@ -72,7 +72,7 @@ private:
     bool listenTcp(const QString &listen, QString *error);
     void watchPty();
     void acceptNext();
-    void connect(int fd, const QString &peer);
+    void takeProgram(int fd, const QString &peer);
     void drop();
     void flushOutput();
     void updateNotifiers();
