@@ -1,7 +1,5 @@
 #include "terminal/PassThroughWatch.h"
 
-#include "commands/Notation.h"
-#include "commands/StatusDecoder.h"
 #include "link/Link.h"
 #include "link/TerminalView.h"
 #include "session/PassThrough.h"
@@ -57,16 +55,18 @@ QString PassThroughWatch::serve(const QString &listen)
 
     auto pass = std::make_unique<PassThrough>(m_s.port, port, mode);
     pass->setFlowControl(vars.CommFlow);
+    // Shown and logged without serving events: these come from the
+    // pass-through's own handlers, which must not be entered again.
     connect(pass.get(), &PassThrough::toPrinter, this,
-            [this](const QByteArray &bytes) { show(Direction::ToPrinter, bytes); });
-    connect(pass.get(), &PassThrough::fromPrinter, this,
-            [this](const QByteArray &bytes) { show(Direction::FromPrinter, bytes); });
+            [this](const QByteArray &bytes) { m_s.showWithoutServing(m_text.sent(bytes)); });
+    connect(pass.get(), &PassThrough::fromPrinter, this, [this](const QByteArray &bytes) {
+        m_s.showWithoutServing(m_text.answered(bytes, m_s.view.displayMode()));
+    });
     connect(pass.get(), &PassThrough::clientConnected, this, [this] {
-        // The printer is the client's from here: opened as every operation
-        // opens it (the window's own may have closed it since), and the
-        // window's idle close must not shut it under the client.
+        // The printer is the client's from here (the pass-through has opened
+        // it): the window's idle close must not shut it under the client.
         m_s.link.ClosePending = false;
-        m_s.link.OpenWithSettings();
+        m_text.reset();
         emit connectedChanged(true);
     });
     connect(pass.get(), &PassThrough::clientDisconnected, this, [this] { emit connectedChanged(false); });
@@ -86,42 +86,4 @@ QString PassThroughWatch::serve(const QString &listen)
     m_pass = std::move(pass);
     emit statusChanged(m_pass->statusText());
     return {};
-}
-
-void PassThroughWatch::show(Direction dir, const QByteArray &bytes)
-{
-    if (bytes.isEmpty())
-        return;
-    QByteArray text;
-    if (dir != m_dir) {
-        if (!m_atLineStart)
-            text += "\r\n";
-        m_atLineStart = true;
-        m_dir = dir;
-        m_replyHead.clear();
-    }
-    const DisplayMode mode = m_s.view.displayMode();
-    for (const char c : bytes) {
-        const auto b = static_cast<quint8>(c);
-        if (m_atLineStart)
-            text += dir == Direction::ToPrinter ? kToPrinter : kFromPrinter;
-        const QByteArray shown =
-            dir == Direction::ToPrinter ? Notation::EchoText(b) : StatusDecoder::ReceivedByteText(b, mode);
-        text += shown;
-        if (!shown.isEmpty())
-            m_atLineStart = shown.endsWith("\r\n");
-        if (dir == Direction::FromPrinter && m_replyHead.size() < 2) {
-            m_replyHead += c;
-            // A status reply is two bytes: it is told in words as Get Response tells it.
-            const QByteArray message =
-                m_replyHead.size() == 2 ? StatusDecoder::StatusMessage(m_replyHead) : QByteArray();
-            if (!message.isEmpty()) {
-                text += "\r\n" + message + "\r\n";
-                m_atLineStart = true;
-            }
-        }
-    }
-    // Shown and logged without serving events: these arrive from the
-    // pass-through's own handlers, which must not be entered again.
-    m_s.showWithoutServing(text);
 }

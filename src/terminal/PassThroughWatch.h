@@ -1,9 +1,11 @@
 #pragma once
 // The window's side of the pass-through: it keeps the one PassThrough that
 // serves a point-of-sale program on the chosen port, and shows what passes
-// as the terminal shows its own traffic (bytes sent echoed as commands are,
-// bytes received in the display mode, status replies in words), each line
-// marked with its direction, in the display and the traffic log.
+// in the display and the traffic log, in the words marlix-run uses
+// (PassThroughText: each run marked with its direction, sent bytes as
+// commands are echoed, answers in the display mode, status replies in words).
+#include "commands/PassThroughText.h"
+
 #include <QObject>
 #include <QString>
 
@@ -15,9 +17,6 @@ class Session;
 class PassThroughWatch : public QObject {
     Q_OBJECT
 public:
-    static constexpr const char *kToPrinter = "To printer: ";
-    static constexpr const char *kFromPrinter = "From printer: ";
-
     explicit PassThroughWatch(Session &session, QObject *parent = nullptr);
     ~PassThroughWatch() override;
 
@@ -39,16 +38,11 @@ signals:
     void statusChanged(const QString &text);
 
 private:
-    enum class Direction { None, ToPrinter, FromPrinter };
-    void show(Direction dir, const QByteArray &bytes);
-
     Session &m_s;
     std::unique_ptr<PassThrough> m_pass;
     QString m_listen;
     QString m_servedPort;   // the port and line settings the pass-through was made with
     QString m_servedMode;
     long m_servedFlow = -1;
-    Direction m_dir = Direction::None;
-    bool m_atLineStart = true;
-    QByteArray m_replyHead; // the first two bytes of the printer's current reply
+    PassThroughText m_text;
 };

@@ -76,6 +76,7 @@ private slots:
     void ownOperationsOffWhileConnected();
     void bothDirectionsShown_data();
     void bothDirectionsShown();
+    void ownCommandsWhileWaiting();
 };
 
 // Set in the dialog, served at once, saved at exit and served again at the
@@ -195,12 +196,12 @@ void tst_PassThroughForm::bothDirectionsShown_data()
     QTest::addColumn<QString>("mode"); // the display mode's button
     QTest::addColumn<QByteArray>("shown");
     // Text for the paper, then FS ENQ 8: is the cover open? ACK 8: no.
-    const QByteArray toPrinter = "To printer: Hi[LF]\r\nTo printer: [FS][ENQ][BS]\r\n";
+    const QByteArray toPrinter = "\r\nto printer: Hi[LF][FS][ENQ][BS]";
     QTest::newRow("TCP, Normal") << false << "Option3"
-                                 << toPrinter + "From printer: [ACK][BS]\r\n**Cover is Closed**\r\n";
-    QTest::newRow("TCP, Hex") << false << "Option1" << toPrinter + "From printer: <6><8>\r\n**Cover is Closed**\r\n";
+                                 << toPrinter + "\r\nfrom printer: [ACK][BS]\r\n**Cover is Closed**";
+    QTest::newRow("TCP, Hex") << false << "Option1" << toPrinter + "\r\nfrom printer: <6><8>\r\n**Cover is Closed**";
     QTest::newRow("pty, Normal") << true << "Option3"
-                                 << toPrinter + "From printer: [ACK][BS]\r\n**Cover is Closed**\r\n";
+                                 << toPrinter + "\r\nfrom printer: [ACK][BS]\r\n**Cover is Closed**";
 }
 
 // Both directions, marked, in the display and the log alike; the client gets
@@ -239,6 +240,18 @@ void tst_PassThroughForm::bothDirectionsShown()
     QCOMPARE(log.readAll(), shown);
     QVERIFY2(describeReceipt(w->paper().openReceipt()).join(QLatin1Char('\n')).contains(QStringLiteral(" Hi")),
              qPrintable(describeReceipt(w->paper().openReceipt()).join(QLatin1Char('\n'))));
+}
+
+// Serving, with no program connected: the window's own command and its reply
+// are the window's, shown as before and not as passing traffic.
+void tst_PassThroughForm::ownCommandsWhileWaiting()
+{
+    start({"--pass-through", tcpAt(freePort())});
+    w->AutoQuery->setChecked(true);
+    w->SendInfo->setEditText(QStringLiteral("[FS][ENQ]<8>"));
+    QTest::mouseClick(w->SendCommand, Qt::LeftButton);
+    QVERIFY2(w->termText().endsWith("[FS][ENQ][BS]\r\n[ACK][BS]\r\n**Cover is Closed**\r\n"), w->termText().constData());
+    QVERIFY(!w->termText().contains(PassThroughText::kAnsweredMark));
 }
 
 QTEST_MAIN(tst_PassThroughForm)
