@@ -15,8 +15,6 @@ private slots:
     }
     void parse_data();
     void parse();
-    void passThrough_data();
-    void passThrough();
 };
 
 void tst_StartOptions::parse_data()
@@ -54,6 +52,12 @@ void tst_StartOptions::parse_data()
         QTest::addRow("baud %s", bad) << L{"--baud", bad} << 2 << "-" << "-" << ""
                                       << QStringLiteral("rizeruzozo: --baud %1: not a baud rate (a whole number "
                                                         "such as 19200, at most 4000000)").arg(QLatin1String(bad));
+    QTest::newRow("pass-through, bad port") << L{"--pass-through", "tcp://127.0.0.1:70000"} << 2 << "-" << "-" << ""
+                                            << "rizeruzozo: --pass-through: tcp://127.0.0.1:70000: expected "
+                                               "tcp://HOST:PORT with a port from 1 to 65535 (0 takes any free one)";
+    QTest::newRow("pass-through, empty") << L{"--pass-through", ""} << 2 << "-" << "-" << ""
+                                         << "rizeruzozo: --pass-through: give a path for the pseudo terminal, or "
+                                            "tcp://HOST:PORT";
     QTest::newRow("unknown option") << L{"--bogus"} << 2 << "-" << "-" << "" << "rizeruzozo: Unknown option 'bogus'.";
     QTest::newRow("stray argument") << L{"demo.dmo"} << 2 << "-" << "-" << ""
                                     << "rizeruzozo: unexpected argument \"demo.dmo\"";
@@ -74,35 +78,6 @@ void tst_StartOptions::parse()
     QVERIFY2(output.isEmpty() ? o.output.isEmpty() : o.output.contains(output), qPrintable(o.output));
     QCOMPARE(o.error, error);
     QVERIFY(!o.error.contains(QLatin1Char('\n'))); // one line
-}
-
-void tst_StartOptions::passThrough_data()
-{
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QString>("listen"); // "-": not given, or refused
-    QTest::addColumn<QString>("error");  // standard error, whole
-    using L = QStringList;
-    QTest::newRow("not given") << L{"--port", "ttyS0"} << "-" << "";
-    QTest::newRow("a path") << L{"--pass-through", "/tmp/pos-printer"} << "/tmp/pos-printer" << "";
-    QTest::newRow("TCP, with the port") << L{"--pass-through=tcp://127.0.0.1:9100", "-p", "virtual"}
-                                        << "tcp://127.0.0.1:9100" << "";
-    QTest::newRow("empty") << L{"--pass-through", ""} << "-"
-                           << "rizeruzozo: --pass-through: give a path for the pseudo terminal, or tcp://HOST:PORT";
-    QTest::newRow("port out of range") << L{"--pass-through", "tcp://127.0.0.1:70000"} << "-"
-                                       << "rizeruzozo: --pass-through: tcp://127.0.0.1:70000: expected tcp://HOST:PORT "
-                                          "with a port from 1 to 65535 (0 takes any free one)";
-    QTest::newRow("no value") << L{"--pass-through"} << "-" << "rizeruzozo: Missing value after '--pass-through'.";
-}
-
-void tst_StartOptions::passThrough()
-{
-    QFETCH(QStringList, args);
-    QFETCH(QString, listen);
-    QFETCH(QString, error);
-    const StartOptions o = parseStartOptions(QStringList{QStringLiteral("rizeruzozo")} + args);
-    QCOMPARE(o.passThrough.value_or(QStringLiteral("-")), listen);
-    QCOMPARE(o.exitCode.value_or(-1), error.isEmpty() ? -1 : 2);
-    QCOMPARE(o.error, error);
 }
 
 QTEST_GUILESS_MAIN(tst_StartOptions)
