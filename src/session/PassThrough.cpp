@@ -8,7 +8,7 @@
 
 namespace {
 // What is read from the program at a time: the printer gets it in one write.
-constexpr qsizetype kChunk = 16384;
+constexpr qsizetype kChunk = 65536;
 // A printer that took nothing is offered the bytes again this often; one
 // that went away is opened again this often.
 constexpr int kRetryMs = 50;
