@@ -11,7 +11,6 @@
 
 #include "session/PassThrough.h"
 
-#include <QFile>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -24,8 +23,7 @@ const QByteArray kStatusRequests = QByteArray::fromHex("100401100402100403100404
 
 QByteArray stream(const QString &name)
 {
-    QFile file(QStringLiteral(MARLIX_SOURCE_DIR "/tests/data/library-streams/") + name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return fileBytes(QStringLiteral(MARLIX_SOURCE_DIR "/tests/data/library-streams/") + name);
 }
 
 // What the simulator says it answered ("reply 12 5F 4D"), in order.
