@@ -188,6 +188,7 @@ void PassThrough::flushHeld()
     // The reply to what just went may be there already.
     postReplyRead();
     if (m_held.isEmpty()) {
+        m_openedForHeld = false;
         setStatus(waitingText());
         m_end->setReading(true); // the next batch is read when the loop comes round
         return;
@@ -220,6 +221,12 @@ void PassThrough::retry()
             m_retry.start(kReopenMs);
             return;
         }
+    } else if (!m_openedForHeld) {
+        // A port closed under us (the window's idle timer after an
+        // operation of its own) takes nothing either: opened once, it is
+        // left alone while the printer itself is busy.
+        m_openedForHeld = true;
+        reopen();
     }
     flushHeld();
 }

@@ -132,6 +132,8 @@ void tst_PassThroughE2E::programLeavesAndComesBack()
     for (const QByteArray &bytes : {QByteArray("first\n"), QByteArray("second\x10\x04\x01", 10)}) {
         PosProgram program;
         QVERIFY(program.open(rig.pass->address()));
+        QTRY_VERIFY(rig.pass->isConnected());
+        rig.port.ClosePort(); // as the window's idle timer does after an operation of its own
         program.send(bytes);
         QTRY_VERIFY(program.flush());
         QTRY_VERIFY(rig.sim.received().endsWith(bytes));
