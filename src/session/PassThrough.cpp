@@ -8,7 +8,7 @@
 
 namespace {
 // What is read from the program at a time: the printer gets it in one write.
-constexpr qsizetype kChunk = 16384;
+constexpr qsizetype kChunk = 65536;
 // A printer that took nothing is offered the bytes again this often; one
 // that went away is opened again this often.
 constexpr int kRetryMs = 50;
@@ -188,6 +188,7 @@ void PassThrough::flushHeld()
     // The reply to what just went may be there already.
     postReplyRead();
     if (m_held.isEmpty()) {
+        m_openedForHeld = false;
         setStatus(waitingText());
         m_end->setReading(true); // the next batch is read when the loop comes round
         return;
@@ -220,6 +221,12 @@ void PassThrough::retry()
             m_retry.start(kReopenMs);
             return;
         }
+    } else if (!m_openedForHeld) {
+        // A port closed under us (the window's idle timer after an
+        // operation of its own) takes nothing either: opened once, it is
+        // left alone while the printer itself is busy.
+        m_openedForHeld = true;
+        reopen();
     }
     flushHeld();
 }

@@ -84,4 +84,5 @@ private:
     QString m_status;
     bool m_busy = false; // in a write or an open (a network printer's connect serves events)
     bool m_replyReadPosted = false;
+    bool m_openedForHeld = false; // the port was opened again for the bytes held now
 };

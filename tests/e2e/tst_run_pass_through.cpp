@@ -66,17 +66,13 @@ void tst_RunPassThrough::serves()
     QCOMPARE(p.readAllStandardOutput(), out + out);
     QCOMPARE(fileBytes(runner.path(QStringLiteral("pos.log"))), out + out);
     err += QString::fromLocal8Bit(p.readAllStandardError());
-    // One line as each program comes and one as it goes (the pty's peer is its link).
-    const QStringList lines = err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    const QString waits = "waiting for a point-of-sale program on " + QRegularExpression::escape(address);
-    const QStringList visit{"point-of-sale program connected (from|on) \\S+",
-                            "point-of-sale program disconnected \\(\\S+\\)", waits};
-    const QStringList shapes = QStringList{waits} + visit + visit + QStringList{"stopped by SIGTERM"};
-    QCOMPARE(lines.size(), shapes.size());
-    for (int i = 0; i < lines.size(); ++i)
-        QVERIFY2(QRegularExpression(QStringLiteral("^marlix-run: ") + shapes.at(i) + QLatin1Char('$'))
-                     .match(lines.at(i)).hasMatch(),
-                 qPrintable(lines.at(i)));
+    // One line as each program comes and one as it goes (a pty's peer is its link).
+    err.replace(QRegularExpression(QStringLiteral("(from|on) \\S+\n")), QStringLiteral("PEER\n"))
+        .replace(QRegularExpression(QStringLiteral("\\(\\S+\\)\n")), QStringLiteral("(PEER)\n"));
+    const QString waits = "marlix-run: waiting for a point-of-sale program PEER\n";
+    const QString visit = "marlix-run: point-of-sale program connected PEER\n"
+                          "marlix-run: point-of-sale program disconnected (PEER)\n" + waits;
+    QCOMPARE(err, waits + visit + visit + "marlix-run: stopped by SIGTERM\n");
 }
 
 QTEST_GUILESS_MAIN(tst_RunPassThrough)

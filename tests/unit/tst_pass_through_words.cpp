@@ -20,19 +20,15 @@ void tst_PassThroughWords::listenTexts_data()
     QTest::addColumn<QString>("problem");
     const QString usage = QStringLiteral("expected tcp://HOST:PORT with a port from 1 to 65535 (0 takes any free one)");
     QTest::newRow("a path") << "/home/u/pos-printer" << "";
-    QTest::newRow("a relative path") << "pos-printer" << "";
     QTest::newRow("tcp, loopback") << "tcp://127.0.0.1:9100" << "";
     QTest::newRow("tcp, host left out") << "tcp://:9100" << "";
     QTest::newRow("tcp, IPv6 in brackets") << "tcp://[::1]:9100" << "";
-    QTest::newRow("tcp, any free port") << "tcp://localhost:0" << "";
     QTest::newRow("nothing") << "  " << "give a path for the pseudo terminal, or tcp://HOST:PORT";
     QTest::newRow("another scheme") << "udp://:9100" << "udp://:9100: give a path for the pseudo terminal, or tcp://HOST:PORT";
     QTest::newRow("a folder") << "/tmp/" << "/tmp/: not a file name for the pseudo terminal's link";
     QTest::newRow("tcp, no port") << "tcp://127.0.0.1" << "tcp://127.0.0.1: " + usage;
     QTest::newRow("tcp, port too big") << "tcp://:65536" << "tcp://:65536: " + usage;
-    QTest::newRow("tcp, signed port") << "tcp://:+80" << "tcp://:+80: " + usage;
     QTest::newRow("tcp, IPv6 without brackets") << "tcp://::1:9100" << "tcp://::1:9100: an IPv6 address goes in brackets, as in tcp://[::1]:9100";
-    QTest::newRow("tcp, a path after the port") << "tcp://:9100/x" << "tcp://:9100/x: " + usage;
     QTest::newRow("tcp, odd host") << "tcp://a b:9100" << "tcp://a b:9100: \"a b\" is not a host name or address";
 }
 
