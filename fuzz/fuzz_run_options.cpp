@@ -2,11 +2,13 @@
 // printer simulator's, both given every input. Input: arguments separated by
 // NUL bytes, each read as the locale's (UTF-8) text as QCoreApplication reads
 // argv. Whatever comes in, the outcome must be one the program can act on:
-// a run whose items and settings the window (or a printer) could have, help,
-// the version, or an error with a text.
+// a run whose items and settings the window (or a printer) could have, a
+// pass-through with a LISTEN text it can serve, help, the version, or an
+// error with a text.
 #include "SimOptions.h"
 #include "run/RunOptions.h"
 #include "scripts/ScriptArguments.h"
+#include "session/PassThrough.h"
 
 #include <QCoreApplication>
 
@@ -82,7 +84,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     case CommandLine::Run: {
         const RunOptions &o = line.options;
         check(line.text.isEmpty());
-        check(!o.items.isEmpty());
+        // Items to play, or a point-of-sale program to serve: one or the other.
+        check(o.items.isEmpty() != o.passThrough.isEmpty());
+        check(o.passThrough.isEmpty() || PassThrough::checkListen(o.passThrough).isEmpty());
         qsizetype arguable = 0; // an item comes from at least one argument
         for (const RunItem &item : o.items) {
             check(item.kind != RunItem::File || !item.text.isEmpty());

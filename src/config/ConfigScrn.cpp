@@ -5,6 +5,7 @@
 #include "link/Link.h"
 #include "link/POSPrinter.h"
 #include "link/PortNames.h"
+#include "session/PassThrough.h"
 #include "session/SettingsStore.h"
 
 #include <QAbstractItemView>
@@ -12,6 +13,8 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -19,6 +22,8 @@
 namespace {
 const QString kFourBlanks = QStringLiteral("    ");
 const QString kPortTip = QStringLiteral("Choose a port from the list or type its name");
+// The reasons name the place themselves ("tcp://127.0.0.1:9100: Address already in use").
+const QString kCannotServe = QStringLiteral("Cannot serve a point-of-sale program - ");
 }
 
 ConfigScrn::ConfigScrn(Link &link, POSPrinter &port, std::function<void()> dispPort, QWidget *parent)
@@ -116,11 +121,59 @@ void ConfigScrn::buildControls()
     grid->addWidget(Frame3, 2, 1);
     grid->addWidget(Frame4, 1, 2);
     grid->addWidget(Frame5, 2, 2);
+    buildServeControls(grid, 3);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(OKButton);
     buttons->addWidget(CancelButton);
-    grid->addLayout(buttons, 3, 0, 1, 3);
+    grid->addLayout(buttons, 4, 0, 1, 3);
+}
+
+void ConfigScrn::buildServeControls(QGridLayout *grid, int row)
+{
+    ServeLabel = new QLabel(QStringLiteral("Serve a point-of-sale program on"), this);
+    ServeLabel->setObjectName(QStringLiteral("ServeLabel"));
+    ServeOn = new QLineEdit(this);
+    ServeOn->setObjectName(QStringLiteral("ServeOn"));
+    ServeOn->setPlaceholderText(QStringLiteral("off"));
+    ServeOn->setToolTip(QStringLiteral(
+        "Empty: off. A path, such as /home/you/pos-printer: a point-of-sale program opens it as its serial "
+        "printer. tcp://127.0.0.1:9100: it prints to this computer as to a network printer.\n"
+        "What it sends goes to the port above and is shown in the main window; the printer's answers go back."));
+    ServeLabel->setBuddy(ServeOn); // the box is heard by the label's caption
+    ServeProblem = new QLabel(this);
+    ServeProblem->setObjectName(QStringLiteral("ServeProblem"));
+    ServeProblem->setAccessibleName(QStringLiteral("Problem"));
+    ServeProblem->setWordWrap(true);
+    ServeProblem->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    ServeProblem->hide();
+    connect(ServeOn, &QLineEdit::textEdited, this, [this] { showServeProblem(QString()); });
+    // The caption above the box, so a long path or address shows whole.
+    auto *place = new QVBoxLayout;
+    place->setSpacing(2);
+    place->addWidget(ServeLabel);
+    place->addWidget(ServeOn);
+    place->addWidget(ServeProblem);
+    grid->addLayout(place, row, 0, 1, 3);
+}
+
+void ConfigScrn::setPassThrough(std::function<QString()> current, std::function<QString(const QString &)> apply)
+{
+    m_currentServe = std::move(current);
+    m_applyServe = std::move(apply);
+}
+
+void ConfigScrn::showServeProblem(const QString &why)
+{
+    ServeProblem->setText(why);
+    ServeProblem->setAccessibleDescription(why);
+    ServeProblem->setVisible(!why.isEmpty());
+    // Heard again when the box gets the focus back to be corrected.
+    ServeOn->setAccessibleDescription(why);
+    if (!why.isEmpty()) {
+        ServeOn->setFocus();
+        ServeOn->selectAll();
+    }
 }
 
 QString ConfigScrn::current(Var var) const
@@ -228,6 +281,8 @@ void ConfigScrn::Form_Load()
         else if (o.button->isChecked())
             uncheck(o.button);
     }
+    ServeOn->setText(m_currentServe ? m_currentServe() : QString());
+    showServeProblem(QString());
 }
 
 void ConfigScrn::AvalPorts_Click()
@@ -237,6 +292,13 @@ void ConfigScrn::AvalPorts_Click()
 
 void ConfigScrn::OKButton_Click()
 {
+    // A place that cannot be served on is refused before anything changes;
+    // the dialog stays open with the text as typed and the reason beside it.
+    const QString listen = ServeOn->text().trimmed();
+    if (const QString why = listen.isEmpty() ? QString() : PassThrough::checkListen(listen); !why.isEmpty()) {
+        showServeProblem(kCannotServe + why);
+        return;
+    }
     // A listed entry gives its port name, as choosing it does (so OK and
     // Cancel agree); the description is for reading, not for the port
     // display, the settings or the port. Typed text is taken as typed.
@@ -245,6 +307,15 @@ void ConfigScrn::OKButton_Click()
     m_link.vars.CommPort = listed ? portNameOfEntry(text) : text;
     // The port list offers the network printers used before.
     SettingsStore::rememberNetPort(m_link.vars.CommPort);
+    // Served on the port just chosen; a place already taken (another program
+    // on that TCP port) keeps the dialog open to say so.
+    const QString failed = m_applyServe ? m_applyServe(listen) : QString();
+    if (!failed.isEmpty()) {
+        if (m_dispPort)
+            m_dispPort();
+        showServeProblem(kCannotServe + failed);
+        return;
+    }
     QDialog::accept();
     if (m_dispPort)
         m_dispPort();

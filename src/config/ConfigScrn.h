@@ -9,6 +9,8 @@ class POSPrinter;
 class QAbstractButton;
 class QComboBox;
 class QGroupBox;
+class QLabel;
+class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
@@ -19,6 +21,10 @@ public:
     ConfigScrn(Link &link, POSPrinter &port, std::function<void()> dispPort, QWidget *parent = nullptr);
     // Fills the dialog from the current link variables (every time it is shown).
     void Form_Load();
+    // Where the window serves a point-of-sale program: current gives what it
+    // serves on now ("" for off); apply serves on a new place at OK and
+    // answers "" or why it cannot, which keeps the dialog open to say so.
+    void setPassThrough(std::function<QString()> current, std::function<QString(const QString &)> apply);
 
     // A port list entry as listed: at most the first two TABs become four blanks each.
     static QString listedEntry(QString entry);
@@ -60,6 +66,9 @@ public:
     QRadioButton *NoFlow = nullptr;
     QRadioButton *XonFlow = nullptr;
     QRadioButton *Hardware = nullptr;
+    QLabel *ServeLabel = nullptr;
+    QLineEdit *ServeOn = nullptr;   // "" = off; a path (a pty) or tcp://HOST:PORT
+    QLabel *ServeProblem = nullptr; // why OK did not take it; hidden when nothing is wrong
 
 private:
     // One option button: the variable it sets and the value it stands for.
@@ -76,9 +85,13 @@ private:
     QString current(Var var) const;
     void write(Var var, const QString &value);
     static void uncheck(QAbstractButton *button);
+    void buildServeControls(class QGridLayout *grid, int row);
+    void showServeProblem(const QString &why);
 
     Link &m_link;
     POSPrinter &m_port;
     std::function<void()> m_dispPort;
     QList<Option> m_options;
+    std::function<QString()> m_currentServe;
+    std::function<QString(const QString &)> m_applyServe;
 };

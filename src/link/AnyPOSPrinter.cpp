@@ -40,6 +40,7 @@ void AnyPOSPrinter::attach(LinkPOSPrinter &link)
             onStatus(text);
     };
     link.setWriteTap([this](const QByteArray &taken) { tapWritten(taken); });
+    link.setInputHook([this] { inputArrived(); });
     link.SetReadTiming(m_readFirst, m_readGap);
 }
 

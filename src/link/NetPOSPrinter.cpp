@@ -19,6 +19,7 @@ constexpr int kLocalStallMs = 10;
 NetPOSPrinter::NetPOSPrinter()
 {
     QObject::connect(&m_socket, &QAbstractSocket::disconnected, [this] { onDisconnected(); });
+    QObject::connect(&m_socket, &QIODevice::readyRead, [this] { inputArrived(); });
 }
 
 NetPOSPrinter::~NetPOSPrinter()

@@ -45,7 +45,21 @@ public:
     // draws from it. The tap must not serve events or write to the port.
     void setWriteTap(std::function<void(const QByteArray &)> tap) { m_tap = std::move(tap); }
 
+    // Nor is this: called from the event loop when bytes from the printer
+    // may be waiting to be read, so that a reader that is not waiting for a
+    // reply (the pass-through) can fetch them at once instead of asking on a
+    // timer. The hook must not read the port itself: it posts a read. A link
+    // that cannot tell never calls it.
+    void setInputHook(std::function<void()> hook) { m_inputHook = std::move(hook); }
+
 protected:
+    // Implementations call this when bytes from the printer may be waiting.
+    void inputArrived()
+    {
+        if (m_inputHook)
+            m_inputHook();
+    }
+
     // Implementations call this with the bytes each write took.
     void tapWritten(const QByteArray &taken)
     {
@@ -55,4 +69,5 @@ protected:
 
 private:
     std::function<void(const QByteArray &)> m_tap;
+    std::function<void()> m_inputHook;
 };

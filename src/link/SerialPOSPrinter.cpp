@@ -48,6 +48,7 @@ SerialPOSPrinter::SerialPOSPrinter()
 {
     QObject::connect(&m_port, &QSerialPort::errorOccurred,
                      [this](QSerialPort::SerialPortError error) { onError(error); });
+    QObject::connect(&m_port, &QSerialPort::readyRead, [this] { inputArrived(); });
 }
 
 SerialPOSPrinter::~SerialPOSPrinter()

@@ -41,6 +41,7 @@ VirtualPrinter &VirtualPOSPrinter::printer()
 void VirtualPOSPrinter::arrive(const QByteArray &bytes)
 {
     m_input += bytes;
+    inputArrived();
 }
 
 void VirtualPOSPrinter::deliverReplies()

@@ -4,6 +4,7 @@
 #include "printer/render/ReceiptFiles.h"
 #include "scripts/ScriptArguments.h"
 #include "session/CommandLineChecks.h"
+#include "session/PassThrough.h"
 
 #include <QCommandLineParser>
 
@@ -28,7 +29,11 @@ const QString kDescription = QStringLiteral(
     "signal N.\n"
     "In CI: marlix-run -p virtual --receipts out --expect baseline --junit report.xml FILE checks the\n"
     "receipts FILE prints against those in baseline (made once with --update); --paper 58 prints them on\n"
-    "58 mm paper.");
+    "58 mm paper.\n"
+    "Between a point-of-sale program and its printer: marlix-run --pass-through LISTEN -p PRINTER passes\n"
+    "every byte the program sends to the printer and every answer back, unchanged, shows both on\n"
+    "standard output (and in --log), saves --receipts and --decode as for a run, says on standard error\n"
+    "when a program connects and leaves, and runs until SIGINT or SIGTERM (exit status 0).");
 
 struct Options {
     QCommandLineOption port{{QStringLiteral("p"), QStringLiteral("port")},
@@ -100,6 +105,13 @@ struct Options {
                                                   "printing uses it up, and at its end the printer stops with "
                                                   "paper out."),
                                    QStringLiteral("MM")};
+    QCommandLineOption passThrough{QStringLiteral("pass-through"),
+                                   QStringLiteral("Serve a point-of-sale program instead of playing items: LISTEN "
+                                                  "is a path, where a pseudo terminal appears for the program to "
+                                                  "open as its printer's serial port, or tcp://HOST:PORT (HOST "
+                                                  "127.0.0.1 when left out), where it connects as to a network "
+                                                  "printer."),
+                                   QStringLiteral("LISTEN")};
     QCommandLineOption command{{QStringLiteral("c"), QStringLiteral("command")},
                                QStringLiteral("Item: send TEXT, written in the command notation."),
                                QStringLiteral("TEXT")};
@@ -113,7 +125,7 @@ void setUp(QCommandLineParser &parser, const Options &o)
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOptions({o.port, o.baud, o.parity, o.dataBits, o.stopBits, o.flow, o.packetSize, o.mode,
-                       o.noTranscript, o.autoQuery, o.log, o.receipts, o.expect, o.update, o.junit, o.decode, o.cjk, o.paper, o.paperLength, o.command,
+                       o.noTranscript, o.autoQuery, o.log, o.receipts, o.expect, o.update, o.junit, o.decode, o.cjk, o.paper, o.paperLength, o.passThrough, o.command,
                        o.getResponse});
     parser.addPositionalArgument(QStringLiteral("ITEM"),
                                  QStringLiteral("Files, -c TEXT and --get-response, done in the order given."),
@@ -334,6 +346,16 @@ CommandLine parseRunCommandLine(const QStringList &arguments, const LinkVariable
     }
 
     run.items = ItemOrder(arguments, o).items();
+    if (parser.isSet(o.passThrough)) {
+        run.passThrough = parser.value(o.passThrough).trimmed();
+        if (const QString wrong = PassThrough::checkListen(run.passThrough); !wrong.isEmpty())
+            return error(QStringLiteral("bad --pass-through: ") + wrong);
+        if (!run.items.isEmpty())
+            return error(QStringLiteral("--pass-through passes a point-of-sale program's bytes; it plays no "
+                                        "files, --command or --get-response"));
+        line.outcome = CommandLine::Run;
+        return line;
+    }
     if (run.items.isEmpty())
         return error(QStringLiteral("nothing to do: give a file, --command TEXT or --get-response"));
     for (const RunItem &item : std::as_const(run.items)) {

@@ -35,6 +35,9 @@ struct RunOptions {
     TwoByteCode cjk = TwoByteCode::Gb18030; // --cjk: the printer's two-byte encoding (FS &)
     qint64 paperLengthMm = PrinterState::kDefaultRollMm; // --paper-length: the built-in printer's roll
     int paperWidthDots = Paper::kWidthDots; // --paper: the printable width of 80 or 58 mm paper
+    // --pass-through: a pty's link path or tcp://HOST:PORT a point-of-sale
+    // program prints through; "" for a run of items. It takes no items.
+    QString passThrough;
     QList<RunItem> items;
 };
 

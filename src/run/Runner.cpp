@@ -1,14 +1,17 @@
 #include "run/Runner.h"
 
 #include "commands/Commands.h"
+#include "commands/PassThroughText.h"
 #include "run/RunReceipts.h"
 #include "run/RunnerPort.h"
 #include "scripts/ScriptRunner.h"
+#include "session/PassThrough.h"
 #include "session/QuitSignals.h"
 #include "session/Session.h"
 #include "session/TrafficLog.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QIODevice>
 
 #include <csignal>
@@ -70,6 +73,8 @@ void Runner::end(int status)
     if (m_endStatus < 0)
         m_endStatus = status;
     m_view.endRun();
+    if (m_serving)
+        m_serving->quit();
     if (m_session) {
         // The core's own way to wind down: no reopening, no retries, no questions.
         m_session->link.ShuttingDown = true;
@@ -121,6 +126,12 @@ int Runner::run()
         }
     }
 
+    if (!m_options.passThrough.isEmpty()) {
+        if (!servePassThrough())
+            end(RunExit::kFailed);
+        else if (m_endStatus >= RunExit::kSignalBase)
+            m_endStatus = -1; // the way a pass-through ends: the run's own outcome counts
+    }
     for (const RunItem &item : std::as_const(m_options.items)) {
         m_pump.serveEvents(); // a signal that came between two items
         if (m_endStatus >= 0)
@@ -169,4 +180,45 @@ void Runner::play(const RunItem &item)
         break;
     }
     }
+}
+
+bool Runner::servePassThrough()
+{
+    const LinkVariables &vars = m_options.link;
+    PassThrough pass(*m_port, vars.CommPort, buildPortMode(vars));
+    pass.setFlowControl(vars.CommFlow);
+    // Both directions on standard output, as the window's display shows
+    // them, and in the log.
+    PassThroughText text;
+    auto show = [this](const QByteArray &shown) {
+        m_view.appendToDisplay(shown);
+        if (m_log->isOpen())
+            m_log->WriteLog(shown);
+    };
+    QObject::connect(&pass, &PassThrough::toPrinter, [&](const QByteArray &bytes) { show(text.sent(bytes)); });
+    QObject::connect(&pass, &PassThrough::fromPrinter,
+                     [&](const QByteArray &bytes) { show(text.answered(bytes, m_options.mode)); });
+    QString peer;
+    QObject::connect(&pass, &PassThrough::clientConnected, [&](const QString &who) {
+        peer = who;
+        text.reset();
+    });
+    QObject::connect(&pass, &PassThrough::clientDisconnected, [&] {
+        tell(QStringLiteral("point-of-sale program disconnected (%1)").arg(peer));
+    });
+    // Who is connected, and what holds it back: a line each, as the status line changes.
+    QObject::connect(&pass, &PassThrough::statusChanged, [this](const QString &status) { note(status); });
+    QString failure;
+    if (!pass.listen(m_options.passThrough, &failure)) {
+        tell(QStringLiteral("cannot serve a point-of-sale program: ") + failure);
+        return false;
+    }
+    QEventLoop loop;
+    m_serving = &loop;
+    m_pump.serveEvents(); // a quit signal that came before
+    if (m_endStatus < 0)
+        loop.exec();
+    m_serving = nullptr;
+    pass.stop();
+    return true;
 }

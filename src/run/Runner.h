@@ -14,6 +14,7 @@ class Commands;
 class TrafficLog;
 class ScriptRunner;
 class RunReceipts;
+class QEventLoop;
 
 class Runner {
 public:
@@ -32,6 +33,9 @@ private:
     // Ends the run at its next step with this status (the first one given counts).
     void end(int status);
     void play(const RunItem &item);
+    // --pass-through: serves point-of-sale programs until a quit signal;
+    // false when it cannot listen.
+    bool servePassThrough();
 
     RunOptions m_options;
     QIODevice &m_err;
@@ -46,6 +50,7 @@ private:
     std::unique_ptr<ScriptRunner> m_scripts;
     std::unique_ptr<RunReceipts> m_receipts; // --receipts, --decode
     QString m_lastNote;
+    QEventLoop *m_serving = nullptr; // the pass-through's, while it serves
     int m_endStatus = -1;
     bool m_failed = false;
 };

@@ -17,3 +17,10 @@ void Session::AppendToTerm(const QByteArray &text)
         m_log->WriteLog(text);
     pump.serveEvents();
 }
+
+void Session::showWithoutServing(const QByteArray &text)
+{
+    view.appendToDisplay(text);
+    if (m_log && m_log->isOpen() && !text.isEmpty())
+        m_log->WriteLog(text);
+}

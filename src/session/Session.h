@@ -35,6 +35,9 @@ public:
 
     // Shows the text, hands it to the log, then serves pending events once.
     void AppendToTerm(const QByteArray &text);
+    // The same without serving events: for texts shown from inside a
+    // handler of the port's own (the pass-through), which must not be entered again.
+    void showWithoutServing(const QByteArray &text);
 
     void setLogSink(LogSink *sink) { m_log = sink; }
 

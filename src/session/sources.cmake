@@ -21,6 +21,14 @@ target_sources(marlix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/TrafficLog.h
     ${CMAKE_CURRENT_LIST_DIR}/TrafficLog.cpp
 )
+# Between a point-of-sale program and the printer: a pty or a TCP port it
+# connects to, passed through to the port (the window and marlix-run).
+target_sources(marlix_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/PassThrough.h
+    ${CMAKE_CURRENT_LIST_DIR}/PassThrough.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ProgramEnd.h
+    ${CMAKE_CURRENT_LIST_DIR}/ProgramEnd.cpp
+)
 # The port, the paper it feeds and the built-in printer, joined for the
 # window: on the ui library, with the paper feed.
 target_sources(marlix_ui PRIVATE

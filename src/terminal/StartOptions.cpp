@@ -1,7 +1,9 @@
 #include "terminal/StartOptions.h"
 
+#include "session/PassThrough.h"
 #include "session/Session.h"
 #include "session/SettingsStore.h"
+#include "terminal/PassThroughWatch.h"
 #include "terminal/frmTerminal.h"
 
 #include <QCommandLineParser>
@@ -61,7 +63,14 @@ StartOptions parseStartOptions(const QStringList &arguments)
         QStringLiteral("NAME"));
     const QCommandLineOption baud({QStringLiteral("b"), QStringLiteral("baud")},
                                   QStringLiteral("Start with this baud rate chosen."), QStringLiteral("N"));
-    parser.addOptions({help, version, port, baud});
+    const QCommandLineOption passThrough(
+        QStringLiteral("pass-through"),
+        QStringLiteral("Stand between a point-of-sale program and the printer on the chosen port, showing "
+                       "everything that passes: LISTEN is a path at which a pseudo terminal is linked for the "
+                       "program to open as its serial printer, or tcp://HOST:PORT for it to print to as a "
+                       "network printer."),
+        QStringLiteral("LISTEN"));
+    parser.addOptions({help, version, port, baud, passThrough});
     for (const QString &name : kQtValueOptions) {
         QCommandLineOption o(name, QString(), QStringLiteral("value"));
         o.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -107,6 +116,13 @@ StartOptions parseStartOptions(const QStringList &arguments)
             return refuse(why);
         result.baud = rate;
     }
+    if (parser.isSet(passThrough)) {
+        const QString listen = parser.value(passThrough).trimmed();
+        // The reason names what was given.
+        if (const QString why = PassThrough::checkListen(listen); !why.isEmpty())
+            return refuse(QStringLiteral("--pass-through: ") + why);
+        result.passThrough = listen;
+    }
     return result;
 }
 
@@ -121,4 +137,7 @@ void applyStartOptions(frmTerminal &window, const StartOptions &options)
         vars.CommBaud = *options.baud;
     if (options.port || options.baud)
         window.DispPort();
+    // Served on the port chosen above; a place that cannot be served on says why in the status line.
+    if (options.passThrough || options.port || options.baud)
+        window.servePassThrough(options.passThrough.value_or(window.passThrough().listen()));
 }

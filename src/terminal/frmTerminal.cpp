@@ -18,6 +18,7 @@
 #include "session/SettingsStore.h"
 #include "session/TrafficLog.h"
 #include "terminal/KeyInput.h"
+#include "terminal/PassThroughWatch.h"
 #include "terminal/QtOperator.h"
 #include "widgets/Accessibility.h"
 
@@ -74,6 +75,9 @@ frmTerminal::frmTerminal(POSPrinter *port, Operator *op, EventPump *pump, QWidge
         m_macroWindow->loadAndShow();
     });
     m_session->link.timer().setObjectName(QStringLiteral("Timer1"));
+    m_serve = std::make_unique<PassThroughWatch>(*m_session);
+    connect(m_serve.get(), &PassThroughWatch::statusChanged, this, &frmTerminal::showServeStatus);
+    connect(m_serve.get(), &PassThroughWatch::connectedChanged, this, &frmTerminal::setServing);
 
     Form_Load();
 }
@@ -86,6 +90,9 @@ frmTerminal::~frmTerminal()
     delete m_about;
     delete m_macroWindow;
     m_pause.reset();
+    // Its last word (a client let go) would reach a window half gone.
+    m_serve->disconnect(this);
+    m_serve.reset();
 }
 
 void frmTerminal::Form_Load()
@@ -112,6 +119,8 @@ void frmTerminal::Form_Load()
     FileNameTextBox->setEditText(QString());
     m_session->link.MacroMode = false;
     m_session->link.ClosePending = false;
+    // A stored place that cannot be served on now says why in the status line and is kept.
+    servePassThrough(SettingsStore::loadText(kPassThroughKey, QString()));
 }
 
 void frmTerminal::resizeEvent(QResizeEvent *event)
@@ -170,9 +179,11 @@ void frmTerminal::Form_Unload()
         QStringList scripts = scriptList();
         const QPoint twips = m_place.storedPos(*this);
         SettingsStore::save(twips.x(), twips.y(), m_session->link.vars, commands, scripts);
+        SettingsStore::saveText(kPassThroughKey, m_serve->listen());
         if (m_preview)
             m_preview->savePlace();
     }
+    m_serve->stop();
     m_session->port.ClosePort();
     if (m_log->isOpen())
         m_log->MCloseLog_Click();
@@ -237,6 +248,8 @@ DisplayMode frmTerminal::displayMode() const
 QString frmTerminal::packetSizeText() const { return PackSize->text(); }
 QString frmTerminal::commandText() const { return SendInfo->currentText(); }
 
+const QString frmTerminal::kPassThroughKey = QStringLiteral("PassThrough");
+
 static QStringList comboEntries(const QComboBox *box)
 {
     QStringList list;
@@ -259,8 +272,16 @@ QStringList frmTerminal::scriptList() const { return comboEntries(FileNameTextBo
 void frmTerminal::setScriptList(const QStringList &entries, const QString &text) { setComboEntries(FileNameTextBox, entries, text); }
 void frmTerminal::setScriptFileText(const QString &text) { FileNameTextBox->setEditText(text); }
 void frmTerminal::focusScriptFile() { FileNameTextBox->setFocus(); }
-void frmTerminal::setSendCommandEnabled(bool enabled) { SendCommand->setEnabled(enabled); }
-void frmTerminal::setGetrespEnabled(bool enabled) { Getresp->setEnabled(enabled); }
+void frmTerminal::setSendCommandEnabled(bool enabled)
+{
+    m_sendWanted = enabled;
+    SendCommand->setEnabled(enabled && !m_serving);
+}
+void frmTerminal::setGetrespEnabled(bool enabled)
+{
+    m_getrespWanted = enabled;
+    Getresp->setEnabled(enabled && !m_serving);
+}
 void frmTerminal::focusIndata() { Indata->setFocus(); }
 void frmTerminal::clearIndata() { Indata->clear(); }
 void frmTerminal::setCurPort(const QString &text)
@@ -375,21 +396,29 @@ bool frmTerminal::refuseDuringScript()
     return true;
 }
 
+bool frmTerminal::refuseWhileServing()
+{
+    if (!m_serving)
+        return false;
+    showServeStatus(m_serve->statusText());
+    return true;
+}
+
 void frmTerminal::SendCommand_Click()
 {
-    if (!refuseDuringScript())
+    if (!refuseWhileServing() && !refuseDuringScript())
         m_commands->SendCommand_Click();
 }
 
 void frmTerminal::LoopButton_Click()
 {
-    if (!refuseDuringScript())
+    if (!refuseWhileServing() && !refuseDuringScript())
         m_commands->LoopButton_Click();
 }
 
 void frmTerminal::Getresp_Click()
 {
-    if (!refuseDuringScript())
+    if (!refuseWhileServing() && !refuseDuringScript())
         m_commands->Getresp_Click();
 }
 void frmTerminal::DoBreak_Click() { m_session->link.DoBreak_Click(); }
@@ -406,17 +435,28 @@ VirtualPrinter *frmTerminal::builtInPrinter()
     return m_hub->builtInPrinterFor(m_session->link.vars.CommPort);
 }
 void frmTerminal::GetFileName_Click() { m_scripts->GetFileName_Click(); }
-void frmTerminal::SendScript_Click() { m_scripts->SendScript_Click(); }
+void frmTerminal::SendScript_Click()
+{
+    if (!refuseWhileServing())
+        m_scripts->SendScript_Click();
+}
 void frmTerminal::MOpenLog_Click() { m_log->MOpenLog_Click(); }
 void frmTerminal::MCloseLog_Click() { m_log->MCloseLog_Click(); }
-void frmTerminal::DoMacros_Click() { m_macros->DoMacros_Click(); }
+void frmTerminal::DoMacros_Click()
+{
+    if (!refuseWhileServing())
+        m_macros->DoMacros_Click();
+}
 void frmTerminal::DoneMacro() { m_macros->DoneMacro(); }
 
 void frmTerminal::MSettings_Click()
 {
     m_session->link.ReleaseHeldPort();
-    if (!m_config)
+    if (!m_config) {
         m_config = new ConfigScrn(m_session->link, m_session->port, [this] { DispPort(); }, this);
+        m_config->setPassThrough([this] { return m_serve->listen(); },
+                                 [this](const QString &listen) { return servePassThrough(listen); });
+    }
     // A dialog already on screen keeps what the operator has typed into it.
     if (!m_config->isVisible())
         m_config->Form_Load();
@@ -445,7 +485,41 @@ void frmTerminal::openHelp(const QString &document)
 void frmTerminal::Operation_Click() { openHelp(QStringLiteral("MXDEMO.htm")); }
 void frmTerminal::MXCommands_Click() { openHelp(QStringLiteral("MXCmd.htm")); }
 void frmTerminal::PGMGuide_Click() { openHelp(QStringLiteral("MXpgm.htm")); }
+void frmTerminal::PassHelp_Click() { openHelp(QStringLiteral("MXPass.htm")); }
 void frmTerminal::MXMacroHelp() { openHelp(QStringLiteral("MXMacro.htm")); }
+
+// --- pass-through ------------------------------------------------------------
+
+QString frmTerminal::servePassThrough(const QString &listen)
+{
+    const QString why = m_serve->serve(listen);
+    if (!why.isEmpty())
+        setStatusText(QStringLiteral("Cannot serve a point-of-sale program - ") + why);
+    return why;
+}
+
+void frmTerminal::showServeStatus(const QString &text)
+{
+    if (m_serving)
+        setStatusText(text + QStringLiteral(" - commands, scripts, macros and typing are off until it disconnects"));
+    else
+        setStatusText(text);
+}
+
+void frmTerminal::setServing(bool connected)
+{
+    m_serving = connected;
+    SendCommand->setEnabled(m_sendWanted && !connected);
+    Getresp->setEnabled(m_getrespWanted && !connected);
+    // Bytes of the window's own would be mixed into the program's stream,
+    // and a reply read here would never reach the program.
+    for (QWidget *w : std::initializer_list<QWidget *>{LoopButton, SendScript, Indata})
+        w->setEnabled(!connected);
+    DoMacros->setEnabled(!connected);
+    showServeStatus(m_serve->statusText());
+    if (!connected && isActiveWindow())
+        Indata->setFocus();
+}
 
 void frmTerminal::HelpAbout_Click()
 {

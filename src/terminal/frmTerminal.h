@@ -35,6 +35,7 @@ class PaperFeed;
 class ReceiptInterpreter;
 class ReceiptPreview;
 class PortHub;
+class PassThroughWatch;
 class VirtualPrinter;
 
 class frmTerminal : public QMainWindow, public TerminalView {
@@ -55,6 +56,10 @@ public:
     frmAbout *aboutBox() const { return m_about; }
     frmMacro *macroWindow() const { return m_macroWindow; }
     ReceiptPreview *previewWindow() const { return m_preview; }
+    PassThroughWatch &passThrough() { return *m_serve; }
+    // Serves a point-of-sale program on listen ("" stops), on the chosen port;
+    // "" or why it cannot (also shown in the status line).
+    QString servePassThrough(const QString &listen);
     // The printer built into the program while it is the chosen port (made
     // now if it was not); null for another port or a port given by the caller.
     VirtualPrinter *builtInPrinter();
@@ -98,6 +103,8 @@ public:
     static constexpr int kTermKeep = 2000;
     // Line1 sits at 1680 twips (see WindowPlace).
     static constexpr int kLine1Twips = 1680;
+    // The settings key of "Serve a point-of-sale program on" ("" or missing: off).
+    static const QString kPassThroughKey;
 
 public slots:
     void SendCommand_Click();
@@ -116,6 +123,7 @@ public slots:
     void MXCommands_Click();
     void PGMGuide_Click();
     void HelpAbout_Click();
+    void PassHelp_Click();
     void Echo_Click();
     void Option1_Click();
     void Option2_Click();
@@ -145,6 +153,11 @@ private:
     void openHelp(const QString &document);
     void catchUpDisplay();
     bool refuseDuringScript();
+    // While a point-of-sale program is connected the port is its: the
+    // window's own operations are off, and the status line says why.
+    bool refuseWhileServing();
+    void setServing(bool connected);
+    void showServeStatus(const QString &text);
     bool Indata_KeyEvent(QKeyEvent *event);
     // Sends typed characters one byte each; false (nothing sent) when one is not Latin-1.
     bool sendTypedText(const QString &text);
@@ -167,6 +180,10 @@ private:
     frmMacro *m_macroWindow = nullptr;
     ReceiptPreview *m_preview = nullptr;
     QuitSignals *m_quitSignals = nullptr;
+    std::unique_ptr<PassThroughWatch> m_serve;
+    bool m_serving = false;       // a point-of-sale program is connected
+    bool m_sendWanted = true;     // what the core last asked of Send Command
+    bool m_getrespWanted = true;  // and of Get Response
 
     QByteArray m_termText;
     QTimer m_repaint;
@@ -215,4 +232,5 @@ public:
     QAction *MXCommands = nullptr;
     QAction *PGMGuide = nullptr;
     QAction *HelpAbout = nullptr;
+    QAction *PassHelp = nullptr;
 };

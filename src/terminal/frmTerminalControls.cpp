@@ -234,5 +234,6 @@ void frmTerminal::buildMenus()
     Operation = item(help, "Operation", QStringLiteral("Operation"), &frmTerminal::Operation_Click);
     MXCommands = item(help, "MXCommands", QStringLiteral("MX2100 Commands"), &frmTerminal::MXCommands_Click);
     PGMGuide = item(help, "PGMGuide", QStringLiteral("Programmers Guide"), &frmTerminal::PGMGuide_Click);
+    PassHelp = item(help, "PassHelp", QStringLiteral("Pass-Through"), &frmTerminal::PassHelp_Click);
     HelpAbout = item(help, "HelpAbout", QStringLiteral("About"), &frmTerminal::HelpAbout_Click);
 }

@@ -40,6 +40,8 @@ private slots:
     void check_data();
     void check();
     void updateReplacesTheBaseline();
+    void olderBaselinesAreRead_data();
+    void olderBaselinesAreRead();
     void junitReport();
     void simulatorChecksWhenItStops();
     void narrowPaper();
@@ -116,6 +118,42 @@ void tst_RunBaseline::updateReplacesTheBaseline()
     QVERIFY(text.open(QIODevice::ReadOnly));
     QCOMPARE(text.readAll(), QByteArray("Shop\nTOTAL 5.00\n[full cut]\n"));
     QCOMPARE(run.run(args({"5.00"}, {})).status, 0);
+}
+
+void tst_RunBaseline::olderBaselinesAreRead_data()
+{
+    QTest::addColumn<QImage::Format>("format"); // the baseline's pictures, as earlier versions or tools saved them
+    QTest::addColumn<QStringList>("prices");    // against a baseline of 4.30 and 1.00
+    QTest::addColumn<int>("status");
+
+    QTest::newRow("full colour, the same dots") << QImage::Format_RGB32 << QStringList{"4.30", "1.00"} << 0;
+    QTest::newRow("grey, the same dots") << QImage::Format_Grayscale8 << QStringList{"4.30", "1.00"} << 0;
+    QTest::newRow("1 bit, another encoding") << QImage::Format_Mono << QStringList{"4.30", "1.00"} << 0;
+    QTest::newRow("full colour, a price changed") << QImage::Format_RGB32 << QStringList{"4.30", "1.90"} << 4;
+}
+
+// A stored baseline is a contract: one written another way (another
+// encoding, other colours) is compared by its dots, not its bytes.
+void tst_RunBaseline::olderBaselinesAreRead()
+{
+    QFETCH(QImage::Format, format);
+    QFETCH(QStringList, prices);
+    QFETCH(int, status);
+    RunProcess run;
+    QCOMPARE(run.run(args({"4.30", "1.00"}, {"--update"})).status, 0);
+    for (const QString &name : {QString("base/receipt-001.png"), QString("base/receipt-002.png")}) {
+        QImage picture(run.path(name));
+        QVERIFY(!picture.isNull());
+        picture = picture.convertToFormat(format);
+        QVERIFY(QFile::remove(run.path(name)) && picture.save(run.path(name), "png", 100));
+    }
+    const RunProcess::Result result = run.run(args(prices, {}));
+    QCOMPARE(result.status, status);
+    const QString said = QString::fromUtf8(result.err);
+    QVERIFY2(said.contains(status == 0 ? "2 receipts checked: all as in the baseline base"
+                                       : "receipt-002 differs: "),
+             qPrintable(said));
+    QCOMPARE(QFile::exists(run.path("out/receipt-002.diff.png")), status != 0);
 }
 
 // What a CI server reads: one test case per receipt, a difference as its failure.

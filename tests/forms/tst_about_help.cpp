@@ -177,6 +177,7 @@ void AboutHelpTest::helpMenuOpensDocuments_data()
     QTest::newRow("Operation") << QStringLiteral("Operation") << QStringLiteral("MXDEMO.htm");
     QTest::newRow("MX2100 Commands") << QStringLiteral("MXCommands") << QStringLiteral("MXCmd.htm");
     QTest::newRow("Programmers Guide") << QStringLiteral("PGMGuide") << QStringLiteral("MXpgm.htm");
+    QTest::newRow("Pass-Through") << QStringLiteral("PassHelp") << QStringLiteral("MXPass.htm");
     QTest::newRow("macro help") << QString() << QStringLiteral("MXMacro.htm");
 }
 

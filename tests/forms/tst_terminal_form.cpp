@@ -148,8 +148,9 @@ private slots:
                               << QStringList{"&Settings...", "&Receipt Preview"};
         QTest::newRow("Macros") << "Mac" << "&Macros" << QStringList{"DoMacros"} << QStringList{"Program"};
         QTest::newRow("Help") << "HelpMenu" << "&Help"
-                              << QStringList{"Operation", "MXCommands", "PGMGuide", "HelpAbout"}
-                              << QStringList{"Operation", "MX2100 Commands", "Programmers Guide", "About"};
+                              << QStringList{"Operation", "MXCommands", "PGMGuide", "PassHelp", "HelpAbout"}
+                              << QStringList{"Operation", "MX2100 Commands", "Programmers Guide", "Pass-Through",
+                                             "About"};
     }
 
     void menus()

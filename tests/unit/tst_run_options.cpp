@@ -220,6 +220,13 @@ void tst_RunOptions::refused_data()
     QTest::newRow("a report of no check")
         << QStringList{"--receipts", "r", "--expect", "b", "--update", "--junit", "j.xml", "a.dmo"} << true
         << "--junit reports the check of --expect DIR (without --update)";
+    QTest::newRow("pass-through with items to play")
+        << QStringList{"--pass-through", "/tmp/pos", "a.dmo"} << true
+        << "--pass-through passes a point-of-sale program's bytes; it plays no files, --command or --get-response";
+    QTest::newRow("pass-through to no port number")
+        << QStringList{"--pass-through", "tcp://127.0.0.1"} << true
+        << "bad --pass-through: tcp://127.0.0.1: expected tcp://HOST:PORT with a port from 1 to 65535 (0 takes any "
+           "free one)";
     QTest::newRow("command that is no Latin-1")
         << QStringList{"-c", QStringLiteral("5 \u20ac")} << true
         << QStringLiteral("--command 5 \u20ac: \"\u20ac\" is not a single-byte (Latin-1) character; write the "

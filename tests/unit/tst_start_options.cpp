@@ -52,6 +52,12 @@ void tst_StartOptions::parse_data()
         QTest::addRow("baud %s", bad) << L{"--baud", bad} << 2 << "-" << "-" << ""
                                       << QStringLiteral("rizeruzozo: --baud %1: not a baud rate (a whole number "
                                                         "such as 19200, at most 4000000)").arg(QLatin1String(bad));
+    QTest::newRow("pass-through, bad port") << L{"--pass-through", "tcp://127.0.0.1:70000"} << 2 << "-" << "-" << ""
+                                            << "rizeruzozo: --pass-through: tcp://127.0.0.1:70000: expected "
+                                               "tcp://HOST:PORT with a port from 1 to 65535 (0 takes any free one)";
+    QTest::newRow("pass-through, empty") << L{"--pass-through", ""} << 2 << "-" << "-" << ""
+                                         << "rizeruzozo: --pass-through: give a path for the pseudo terminal, or "
+                                            "tcp://HOST:PORT";
     QTest::newRow("unknown option") << L{"--bogus"} << 2 << "-" << "-" << "" << "rizeruzozo: Unknown option 'bogus'.";
     QTest::newRow("stray argument") << L{"demo.dmo"} << 2 << "-" << "-" << ""
                                     << "rizeruzozo: unexpected argument \"demo.dmo\"";

@@ -80,7 +80,8 @@ private:
 
 // Whether a command line asks for --receipts or --decode, looked at before
 // the application object exists: drawing needs a QGuiApplication. It may say
-// yes for an option's value that happens to read so: that costs only fonts.
+// yes for an option's value that happens to read so: that costs only the
+// offscreen platform (the fonts wait for the first character drawn).
 bool asksForReceipts(int argc, char **argv);
 // The application for a console program that may draw receipts: a
 // QGuiApplication on the offscreen platform when the command line asks for

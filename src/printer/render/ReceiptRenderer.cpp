@@ -1,9 +1,9 @@
 #include "printer/render/ReceiptRenderer.h"
 
 #include "printer/characters/Characters.h"
+#include "printer/render/MonoPng.h"
 
 #include <QFile>
-#include <QImageWriter>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -14,28 +14,52 @@
 #include <fcntl.h>
 
 namespace {
-QImage paper(int width, int height)
+// Rows drawn at a time: a full-colour strip this tall stays in the cache,
+// where a whole receipt of it would not.
+constexpr int kStripRows = 256;
+
+// Up to eight dots as a byte of Format_Mono, the first the highest bit: ink
+// where the drawing is darker than mid-grey, as Qt's threshold conversion to
+// Format_Mono decides.
+uchar inkBits(const QRgb *dots, int count)
 {
-    QImage image(width, std::max(1, height), QImage::Format_RGB32);
-    image.fill(Qt::white);
-    return image;
+    uchar bits = 0;
+    for (int i = 0; i < count; ++i)
+        bits |= uchar(qGray(dots[i]) < 128) << (7 - i);
+    return bits;
 }
 
-QImage toMono(const QImage &drawn)
+// The strip's ink into rows [top, top + rows) of mono (index 1 black), at a
+// fraction of the cost of Qt's conversion.
+void packInk(const QImage &strip, int rows, QImage &mono, int top)
 {
-    QImage mono = drawn.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither | Qt::MonoOnly);
-    // Index 0 white, index 1 black, whatever the conversion chose.
-    if (mono.colorCount() == 2 && qGray(mono.color(0)) < 128) {
-        mono.invertPixels();
-        mono.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
-    } else {
-        mono.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    const int width = strip.width();
+    const int whole = width / 8 * 8;
+    for (int y = 0; y < rows; ++y) {
+        const auto *in = reinterpret_cast<const QRgb *>(strip.constScanLine(y));
+        uchar *out = mono.scanLine(top + y);
+        for (int x0 = 0; x0 < whole; x0 += 8) {
+            QRgb all = 0xFFFFFFFF;
+            for (int i = 0; i < 8; ++i)
+                all &= in[x0 + i];
+            if (all != 0xFFFFFFFF) // paper, the most of it, told eight dots at once
+                out[x0 >> 3] = inkBits(in + x0, 8);
+        }
+        if (whole < width)
+            out[whole >> 3] = inkBits(in + whole, width - whole);
     }
-    return mono;
 }
 } // namespace
 
 ReceiptRenderer::ReceiptRenderer() = default;
+ReceiptRenderer::~ReceiptRenderer() = default;
+
+const ReceiptFaces &ReceiptRenderer::faces() const
+{
+    if (!m_faces)
+        m_faces = std::make_unique<ReceiptFaces>();
+    return *m_faces;
+}
 
 QStringList ReceiptRenderer::takeNotes() const
 {
@@ -66,7 +90,7 @@ const QImage &ReceiptRenderer::glyph(const TextStyle &style, bool white, char16_
 
     QImage cell(style.cellWidth(), style.cellHeight(), QImage::Format_ARGB32_Premultiplied);
     cell.fill(Qt::transparent);
-    if (!m_faces.draw(cell, character, style) && !m_missing.contains(character)) {
+    if (!faces().draw(cell, character, style) && !m_missing.contains(character)) {
         m_missing.insert(character);
         m_notes.append(QStringLiteral("character U+%1: no glyph in the receipt faces, printed as a replacement mark")
                            .arg(QString::number(character, 16).toUpper().rightJustified(4, QLatin1Char('0'))));
@@ -160,12 +184,30 @@ void ReceiptRenderer::paint(QPainter &painter, const Receipt &receipt, int y0, i
 
 QImage ReceiptRenderer::renderBand(const Receipt &receipt, int y0, int y1) const
 {
-    QImage image = paper(receipt.widthDots, y1 - y0);
-    QPainter painter(&image);
-    painter.translate(0, -y0);
-    paint(painter, receipt, y0, y1);
-    painter.end();
-    return toMono(image);
+    const int height = std::max(1, y1 - y0);
+    QImage mono(receipt.widthDots, height, QImage::Format_Mono);
+    mono.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    mono.fill(0);
+    for (int top = 0; top < height; top += kStripRows) {
+        const int rows = std::min(kStripRows, height - top);
+        const int from = y0 + top;
+        const QList<const ReceiptLine *> lines = receipt.linesIn(from, from + rows);
+        if (lines.isEmpty())
+            continue; // paper fed, nothing on it
+        if (drawDots(mono, lines, from, top, rows))
+            continue;
+        // Kept: a fresh one of this size would be new pages from the system each time.
+        if (m_strip.height() < rows || m_strip.width() != receipt.widthDots)
+            m_strip = QImage(receipt.widthDots, rows, QImage::Format_RGB32);
+        for (int y = 0; y < rows; ++y) // paper; the rows below are not read
+            std::fill_n(reinterpret_cast<QRgb *>(m_strip.scanLine(y)), m_strip.width(), qRgb(255, 255, 255));
+        QPainter painter(&m_strip);
+        painter.translate(0, -from);
+        paint(painter, receipt, from, from + rows);
+        painter.end();
+        packInk(m_strip, rows, mono, top);
+    }
+    return mono;
 }
 
 QImage ReceiptRenderer::render(const Receipt &receipt) const
@@ -185,11 +227,16 @@ bool ReceiptRenderer::savePng(const Receipt &receipt, const QString &path, QStri
     }
     QFile file;
     file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle);
-    QImageWriter writer(&file, "png");
-    if (writer.write(render(receipt)) && file.flush())
+    const QByteArray png = MonoPng::encode(render(receipt));
+    if (png.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("the picture could not be compressed");
+        return false;
+    }
+    if (file.write(png) == png.size() && file.flush())
         return true;
     if (error)
-        *error = file.error() != QFileDevice::NoError ? file.errorString() : writer.errorString();
+        *error = file.errorString();
     return false;
 }
 

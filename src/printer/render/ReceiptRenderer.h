@@ -9,6 +9,8 @@
 #include <QSet>
 #include <QString>
 
+#include <memory>
+
 class QPainter;
 
 // Draws receipts at one pixel per printer dot: white paper, black ink, no
@@ -23,6 +25,7 @@ class ReceiptRenderer
 {
 public:
     ReceiptRenderer();
+    ~ReceiptRenderer();
 
     // The whole receipt, its paper's widthDots wide and lengthDots (at least 1)
     // tall, Format_Mono: index 0 white, index 1 black.
@@ -33,12 +36,15 @@ public:
     // painter's transform places and scales them; the paper is not filled).
     void paint(QPainter &painter, const Receipt &receipt, int y0, int y1) const;
 
+    // render() as a PNG of one bit a dot (MonoPng).
     bool savePng(const Receipt &receipt, const QString &path, QString *error) const;
     // One page per receipt, at the paper's real size: the roll (80 or 58 mm)
     // as wide as the page, its printable part centred, the receipt's length tall.
     bool writePdf(const QList<Receipt> &receipts, const QString &path, QString *error) const;
 
-    const ReceiptFaces &faces() const { return m_faces; }
+    // Made at the first character drawn: a run that prints none (an empty
+    // file in CI) does not wait for the font set.
+    const ReceiptFaces &faces() const;
 
     // What drawing noted once: a character that no face has, printed as a
     // replacement mark ("character U+0E3F: no glyph in the receipt faces").
@@ -51,9 +57,24 @@ public:
 private:
     void drawRun(QPainter &painter, const TextRun &run) const;
     void drawTurnedRun(QPainter &painter, const TextRun &run) const;
+    // The lines' dots in rows [from, from + rows) of the receipt, set into
+    // mono from row top without painting (ReceiptRendererDots.cpp); false,
+    // with nothing drawn, when one of them needs the painter.
+    bool drawDots(QImage &mono, const QList<const ReceiptLine *> &lines, int from, int top, int rows) const;
+    struct GlyphBits;
+    const GlyphBits &glyphBits(const QImage &cell) const;
     const QImage &glyph(const TextStyle &style, bool white, char16_t character) const;
 
-    ReceiptFaces m_faces;
+    mutable std::unique_ptr<ReceiptFaces> m_faces;
+    mutable QImage m_strip; // render()'s full-colour rows, kept from one receipt to the next
+    // A glyph's dots as bits, for drawDots(): row y's dot x is bit 31 - x of
+    // rows[y]; they are ink, or paper where the glyph is white on black.
+    struct GlyphBits
+    {
+        quint32 rows[24] = {};
+        bool ink = true;
+    };
+    mutable QHash<qint64, GlyphBits> m_glyphBits; // by the glyph image's cacheKey()
     mutable QHash<quint32, QImage> m_glyphs;
     mutable QStringList m_notes;
     mutable QSet<char16_t> m_missing;

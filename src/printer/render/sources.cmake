@@ -11,6 +11,9 @@ target_sources(marlix_printer PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptJUnit.h
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptRenderer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptRenderer.h
+    ${CMAKE_CURRENT_LIST_DIR}/ReceiptRendererDots.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MonoPng.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MonoPng.h
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptTextDump.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptTextDump.h
 )

@@ -3,6 +3,7 @@
 #include "support/ReceiptText.h"
 
 #include "printer/interpreter/ReceiptInterpreter.h"
+#include "printer/render/MonoPng.h"
 #include "printer/render/ReceiptRenderer.h"
 
 #include <QPainter>
@@ -95,6 +96,10 @@ private slots:
     void turnedTextIsTheUprightTextTurned_data();
     void turnedTextIsTheUprightTextTurned();
     void bandMatchesTheWholeReceipt();
+    void renderedAsPainted_data();
+    void renderedAsPainted();
+    void pngKeepsEveryDot_data();
+    void pngKeepsEveryDot();
     void pdfPagesAtPaperSize();
 
 private:
@@ -354,6 +359,75 @@ void TestReceiptRenderer::bandMatchesTheWholeReceipt()
         const QImage band = m_renderer.renderBand(receipt, y0, y1);
         QCOMPARE(band.size(), QSize(576, y1 - y0));
         QVERIFY2(band == whole.copy(0, y0, 576, y1 - y0), qPrintable(QStringLiteral("band %1..%2").arg(y0).arg(y1)));
+    }
+}
+
+void TestReceiptRenderer::renderedAsPainted_data()
+{
+    QTest::addColumn<QByteArray>("stream"); // printed from row 240, across the rows drawn at a time
+    const QByteArray raster = GS + "v0" + n(0) + n(2) + n(0) + n(40) + n(0) + QByteArray(80, char(0xA5));
+    QTest::newRow("tall and wide text") << GS + "!" + n(0x23) + "Tall W\n" + GS + "!" + n(0) + "small\n";
+    QTest::newRow("reverse and underline") << GS + "B" + n(1) + "rev" + GS + "B" + n(0) + ESC + "-" + n(2) + " under\n";
+    QTest::newRow("image and barcode") << raster + GS + "k" + n(2) + "400638133393" + n(0);
+    QTest::newRow("upside down and turned") << ESC + "{" + n(1) + "down\n" + ESC + "{" + n(0) + ESC + "V" + n(1) + "turned\n";
+}
+
+// render() draws a strip of rows at a time and packs its ink itself: the
+// dots must be those of the receipt painted whole and thresholded by Qt.
+void TestReceiptRenderer::renderedAsPainted()
+{
+    QFETCH(QByteArray, stream);
+    const Receipt receipt = receiptOf(ESC + "J" + n(240) + stream);
+    QVERIFY(receipt.lengthDots > 256);
+    QImage painted(576, receipt.lengthDots, QImage::Format_RGB32);
+    painted.fill(Qt::white);
+    QPainter painter(&painted);
+    m_renderer.paint(painter, receipt, 0, receipt.lengthDots);
+    painter.end();
+    const QImage expected = painted.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither | Qt::MonoOnly);
+    const QImage rendered = m_renderer.render(receipt);
+    QCOMPARE(rendered.size(), expected.size());
+    QVERIFY(inkCount(rendered, rendered.rect()) > 100);
+    QString differs;
+    for (int y = 0; y < rendered.height() && differs.isEmpty(); ++y) {
+        for (int x = 0; x < rendered.width() && differs.isEmpty(); ++x) {
+            if (ink(rendered, x, y) != (qGray(expected.pixel(x, y)) < 128))
+                differs = QStringLiteral("dot %1,%2").arg(x).arg(y);
+        }
+    }
+    QVERIFY2(differs.isEmpty(), qPrintable(differs));
+}
+
+void TestReceiptRenderer::pngKeepsEveryDot_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::newRow("the paper") << 576;
+    QTest::newRow("a width not whole bytes") << 13;
+    QTest::newRow("one dot") << 1;
+}
+
+// The saved file holds one bit a dot, and exactly the dots drawn: none
+// lost, none added from the unused bits at a row's end.
+void TestReceiptRenderer::pngKeepsEveryDot()
+{
+    QFETCH(int, width);
+    QImage dots(width, 7, QImage::Format_Mono);
+    dots.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    for (int y = 0; y < dots.height(); ++y) {
+        std::fill_n(dots.scanLine(y), dots.bytesPerLine(), uchar(0xFF)); // ink, and set bits past the width
+        for (int x = 0; x < width; ++x) {
+            if ((x * 7 + y * 3) % 5 < 2)
+                dots.setPixel(x, y, 0);
+        }
+    }
+    const QByteArray png = MonoPng::encode(dots);
+    QCOMPARE(png.mid(24, 2), QByteArray("\x01\x03", 2)); // bit depth 1, a palette
+    const QImage read = QImage::fromData(png, "png");
+    QCOMPARE(read.size(), dots.size());
+    QCOMPARE(read.depth(), 1);
+    for (int y = 0; y < dots.height(); ++y) {
+        for (int x = 0; x < width; ++x)
+            QCOMPARE(qGray(read.pixel(x, y)) < 128, dots.pixelIndex(x, y) == 1);
     }
 }
 

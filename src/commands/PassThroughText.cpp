@@ -1,0 +1,77 @@
+#include "commands/PassThroughText.h"
+
+#include "commands/Notation.h"
+#include "commands/StatusDecoder.h"
+
+#include <array>
+
+namespace {
+// Each byte's text made once: a megabyte passing through is shown without
+// a megabyte of small allocations.
+using Texts = std::array<QByteArray, 256>;
+
+const Texts &sentTexts()
+{
+    static const Texts texts = [] {
+        Texts t;
+        for (int b = 0; b < 256; ++b)
+            t[b] = Notation::EchoName(quint8(b));
+        return t;
+    }();
+    return texts;
+}
+
+const Texts &answerTexts(DisplayMode mode)
+{
+    static const std::array<Texts, 3> texts = [] {
+        std::array<Texts, 3> t;
+        const DisplayMode modes[] = {DisplayMode::Normal, DisplayMode::Hex, DisplayMode::Dec};
+        for (int m = 0; m < 3; ++m)
+            for (int b = 0; b < 256; ++b)
+                t[m][b] = StatusDecoder::ReceivedByteText(quint8(b), modes[m]);
+        return t;
+    }();
+    return texts[mode == DisplayMode::Hex ? 1 : mode == DisplayMode::Dec ? 2 : 0];
+}
+} // namespace
+
+QByteArray PassThroughText::sent(const QByteArray &bytes)
+{
+    QByteArray text;
+    if (bytes.isEmpty())
+        return text;
+    if (m_last != Sent)
+        text += kSentMark;
+    m_last = Sent;
+    const Texts &shown = sentTexts();
+    text.reserve(text.size() + bytes.size() * 4);
+    for (const char c : bytes)
+        text += shown[quint8(c)];
+    return text;
+}
+
+QByteArray PassThroughText::answered(const QByteArray &bytes, DisplayMode mode)
+{
+    QByteArray text;
+    const Texts &shown = answerTexts(mode);
+    for (const char c : bytes) {
+        if (m_last != Answered) {
+            text += kAnsweredMark;
+            m_head.clear();
+            m_last = Answered;
+        }
+        text += shown[quint8(c)];
+        if (m_head.size() >= 2)
+            continue;
+        m_head += c;
+        // A status reply is two bytes; its words come as soon as both are
+        // in, and what the printer says next begins a line of its own.
+        if (m_head.size() == 2) {
+            if (const QByteArray words = StatusDecoder::StatusMessage(m_head); !words.isEmpty()) {
+                text += "\r\n" + words;
+                m_last = None;
+            }
+        }
+    }
+    return text;
+}

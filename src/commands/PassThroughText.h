@@ -1,0 +1,27 @@
+#pragma once
+// What the display (and so the traffic log) shows of a pass-through's
+// traffic: each run of bytes in one direction begins a line marked with its
+// direction; what the program sent is shown as Send Command echoes it, what
+// the printer answered as Get Response shows it, and a status reply's words
+// follow its second byte. The window and marlix-run show the same text.
+#include "link/TerminalView.h"
+
+#include <QByteArray>
+
+class PassThroughText {
+public:
+    static constexpr const char *kSentMark = "\r\nto printer: ";
+    static constexpr const char *kAnsweredMark = "\r\nfrom printer: ";
+
+    // Bytes the printer took from the program.
+    QByteArray sent(const QByteArray &bytes);
+    // Bytes the printer answered, in the display mode chosen.
+    QByteArray answered(const QByteArray &bytes, DisplayMode mode);
+    // A new program: its first bytes begin a line of their own.
+    void reset() { m_last = None; }
+
+private:
+    enum Direction { None, Sent, Answered };
+    Direction m_last = None;
+    QByteArray m_head; // the first two bytes of the answer being shown
+};

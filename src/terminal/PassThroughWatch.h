@@ -1,0 +1,48 @@
+#pragma once
+// The window's side of the pass-through: it keeps the one PassThrough that
+// serves a point-of-sale program on the chosen port, and shows what passes
+// in the display and the traffic log, in the words marlix-run uses
+// (PassThroughText: each run marked with its direction, sent bytes as
+// commands are echoed, answers in the display mode, status replies in words).
+#include "commands/PassThroughText.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class PassThrough;
+class Session;
+
+class PassThroughWatch : public QObject {
+    Q_OBJECT
+public:
+    explicit PassThroughWatch(Session &session, QObject *parent = nullptr);
+    ~PassThroughWatch() override;
+
+    // Serves on listen (a path for a pty, tcp://HOST:PORT), or stops for "".
+    // Started again only when listen, the port or its line settings changed
+    // since the last call. "" when serving (or off), else why not: then what
+    // served before serves on, or, when nothing did, the text is kept all the
+    // same, so the settings show what the operator chose.
+    QString serve(const QString &listen);
+    void stop();
+
+    QString listen() const { return m_listen; }
+    bool isServing() const { return m_pass != nullptr; }
+    bool isConnected() const;
+    QString statusText() const;
+
+signals:
+    void connectedChanged(bool connected);
+    void statusChanged(const QString &text);
+
+private:
+    Session &m_s;
+    std::unique_ptr<PassThrough> m_pass;
+    QString m_listen;
+    QString m_servedPort;   // the port and line settings the pass-through was made with
+    QString m_servedMode;
+    long m_servedFlow = -1;
+    PassThroughText m_text;
+};
