@@ -3,19 +3,34 @@
 #include "commands/Notation.h"
 #include "commands/StatusDecoder.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace {
 // Each byte's text made once: a megabyte passing through is shown without
 // a megabyte of small allocations.
 using Texts = std::array<QByteArray, 256>;
 
-const Texts &sentTexts()
+// The same, flat, for the program's side, which carries the bulk: a
+// megabyte is copied out of one table without a call per byte.
+struct SentTexts
 {
-    static const Texts texts = [] {
-        Texts t;
-        for (int b = 0; b < 256; ++b)
-            t[b] = Notation::EchoName(quint8(b));
+    static constexpr int kLongest = 8; // "< 255>", "[ESC]"
+    char text[256][kLongest];
+    quint8 size[256];
+};
+
+const SentTexts &sentTexts()
+{
+    static const SentTexts texts = [] {
+        SentTexts t{};
+        for (int b = 0; b < 256; ++b) {
+            const QByteArray name = Notation::EchoName(quint8(b));
+            Q_ASSERT(name.size() <= SentTexts::kLongest);
+            t.size[b] = quint8(std::min<qsizetype>(name.size(), SentTexts::kLongest));
+            std::memcpy(t.text[b], name.constData(), t.size[b]);
+        }
         return t;
     }();
     return texts;
@@ -43,10 +58,16 @@ QByteArray PassThroughText::sent(const QByteArray &bytes)
     if (m_last != Sent)
         text += kSentMark;
     m_last = Sent;
-    const Texts &shown = sentTexts();
-    text.reserve(text.size() + bytes.size() * 4);
-    for (const char c : bytes)
-        text += shown[quint8(c)];
+    const SentTexts &shown = sentTexts();
+    qsizetype at = text.size();
+    text.resize(at + bytes.size() * SentTexts::kLongest);
+    char *out = text.data();
+    for (const char c : bytes) {
+        const quint8 b = quint8(c);
+        std::memcpy(out + at, shown.text[b], SentTexts::kLongest);
+        at += shown.size[b];
+    }
+    text.truncate(at);
     return text;
 }
 
