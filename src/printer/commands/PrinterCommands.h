@@ -19,13 +19,13 @@ namespace PrinterCommands {
 // Which part of the interpreter acts on a command.
 enum class Family : quint8 {
     None,       // text and control bytes
-    Modes,      // text modes and paper movement (ReceiptText.cpp)
-    Characters, // code pages, two-byte characters (ReceiptCharacters.cpp)
-    Printer,    // cuts, drawer, beeper, requests, macros: nothing drawn (ReceiptText.cpp)
-    Symbols,    // barcodes and 2D symbols (ReceiptSymbols.cpp)
-    Positions,  // positions, tab stops, page mode (ReceiptPage.cpp)
-    Images,     // raster and column images (ReceiptImages.cpp)
-    Graphics,   // GS ( L, GS 8 L, FS q, FS p (ReceiptGraphics.cpp)
+    Modes,      // text modes and paper movement (TextAndPrinterCommands.cpp)
+    Characters, // code pages, two-byte characters (CharacterInput)
+    Printer,    // cuts, drawer, beeper, requests, macros: nothing drawn (TextAndPrinterCommands.cpp)
+    Symbols,    // barcodes and 2D symbols (SymbolCommands)
+    Positions,  // positions, tab stops, page mode (PaperLayout, PageLayout.cpp)
+    Images,     // raster and column images (ImageInput)
+    Graphics,   // GS ( L, GS 8 L, FS q, FS p (GraphicsCommands)
     Skipped,    // known by its length only: read past and noted as unknown
 };
 

@@ -35,7 +35,9 @@ public:
     const QImage *bitImage(int number) const;
     int bitImageCount() const { return int(m_bitImages.size()); }
 
-    // The replies to GS ( L fn 30, 33 and 40 (see ReceiptInterpreter::graphicsReply).
+    // The replies to GS ( L fn 30, 33 and 40: the capacity ("7" "0" digits NUL),
+    // what is left ("7" "1" digits NUL), the key codes ("7" "r" 40, key code
+    // pairs, NUL; in blocks of 40 with 41 before every block but the last).
     QByteArray capacityReply() const;
     QByteArray remainingReply() const;
     QByteArray keyListReply() const;

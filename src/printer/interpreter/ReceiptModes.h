@@ -1,6 +1,6 @@
 // The interpreter's state between commands: the modes ESC @ resets, the
 // data stored for symbols, a graphic on its way in and the page being laid
-// out in page mode. Not part of its interface.
+// out in page mode; how a character's bytes are read. Not part of its interface.
 #pragma once
 
 #include "printer/paper/Receipt.h"
@@ -111,4 +111,12 @@ struct Page
     QList<DotImage> images;
     qsizetype cost = 0;
     qint64 begin = 0; // the first byte laid out
+};
+
+// How a character's bytes are read: the run it joins must read them alike.
+struct Reading
+{
+    quint8 codePage = 0;
+    quint8 international = 0;
+    TwoByteCode twoByte = TwoByteCode::None;
 };

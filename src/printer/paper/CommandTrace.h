@@ -118,7 +118,7 @@ public:
     qsizetype memoryUse() const { return m_memory; }
 
 private:
-    friend class ReceiptInterpreter;
+    friend class TraceRecorder;
 
     void append(TraceEntry &&entry);
     // A kept entry's region grows (the entry being made: unite()).

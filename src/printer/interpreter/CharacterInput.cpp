@@ -1,7 +1,7 @@
 // Characters: the code page (ESC t), the international character set
 // (ESC R) and two-byte characters (FS &, FS ., FS C, FS !), and the text
 // bytes read through them.
-#include "printer/interpreter/ReceiptInterpreter.h"
+#include "printer/interpreter/CharacterInput.h"
 
 #include "printer/characters/Characters.h"
 #include "printer/characters/CodePages.h"
@@ -17,66 +17,58 @@ QString hexByte(quint8 byte)
 }
 } // namespace
 
-void ReceiptInterpreter::setTwoByteEncoding(TwoByteCode code)
+void CharacterInput::setEncoding(TwoByteCode code)
 {
     if (code != TwoByteCode::None && code != TwoByteCode::Jis)
         m_encoding = code;
 }
 
-TwoByteCode ReceiptInterpreter::readingCode() const
+TwoByteCode CharacterInput::readingCode() const
 {
-    return m_encoding == TwoByteCode::ShiftJis && m_modes.japaneseCode == 0 ? TwoByteCode::Jis : m_encoding;
+    return m_encoding == TwoByteCode::ShiftJis && m_context.modes.japaneseCode == 0 ? TwoByteCode::Jis : m_encoding;
 }
 
 // Two-byte mode, or Shift JIS chosen by FS C on a Japanese model: its lead
 // bytes never stand for a character of their own, so the printer reads its
 // pairs without FS & (as client libraries for Japanese printers expect).
-TwoByteCode ReceiptInterpreter::pairsRead() const
+TwoByteCode CharacterInput::pairsRead() const
 {
-    if (m_modes.twoByte || (m_encoding == TwoByteCode::ShiftJis && m_modes.japaneseCode == 1))
+    if (m_context.modes.twoByte || (m_encoding == TwoByteCode::ShiftJis && m_context.modes.japaneseCode == 1))
         return readingCode();
     return TwoByteCode::None;
 }
 
 // A two-byte character: the font and emphasis in force, the character size
 // in force doubled where FS ! doubles it; no character spacing.
-TextStyle ReceiptInterpreter::twoByteStyle() const
+TextStyle CharacterInput::twoByteStyle() const
 {
-    TextStyle style = currentStyle();
+    TextStyle style = m_layout.currentStyle();
     style.wide = true;
     style.spacing = 0;
-    if (m_modes.twoByteMode & 0x04)
+    if (m_context.modes.twoByteMode & 0x04)
         style.width = std::max<quint8>(style.width, 2);
-    if (m_modes.twoByteMode & 0x08)
+    if (m_context.modes.twoByteMode & 0x08)
         style.height = std::max<quint8>(style.height, 2);
-    if (m_modes.twoByteMode & 0x80)
+    if (m_context.modes.twoByteMode & 0x80)
         style.underline = std::max<quint8>(style.underline, 1);
     return style;
 }
 
-void ReceiptInterpreter::noteOnce(const QString &key, const QString &line)
+bool CharacterInput::runCommand(quint8 introducer, quint8 c)
 {
-    if (m_said.contains(key))
-        return;
-    m_said.insert(key);
-    m_notes.append(line);
-}
-
-bool ReceiptInterpreter::runCharacterCommand(quint8 introducer, quint8 c)
-{
-    const quint8 n = m_cmd.size() > 2 ? quint8(m_cmd[2]) : 0;
+    const quint8 n = m_context.parameter(2);
     if (introducer == ESC) {
         if (c == 't') {
-            m_modes.codePage = n;
+            m_context.modes.codePage = n;
             if (!CodePages::isKnown(n))
-                note(QStringLiteral("code page %1 not known: printed as PC437").arg(n));
+                m_context.note(QStringLiteral("code page %1 not known: printed as PC437").arg(n));
             return true;
         }
         if (c == 'R') {
             if (n < Characters::kInternationalSets)
-                m_modes.international = n;
+                m_context.modes.international = n;
             else
-                ignoredParameter();
+                m_context.ignoredParameter();
             return true;
         }
         return false;
@@ -85,19 +77,19 @@ bool ReceiptInterpreter::runCharacterCommand(quint8 introducer, quint8 c)
         return false;
     switch (c) {
     case '&':
-        m_modes.twoByte = true;
+        m_context.modes.twoByte = true;
         return true;
     case '.':
-        m_modes.twoByte = false;
+        m_context.modes.twoByte = false;
         return true;
     case 'C':
         if (const int choice = PrinterCommands::smallChoice(n, 2); choice >= 0)
-            m_modes.japaneseCode = choice;
+            m_context.modes.japaneseCode = choice;
         else
-            ignoredParameter();
+            m_context.ignoredParameter();
         return true;
     case '!':
-        m_modes.twoByteMode = n;
+        m_context.modes.twoByteMode = n;
         return true;
     default:
         return false;
@@ -105,13 +97,15 @@ bool ReceiptInterpreter::runCharacterCommand(quint8 introducer, quint8 c)
 }
 
 // A byte 20-7E or 80-FF: a character, or half of one in two-byte mode.
-void ReceiptInterpreter::text(quint8 byte, qint64 at)
+void CharacterInput::text(quint8 byte, qint64 at)
 {
-    const quint8 page = CodePages::isKnown(m_modes.codePage) ? quint8(m_modes.codePage) : quint8(CodePages::kPc437);
+    const PrinterModes &modes = m_context.modes;
+    const quint8 page = CodePages::isKnown(modes.codePage) ? quint8(modes.codePage) : quint8(CodePages::kPc437);
     const TwoByteCode code = pairsRead();
     if (m_lead || Characters::isLead(code, byte)) {
-        if (m_trace)
-            traceCharacter(byte, at, currentStyle(), {page, quint8(m_modes.international), code});
+        if (m_context.trace.on())
+            m_context.trace.character(byte, at, m_layout.open().number, m_layout.currentStyle(),
+                                      {page, quint8(m_context.modes.international), code});
         if (!m_lead) {
             m_lead = byte;
             m_leadAt = at;
@@ -122,30 +116,31 @@ void ReceiptInterpreter::text(quint8 byte, qint64 at)
         putPair(lead, byte, {m_leadAt, at + 1});
         return;
     }
-    const TextStyle style = currentStyle();
-    const Reading reading{page, quint8(m_modes.international), TwoByteCode::None};
-    if (m_trace)
-        traceCharacter(byte, at, style, {page, reading.international, code});
+    const TextStyle style = m_layout.currentStyle();
+    const Reading reading{page, quint8(m_context.modes.international), TwoByteCode::None};
+    if (m_context.trace.on())
+        m_context.trace.character(byte, at, m_layout.open().number, style, {page, reading.international, code});
     const char c = char(byte);
-    putCharacter(&c, 1, style, reading, {at, at + 1});
+    m_layout.putCharacter(&c, 1, style, reading, {at, at + 1});
 }
 
-void ReceiptInterpreter::putPair(quint8 lead, quint8 trail, const ByteRange &source)
+void CharacterInput::putPair(quint8 lead, quint8 trail, const ByteRange &source)
 {
     const TwoByteCode code = readingCode();
     if (!Characters::pair(code, lead, trail)) {
         const QString bytes = trail ? QStringLiteral("bytes %1 %2").arg(hexByte(lead), hexByte(trail))
                                     : QStringLiteral("byte %1 without its second byte").arg(hexByte(lead));
-        noteOnce(QStringLiteral("pair ") + Characters::encodingName(code),
-                 QStringLiteral("%1: not a %2 character, printed as a replacement mark").arg(bytes, Characters::encodingName(code)));
+        const QString name = Characters::encodingName(code);
+        m_context.noteOnce(QStringLiteral("pair ") + name,
+                           QStringLiteral("%1: not a %2 character, printed as a replacement mark").arg(bytes, name));
     }
     const char bytes[2] = {char(lead), char(trail)};
-    putCharacter(bytes, 2, twoByteStyle(), {0, 0, code}, source);
+    m_layout.putCharacter(bytes, 2, twoByteStyle(), {0, 0, code}, source);
 }
 
 // A lead byte whose trail never came (a control byte came first): the
 // printer prints the replacement mark for it. Kept as the lead and 00.
-void ReceiptInterpreter::lonePair()
+void CharacterInput::lonePair()
 {
     const quint8 lead = m_lead;
     m_lead = 0;

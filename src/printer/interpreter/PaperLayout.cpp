@@ -1,6 +1,6 @@
-// The paper side of the interpreter: lines filled and printed, feeds, bands
-// and cuts, within the printable width and the length cap.
-#include "printer/interpreter/ReceiptInterpreter.h"
+// The paper layout: lines filled and printed, feeds, bands and cuts, within
+// the printable width, the length cap and the receipts' memory budget.
+#include "printer/interpreter/PaperLayout.h"
 
 #include "printer/characters/CodePages.h"
 #include "printer/interpreter/ReceiptParts.h"
@@ -25,6 +25,8 @@ qsizetype ReceiptParts::cost(const ReceiptLine &line)
 
 namespace {
 using ReceiptParts::cost;
+constexpr int kMaxEvents = 1024; // marked on one receipt; a stream of beeps stays bounded
+constexpr qsizetype kReceiptBudget = ReceiptInterpreter::kReceiptBudget;
 
 int justifiedOffset(int justify, int contentWidth, int width)
 {
@@ -64,18 +66,18 @@ QList<const ReceiptLine *> Receipt::linesIn(int y0, int y1) const
     return found;
 }
 
-void ReceiptInterpreter::startLine()
+void PaperLayout::startLine()
 {
     m_line.started = true;
     m_line.left = printableLeft();
     m_line.width = printableWidth();
-    m_line.justify = m_page.active ? 0 : m_modes.justify;
-    m_line.upsideDown = m_modes.upsideDown && !m_page.active;
+    m_line.justify = m_page.active ? 0 : m_context.modes.justify;
+    m_line.upsideDown = m_context.modes.upsideDown && !m_page.active;
     m_line.x = 0;
-    m_line.begin = m_parse == Parse::Text ? m_at : m_cmdStart;
+    m_line.begin = m_context.lineBegin();
 }
 
-void ReceiptInterpreter::putCharacter(const char *bytes, int size, const TextStyle &style, const Reading &reading,
+void PaperLayout::putCharacter(const char *bytes, int size, const TextStyle &style, const Reading &reading,
                                       const ByteRange &source)
 {
     if (!m_line.started)
@@ -88,7 +90,7 @@ void ReceiptInterpreter::putCharacter(const char *bytes, int size, const TextSty
         startLine();
         m_line.begin = source.begin;
     }
-    touch();
+    m_context.touch();
     if (!m_line.runs.isEmpty()) {
         TextRun &last = m_line.runs.last();
         if (last.style == style && last.codePage == reading.codePage && last.international == reading.international
@@ -115,7 +117,7 @@ void ReceiptInterpreter::putCharacter(const char *bytes, int size, const TextSty
 // A combining mark goes on the character before it, as the printer's Thai
 // pages print it: no cell of its own. At the start of a line (or after a
 // tab) there is none, and it takes a cell like any character.
-bool ReceiptInterpreter::putMark(quint8 byte, const TextStyle &style, const Reading &reading, const ByteRange &source)
+bool PaperLayout::putMark(quint8 byte, const TextStyle &style, const Reading &reading, const ByteRange &source)
 {
     if (byte < 0x80 || m_line.runs.isEmpty())
         return false;
@@ -126,7 +128,7 @@ bool ReceiptInterpreter::putMark(quint8 byte, const TextStyle &style, const Read
     TextRun &last = m_line.runs.last();
     if ((last.combining ? last.x + last.style.lineAdvance() : last.x + last.width()) != m_line.x)
         return false;
-    touch();
+    m_context.touch();
     if (last.combining && last.style == style && last.codePage == reading.codePage && last.source.end == source.begin) {
         last.text.append(char(byte));
         last.source.end = source.end;
@@ -144,26 +146,26 @@ bool ReceiptInterpreter::putMark(quint8 byte, const TextStyle &style, const Read
     return true;
 }
 
-void ReceiptInterpreter::tab()
+void PaperLayout::tab()
 {
     if (!m_line.started)
         startLine();
-    if (!m_modes.tabsSet) {
+    if (!m_context.modes.tabsSet) {
         const int stop = 8 * currentStyle().cellWidth();
         m_line.x = std::min((m_line.x / stop + 1) * stop, m_line.width);
     } else {
         // The next stop set by ESC D; past the last one, HT does nothing.
-        for (const int stop : std::as_const(m_modes.tabStops)) {
+        for (const int stop : std::as_const(m_context.modes.tabStops)) {
             if (stop > m_line.x) {
                 m_line.x = std::min(stop, m_line.width);
                 break;
             }
         }
     }
-    touch();
+    m_context.touch();
 }
 
-ReceiptLine ReceiptInterpreter::layOut(const Pending &pending, int y, int spacing) const
+ReceiptLine PaperLayout::layOut(const Pending &pending, int y, int spacing) const
 {
     ReceiptLine line;
     int tallest = 0;
@@ -210,9 +212,9 @@ ReceiptLine ReceiptInterpreter::layOut(const Pending &pending, int y, int spacin
 // LF, ESC d n (byLines) and ESC J n: the line in progress is printed and the
 // paper fed n lines (the first as tall as the printed line) or n dots (at
 // least the line's own height).
-void ReceiptInterpreter::printLine(bool byLines, int amount, qint64 end, bool byCommand)
+void PaperLayout::printLine(bool byLines, int amount, qint64 end, bool byCommand)
 {
-    const int spacing = m_modes.lineSpacing;
+    const int spacing = m_context.modes.lineSpacing;
     if (m_page.active) {
         ReceiptLine line = layOut(m_line, 0, spacing);
         const int feed = !m_line.hasContent() ? (byLines ? amount * spacing : amount)
@@ -223,7 +225,7 @@ void ReceiptInterpreter::printLine(bool byLines, int amount, qint64 end, bool by
         return;
     }
     if (!m_line.hasContent()) {
-        const qint64 begin = m_line.started ? m_line.begin : (m_parse == Parse::Text ? m_at : m_cmdStart);
+        const qint64 begin = m_line.started ? m_line.begin : (m_context.lineBegin());
         m_line = Pending();
         feedPaper(byLines ? amount * spacing : amount, {begin, end});
         return;
@@ -242,26 +244,26 @@ void ReceiptInterpreter::printLine(bool byLines, int amount, qint64 end, bool by
     m_open.lengthDots = std::max(m_open.lengthDots, line.inkBottom());
     m_open.source.end = end;
     m_spent += price;
-    touch();
-    if (m_trace) {
-        traceLine(line);
+    m_context.touch();
+    if (m_context.trace.on()) {
+        m_context.trace.line(m_open, line);
         if (byCommand) {
             const int bottom = std::max(line.inkBottom(), int(std::min<qint64>(qint64(line.y) + feed, Paper::kMaxReceiptDots)));
-            traceRegion(QRect(0, line.y, paperDots(), bottom - line.y));
+            m_context.trace.region(m_open, QRect(0, line.y, paperDots(), bottom - line.y));
         }
     }
     advance(feed);
 }
 
-void ReceiptInterpreter::printPendingContent()
+void PaperLayout::printPendingContent()
 {
     if (m_line.hasContent())
-        printLine(true, 1, m_cmdStart, false);
+        printLine(true, 1, m_context.cmdStart, false);
     else
         m_line = Pending();
 }
 
-void ReceiptInterpreter::feedPaper(int dots, const ByteRange &source)
+void PaperLayout::feedPaper(int dots, const ByteRange &source)
 {
     if (dots <= 0)
         return;
@@ -272,25 +274,25 @@ void ReceiptInterpreter::feedPaper(int dots, const ByteRange &source)
     const int room = Paper::kMaxReceiptDots - m_y;
     const int fed = std::min(dots, room);
     if (fed > 0) {
-        if (m_trace)
-            traceRegion(QRect(0, m_y, paperDots(), fed));
+        if (m_context.trace.on())
+            m_context.trace.region(m_open, QRect(0, m_y, paperDots(), fed));
         m_open.feeds.append({m_y, fed, source});
         m_y += fed;
         m_open.lengthDots = std::max(m_open.lengthDots, m_y);
         m_open.source.end = source.end;
-        touch();
+        m_context.touch();
     }
     if (dots > room)
         closeReceipt(CutKind::Automatic, source.end);
 }
 
-void ReceiptInterpreter::feedByButton(int dots)
+void PaperLayout::feedByButton(int dots, qint64 offset)
 {
     if (!m_page.active)
-        feedPaper(dots, ByteRange{m_offset, m_offset});
+        feedPaper(dots, ByteRange{offset, offset});
 }
 
-void ReceiptInterpreter::advance(int dots)
+void PaperLayout::advance(int dots)
 {
     if (m_y + qint64(dots) > Paper::kMaxReceiptDots) {
         m_y = Paper::kMaxReceiptDots;
@@ -304,7 +306,7 @@ void ReceiptInterpreter::advance(int dots)
 
 // Before something of the given height and memory goes on paper: a receipt
 // that cannot take it any more is cut first.
-void ReceiptInterpreter::makeRoom(int dots, qsizetype price)
+void PaperLayout::makeRoom(int dots, qsizetype price)
 {
     if (m_open.isBlank() && m_y == 0)
         return;
@@ -312,15 +314,15 @@ void ReceiptInterpreter::makeRoom(int dots, qsizetype price)
         closeReceipt(CutKind::Automatic, m_open.source.end);
 }
 
-Receipt ReceiptInterpreter::closeReceipt(CutKind kind, qint64 end)
+Receipt PaperLayout::closeReceipt(CutKind kind, qint64 end)
 {
     if (m_open.isBlank() && m_y == 0)
         return Receipt(); // nothing on the paper: nothing to cut off
     if (kind == CutKind::Automatic) {
         if (m_y >= Paper::kMaxReceiptDots)
-            note(QStringLiteral("a receipt reached 1 m (8000 dots): the printer cut it there"));
+            m_context.note(QStringLiteral("a receipt reached 1 m (8000 dots): the printer cut it there"));
         else
-            note(QStringLiteral("a receipt held more than %1 MiB of drawing: the printer cut it").arg(kReceiptBudget >> 20));
+            m_context.note(QStringLiteral("a receipt held more than %1 MiB of drawing: the printer cut it").arg(kReceiptBudget >> 20));
     }
     Receipt receipt = std::move(m_open);
     receipt.cut = kind;
@@ -334,7 +336,7 @@ Receipt ReceiptInterpreter::closeReceipt(CutKind kind, qint64 end)
     m_open.source = {end, end};
     m_y = 0;
     m_spent = 0;
-    touch();
+    m_context.touch();
     if (m_handler)
         m_handler(receipt);
     if (m_retain > 0) {
@@ -342,41 +344,28 @@ Receipt ReceiptInterpreter::closeReceipt(CutKind kind, qint64 end)
         while (int(m_finished.size()) > m_retain)
             m_finished.pop_front();
     }
-    if (m_trace)
-        traceRetained();
+    if (m_context.trace.on())
+        retained();
     return receipt;
 }
 
-void ReceiptInterpreter::cut(CutKind kind, int feedDots)
+void PaperLayout::cut(CutKind kind, int feedDots)
 {
     if (m_page.active) {
-        note(QStringLiteral("a cut in page mode: ignored (FF prints the page)"));
+        m_context.note(QStringLiteral("a cut in page mode: ignored (FF prints the page)"));
         return;
     }
     printPendingContent();
-    feedPaper(feedDots, commandRange());
-    closeReceipt(kind, m_at + 1);
+    feedPaper(feedDots, m_context.commandRange());
+    closeReceipt(kind, m_context.at + 1);
 }
 
-Receipt ReceiptInterpreter::finish()
-{
-    if (m_trace && m_making == Making::Text)
-        traceEnd(m_offset);
-    if (m_parse == Parse::Payload && m_payload == Payload::Raster)
-        commitRasterPiece();
-    if (m_page.active && (m_line.hasContent() || !m_page.runs.isEmpty() || !m_page.images.isEmpty()))
-        note(QStringLiteral("the stream ended in page mode: the page was never printed (FF), so it is not on the paper"));
-    else if (m_line.hasContent())
-        printLine(true, 1, m_offset, false);
-    return closeReceipt(CutKind::None, m_offset);
-}
-
-Receipt ReceiptInterpreter::withPendingLine() const
+Receipt PaperLayout::withPendingLine(qint64 offset) const
 {
     Receipt receipt = m_open;
     if (m_line.hasContent() && !m_page.active) {
-        ReceiptLine line = layOut(m_line, m_y, m_modes.lineSpacing);
-        line.source.end = m_offset;
+        ReceiptLine line = layOut(m_line, m_y, m_context.modes.lineSpacing);
+        line.source.end = offset;
         receipt.lines.append(line);
         receipt.tallestLineInk = std::max(receipt.tallestLineInk, line.inkBottom() - line.y);
         receipt.lengthDots = std::max(receipt.lengthDots, line.y + line.height);
@@ -384,21 +373,23 @@ Receipt ReceiptInterpreter::withPendingLine() const
     return receipt;
 }
 
-int ReceiptInterpreter::bandLeft(int dotWidth) const
+int PaperLayout::bandLeft(int dotWidth) const
 {
-    return printableLeft() + justifiedOffset(m_page.active ? 0 : m_modes.justify, dotWidth, printableWidth());
+    return printableLeft() + justifiedOffset(m_page.active ? 0 : m_context.modes.justify, dotWidth, printableWidth());
 }
 
-void ReceiptInterpreter::placeBand(ReceiptLine line, qsizetype price)
+void PaperLayout::placeBand(ReceiptLine line, qsizetype price)
 {
-    if (m_page.active)
-        pageBand(std::move(line));
-    else
+    if (m_page.active) {
+        const int height = line.height;
+        pageLine(std::move(line), height);
+    } else {
         putBand(std::move(line), price);
+    }
 }
 
 // A band of its own (raster piece, barcode, QR code, a page) on the paper.
-void ReceiptInterpreter::putBand(ReceiptLine line, qsizetype price)
+void PaperLayout::putBand(ReceiptLine line, qsizetype price)
 {
     makeRoom(line.height, price);
     moveDown(line, m_y);
@@ -407,9 +398,63 @@ void ReceiptInterpreter::putBand(ReceiptLine line, qsizetype price)
     m_open.lengthDots = std::max(m_open.lengthDots, line.inkBottom());
     m_open.source.end = line.source.end;
     m_spent += price;
-    touch();
-    if (m_trace)
-        traceBand(m_open.lines.last());
+    m_context.touch();
+    if (m_context.trace.on())
+        m_context.trace.band(m_open, m_open.lines.last());
     advance(line.height);
 }
 
+
+PaperLayout::PaperLayout(InterpreterContext &context)
+    : m_context(context)
+{
+    m_open.number = 1;
+}
+
+void PaperLayout::clearPaper(qint64 offset)
+{
+    m_open = Receipt();
+    m_open.widthDots = m_paperWidth;
+    m_open.number = 1;
+    m_open.source = {offset, offset};
+    m_y = 0;
+    m_spent = 0;
+    m_finished.clear();
+    m_finishedTotal = 0;
+}
+
+void PaperLayout::setPaperWidth(int dots)
+{
+    m_paperWidth = std::clamp(dots, Paper::kMinPrintableDots, Paper::kWidthDots);
+    // A receipt is printed on one paper: a begun one keeps its own.
+    if (m_open.isBlank() && m_y == 0 && !m_line.started)
+        m_open.widthDots = m_paperWidth;
+    m_context.touch();
+}
+
+void PaperLayout::setRetainLimit(int receipts)
+{
+    m_retain = std::max(0, receipts);
+    while (int(m_finished.size()) > m_retain)
+        m_finished.pop_front();
+    if (m_context.trace.on())
+        retained();
+}
+
+void PaperLayout::retained()
+{
+    m_context.trace.retained(m_open.number, m_finished.empty() ? m_open.source.begin : m_finished.front().source.begin);
+}
+
+void PaperLayout::event(ReceiptEvent::Kind kind, int drawer, bool realTime)
+{
+    const ReceiptEvent event{kind, drawer, realTime, m_y, m_context.commandRange()};
+    if (m_open.events.size() < kMaxEvents) {
+        m_open.events.append(event);
+        m_context.touch();
+    } else {
+        m_context.note(QStringLiteral("more than %1 beeps and drawer pulses on one receipt: the rest are not marked").arg(kMaxEvents));
+    }
+    if (m_eventHandler)
+        m_eventHandler(event, m_open.number);
+}

@@ -1,6 +1,6 @@
 // Images and graphics: raster images (GS v 0) on lines of their own, column
 // images (ESC *) on the line being filled.
-#include "printer/interpreter/ReceiptInterpreter.h"
+#include "printer/interpreter/ImageInput.h"
 
 #include "printer/commands/ControlBytes.h"
 #include "printer/interpreter/ReceiptParts.h"
@@ -9,23 +9,24 @@
 
 namespace {
 using namespace ControlBytes;
+constexpr qsizetype kReceiptBudget = ReceiptInterpreter::kReceiptBudget;
 } // namespace
 
-bool ReceiptInterpreter::beginImageData(quint8 introducer, quint8 c)
+bool ImageInput::begin(quint8 introducer, quint8 c)
 {
-    const auto word = [this](int at) { return quint8(m_cmd[at]) + 256 * quint8(m_cmd[at + 1]); };
+    const auto word = [this](int at) { return m_context.word(at); };
     if (introducer == ESC && c == '*') {
-        beginColumnImage(quint8(m_cmd[2]), word(3));
+        beginColumnImage(m_context.parameter(2), word(3));
         return true;
     }
     if (introducer == GS && c == 'v') {
-        if (m_page.active) {
-            note(QStringLiteral("GS v 0 is not printed in page mode: its data is read past"));
+        if (m_layout.pageMode()) {
+            m_context.note(QStringLiteral("GS v 0 is not printed in page mode: its data is read past"));
             return false;
         }
-        const quint8 mode = m_cmd[3];
+        const quint8 mode = m_context.parameter(3);
         if (((mode & 0xF0) != 0 && (mode & 0xF0) != 0x30) || (mode & 0x0F) > 3) {
-            ignoredParameter();
+            m_context.ignoredParameter();
             return false; // its data is read past
         }
         beginRaster(mode & 3, word(4), word(6));
@@ -34,23 +35,23 @@ bool ReceiptInterpreter::beginImageData(quint8 introducer, quint8 c)
     return false;
 }
 
-void ReceiptInterpreter::beginRaster(int mode, int bytesPerRow, int rows)
+void ImageInput::beginRaster(int mode, int bytesPerRow, int rows)
 {
-    printPendingContent();
+    m_layout.printPendingContent();
     m_image = Image();
     m_image.bytesPerUnit = bytesPerRow;
     m_image.units = rows;
     m_image.scaleX = (mode & 1) ? 2 : 1;
     m_image.scaleY = (mode & 2) ? 2 : 1;
-    m_image.dotWidth = int(std::min<qint64>(qint64(bytesPerRow) * 8 * m_image.scaleX, printableWidth()));
-    m_image.x = bandLeft(m_image.dotWidth);
+    m_image.dotWidth = int(std::min<qint64>(qint64(bytesPerRow) * 8 * m_image.scaleX, m_layout.printableWidth()));
+    m_image.x = m_layout.bandLeft(m_image.dotWidth);
     // Only the bytes that reach the paper are kept.
     const int keptDots = (m_image.dotWidth + m_image.scaleX - 1) / m_image.scaleX;
     m_image.row = QByteArray((keptDots + 7) / 8, '\0');
-    beginPayload(Payload::Raster);
+    m_context.beginPayload(InterpreterContext::Payload::Raster);
 }
 
-void ReceiptInterpreter::rasterByte(quint8 byte)
+void ImageInput::rasterByte(quint8 byte)
 {
     Image &image = m_image;
     if (image.byteInUnit < image.row.size())
@@ -66,11 +67,12 @@ void ReceiptInterpreter::rasterByte(quint8 byte)
         // image goes on the next receipt.
         // In page mode the page's area bounds it.
         const qsizetype rowCost = qsizetype((image.dotWidth + 31) / 32) * 4 * image.scaleY;
-        if (!m_page.active
-            && (m_y + image.scaleY > Paper::kMaxReceiptDots || m_spent + rowCost + ReceiptParts::kElementCost > kReceiptBudget))
-            makeRoom(Paper::kMaxReceiptDots + 1, 0);
-        const int y = m_page.active ? 0 : m_y;
-        const qsizetype spent = m_page.active ? m_page.cost : m_spent;
+        if (!m_layout.pageMode()
+            && (m_layout.y() + image.scaleY > Paper::kMaxReceiptDots
+                || m_layout.spent() + rowCost + ReceiptParts::kElementCost > kReceiptBudget))
+            m_layout.makeRoom(Paper::kMaxReceiptDots + 1, 0);
+        const int y = m_layout.pageMode() ? 0 : m_layout.y();
+        const qsizetype spent = m_layout.pageMode() ? m_layout.page().cost : m_layout.spent();
         const int rowsLeft = image.units - image.unit + 1;
         const qsizetype byBudget = std::max<qsizetype>(1, (kReceiptBudget - spent - ReceiptParts::kElementCost) / rowCost);
         image.pieceRows = int(std::min<qsizetype>({rowsLeft, (Paper::kMaxReceiptDots - y) / image.scaleY, byBudget}));
@@ -96,7 +98,7 @@ void ReceiptInterpreter::rasterByte(quint8 byte)
         commitRasterPiece();
 }
 
-void ReceiptInterpreter::commitRasterPiece()
+void ImageInput::commitRasterPiece()
 {
     if (m_image.dots.isNull())
         return;
@@ -107,30 +109,30 @@ void ReceiptInterpreter::commitRasterPiece()
     if (dots.height() == 0)
         return;
     ReceiptLine line;
-    line.source = commandRange();
+    line.source = m_context.commandRange();
     line.images.append({DotImage::Kind::Raster, m_image.x, 0, dots, line.source});
     line.height = dots.height();
-    placeBand(line, ReceiptParts::cost(line));
+    m_layout.placeBand(line, ReceiptParts::cost(line));
 }
 
-void ReceiptInterpreter::beginColumnImage(int mode, int columns)
+void ImageInput::beginColumnImage(int mode, int columns)
 {
-    if (!m_line.started)
-        startLine();
+    if (!m_layout.line().started)
+        m_layout.startLine();
     m_image = Image();
     m_image.bytesPerUnit = mode >= 0x20 ? 3 : 1;
     m_image.units = columns;
     m_image.scaleX = (mode == 0 || mode == 0x20) ? 2 : 1;
-    const int room = std::max(0, m_line.width - m_line.x);
+    const int room = std::max(0, m_layout.line().width - m_layout.line().x);
     m_image.dotWidth = std::min(columns * m_image.scaleX, room);
-    m_image.x = m_line.x;
+    m_image.x = m_layout.line().x;
     if (m_image.dotWidth > 0)
         m_image.dots = ReceiptParts::monoImage(m_image.dotWidth, 8 * m_image.bytesPerUnit);
-    m_line.x += columns * m_image.scaleX;
-    beginPayload(Payload::Column);
+    m_layout.line().x += columns * m_image.scaleX;
+    m_context.beginPayload(InterpreterContext::Payload::Column);
 }
 
-void ReceiptInterpreter::columnByte(quint8 byte)
+void ImageInput::columnByte(quint8 byte)
 {
     Image &image = m_image;
     const int firstDot = image.unit * image.scaleX;
@@ -149,11 +151,11 @@ void ReceiptInterpreter::columnByte(quint8 byte)
     }
 }
 
-void ReceiptInterpreter::finishColumnImage()
+void ImageInput::finishColumnImage()
 {
     if (m_image.dots.isNull())
         return;
-    m_line.images.append({DotImage::Kind::Column, m_image.x, 0, m_image.dots, commandRange()});
+    m_layout.line().images.append({DotImage::Kind::Column, m_image.x, 0, m_image.dots, m_context.commandRange()});
     m_image.dots = QImage();
-    touch();
+    m_context.touch();
 }

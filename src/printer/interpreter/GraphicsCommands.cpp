@@ -3,7 +3,7 @@
 // the older NV bit images, FS q and FS p. Only what can reach the paper is
 // kept of an image (the paper's width, the receipt's length); the rest of
 // its bytes is read and dropped, whatever length the command declared.
-#include "printer/interpreter/ReceiptInterpreter.h"
+#include "printer/interpreter/GraphicsCommands.h"
 
 #include "printer/commands/ControlBytes.h"
 #include "printer/commands/PrinterCommands.h"
@@ -73,71 +73,71 @@ QImage ReceiptParts::scaled(const QImage &image, int scaleX, int scaleY, int max
     return out;
 }
 
-bool ReceiptInterpreter::runGraphicsCommand(quint8 introducer, quint8 c)
+bool GraphicsCommands::runCommand(quint8 introducer, quint8 c)
 {
     if (introducer != FS || (c != 'q' && c != 'p'))
         return false;
-    if (m_page.active) {
-        note(QStringLiteral("NV bit images are neither defined nor printed in page mode"));
+    if (m_layout.pageMode()) {
+        m_context.note(QStringLiteral("NV bit images are neither defined nor printed in page mode"));
         return true;
     }
     if (c == 'q') { // no images: every bit image deleted
         m_nv.clearBitImages();
-        m_bitImagesStart = m_cmdStart;
+        m_bitImagesStart = m_context.cmdStart;
         return true;
     }
-    const int number = quint8(m_cmd[2]);
-    const int mode = PrinterCommands::smallChoice(quint8(m_cmd[3]), 4);
+    const int number = quint8(m_context.cmd[2]);
+    const int mode = PrinterCommands::smallChoice(quint8(m_context.cmd[3]), 4);
     const QImage *image = m_nv.bitImage(number);
     if (mode < 0)
-        ignoredParameter();
+        m_context.ignoredParameter();
     else if (!image)
-        note(QStringLiteral("NV bit image %1 is not defined: nothing printed").arg(number));
+        m_context.note(QStringLiteral("NV bit image %1 is not defined: nothing printed").arg(number));
     else
-        printGraphic(*image, (mode & 1) + 1, (mode & 2) / 2 + 1, commandRange());
+        print(*image, (mode & 1) + 1, (mode & 2) / 2 + 1, m_context.commandRange());
     return true;
 }
 
-bool ReceiptInterpreter::beginGraphicsData(quint8 introducer, quint8 c)
+bool GraphicsCommands::begin(quint8 introducer, quint8 c)
 {
-    const bool graphics = introducer == GS && (c == '(' || c == '8') && m_cmd[2] == 'L';
+    const bool graphics = introducer == GS && (c == '(' || c == '8') && m_context.cmd[2] == 'L';
     if (!graphics && !(introducer == FS && c == 'q'))
         return false;
-    if (!graphics && m_page.active) {
-        note(QStringLiteral("NV bit images are neither defined nor printed in page mode"));
+    if (!graphics && m_layout.pageMode()) {
+        m_context.note(QStringLiteral("NV bit images are neither defined nor printed in page mode"));
         return false; // its data is read past
     }
-    const qint64 bytes = CommandSyntax::frame(m_cmd).data;
-    m_graphics = GraphicsInput();
-    m_data.clear();
-    beginPayload(Payload::Graphics);
+    const qint64 bytes = CommandSyntax::frame(m_context.cmd).data;
+    m_input = GraphicsInput();
+    m_context.data.clear();
+    m_context.beginPayload(InterpreterContext::Payload::Graphics);
     if (graphics || bytes <= 0)
         return true;
     // FS q: one image of the definition; the first deletes those defined before.
-    if (m_bitImagesStart != m_cmdStart) {
+    if (m_bitImagesStart != m_context.cmdStart) {
         m_nv.clearBitImages();
-        m_bitImagesStart = m_cmdStart;
+        m_bitImagesStart = m_context.cmdStart;
     }
-    const int x = quint8(m_cmd[3]) + 256 * quint8(m_cmd[4]);
-    const int y = quint8(m_cmd[5]) + 256 * quint8(m_cmd[6]);
-    m_graphics.function = kBitImage;
-    m_graphics.width = x * 8;
-    m_graphics.height = y * 8;
-    m_graphics.column = true;
-    m_graphics.planeBytes = bytes;
-    beginGraphicsImage();
+    const int x = quint8(m_context.cmd[3]) + 256 * quint8(m_context.cmd[4]);
+    const int y = quint8(m_context.cmd[5]) + 256 * quint8(m_context.cmd[6]);
+    m_input.function = kBitImage;
+    m_input.width = x * 8;
+    m_input.height = y * 8;
+    m_input.column = true;
+    m_input.planeBytes = bytes;
+    beginImage();
     return true;
 }
 
 // The parameters are in: what the rest of the data is, and whether to keep it.
-void ReceiptInterpreter::beginGraphicsImage()
+void GraphicsCommands::beginImage()
 {
-    GraphicsInput &g = m_graphics;
-    const auto at = [this](int i) { return quint8(m_data[i]); };
+    GraphicsInput &g = m_input;
+    const auto at = [this](int i) { return quint8(m_context.data[i]); };
     const auto word = [&at](int i) { return at(i) + 256 * at(i + 1); };
     switch (g.function) {
     case 0x43: case 0x44: // NV graphics: m fn a kc1 kc2 b xL xH yL yH c
-        g.key = m_data.mid(3, 2);
+        g.key = m_context.data.mid(3, 2);
         g.width = word(6);
         g.height = word(8);
         g.column = g.function == 0x44;
@@ -160,33 +160,33 @@ void ReceiptInterpreter::beginGraphicsImage()
         g.planeBytes = g.column ? qint64(g.width) * ((g.height + 7) / 8) : qint64((g.width + 7) / 8) * g.height;
     g.keep = g.keep && g.width > 0 && g.height > 0;
     if (!g.keep) {
-        ignoredParameter();
+        m_context.ignoredParameter();
         return;
     }
     g.image = ReceiptParts::monoImage(std::min(g.width, int(Paper::kWidthDots)), std::min(g.height, Paper::kMaxReceiptDots));
     g.bits = g.image.bits(); // detached once: each byte goes straight in
 }
 
-void ReceiptInterpreter::graphicsByte(quint8 byte)
+void GraphicsCommands::byte(quint8 byte)
 {
-    GraphicsInput &g = m_graphics;
+    GraphicsInput &g = m_input;
     if (g.image.isNull()) {
         // Parameters: the function decides how many.
         if (g.headerSize == 0) {
-            if (m_data.size() < kSmallData)
-                m_data.append(char(byte));
-            if (m_data.size() == 2) {
-                g.function = functionOf(quint8(m_data[1]));
+            if (m_context.data.size() < kSmallData)
+                m_context.data.append(char(byte));
+            if (m_context.data.size() == 2) {
+                g.function = functionOf(quint8(m_context.data[1]));
                 const bool image = g.function == 0x43 || g.function == 0x44 || g.function == 0x70 || g.function == 0x71;
                 g.headerSize = image ? (g.function >= 0x70 ? 10 : 11) : 0;
             }
             return;
         }
-        if (m_data.size() < g.headerSize)
-            m_data.append(char(byte));
-        if (m_data.size() == g.headerSize && !g.imaging) {
+        if (m_context.data.size() < g.headerSize)
+            m_context.data.append(char(byte));
+        if (m_context.data.size() == g.headerSize && !g.imaging) {
             g.imaging = true; // the image's bytes come next
-            beginGraphicsImage();
+            beginImage();
         }
         return;
     }
@@ -215,44 +215,44 @@ void ReceiptInterpreter::graphicsByte(quint8 byte)
     g.bits[y * g.image.bytesPerLine() + column] = uchar(byte & (0xFF00 >> dots));
 }
 
-void ReceiptInterpreter::finishGraphics()
+void GraphicsCommands::finish()
 {
-    GraphicsInput &g = m_graphics;
-    const auto at = [this](int i) { return i < m_data.size() ? quint8(m_data[i]) : quint8(0); };
-    const QByteArray key = m_data.mid(2, 2);
-    const ByteRange source = commandRange();
-    if (m_data.size() < 2 && g.function != kBitImage) {
-        ignoredParameter();
+    GraphicsInput &g = m_input;
+    const auto at = [this](int i) { return i < m_context.data.size() ? quint8(m_context.data[i]) : quint8(0); };
+    const QByteArray key = m_context.data.mid(2, 2);
+    const ByteRange source = m_context.commandRange();
+    if (m_context.data.size() < 2 && g.function != kBitImage) {
+        m_context.ignoredParameter();
     } else if (g.function == kBitImage) {
         if (!m_nv.addBitImage(g.image, g.planeBytes))
-            note(QStringLiteral("NV bit image %1 (%2 bytes) does not fit the NV memory (%3 of %4 bytes free): not defined")
+            m_context.note(QStringLiteral("NV bit image %1 (%2 bytes) does not fit the NV memory (%3 of %4 bytes free): not defined")
                      .arg(m_nv.bitImageCount() + 1).arg(g.planeBytes).arg(m_nv.remaining()).arg(m_nv.capacity()));
     } else if (at(0) != 0x30) {
-        ignoredParameter();
+        m_context.ignoredParameter();
     } else {
         switch (g.function) {
         case 0x30: case 0x33: case 0x40: // the capacity, what is left, the key codes: answered
-            if (g.function == 0x40 && m_data.mid(2) != "KC")
-                ignoredParameter();
-            else if (m_requestHandler)
-                m_requestHandler(m_cmd + m_data);
+            if (g.function == 0x40 && m_context.data.mid(2) != "KC")
+                m_context.ignoredParameter();
+            else if (m_context.requestHandler)
+                m_context.requestHandler(m_context.cmd + m_context.data);
             break;
         case 0x31: // reference dot density: the printer keeps its 203 dpi
         case 0x70: case 0x71: // stored in the print buffer, each dot bx by by
             if (g.function == 0x31 || g.image.isNull())
                 break;
-            m_bufferedGraphic = ReceiptParts::scaled(g.image, at(3), at(4), Paper::kWidthDots);
+            m_buffered = ReceiptParts::scaled(g.image, at(3), at(4), Paper::kWidthDots);
             break;
         case 0x32:
-            if (!m_bufferedGraphic.isNull())
-                printGraphic(m_bufferedGraphic, 1, 1, source);
-            m_bufferedGraphic = QImage();
+            if (!m_buffered.isNull())
+                print(m_buffered, 1, 1, source);
+            m_buffered = QImage();
             break;
         case 0x41:
-            if (m_data.mid(2) == "CLR")
+            if (m_context.data.mid(2) == "CLR")
                 m_nv.removeAll();
             else
-                ignoredParameter();
+                m_context.ignoredParameter();
             break;
         case 0x42:
             m_nv.remove(key);
@@ -261,49 +261,49 @@ void ReceiptInterpreter::finishGraphics()
             const qsizetype bytes = g.planeBytes * at(5);
             if (g.image.isNull())
                 break;
-            if (!m_nv.define(m_graphics.key, g.image, bytes))
-                note(QStringLiteral("NV graphic %1 (%2 bytes) does not fit the NV memory (%3 of %4 bytes free): not defined")
-                         .arg(keyText(m_graphics.key)).arg(bytes).arg(m_nv.remaining()).arg(m_nv.capacity()));
+            if (!m_nv.define(m_input.key, g.image, bytes))
+                m_context.note(QStringLiteral("NV graphic %1 (%2 bytes) does not fit the NV memory (%3 of %4 bytes free): not defined")
+                         .arg(keyText(m_input.key)).arg(bytes).arg(m_nv.remaining()).arg(m_nv.capacity()));
             break;
         }
         case 0x45: {
             const QImage *image = m_nv.graphic(key);
             if (!image)
-                note(QStringLiteral("NV graphic %1 is not defined: nothing printed").arg(keyText(key)));
-            else if (m_page.active)
-                note(QStringLiteral("NV graphics are not printed in page mode"));
+                m_context.note(QStringLiteral("NV graphic %1 is not defined: nothing printed").arg(keyText(key)));
+            else if (m_layout.pageMode())
+                m_context.note(QStringLiteral("NV graphics are not printed in page mode"));
             else if ((at(4) == 1 || at(4) == 2) && (at(5) == 1 || at(5) == 2))
-                printGraphic(*image, at(4), at(5), source);
+                print(*image, at(4), at(5), source);
             else
-                ignoredParameter();
+                m_context.ignoredParameter();
             break;
         }
         default: // download graphics and the rest: not drawn
-            noteUnknown(m_cmd.left(3) + char(at(0)) + char(at(1)));
+            m_context.noteUnknown(m_context.cmd.left(3) + char(at(0)) + char(at(1)));
             break;
         }
     }
-    m_graphics = GraphicsInput();
+    m_input = GraphicsInput();
 }
 
 // An image on a band of its own, justified, cut at the printable width and
 // the receipt's length.
-void ReceiptInterpreter::printGraphic(const QImage &image, int scaleX, int scaleY, const ByteRange &source)
+void GraphicsCommands::print(const QImage &image, int scaleX, int scaleY, const ByteRange &source)
 {
-    printPendingContent();
-    QImage dots = ReceiptParts::scaled(image, scaleX, scaleY, printableWidth());
+    m_layout.printPendingContent();
+    QImage dots = ReceiptParts::scaled(image, scaleX, scaleY, m_layout.printableWidth());
     if (dots.isNull())
         return;
     if (dots.height() > Paper::kMaxReceiptDots)
         dots = dots.copy(0, 0, dots.width(), Paper::kMaxReceiptDots);
     ReceiptLine line;
     line.source = source;
-    line.images.append({DotImage::Kind::Raster, bandLeft(dots.width()), 0, dots, source});
+    line.images.append({DotImage::Kind::Raster, m_layout.bandLeft(dots.width()), 0, dots, source});
     line.height = dots.height();
-    placeBand(line, ReceiptParts::cost(line));
+    m_layout.placeBand(line, ReceiptParts::cost(line));
 }
 
-QByteArray ReceiptInterpreter::graphicsReply(const QByteArray &command) const
+QByteArray GraphicsCommands::reply(const QByteArray &command) const
 {
     // GS ( L pL pH m fn or GS 8 L p1 p2 p3 p4 m fn
     const int at = command.startsWith("\x1D(L") ? 5 : command.startsWith("\x1D" "8L") ? 7 : -1;

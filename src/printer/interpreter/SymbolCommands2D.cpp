@@ -2,7 +2,7 @@
 // stored for each, and the symbol printed from libzint's modules at the
 // module size the stream chose. Data a symbology refuses prints libzint's
 // reason in place of the symbol.
-#include "printer/interpreter/ReceiptInterpreter.h"
+#include "printer/interpreter/SymbolCommands.h"
 
 #include "printer/interpreter/ReceiptParts.h"
 #include "printer/symbols/Symbols.h"
@@ -30,32 +30,32 @@ int levelForRatio(int tenths, qsizetype dataBytes)
 }
 } // namespace
 
-// One function of a 2D symbol: m_data holds cn fn and its parameters.
-void ReceiptInterpreter::runSymbol2D(quint8 symbol, quint8 function)
+// One function of a 2D symbol: m_context.data holds cn fn and its parameters.
+void SymbolCommands::run2D(quint8 symbol, quint8 function)
 {
-    const auto at = [this](int i) { return i < m_data.size() ? int(quint8(m_data[i])) : -1; };
+    const auto at = [this](int i) { return i < m_context.data.size() ? int(quint8(m_context.data[i])) : -1; };
     const int n = at(2);
-    Symbol2DModes &s = m_modes.symbols;
+    Symbol2DModes &s = m_context.modes.symbols;
     bool ok = true;
     if (symbol < Pdf417 || symbol > DataMatrix || symbol == 0x31) {
-        noteUnknown(m_cmd.left(3) + char(symbol));
+        m_context.noteUnknown(m_context.cmd.left(3) + char(symbol));
         return;
     }
     if (function == 0x50) { // store the data
         const int skip = symbol == DataBar ? 4 : symbol == Composite ? 5 : 3;
-        ok = at(2) == 0x30 && m_data.size() >= skip;
+        ok = at(2) == 0x30 && m_context.data.size() >= skip;
         if (ok && symbol == DataBar) {
             m_stored.databarType = at(3);
         } else if (ok && symbol == Composite) {
             const bool twoD = at(3) == 0x31;
             if (!twoD)
                 m_stored.compositeType = at(4);
-            m_stored.data[twoD ? 7 : Composite - 0x30] = m_data.mid(skip);
+            m_stored.data[twoD ? 7 : Composite - 0x30] = m_context.data.mid(skip);
         }
         if (ok && symbol != Composite)
-            m_stored.data[symbol - 0x30] = m_data.mid(skip);
+            m_stored.data[symbol - 0x30] = m_context.data.mid(skip);
     } else if (function == 0x51) {
-        printSymbol2D(symbol);
+        print2D(symbol);
     } else if (function == 0x43 && symbol != MaxiCode) { // module size
         const int high = symbol == Aztec || symbol == DataMatrix ? 16 : 8;
         ok = within(n, 2, high);
@@ -87,7 +87,7 @@ void ReceiptInterpreter::runSymbol2D(quint8 symbol, quint8 function)
         if (ok)
             s.maxiMode = n - 0x30;
     } else if ((symbol == DataBar || symbol == Composite) && function == 0x47) {
-        ok = m_data.size() >= 4;
+        ok = m_context.data.size() >= 4;
         if (ok)
             (symbol == DataBar ? s.databarWidth : s.compositeWidth) = at(2) + 256 * at(3);
     } else if (symbol == Aztec && function == 0x42) {
@@ -109,22 +109,22 @@ void ReceiptInterpreter::runSymbol2D(quint8 symbol, quint8 function)
         }
     }
     if (!ok)
-        ignoredParameter();
+        m_context.ignoredParameter();
 }
 
-void ReceiptInterpreter::printSymbol2D(quint8 symbol)
+void SymbolCommands::print2D(quint8 symbol)
 {
-    printPendingContent();
-    const Symbol2DModes &s = m_modes.symbols;
+    m_layout.printPendingContent();
+    const Symbol2DModes &s = m_context.modes.symbols;
     const QByteArray &data = m_stored.data[symbol - 0x30];
     const QByteArray &twoD = m_stored.data[7];
     static const char *const names[] = {"PDF417", "", "MaxiCode", "GS1 DataBar", "Composite", "Aztec Code", "Data Matrix"};
     if (data.isEmpty() || (symbol == Composite && twoD.isEmpty())) {
-        note(QStringLiteral("%1 printed with no data stored: nothing printed").arg(QLatin1String(names[symbol - 0x30])));
+        m_context.note(QStringLiteral("%1 printed with no data stored: nothing printed").arg(QLatin1String(names[symbol - 0x30])));
         return;
     }
-    if (m_trace && m_making == Making::Command)
-        m_entry.data = (symbol == Composite ? data + '|' + twoD : data).left(TraceEntry::kKeptText);
+    if (m_context.trace.on() && m_context.trace.makingCommand())
+        m_context.trace.entry().data = (symbol == Composite ? data + '|' + twoD : data).left(TraceEntry::kKeptText);
     Symbol made;
     int module = 1;
     int rowUnit = 1;
@@ -158,7 +158,7 @@ void ReceiptInterpreter::printSymbol2D(quint8 symbol)
         break;
     }
     if (!made.isValid()) {
-        printTextLine(made.error.toLatin1(), commandRange());
+        printTextLine(made.error.toLatin1(), m_context.commandRange());
         return;
     }
     printModules(made, module, rowUnit, DotImage::Kind::Symbol, names[symbol - 0x30],
@@ -167,12 +167,12 @@ void ReceiptInterpreter::printSymbol2D(quint8 symbol)
 
 // A symbol's modules, each module wide and each row rowUnit tall per module
 // of its height, on a band of its own, cut at the printable width.
-void ReceiptInterpreter::printModules(const Symbol &symbol, int module, int rowUnit, DotImage::Kind kind, const char *name,
+void SymbolCommands::printModules(const Symbol &symbol, int module, int rowUnit, DotImage::Kind kind, const char *name,
                                       const QByteArray &data)
 {
     const QImage &modules = symbol.modules;
     noteCutSymbol(name, modules.width() * module);
-    const int dotWidth = std::min(modules.width() * module, printableWidth());
+    const int dotWidth = std::min(modules.width() * module, m_layout.printableWidth());
     int height = 0;
     QList<int> rowDots;
     for (int row = 0; row < modules.height(); ++row) {
@@ -195,8 +195,8 @@ void ReceiptInterpreter::printModules(const Symbol &symbol, int module, int rowU
         y += rowDots[row];
     }
     ReceiptLine line;
-    line.source = commandRange();
-    line.images.append({kind, bandLeft(dotWidth), 0, dots, line.source, data, name});
+    line.source = m_context.commandRange();
+    line.images.append({kind, m_layout.bandLeft(dotWidth), 0, dots, line.source, data, name});
     line.height = height;
-    placeBand(line, ReceiptParts::cost(line));
+    m_layout.placeBand(line, ReceiptParts::cost(line));
 }

@@ -2,7 +2,7 @@
 // GS P; ESC L to ESC S, ESC W, ESC T, GS $, GS \, ESC FF, FF and CAN. In page
 // mode lines are laid out in the print direction's own axes, then turned
 // into the print area; the page goes onto the paper, whole, when printed.
-#include "printer/interpreter/ReceiptInterpreter.h"
+#include "printer/interpreter/PaperLayout.h"
 
 #include "printer/commands/ControlBytes.h"
 #include "printer/commands/PrinterCommands.h"
@@ -10,6 +10,7 @@
 
 namespace {
 using namespace ControlBytes;
+constexpr qsizetype kReceiptBudget = ReceiptInterpreter::kReceiptBudget;
 
 using PrinterCommands::smallChoice;
 
@@ -30,10 +31,10 @@ QRect intoArea(const QRect &r, int direction, const QSize &area)
 }
 } // namespace
 
-bool ReceiptInterpreter::runPositionCommand(quint8 introducer, quint8 c)
+bool PaperLayout::runPositionCommand(quint8 introducer, quint8 c)
 {
-    const quint8 n = m_cmd.size() > 2 ? quint8(m_cmd[2]) : 0;
-    const auto word = [this](int at) { return quint8(m_cmd[at]) + 256 * quint8(m_cmd[at + 1]); };
+    const quint8 n = m_context.parameter(2);
+    const auto word = [this](int at) { return m_context.word(at); };
     if (introducer == GS) {
         switch (c) {
         case 'P': // motion units: the printer keeps its 203 dpi dots
@@ -73,20 +74,20 @@ bool ReceiptInterpreter::runPositionCommand(quint8 introducer, quint8 c)
     case 'T':
         if (const int value = smallChoice(n, 4); value >= 0) {
             pageSetVertical(-1); // the line so far stays where it was laid out
-            m_modes.pageDirection = value;
+            m_context.modes.pageDirection = value;
             m_page.y = 0;
         } else {
-            ignoredParameter();
+            m_context.ignoredParameter();
         }
         return true;
     case 'W': {
         const int x = word(2), y = word(4), width = word(6), height = word(8);
         if (width == 0 || height == 0 || x >= paperDots() || y >= Paper::kMaxReceiptDots) {
-            ignoredParameter();
+            m_context.ignoredParameter();
             return true;
         }
         pageSetVertical(-1);
-        m_modes.pageArea = QRect(x, y, std::min(width, paperDots() - x), std::min(height, Paper::kMaxReceiptDots - y));
+        m_context.modes.pageArea = QRect(x, y, std::min(width, paperDots() - x), std::min(height, Paper::kMaxReceiptDots - y));
         m_page.y = 0;
         return true;
     }
@@ -95,81 +96,73 @@ bool ReceiptInterpreter::runPositionCommand(quint8 introducer, quint8 c)
     }
 }
 
-bool ReceiptInterpreter::beginKeptData(quint8 introducer, quint8 c)
-{
-    if (introducer != 0x1B || (c != 'D' && c != '('))
-        return false;
-    beginPayload(Payload::Keep);
-    return true;
-}
-
 // ESC D: stops in characters of the current width, ascending; the first
 // that is not ends the list.
-void ReceiptInterpreter::finishTabStops()
+void PaperLayout::finishTabStops()
 {
-    m_modes.tabsSet = true;
-    m_modes.tabStops.clear();
+    m_context.modes.tabsSet = true;
+    m_context.modes.tabStops.clear();
     const int width = currentStyle().advance();
     int last = 0;
-    for (const char byte : std::as_const(m_data)) {
+    for (const char byte : std::as_const(m_context.data)) {
         const int stop = quint8(byte);
         if (stop <= last) {
-            ignoredParameter();
+            m_context.ignoredParameter();
             break;
         }
-        m_modes.tabStops.append(stop * width);
+        m_context.modes.tabStops.append(stop * width);
         last = stop;
     }
 }
 
-void ReceiptInterpreter::setHorizontal(int position)
+void PaperLayout::setHorizontal(int position)
 {
     if (!m_line.started)
         startLine();
     if (position < 0 || position >= m_line.width) {
-        ignoredParameter();
+        m_context.ignoredParameter();
         return;
     }
     m_line.x = position;
-    touch();
+    m_context.touch();
 }
 
-QRect ReceiptInterpreter::pageArea() const
+QRect PaperLayout::pageArea() const
 {
-    const QRect &area = m_modes.pageArea;
+    const QRect &area = m_context.modes.pageArea;
     const int x = area.x() < paperDots() ? area.x() : 0;
     return QRect(x, area.y(), std::min(area.width(), paperDots() - x), area.height());
 }
 
-int ReceiptInterpreter::pageWidth() const
+int PaperLayout::pageWidth() const
 {
     const QRect area = pageArea();
-    return m_modes.pageDirection & 1 ? area.height() : area.width();
+    return m_context.modes.pageDirection & 1 ? area.height() : area.width();
 }
 
-int ReceiptInterpreter::pageHeight() const
+int PaperLayout::pageHeight() const
 {
     const QRect area = pageArea();
-    return m_modes.pageDirection & 1 ? area.width() : area.height();
+    return m_context.modes.pageDirection & 1 ? area.width() : area.height();
 }
 
-void ReceiptInterpreter::enterPageMode()
+void PaperLayout::enterPageMode()
 {
     if (m_page.active)
         return;
     if (m_line.hasContent()) {
-        note(QStringLiteral("ESC L after text on the line: page mode starts only at the beginning of a line, ignored"));
+        m_context.note(QStringLiteral("ESC L after text on the line: page mode starts only at the beginning of a line, ignored"));
         return;
     }
     m_page = Page();
     m_page.active = true;
-    m_page.begin = m_cmdStart;
+    m_page.begin = m_context.cmdStart;
     m_line = Pending();
     swapModeSpacing();
 }
 
 // ESC S: back to standard mode, the page dropped unprinted.
-void ReceiptInterpreter::leavePageMode()
+void PaperLayout::leavePageMode()
 {
     m_page = Page();
     m_line = Pending();
@@ -177,26 +170,26 @@ void ReceiptInterpreter::leavePageMode()
 }
 
 // ESC 2, ESC 3 and ESC SP keep a value for each mode.
-void ReceiptInterpreter::swapModeSpacing()
+void PaperLayout::swapModeSpacing()
 {
-    std::swap(m_modes.lineSpacing, m_modes.otherLineSpacing);
-    std::swap(m_modes.style.spacing, m_modes.otherCharSpacing);
+    std::swap(m_context.modes.lineSpacing, m_context.modes.otherLineSpacing);
+    std::swap(m_context.modes.style.spacing, m_context.modes.otherCharSpacing);
 }
 
 // GS $, GS \ (and a change of area or direction, with -1): what the line
 // holds so far stays where it was laid out, the rest of it comes at the new
 // vertical position. A position past the page is ignored.
-void ReceiptInterpreter::pageSetVertical(int position)
+void PaperLayout::pageSetVertical(int position)
 {
     if (!m_page.active)
         return;
     if (position >= pageHeight() || position < -1) {
-        ignoredParameter();
+        m_context.ignoredParameter();
         return;
     }
     if (m_line.hasContent()) {
         const int x = m_line.x;
-        pageLine(layOut(m_line, 0, m_modes.lineSpacing), 0);
+        pageLine(layOut(m_line, 0, m_context.modes.lineSpacing), 0);
         m_line = Pending();
         startLine();
         m_line.x = x;
@@ -205,23 +198,17 @@ void ReceiptInterpreter::pageSetVertical(int position)
         m_page.y = position;
 }
 
-void ReceiptInterpreter::pageFeed(int dots)
+void PaperLayout::pageFeed(int dots)
 {
     m_page.y = std::min(m_page.y + dots, Paper::kMaxReceiptDots);
 }
 
-void ReceiptInterpreter::pageBand(ReceiptLine line)
-{
-    const int height = line.height;
-    pageLine(std::move(line), height);
-}
-
 // A laid-out line (y from 0) into the page at the vertical position, turned
 // into the print area; then the position moves by feed.
-void ReceiptInterpreter::pageLine(ReceiptLine line, int feed)
+void PaperLayout::pageLine(ReceiptLine line, int feed)
 {
     const QRect area = pageArea();
-    const int direction = m_modes.pageDirection;
+    const int direction = m_context.modes.pageDirection;
     bool outside = false;
     bool full = false;
     for (TextRun &run : line.runs) {
@@ -264,20 +251,20 @@ void ReceiptInterpreter::pageLine(ReceiptLine line, int feed)
         m_page.cost += price;
     }
     if (outside)
-        note(QStringLiteral("page mode: what falls outside the print area is not printed"));
+        m_context.note(QStringLiteral("page mode: what falls outside the print area is not printed"));
     if (full)
-        note(QStringLiteral("page mode: a page holds at most %1 MiB of drawing; the rest is not printed").arg(kReceiptBudget >> 20));
+        m_context.note(QStringLiteral("page mode: a page holds at most %1 MiB of drawing; the rest is not printed").arg(kReceiptBudget >> 20));
     m_page.bottom = std::max(m_page.bottom, area.y() + area.height());
     pageFeed(feed);
-    touch();
+    m_context.touch();
 }
 
 // FF (stay false) and ESC FF: the page onto the paper, as tall as the lowest
 // print area it used; ESC FF keeps the page to print it again.
-void ReceiptInterpreter::printPage(bool stay)
+void PaperLayout::printPage(bool stay)
 {
     if (m_line.hasContent()) {
-        pageLine(layOut(m_line, 0, m_modes.lineSpacing), 0);
+        pageLine(layOut(m_line, 0, m_context.modes.lineSpacing), 0);
         m_line = Pending();
     }
     const int height = std::max(m_page.bottom, pageArea().bottom() + 1);
@@ -285,16 +272,24 @@ void ReceiptInterpreter::printPage(bool stay)
     band.height = height;
     band.runs = m_page.runs;
     band.images = m_page.images;
-    band.source = {m_page.begin, m_at + 1};
+    band.source = {m_page.begin, m_context.at + 1};
     const Page page = m_page;
     m_page = Page(); // on the paper, not in the page
     putBand(band, ReceiptParts::cost(band));
-    if (m_trace)
-        traceLine(m_open.lines.isEmpty() ? band : m_open.lines.last());
+    if (m_context.trace.on())
+        m_context.trace.line(m_open, m_open.lines.isEmpty() ? band : m_open.lines.last());
     if (stay) {
         m_page = page;
-        m_page.begin = m_at + 1;
+        m_page.begin = m_context.at + 1;
     } else {
         swapModeSpacing();
+    }
+}
+
+void PaperLayout::cancelPage(qint64 end)
+{
+    if (m_page.active) {
+        m_page = Page{true, 0, 0, {}, {}, 0, end};
+        m_line = Pending();
     }
 }
