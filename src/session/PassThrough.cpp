@@ -31,6 +31,8 @@ PassThrough::PassThrough(POSPrinter &printer, QString portName, QString portMode
     m_replyPoll.setInterval(kReplyPollMs);
     connect(&m_replyPoll, &QTimer::timeout, this, &PassThrough::readReplies);
     connect(m_end, &ProgramEnd::readable, this, &PassThrough::takeFromProgram);
+    m_holdCheck.setSingleShot(true);
+    connect(&m_holdCheck, &QTimer::timeout, this, &PassThrough::releaseWhenFree);
     connect(m_end, &ProgramEnd::connected, this, &PassThrough::onConnected);
     connect(m_end, &ProgramEnd::disconnected, this, &PassThrough::onDisconnected);
 }
@@ -149,7 +151,7 @@ void PassThrough::onDisconnected()
 {
     // What the printer has answered so far is shown; what comes later waits
     // in the port for whoever reads it next.
-    if (!m_busy)
+    if (!m_busy && !heldForWindow())
         passReplies();
     m_replyPoll.stop();
     emit clientDisconnected();
@@ -163,6 +165,13 @@ void PassThrough::takeFromProgram()
     // One batch at a time: the next is read once the printer has this one.
     if (!m_held.isEmpty() || m_busy)
         return;
+    if (heldForWindow()) {
+        // Its writes wait on the pty or the TCP window meanwhile.
+        m_end->setReading(false);
+        setStatus(QStringLiteral("The window's own loop or script is running: the point-of-sale program waits."));
+        m_holdCheck.start(kRetryMs);
+        return;
+    }
     const QByteArray bytes = m_end->read(kChunk);
     if (bytes.isEmpty())
         return;
@@ -231,6 +240,17 @@ void PassThrough::retry()
     flushHeld();
 }
 
+void PassThrough::releaseWhenFree()
+{
+    if (heldForWindow()) {
+        m_holdCheck.start(kRetryMs);
+        return;
+    }
+    setStatus(waitingText());
+    m_end->setReading(true);
+    takeFromProgram();
+}
+
 void PassThrough::postReplyRead()
 {
     if (m_replyReadPosted)
@@ -242,7 +262,7 @@ void PassThrough::postReplyRead()
 void PassThrough::readReplies()
 {
     m_replyReadPosted = false;
-    if (!m_busy && m_end->isConnected())
+    if (!m_busy && m_end->isConnected() && !heldForWindow())
         passReplies();
 }
 

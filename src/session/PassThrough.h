@@ -16,6 +16,8 @@
 
 #include <QTimer>
 
+#include <functional>
+
 class POSPrinter;
 class ProgramEnd;
 
@@ -30,6 +32,11 @@ public:
     // 1 XON/XOFF, 2 hardware; as POSPrinter::SetFlowControl); -1, the
     // default, leaves it to the port.
     void setFlowControl(long flow) { m_flow = flow; }
+
+    // While this says so (the window's own loop or script is running), the
+    // program's bytes wait unread and the printer's answers are left to that
+    // operation, so the two streams never mix on the printer.
+    void setHoldWhile(std::function<bool()> busy) { m_holdWhile = std::move(busy); }
 
     // LISTEN: a path (a pty is made and a stable symlink put at the path, kept while we run) or
     // tcp://HOST:PORT (host default 127.0.0.1). False + *error in the operator's words when it cannot.
@@ -81,6 +88,10 @@ private:
     QByteArray m_held;      // read from the program, not yet taken by the printer
     QTimer m_retry;         // a printer that took nothing, or went away, is tried again
     QTimer m_replyPoll;     // for links that cannot say when their printer answers
+    QTimer m_holdCheck;     // while held, whether the window's operation has ended
+    std::function<bool()> m_holdWhile;
+    bool heldForWindow() const { return m_holdWhile && m_holdWhile(); }
+    void releaseWhenFree();
     QString m_status;
     bool m_busy = false; // in a write or an open (a network printer's connect serves events)
     bool m_replyReadPosted = false;

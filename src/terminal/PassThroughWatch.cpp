@@ -55,6 +55,7 @@ QString PassThroughWatch::serve(const QString &listen)
 
     auto pass = std::make_unique<PassThrough>(m_s.port, port, mode);
     pass->setFlowControl(vars.CommFlow);
+    pass->setHoldWhile(m_holdWhile);
     // Shown and logged without serving events: these come from the
     // pass-through's own handlers, which must not be entered again.
     connect(pass.get(), &PassThrough::toPrinter, this,

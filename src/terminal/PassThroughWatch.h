@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class PassThrough;
@@ -26,6 +27,8 @@ public:
     // served before serves on, or, when nothing did, the text is kept all the
     // same, so the settings show what the operator chose.
     QString serve(const QString &listen);
+    // While this says so, the program waits (PassThrough::setHoldWhile).
+    void setHoldWhile(std::function<bool()> busy) { m_holdWhile = std::move(busy); }
     void stop();
 
     QString listen() const { return m_listen; }
@@ -45,4 +48,5 @@ private:
     QString m_servedMode;
     long m_servedFlow = -1;
     PassThroughText m_text;
+    std::function<bool()> m_holdWhile;
 };

@@ -78,6 +78,9 @@ frmTerminal::frmTerminal(POSPrinter *port, Operator *op, EventPump *pump, QWidge
     m_serve = std::make_unique<PassThroughWatch>(*m_session);
     connect(m_serve.get(), &PassThroughWatch::statusChanged, this, &frmTerminal::showServeStatus);
     connect(m_serve.get(), &PassThroughWatch::connectedChanged, this, &frmTerminal::setServing);
+    // A loop or script started before a program connected finishes first:
+    // its bytes and the program's never mix on the printer.
+    m_serve->setHoldWhile([this] { return m_session->link.Looping || (m_scripts && m_scripts->running()); });
 
     Form_Load();
 }

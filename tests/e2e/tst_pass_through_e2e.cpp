@@ -71,6 +71,7 @@ private slots:
     void programLeavesAndComesBack_data();
     void programLeavesAndComesBack();
     void secondProgramWaits();
+    void windowOperationFinishesFirst();
     void printerFaults_data();
     void printerFaults();
 };
@@ -165,6 +166,24 @@ void tst_PassThroughE2E::secondProgramWaits()
     QTRY_COMPARE(rig.sim.received(), QByteArray("FIRSTSECOND"));
     QVERIFY(rig.pass->isConnected());
     QVERIFY(rig.pass->peer() != firstPeer);
+}
+
+void tst_PassThroughE2E::windowOperationFinishesFirst()
+{
+    Rig rig;
+    QVERIFY(rig.start(QStringLiteral("tcp://127.0.0.1:0")));
+    bool windowBusy = true;
+    rig.pass->setHoldWhile([&windowBusy] { return windowBusy; });
+    PosProgram program;
+    QVERIFY(program.open(rig.pass->address()));
+    program.send("RECEIPT");
+    QVERIFY(program.flush());
+    QTRY_VERIFY(rig.pass->statusText().endsWith(QLatin1String("the point-of-sale program waits.")));
+    QCOMPARE(rig.pass->heldBytes(), 0); // left unread in the program's connection
+    QCOMPARE(rig.sim.received(), QByteArray());
+    windowBusy = false;
+    QTRY_COMPARE(rig.sim.received(), QByteArray("RECEIPT"));
+    QVERIFY(rig.pass->statusText().startsWith(QLatin1String("point-of-sale program connected from ")));
 }
 
 void tst_PassThroughE2E::printerFaults_data()
