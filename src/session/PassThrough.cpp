@@ -168,7 +168,7 @@ void PassThrough::takeFromProgram()
     if (heldForWindow()) {
         // Its writes wait on the pty or the TCP window meanwhile.
         m_end->setReading(false);
-        setStatus(QStringLiteral("The window's own loop or script is running: the point-of-sale program waits."));
+        setStatus(QStringLiteral("The window's own command, loop or script is running: the point-of-sale program waits."));
         m_holdCheck.start(kRetryMs);
         return;
     }

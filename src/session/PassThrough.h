@@ -33,7 +33,7 @@ public:
     // default, leaves it to the port.
     void setFlowControl(long flow) { m_flow = flow; }
 
-    // While this says so (the window's own loop or script is running), the
+    // While this says so (the window's own command, loop or script runs), the
     // program's bytes wait unread and the printer's answers are left to that
     // operation, so the two streams never mix on the printer.
     void setHoldWhile(std::function<bool()> busy) { m_holdWhile = std::move(busy); }

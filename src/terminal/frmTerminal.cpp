@@ -78,9 +78,9 @@ frmTerminal::frmTerminal(POSPrinter *port, Operator *op, EventPump *pump, QWidge
     m_serve = std::make_unique<PassThroughWatch>(*m_session);
     connect(m_serve.get(), &PassThroughWatch::statusChanged, this, &frmTerminal::showServeStatus);
     connect(m_serve.get(), &PassThroughWatch::connectedChanged, this, &frmTerminal::setServing);
-    // A loop or script started before a program connected finishes first:
+    // A command, loop or script started before a program connected finishes first:
     // its bytes and the program's never mix on the printer.
-    m_serve->setHoldWhile([this] { return m_session->link.Looping || (m_scripts && m_scripts->running()); });
+    m_serve->setHoldWhile([this] { return m_ownOperations > 0 || m_session->link.Looping || (m_scripts && m_scripts->running()); });
 
     Form_Load();
 }
@@ -409,20 +409,26 @@ bool frmTerminal::refuseWhileServing()
 
 void frmTerminal::SendCommand_Click()
 {
-    if (!refuseWhileServing() && !refuseDuringScript())
+    if (!refuseWhileServing() && !refuseDuringScript()) {
+        const OwnOperation own(*this);
         m_commands->SendCommand_Click();
+    }
 }
 
 void frmTerminal::LoopButton_Click()
 {
-    if (!refuseWhileServing() && !refuseDuringScript())
+    if (!refuseWhileServing() && !refuseDuringScript()) {
+        const OwnOperation own(*this);
         m_commands->LoopButton_Click();
+    }
 }
 
 void frmTerminal::Getresp_Click()
 {
-    if (!refuseWhileServing() && !refuseDuringScript())
+    if (!refuseWhileServing() && !refuseDuringScript()) {
+        const OwnOperation own(*this);
         m_commands->Getresp_Click();
+    }
 }
 void frmTerminal::DoBreak_Click() { m_session->link.DoBreak_Click(); }
 void frmTerminal::Timer1_Timer() { m_session->link.Timer1_Timer(); }
@@ -499,6 +505,12 @@ QString frmTerminal::servePassThrough(const QString &listen)
     if (!why.isEmpty())
         setStatusText(QStringLiteral("Cannot serve a point-of-sale program - ") + why);
     return why;
+}
+
+frmTerminal::OwnOperation::~OwnOperation()
+{
+    if (--w.m_ownOperations == 0 && w.m_serve->isServing())
+        w.showServeStatus(w.m_serve->statusText());
 }
 
 void frmTerminal::showServeStatus(const QString &text)

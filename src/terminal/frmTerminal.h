@@ -182,6 +182,14 @@ private:
     QuitSignals *m_quitSignals = nullptr;
     std::unique_ptr<PassThroughWatch> m_serve;
     bool m_serving = false;       // a point-of-sale program is connected
+    int m_ownOperations = 0;      // Send Command, Loop or Get Response of the window's own, running
+    // Around one of them: the pass-through holds the program back meanwhile,
+    // and the status line says again whom it serves when it ends.
+    struct OwnOperation {
+        explicit OwnOperation(frmTerminal &w) : w(w) { ++w.m_ownOperations; }
+        ~OwnOperation();
+        frmTerminal &w;
+    };
     bool m_sendWanted = true;     // what the core last asked of Send Command
     bool m_getrespWanted = true;  // and of Get Response
 
