@@ -29,9 +29,14 @@ target_sources(marlix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/ProgramEnd.h
     ${CMAKE_CURRENT_LIST_DIR}/ProgramEnd.cpp
 )
-# The port, the paper it feeds and the built-in printer, joined for the
-# window: on the ui library, with the paper feed.
-target_sources(marlix_ui PRIVATE
+# The port, the paper it feeds and the built-in printer, joined in one place
+# (no widgets); the paper's stored settings, which the window's paper and the
+# preview share.
+target_sources(marlix_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/PaperFeed.h
+    ${CMAKE_CURRENT_LIST_DIR}/PaperFeed.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PaperSettings.h
+    ${CMAKE_CURRENT_LIST_DIR}/PaperSettings.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PortHub.h
     ${CMAKE_CURRENT_LIST_DIR}/PortHub.cpp
 )

@@ -8,10 +8,11 @@
 #include "link/POSPrinter.h"
 #include "macros/MacroController.h"
 #include "macros/frmMacro.h"
-#include "preview/PaperFeed.h"
 #include "preview/ReceiptPreview.h"
 #include "scripts/FrmPause.h"
 #include "scripts/ScriptRunner.h"
+#include "session/PaperFeed.h"
+#include "session/PaperSettings.h"
 #include "session/PortHub.h"
 #include "session/QuitSignals.h"
 #include "session/Session.h"
@@ -41,7 +42,7 @@ frmTerminal::frmTerminal(POSPrinter *port, Operator *op, EventPump *pump, QWidge
     : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("frmTerminal"));
-    m_hub = std::make_unique<PortHub>(port, &ReceiptPreview::applyStoredSettings);
+    m_hub = std::make_unique<PortHub>(port, &PaperSettings::apply);
     connect(m_hub.get(), &PortHub::status, this, &frmTerminal::setStatusText);
     connect(m_hub.get(), &PortHub::paperMoved, this, [this] {
         if (m_preview)
