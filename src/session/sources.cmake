@@ -10,6 +10,12 @@ target_sources(marlix_core PRIVATE
     # The console tools' standard error: theirs alone; their command lines' common checks.
     ${CMAKE_CURRENT_LIST_DIR}/CommandLineChecks.h
     ${CMAKE_CURRENT_LIST_DIR}/CommandLineChecks.cpp
+    # The options the command lines share: one declaration, check and message each.
+    ${CMAKE_CURRENT_LIST_DIR}/CommonOptions.h
+    ${CMAKE_CURRENT_LIST_DIR}/CommonOptions.cpp
+    # Words the window, marlix-run and the simulator say alike.
+    ${CMAKE_CURRENT_LIST_DIR}/SharedWords.h
+    ${CMAKE_CURRENT_LIST_DIR}/SharedWords.cpp
     ${CMAKE_CURRENT_LIST_DIR}/QuietRuntimeNotes.h
     ${CMAKE_CURRENT_LIST_DIR}/QuietRuntimeNotes.cpp
 )

@@ -17,6 +17,7 @@
 #include "session/QuitSignals.h"
 #include "session/Session.h"
 #include "session/SettingsStore.h"
+#include "session/SharedWords.h"
 #include "session/TrafficLog.h"
 #include "terminal/KeyInput.h"
 #include "terminal/PassThroughWatch.h"
@@ -504,7 +505,7 @@ QString frmTerminal::servePassThrough(const QString &listen)
 {
     const QString why = m_serve->serve(listen);
     if (!why.isEmpty())
-        setStatusText(QStringLiteral("Cannot serve a point-of-sale program - ") + why);
+        setStatusText(SharedWords::cannotServe(why));
     return why;
 }
 
