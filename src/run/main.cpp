@@ -3,8 +3,8 @@
 #include "run/Console.h"
 #include "run/RunOptions.h"
 #include "run/Runner.h"
-#include "printer/render/ReceiptFiles.h"
 #include "session/CommandLineChecks.h"
+#include "session/CommonOptions.h"
 #include "session/QuietRuntimeNotes.h"
 #include "session/SettingsStore.h"
 
@@ -23,7 +23,7 @@ int main(int argc, char **argv)
     std::signal(SIGPIPE, SIG_IGN);
     quietRuntimeFolderNotes();
     // Receipts are drawn with fonts; no display is needed for them.
-    const std::unique_ptr<QCoreApplication> app = consoleApplication(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = CommonOptions::consoleApplication(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("marlix-run"));
 
     QFile out;
