@@ -215,6 +215,22 @@ private slots:
         QCOMPARE(form->Term->height(), std::max(h, 0));
     }
 
+    // A status longer than its line wraps at its blanks and shows whole.
+    void longStatusShownWhole()
+    {
+        makeForm();
+        form->resize(1024, 768);
+        form->show();
+        QLabel *status = form->Label1;
+        QString text = QStringLiteral("The point-of-sale program waits.");
+        while (status->fontMetrics().horizontalAdvance(text) < 2 * status->width())
+            text += QStringLiteral(" It waits.");
+        form->setStatusText(text);
+        QTRY_VERIFY(status->height() >= status->heightForWidth(status->width()));
+        QVERIFY(status->heightForWidth(status->width()) > 2 * status->fontMetrics().height());
+        QVERIFY(status->geometry().bottom() < form->line1Y() && form->Term->y() == form->line1Y());
+    }
+
     // A small window clips the controls; it never squeezes them into slivers.
     void smallWindowClipsControls()
     {
