@@ -14,7 +14,7 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -36,11 +36,11 @@ class tst_PassThroughForm : public QObject {
     FakeOperator op;
     std::unique_ptr<frmTerminal> w; // the real port (the built-in printer) and event pump
 
-    void start(const QStringList &args = {}, const QString &port = QStringLiteral("virtual"))
+    void start(const QStringList &args = {})
     {
         w = std::make_unique<frmTerminal>(nullptr, &op, nullptr);
         w->show();
-        applyStartOptions(*w, parseStartOptions(QStringList{"rizeruzozo", "--port", port} + args));
+        applyStartOptions(*w, parseStartOptions(QStringList{"rizeruzozo", "--port", "virtual"} + args));
     }
     ConfigScrn *settings(const QString &listen)
     {
@@ -132,33 +132,30 @@ private slots:
 
     void holdSaidAllAlong_data()
     {
-        QTest::addColumn<QString>("said"); // %1: the simulator's link; without it the built-in printer
+        QTest::addColumn<QString>("said"); // %1: the simulator's link; without it, the built-in printer
         QTest::newRow("paper out, built in") << "The printer is offline: paper out. The point-of-sale program waits.";
         QTest::newRow("printer lost, pty") << "%1: No such file or directory - trying again; the point-of-sale program waits.";
     }
-    // The status line says why the program waits, in marlix-run's words, for
-    // as long as it waits: the port opened anew for another try, or failing to, leaves them.
+    // Why the program waits, in marlix-run's words, for as long as it waits (the port retried meanwhile).
     void holdSaidAllAlong()
     {
         QFETCH(QString, said);
-        const bool lost = said.contains(QLatin1String("%1"));
         QTemporaryDir dir;
-        const QString link = dir.filePath(QStringLiteral("ttySim"));
+        const QString link = dir.filePath(QStringLiteral("ttySim")), listen = freeTcp();
         SimProcess sim({QStringLiteral("--link"), link});
+        const bool lost = said.contains(QLatin1String("%1"));
         if (lost)
             START_SIM_OR_SKIP(sim);
-        const QString listen = freeTcp();
-        start({"--pass-through", listen}, lost ? link : QStringLiteral("virtual"));
+        start({"--pass-through", listen, "--port", lost ? link : QStringLiteral("virtual")});
         QTcpSocket client;
         client.connectToHost(QHostAddress::LocalHost, QUrl(listen).port());
         QTRY_VERIFY_WITH_TIMEOUT(w->passThrough().isConnected(), 5000);
         lost ? sim.stop() : w->builtInPrinter()->paperOut();
         client.write(QByteArray(1 << 16, 'x'));
-        const QString status = said.replace(QLatin1String("%1"), link) + " Commands, scripts, macros and typing are off until it disconnects.";
+        const QString status = said.replace("%1", link) + " Commands, scripts, macros and typing are off until it disconnects.";
         QTRY_COMPARE_WITH_TIMEOUT(w->Label1->text(), status, 5000);
-        QElapsedTimer held; // tried again every 50 ms, a lost printer every 500 ms
-        held.start();
-        QTRY_VERIFY_WITH_TIMEOUT(held.elapsed() > 1100 || w->Label1->text() != status, 3000);
+        const QDeadlineTimer retried(1100); // every 50 ms, a lost printer every 500 ms
+        QTRY_VERIFY_WITH_TIMEOUT(retried.hasExpired() || w->Label1->text() != status, 3000);
         QCOMPARE(w->Label1->text(), status);
     }
 
