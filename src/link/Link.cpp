@@ -152,9 +152,7 @@ QByteArray Link::Get_Info()
 bool isSerialPortName(const QString &name)
 {
     // A USB printer (/dev/usb/lp0) and a network printer have no baud rate and no break.
-    const bool serialShaped = name.startsWith(QLatin1String("COM")) || name.startsWith(QLatin1String("tty"))
-        || name.startsWith(QLatin1String("/dev/"));
-    return serialShaped && resolvePortName(name).kind == LinkKind::Serial;
+    return hasLineSettings(name);
 }
 
 void Link::DispPort()

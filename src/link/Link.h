@@ -71,9 +71,8 @@ private:
     QTimer m_timer;
 };
 
-// True when the port display shows a baud rate and Break is offered: a name
-// beginning with "COM", "tty" or "/dev/" that is neither a USB printer-class
-// device nor a network printer.
+// True when the port display shows a baud rate and Break is offered: a
+// serial line, as hasLineSettings() (PortNames.h) tells it.
 bool isSerialPortName(const QString &name);
 // The name as the operator chose it, for messages and the port display: a
 // listed entry without its description ("ttyUSB0", "/dev/pts/3").

@@ -184,6 +184,18 @@ PortTarget resolvePortName(const QString &name, const DeviceProbe &probe)
     return target;
 }
 
+bool hasLineSettings(const QString &name, const DeviceProbe &probe)
+{
+    const PortTarget target = resolvePortName(name, probe);
+    if (target.kind != LinkKind::Serial || target.path.isEmpty())
+        return false;
+    if (const DeviceKind kind = probe(target.path); kind != DeviceKind::Missing)
+        return kind == DeviceKind::Terminal;
+    const QString bare = entryName(name);
+    return bare.startsWith(QLatin1String("COM")) || bare.startsWith(QLatin1String("tty"))
+        || bare.startsWith(QLatin1String("/dev/"));
+}
+
 QString describeDeviceId(const QByteArray &reply)
 {
     if (reply.size() < 2)

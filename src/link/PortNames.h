@@ -71,6 +71,13 @@ bool isNetworkPortName(const QString &name);
 // its first blank or TAB) stands for.
 PortTarget resolvePortName(const QString &name, const DeviceProbe &probe = probeDevice);
 
+// Whether the port is a serial line, with line settings and a break (the
+// port display shows its baud rate). What the name stands for decides: a
+// link is followed, and a tty (a serial line, a pty such as the simulator's)
+// is one wherever it is named. Only a name with nothing behind it (an adapter
+// unplugged) is judged by its shape: COM or tty, or a path in /dev.
+bool hasLineSettings(const QString &name, const DeviceProbe &probe = probeDevice);
+
 // A listed USB printer: the make and model from its IEEE 1284 device ID as the
 // usblp driver returns it (two bytes of length, big-endian, then
 // "MFG:...;MDL:...;" fields). "" when the ID names neither.

@@ -112,8 +112,27 @@ CommandPanel::CommandPanel(QWidget *parent)
     });
     connect(CommandList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &CommandPanel::updateButtons);
+    QScrollBar *bar = CommandList->verticalScrollBar();
+    connect(bar, &QScrollBar::valueChanged, this, [this] {
+        if (!m_refreshing)
+            m_followEnd = showsEnd();
+    });
+    connect(bar, &QScrollBar::rangeChanged, this, &CommandPanel::rangeMoved);
     updateCount();
     updateButtons();
+}
+
+void CommandPanel::rangeMoved()
+{
+    if (m_refreshing)
+        return;
+    if (!m_followEnd) {
+        m_followEnd = showsEnd(); // grown so that the end came into view
+        return;
+    }
+    m_refreshing = true; // the move below is not the operator's
+    CommandList->scrollToBottom();
+    m_refreshing = false;
 }
 
 bool CommandPanel::showsEnd() const
@@ -126,9 +145,10 @@ void CommandPanel::refresh(const CommandTrace *trace)
 {
     // Where the operator reads: the row at the top of the list, unless the
     // list shows its end, which then goes on showing it.
-    const bool following = showsEnd();
+    const bool following = m_followEnd;
     const QModelIndex topIndex = CommandList->indexAt(QPoint(0, 0));
     const QVariant topSequence = topIndex.data(CommandModel::SequenceRole);
+    m_refreshing = true; // rows coming and going move the scroll bar, not the reader
     m_model->refresh(trace);
     // The scroll range follows the rows now, not on the next paint.
     CommandList->doItemsLayout();
@@ -140,6 +160,8 @@ void CommandPanel::refresh(const CommandTrace *trace)
         if (top.isValid())
             CommandList->verticalScrollBar()->setValue(top.row());
     }
+    m_refreshing = false;
+    m_followEnd = following || showsEnd();
     updateCount();
     updateButtons();
 }

@@ -53,6 +53,14 @@ private:
     void updateCount();
     void updateButtons();
     bool showsEnd() const;
+    void rangeMoved();
+
+    // The end is in view (an empty list's too): new rows keep it there.
+    // Kept as the view moves rather than read off the scroll bar when rows
+    // come: its range may have grown meanwhile (a scroll bar that appeared
+    // took room) without anyone scrolling.
+    bool m_followEnd = true;
+    bool m_refreshing = false;
 
     CommandModel *m_model = nullptr;
     QSortFilterProxyModel *m_filter = nullptr;

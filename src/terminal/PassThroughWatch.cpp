@@ -1,6 +1,7 @@
 #include "terminal/PassThroughWatch.h"
 
 #include "link/Link.h"
+#include "link/POSPrinter.h"
 #include "link/TerminalView.h"
 #include "session/PassThrough.h"
 #include "session/Session.h"
@@ -20,6 +21,22 @@ bool PassThroughWatch::isConnected() const
 QString PassThroughWatch::statusText() const
 {
     return m_pass ? m_pass->statusText() : QString();
+}
+
+bool PassThroughWatch::holdsProgram() const
+{
+    return m_pass && (m_pass->heldBytes() > 0 || (m_pass->isConnected() && m_s.port.LinkDown()));
+}
+
+QString PassThroughWatch::withPortNote(const QString &note) const
+{
+    if (!holdsProgram())
+        return note;
+    // The port opened again for another try says "": the hold goes on all the same.
+    if (note.isEmpty())
+        return m_pass->statusText();
+    return note + (m_s.port.LinkDown() ? QStringLiteral(" - trying again; the point-of-sale program waits.")
+                                       : QStringLiteral(" - the point-of-sale program waits."));
 }
 
 void PassThroughWatch::stop()

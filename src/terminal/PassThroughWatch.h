@@ -35,6 +35,14 @@ public:
     bool isServing() const { return m_pass != nullptr; }
     bool isConnected() const;
     QString statusText() const;
+    // The program's bytes wait for the printer, or the printer it writes to
+    // has gone and is being opened again.
+    bool holdsProgram() const;
+    // What the status line says for a note of the port's (why it will not
+    // open, "" once it did): while the program is held back, the
+    // pass-through's words stay, as marlix-run prints them, and a printer
+    // that will not open is said to be tried again.
+    QString withPortNote(const QString &note) const;
 
 signals:
     void connectedChanged(bool connected);

@@ -33,6 +33,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -44,7 +45,7 @@ frmTerminal::frmTerminal(POSPrinter *port, Operator *op, EventPump *pump, QWidge
 {
     setObjectName(QStringLiteral("frmTerminal"));
     m_hub = std::make_unique<PortHub>(port, &PaperSettings::apply);
-    connect(m_hub.get(), &PortHub::status, this, &frmTerminal::setStatusText);
+    connect(m_hub.get(), &PortHub::status, this, &frmTerminal::showPortNote);
     connect(m_hub.get(), &PortHub::paperMoved, this, [this] {
         if (m_preview)
             m_preview->paperFed();
@@ -139,10 +140,16 @@ void frmTerminal::Form_Resize()
     QWidget *inner = centralWidget();
     const int w = inner->width();
     const int h = inner->height();
-    const int y = m_line1Y;
     // Narrower than its controls need, the band keeps its designed width and
     // the window clips it: a squeezed "Commanc" or a sliver of a button helps nobody.
-    Band->setGeometry(0, 0, std::max(w, Band->minimumSizeHint().width()), y);
+    const int bandWidth = std::max(w, Band->minimumSizeHint().width());
+    // As low as the design's Line1, or as the rows need: a status that wraps
+    // pushes the display down while it shows.
+    QLayout *rows = Band->layout();
+    m_line1Y = std::max(kLine1Twips / WindowPlace::kTwipsPerPixel,
+                        rows->hasHeightForWidth() ? rows->totalHeightForWidth(bandWidth) : Band->sizeHint().height());
+    const int y = m_line1Y;
+    Band->setGeometry(0, 0, bandWidth, y);
     Line1->setGeometry(0, y - 1, w, 2);
     // Indata is stretched by the band's layout; the display fills what is left.
     if (h > y)
@@ -311,9 +318,12 @@ void frmTerminal::setLogMenus(bool logging)
 
 void frmTerminal::setStatusText(const QString &text)
 {
+    if (text == Label1->text())
+        return;
     Label1->setText(text);
     Label1->setAccessibleDescription(text);
     Label1->setToolTip(text);
+    Form_Resize(); // a longer or shorter text takes more or fewer lines
 }
 
 // --- focus and keys ----------------------------------------------------------
@@ -467,6 +477,12 @@ void frmTerminal::MSettings_Click()
         m_config = new ConfigScrn(m_session->link, m_session->port, [this] { DispPort(); }, this);
         m_config->setPassThrough([this] { return m_serve->listen(); },
                                  [this](const QString &listen) { return servePassThrough(listen); });
+        // A place refused at OK and then given up: the place served before
+        // serves on, and the status line says so again.
+        connect(m_config, &QDialog::rejected, this, [this] {
+            if (m_serve->isServing() && Label1->text() == m_serveRefusal)
+                showServeStatus(m_serve->statusText());
+        });
     }
     // A dialog already on screen keeps what the operator has typed into it.
     if (!m_config->isVisible())
@@ -504,8 +520,10 @@ void frmTerminal::MXMacroHelp() { openHelp(QStringLiteral("MXMacro.htm")); }
 QString frmTerminal::servePassThrough(const QString &listen)
 {
     const QString why = m_serve->serve(listen);
-    if (!why.isEmpty())
-        setStatusText(SharedWords::cannotServe(why));
+    if (!why.isEmpty()) {
+        m_serveRefusal = SharedWords::cannotServe(why);
+        setStatusText(m_serveRefusal);
+    }
     return why;
 }
 
@@ -515,9 +533,22 @@ frmTerminal::OwnOperation::~OwnOperation()
         w.showServeStatus(w.m_serve->statusText());
 }
 
+void frmTerminal::showPortNote(const QString &note)
+{
+    // A port reopened or lost under a program held back must not hide why it waits.
+    const QString shown = m_serve ? m_serve->withPortNote(note) : note;
+    if (shown == note)
+        setStatusText(note);
+    else
+        showServeStatus(shown);
+}
+
 void frmTerminal::showServeStatus(const QString &text)
 {
-    if (m_serving)
+    // After a sentence (why the program waits) a sentence, else a clause.
+    if (m_serving && text.endsWith(QLatin1Char('.')))
+        setStatusText(text + QStringLiteral(" Commands, scripts, macros and typing are off until it disconnects."));
+    else if (m_serving)
         setStatusText(text + QStringLiteral(" - commands, scripts, macros and typing are off until it disconnects"));
     else
         setStatusText(text);

@@ -158,6 +158,8 @@ private:
     bool refuseWhileServing();
     void setServing(bool connected);
     void showServeStatus(const QString &text);
+    // A note of the port's (PortHub::status), as the pass-through's hold leaves it.
+    void showPortNote(const QString &note);
     bool Indata_KeyEvent(QKeyEvent *event);
     // Sends typed characters one byte each; false (nothing sent) when one is not Latin-1.
     bool sendTypedText(const QString &text);
@@ -182,6 +184,7 @@ private:
     QuitSignals *m_quitSignals = nullptr;
     std::unique_ptr<PassThroughWatch> m_serve;
     bool m_serving = false;       // a point-of-sale program is connected
+    QString m_serveRefusal;       // the status line's words for the last place refused
     int m_ownOperations = 0;      // Send Command, Loop or Get Response of the window's own, running
     // Around one of them: the pass-through holds the program back meanwhile,
     // and the status line says again whom it serves when it ends.

@@ -95,8 +95,10 @@ void frmTerminal::buildControls()
     Label2 = named(new QLabel(QStringLiteral("Status - "), Band), "Label2");
     Label1 = named(new QLabel(Band), "Label1");
     Label1->setAccessibleName(QStringLiteral("Status"));
-    // Long reasons are clipped, not allowed to squeeze the buttons; the tool tip has them whole.
+    // A long reason never squeezes the buttons: it wraps at its blanks onto
+    // more lines (the band grows for them), so no word is cut in two.
     Label1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    Label1->setWordWrap(true);
     Label1->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     Label4 = named(new QLabel(QStringLiteral("Interactive"), Band), "Label4");
@@ -145,7 +147,7 @@ void frmTerminal::buildControls()
     grid->addWidget(Indata, 3, 1, 1, 2);
 
     // The status gets a row of its own: a failed open's reason must be readable.
-    grid->addWidget(Label2, 4, 0);
+    grid->addWidget(Label2, 4, 0, Qt::AlignTop); // beside the first of its lines
     grid->addWidget(Label1, 4, 1, 1, 2);
     grid->setColumnStretch(1, 1);
 

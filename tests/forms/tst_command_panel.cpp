@@ -351,7 +351,7 @@ private slots:
         QCOMPARE(preview->Commands->currentSequence(), std::optional<quint64>(r40->sequence));
     }
 
-    // Clear empties the rows; the next bytes start them again, tied to receipt 1.
+    // Clear empties the rows; the next bytes start them again, tied to receipt 1, and the list follows them.
     void clearEmptiesTheRows()
     {
         ReceiptPreview *preview = open();
@@ -370,6 +370,14 @@ private slots:
         QVERIFY(text);
         QVERIFY(preview->Commands->selectSequence(text->sequence));
         QVERIFY(!preview->Paper->markRect().isEmpty());
+
+        // Its end in view, it follows the demonstration receipt's rows run after run.
+        const QScrollBar *bar = preview->Commands->CommandList->verticalScrollBar();
+        w->FileNameTextBox->setEditText(QStringLiteral(MARLIX_SOURCE_DIR "/docs/examples/receipt.dmo"));
+        for (int run = 1; run <= 2; ++run) {
+            w->SendScript_Click();
+            QTRY_VERIFY(caughtUp(preview, trace()) && bar->maximum() > 0 && bar->value() == bar->maximum());
+        }
     }
 
     // The check box shows the panel, widens the window by it, and is kept as 1 or 0.

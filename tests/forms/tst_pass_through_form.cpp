@@ -1,6 +1,7 @@
 // The window between a point-of-sale program and its built-in printer, as
 // the operator sets it up, works beside it, and sees and logs what passes.
 #include "config/ConfigScrn.h"
+#include "printer/device/VirtualPrinter.h"
 #include "printer/interpreter/ReceiptInterpreter.h"
 #include "session/TrafficLog.h"
 #include "support/Accessible.h"
@@ -13,6 +14,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -92,6 +94,8 @@ private slots:
         QCOMPARE(heard(dialog->ServeOn), QStringLiteral("Serve a point-of-sale program on"));
         QCOMPARE(heard(dialog->ServeOn, QAccessible::Description), why);
         QVERIFY(w->passThrough().isServing() && w->passThrough().listen() == before);
+        QTest::mouseClick(dialog->CancelButton, Qt::LeftButton); // the status line says what is served
+        QCOMPARE(w->Label1->text(), "waiting for a point-of-sale program on " + before);
         QVERIFY(!settings(QString())->isVisible()); // emptied: off
         QVERIFY(!w->passThrough().isServing());
     }
@@ -124,6 +128,35 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!w->passThrough().isConnected(), 5000);
         ownOperations(true);
         QCOMPARE(w->Label1->text(), "waiting for a point-of-sale program on " + listen);
+    }
+
+    void holdSaidAllAlong_data()
+    {
+        QTest::addColumn<QString>("said"); // %1: the simulator's link; without it, the built-in printer
+        QTest::newRow("paper out, built in") << "The printer is offline: paper out. The point-of-sale program waits.";
+        QTest::newRow("printer lost, pty") << "%1: No such file or directory - trying again; the point-of-sale program waits.";
+    }
+    // Why the program waits, in marlix-run's words, for as long as it waits (the port retried meanwhile).
+    void holdSaidAllAlong()
+    {
+        QFETCH(QString, said);
+        QTemporaryDir dir;
+        const QString link = dir.filePath(QStringLiteral("ttySim")), listen = freeTcp();
+        SimProcess sim({QStringLiteral("--link"), link});
+        const bool lost = said.contains(QLatin1String("%1"));
+        if (lost)
+            START_SIM_OR_SKIP(sim);
+        start({"--pass-through", listen, "--port", lost ? link : QStringLiteral("virtual")});
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, QUrl(listen).port());
+        QTRY_VERIFY_WITH_TIMEOUT(w->passThrough().isConnected(), 5000);
+        lost ? sim.stop() : w->builtInPrinter()->paperOut();
+        client.write(QByteArray(1 << 16, 'x'));
+        const QString status = said.replace("%1", link) + " Commands, scripts, macros and typing are off until it disconnects.";
+        QTRY_COMPARE_WITH_TIMEOUT(w->Label1->text(), status, 5000);
+        const QDeadlineTimer retried(1100); // every 50 ms, a lost printer every 500 ms
+        QTRY_VERIFY_WITH_TIMEOUT(retried.hasExpired() || w->Label1->text() != status, 3000);
+        QCOMPARE(w->Label1->text(), status);
     }
 
     void bothDirectionsShown_data()

@@ -183,8 +183,10 @@ private slots:
         QTest::newRow("normal") << 800 << 500;
         QTest::newRow("wide") << 1400 << 900;
         QTest::newRow("narrow") << 420 << 300;
+        QTest::newRow("1024 x 768") << 1024 << 768;
     }
 
+    // A status longer than its line wraps at its blanks and shows whole, the display below it.
     void resizeRule()
     {
         QFETCH(int, width);
@@ -193,6 +195,14 @@ private slots:
         form->resize(width, height);
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QLabel *status = form->Label1;
+        QString text = QStringLiteral("The point-of-sale program waits.");
+        while (status->fontMetrics().horizontalAdvance(text) < 2 * status->width())
+            text += QStringLiteral(" It waits.");
+        form->setStatusText(text);
+        QVERIFY(status->height() >= status->heightForWidth(status->width()));
+        QVERIFY(status->heightForWidth(status->width()) > 2 * status->fontMetrics().height()); // on three lines
+        QVERIFY(status->geometry().bottom() < form->line1Y());
         const QWidget *inner = form->centralWidget();
         const int w = inner->width();
         const int h = inner->height();

@@ -268,6 +268,7 @@ private slots:
         QTest::newRow("USB printer") << "/dev/usb/lp0" << "9600" << "/dev/usb/lp0" << false;
         QTest::newRow("character device, not a tty") << "/dev/null" << "9600" << "/dev/null" << false;
         QTest::newRow("character device, a tty") << "/dev/tty" << "9600" << "/dev/tty 9600" << true;
+        QTest::newRow("a tty outside /dev") << "/proc/self/root/dev/tty" << "9600" << "/proc/self/root/dev/tty 9600" << true;
         QTest::newRow("empty") << "" << "9600" << "" << false;
     }
 
