@@ -1,9 +1,11 @@
 #pragma once
 // What the display (and so the traffic log) shows of a pass-through's
 // traffic: each run of bytes in one direction begins a line marked with its
-// direction; what the program sent is shown as Send Command echoes it, what
-// the printer answered as Get Response shows it, and a status reply's words
-// follow its second byte. The window and marlix-run show the same text.
+// direction; what the program sent is shown as Send Command echoes it, with
+// a "<", "[" or "\" of its own escaped, so that the line typed as a command
+// sends the same bytes; what the printer answered as Get Response shows it,
+// and a status reply's words follow its second byte. The window and
+// marlix-run show the same text.
 #include "link/TerminalView.h"
 
 #include <QByteArray>
