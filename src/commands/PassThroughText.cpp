@@ -100,3 +100,15 @@ QByteArray PassThroughText::answered(const QByteArray &bytes, DisplayMode mode)
     }
     return text;
 }
+
+QByteArray PassThroughText::unheard(const QByteArray &bytes, DisplayMode mode)
+{
+    if (bytes.isEmpty())
+        return {};
+    QByteArray text = kAnsweredMark;
+    const Texts &shown = answerTexts(mode);
+    for (const char c : bytes)
+        text += shown[quint8(c)];
+    m_last = None;
+    return text + " (no point-of-sale program connected)";
+}

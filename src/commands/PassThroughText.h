@@ -19,6 +19,9 @@ public:
     QByteArray sent(const QByteArray &bytes);
     // Bytes the printer answered, in the display mode chosen.
     QByteArray answered(const QByteArray &bytes, DisplayMode mode);
+    // Bytes the printer answered that no program will get (none is
+    // connected): a line of their own, said so.
+    QByteArray unheard(const QByteArray &bytes, DisplayMode mode);
     // A new program: its first bytes begin a line of their own.
     void reset() { m_last = None; }
 
