@@ -12,6 +12,7 @@
 #include "commands/PassThroughText.h"
 #include "printer/device/VirtualPrinter.h"
 #include "session/PassThrough.h"
+#include "session/ProgramEnd.h"
 
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -76,6 +77,7 @@ private slots:
     void windowOperationFinishesFirst();
     void printerFaults_data();
     void printerFaults();
+    void pathServedOnce();
     void answerForProgramThatLeftDropped();
 };
 
@@ -246,6 +248,27 @@ void tst_PassThroughE2E::printerFaults()
     QTRY_COMPARE_WITH_TIMEOUT(rig.sim.received().size(), head.size() + tail.size(), 20000);
     QVERIFY(rig.sim.received() == head + tail);
     QTRY_VERIFY(rig.pass->statusText().startsWith(QLatin1String("point-of-sale program connected ")));
+}
+
+// A running server's path is refused to the next, whose going leaves the
+// link alone; one left behind is taken over; nothing is left behind.
+void tst_PassThroughE2E::pathServedOnce()
+{
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("pos-printer"));
+    QString error;
+    auto first = std::make_unique<ProgramEnd>();
+    QVERIFY(first->listen(link, &error));
+    QVERIFY(!ProgramEnd().listen(link, &error));
+    QCOMPARE(error, link + ": in use - another program serves " + link);
+    QCOMPARE(QFile::symLinkTarget(link), first->ptyPath());
+    first.reset();
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot), {});
+    QVERIFY(QFile::link(QStringLiteral("/dev/pts/gone"), link));
+    QVERIFY(QFile(dir.filePath(QStringLiteral(".pos-printer.marlix-lock"))).open(QIODevice::WriteOnly));
+    ProgramEnd next;
+    QVERIFY(next.listen(link, &error));
+    QCOMPARE(QFile::symLinkTarget(link), next.ptyPath());
 }
 
 // An answer printed after its program left (GS r 1, paper out, then loaded)
