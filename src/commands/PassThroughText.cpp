@@ -16,7 +16,7 @@ using Texts = std::array<QByteArray, 256>;
 // megabyte is copied out of one table without a call per byte.
 struct SentTexts
 {
-    static constexpr int kLongest = 8; // "< 255>", "[ESC]"
+    static constexpr int kLongest = 8; // "< 255>", "[ESC]", "\<"
     char text[256][kLongest];
     quint8 size[256];
 };
@@ -26,7 +26,11 @@ const SentTexts &sentTexts()
     static const SentTexts texts = [] {
         SentTexts t{};
         for (int b = 0; b < 256; ++b) {
-            const QByteArray name = Notation::EchoName(quint8(b));
+            // A "<", "[" or "\" of the program's own is escaped, so that the
+            // line, pasted into the Command box, sends exactly these bytes
+            // again (the notation would read "<12>" as one byte 12).
+            const bool opensForm = b == '<' || b == '[' || b == '\\';
+            const QByteArray name = opensForm ? QByteArray("\\") + char(b) : Notation::EchoName(quint8(b));
             Q_ASSERT(name.size() <= SentTexts::kLongest);
             t.size[b] = quint8(std::min<qsizetype>(name.size(), SentTexts::kLongest));
             std::memcpy(t.text[b], name.constData(), t.size[b]);
@@ -95,4 +99,16 @@ QByteArray PassThroughText::answered(const QByteArray &bytes, DisplayMode mode)
         }
     }
     return text;
+}
+
+QByteArray PassThroughText::unheard(const QByteArray &bytes, DisplayMode mode)
+{
+    if (bytes.isEmpty())
+        return {};
+    QByteArray text = kAnsweredMark;
+    const Texts &shown = answerTexts(mode);
+    for (const char c : bytes)
+        text += shown[quint8(c)];
+    m_last = None;
+    return text + " (no point-of-sale program connected)";
 }

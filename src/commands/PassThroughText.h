@@ -1,9 +1,11 @@
 #pragma once
 // What the display (and so the traffic log) shows of a pass-through's
 // traffic: each run of bytes in one direction begins a line marked with its
-// direction; what the program sent is shown as Send Command echoes it, what
-// the printer answered as Get Response shows it, and a status reply's words
-// follow its second byte. The window and marlix-run show the same text.
+// direction; what the program sent is shown as Send Command echoes it, with
+// a "<", "[" or "\" of its own escaped, so that the line typed as a command
+// sends the same bytes; what the printer answered as Get Response shows it,
+// and a status reply's words follow its second byte. The window and
+// marlix-run show the same text.
 #include "link/TerminalView.h"
 
 #include <QByteArray>
@@ -17,6 +19,9 @@ public:
     QByteArray sent(const QByteArray &bytes);
     // Bytes the printer answered, in the display mode chosen.
     QByteArray answered(const QByteArray &bytes, DisplayMode mode);
+    // Bytes the printer answered that no program will get (none is
+    // connected): a line of their own, said so.
+    QByteArray unheard(const QByteArray &bytes, DisplayMode mode);
     // A new program: its first bytes begin a line of their own.
     void reset() { m_last = None; }
 

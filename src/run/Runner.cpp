@@ -199,6 +199,8 @@ bool Runner::servePassThrough()
     QObject::connect(&pass, &PassThrough::toPrinter, [&](const QByteArray &bytes) { show(text.sent(bytes)); });
     QObject::connect(&pass, &PassThrough::fromPrinter,
                      [&](const QByteArray &bytes) { show(text.answered(bytes, m_options.mode)); });
+    QObject::connect(&pass, &PassThrough::unheardFromPrinter,
+                     [&](const QByteArray &bytes) { show(text.unheard(bytes, m_options.mode)); });
     QString peer;
     QObject::connect(&pass, &PassThrough::clientConnected, [&](const QString &who) {
         peer = who;

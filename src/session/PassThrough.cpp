@@ -131,6 +131,12 @@ void PassThrough::onConnected(const QString &peer)
     // Open for this program as every operation of the terminal opens it
     // (it may have been closed since the last one).
     reopen();
+    // What the printer said before it came was meant for someone else (a
+    // program that left before its answer was printed): never this one's.
+    if (!m_busy && !heldForWindow()) {
+        if (const QByteArray stale = readWaiting(); !stale.isEmpty())
+            emit unheardFromPrinter(stale);
+    }
     // Its answers are read while it is there; otherwise they are left for
     // the terminal's own operations, which read the port then.
     m_replyPoll.start();
@@ -150,7 +156,8 @@ void PassThrough::reopen()
 void PassThrough::onDisconnected()
 {
     // What the printer has answered so far is shown; what comes later waits
-    // in the port for whoever reads it next.
+    // in the port for the window's own operations, or is shown and dropped
+    // when the next program comes.
     if (!m_busy && !heldForWindow())
         passReplies();
     m_replyPoll.stop();
@@ -266,7 +273,7 @@ void PassThrough::readReplies()
         passReplies();
 }
 
-void PassThrough::passReplies()
+QByteArray PassThrough::readWaiting()
 {
     // Only what is there: the loop is not held up waiting for a printer
     // that says nothing.
@@ -275,9 +282,17 @@ void PassThrough::passReplies()
     for (QByteArray piece = m_printer.ReadInput(1); !piece.isEmpty(); piece = m_printer.ReadInput(1))
         reply += piece;
     m_printer.SetReadTiming(kNextByteWaitMs, kNextByteWaitMs);
-    if (!reply.isEmpty()) {
+    return reply;
+}
+
+void PassThrough::passReplies()
+{
+    const QByteArray reply = readWaiting();
+    if (!reply.isEmpty() && m_end->isConnected()) {
         m_end->write(reply);
         emit fromPrinter(reply);
+    } else if (!reply.isEmpty()) {
+        emit unheardFromPrinter(reply); // it left before its answer came
     }
     // A printer that went away while the program was quiet is opened again
     // all the same, so that its answers and the next bytes find it.

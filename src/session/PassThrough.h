@@ -65,6 +65,9 @@ signals:
     void clientDisconnected();
     void toPrinter(const QByteArray &bytes);   // bytes of the client the printer has taken, in order
     void fromPrinter(const QByteArray &bytes); // the printer's answer bytes, passed back, in order
+    // Answer bytes no program gets: sent before the program now connected
+    // came, or after the last one left. Dropped; only shown.
+    void unheardFromPrinter(const QByteArray &bytes);
     void statusChanged(const QString &text);
 
 private:
@@ -72,6 +75,7 @@ private:
     void flushHeld();
     void readReplies();
     void passReplies();
+    QByteArray readWaiting();
     void postReplyRead();
     void retry();
     void reopen();

@@ -16,6 +16,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -51,6 +52,62 @@ QByteArray readLink(const QByteArray &path)
     char target[4096];
     const ssize_t n = ::readlink(path.constData(), target, sizeof target);
     return n > 0 ? QByteArray(target, n) : QByteArray();
+}
+
+// The lock file beside a link (".pos-printer.marlix-lock" beside
+// "pos-printer"): the server of the link holds it locked while it runs, so
+// a second one can tell the link is taken, and the kernel lets go of it
+// when the server ends in any way, so a link left behind is free to take.
+QByteArray lockPathFor(const QByteArray &link)
+{
+    const qsizetype slash = link.lastIndexOf('/');
+    return link.left(slash + 1) + '.' + link.mid(slash + 1) + ".marlix-lock";
+}
+
+bool sameFile(const struct stat &a, const struct stat &b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// The lock, held: its descriptor, or -1 with errno (EWOULDBLOCK: another
+// server holds it).
+int takeLock(const QByteArray &path)
+{
+    // A server that leaves removes the file as it goes: the file we locked
+    // must still be the one at the path, else the next is tried.
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd < 0)
+            return -1;
+        struct stat held {};
+        struct stat now {};
+        if (::fstat(fd, &held) != 0 || !S_ISREG(held.st_mode)) {
+            ::close(fd);
+            errno = EEXIST;
+            return -1;
+        }
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const int error = errno;
+            ::close(fd);
+            errno = error;
+            return -1;
+        }
+        if (::lstat(path.constData(), &now) == 0 && sameFile(held, now))
+            return fd;
+        ::close(fd);
+    }
+    errno = EWOULDBLOCK;
+    return -1;
+}
+
+void dropLock(int fd, const QByteArray &path)
+{
+    struct stat held {};
+    struct stat now {};
+    // Removed while still locked, so that nobody locks it after us in vain.
+    if (::fstat(fd, &held) == 0 && ::lstat(path.constData(), &now) == 0 && sameFile(held, now))
+        ::unlink(path.constData());
+    ::close(fd);
 }
 } // namespace
 
@@ -134,12 +191,24 @@ bool ProgramEnd::listenPty(const QString &path, QString *error)
         *error = linkPath + QStringLiteral(": exists and is not a symbolic link - choose another name");
         return false;
     }
+    // The link is ours from here to close(): a second server refuses it, as
+    // a TCP port in use is refused, instead of pointing it at its own pty.
+    const QByteArray lockPath = lockPathFor(link);
+    m_lock = takeLock(lockPath);
+    if (m_lock < 0) {
+        *error = errno == EWOULDBLOCK
+            ? linkPath + QStringLiteral(": in use - another program serves ") + linkPath
+            : QFile::decodeName(lockPath) + QStringLiteral(": ") + errnoText();
+        return false;
+    }
+    m_lockPath = lockPath;
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     char name[128] = {};
     if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0 || ::ptsname_r(master, name, sizeof name) != 0) {
         *error = QStringLiteral("cannot make a pseudo terminal: ") + errnoText();
         if (master >= 0)
             ::close(master);
+        releaseLock();
         return false;
     }
     // Raw on the program's end: every byte value passes unchanged both ways,
@@ -163,6 +232,7 @@ bool ProgramEnd::listenPty(const QString &path, QString *error)
         *error = linkPath + QStringLiteral(": ") + errnoText();
         ::unlink(temporary.constData());
         ::close(master);
+        releaseLock();
         return false;
     }
     m_kind = Kind::Pty;
@@ -243,10 +313,19 @@ void ProgramEnd::close()
     // Only our own link: another program may have taken the name over since.
     if (!m_linkPath.isEmpty() && readLink(QFile::encodeName(m_linkPath)) == QFile::encodeName(m_ptyPath))
         ::unlink(QFile::encodeName(m_linkPath).constData());
+    releaseLock();
     m_linkPath.clear();
     m_ptyPath.clear();
     m_address.clear();
     m_kind = Kind::None;
+}
+
+void ProgramEnd::releaseLock()
+{
+    if (m_lock >= 0)
+        dropLock(m_lock, m_lockPath);
+    m_lock = -1;
+    m_lockPath.clear();
 }
 
 void ProgramEnd::watchPty()

@@ -3,6 +3,10 @@
 // behind a stable symlink, or a TCP port, serving one program at a time.
 // Plain descriptors watched by the event loop (the core has no Qt Network).
 //
+// A path is served by one server at a time: a lock file beside the link
+// says which (the link alone cannot: the next server would point it at its
+// own pty, and the first would announce a path that is no longer its own).
+//
 // A pty has no connections: the program is taken to be connected while it
 // holds the pty's other end open. Nobody holding it shows as a hangup on our
 // end, which the event loop cannot watch without spinning, so while nobody
@@ -76,6 +80,7 @@ private:
     void drop();
     void flushOutput();
     void updateNotifiers();
+    void releaseLock();
 
     Kind m_kind = Kind::None;
     int m_listener = -1; // the pty's master, or the listening socket
@@ -84,6 +89,8 @@ private:
     QString m_ptyPath;
     QString m_linkPath;
     QString m_peer;
+    int m_lock = -1;         // the lock beside the link, held while we serve it
+    QByteArray m_lockPath;
     QByteArray m_output;
     bool m_reading = true;
     QSocketNotifier *m_accept = nullptr;

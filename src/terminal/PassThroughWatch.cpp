@@ -80,6 +80,9 @@ QString PassThroughWatch::serve(const QString &listen)
     connect(pass.get(), &PassThrough::fromPrinter, this, [this](const QByteArray &bytes) {
         m_s.showWithoutServing(m_text.answered(bytes, m_s.view.displayMode()));
     });
+    connect(pass.get(), &PassThrough::unheardFromPrinter, this, [this](const QByteArray &bytes) {
+        m_s.showWithoutServing(m_text.unheard(bytes, m_s.view.displayMode()));
+    });
     connect(pass.get(), &PassThrough::clientConnected, this, [this] {
         // The printer is the client's from here (the pass-through has opened
         // it): the window's idle close must not shut it under the client.

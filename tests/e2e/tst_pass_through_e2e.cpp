@@ -9,7 +9,10 @@
 #include "support/PosProgram.h"
 #include "support/SimProcess.h"
 
+#include "commands/PassThroughText.h"
+#include "printer/device/VirtualPrinter.h"
 #include "session/PassThrough.h"
+#include "session/ProgramEnd.h"
 
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -74,6 +77,8 @@ private slots:
     void windowOperationFinishesFirst();
     void printerFaults_data();
     void printerFaults();
+    void pathServedOnce();
+    void answerForProgramThatLeftDropped();
 };
 
 void tst_PassThroughE2E::bothWays_data()
@@ -243,6 +248,57 @@ void tst_PassThroughE2E::printerFaults()
     QTRY_COMPARE_WITH_TIMEOUT(rig.sim.received().size(), head.size() + tail.size(), 20000);
     QVERIFY(rig.sim.received() == head + tail);
     QTRY_VERIFY(rig.pass->statusText().startsWith(QLatin1String("point-of-sale program connected ")));
+}
+
+// A running server's path is refused to the next, whose going leaves the
+// link alone; one left behind is taken over; nothing is left behind.
+void tst_PassThroughE2E::pathServedOnce()
+{
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("pos-printer"));
+    QString error;
+    auto first = std::make_unique<ProgramEnd>();
+    QVERIFY(first->listen(link, &error));
+    QVERIFY(!ProgramEnd().listen(link, &error));
+    QCOMPARE(error, link + ": in use - another program serves " + link);
+    QCOMPARE(QFile::symLinkTarget(link), first->ptyPath());
+    first.reset();
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot), {});
+    QVERIFY(QFile::link(QStringLiteral("/dev/pts/gone"), link));
+    QVERIFY(QFile(dir.filePath(QStringLiteral(".pos-printer.marlix-lock"))).open(QIODevice::WriteOnly));
+    ProgramEnd next;
+    QVERIFY(next.listen(link, &error));
+    QCOMPARE(QFile::symLinkTarget(link), next.ptyPath());
+}
+
+// An answer printed after its program left (GS r 1, paper out, then loaded)
+// is shown as nobody's, never read by the next program.
+void tst_PassThroughE2E::answerForProgramThatLeftDropped()
+{
+    QTemporaryDir dir;
+    AnyPOSPrinter port;
+    port.OpenPort(QStringLiteral("virtual"), QString());
+    PassThrough pass(port, QStringLiteral("virtual"), QString());
+    QByteArray taken, unheard;
+    QObject::connect(&pass, &PassThrough::toPrinter, [&](const QByteArray &b) { taken += b; });
+    QObject::connect(&pass, &PassThrough::unheardFromPrinter, [&](const QByteArray &b) { unheard += b; });
+    QString error;
+    QVERIFY(pass.listen(dir.filePath(QStringLiteral("pos")), &error));
+    port.builtIn().printer().paperOut();
+    PosProgram leaves, next;
+    QVERIFY(leaves.open(pass.address()));
+    leaves.send("\x1D\x72\x01");
+    QTRY_VERIFY(leaves.flush() && taken.size() == 3);
+    leaves.close();
+    QTRY_VERIFY(!pass.isConnected());
+    port.builtIn().printer().loadPaper();
+    QTRY_COMPARE(port.builtIn().waitingInput(), 1);
+    QVERIFY(next.open(pass.address()));
+    next.send("\x10\x04\x01");
+    QTRY_VERIFY(next.flush());
+    QTRY_COMPARE(next.received(), QByteArray("\x12"));
+    QCOMPARE(PassThroughText().unheard(unheard, DisplayMode::Hex),
+             "\r\nfrom printer: <0> (no point-of-sale program connected)");
 }
 
 QTEST_GUILESS_MAIN(tst_PassThroughE2E)

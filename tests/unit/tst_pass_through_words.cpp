@@ -1,7 +1,9 @@
 // The pass-through's words: which LISTEN texts it takes, and how its traffic
 // reads in the display and the log.
+#include "commands/Notation.h"
 #include "commands/PassThroughText.h"
 #include "session/PassThrough.h"
+#include "support/LinkFixtures.h"
 
 #include <QtTest>
 
@@ -12,6 +14,8 @@ private slots:
     void listenTexts();
     void display_data();
     void display();
+    void sentLineSendsTheBytesAgain_data();
+    void sentLineSendsTheBytesAgain();
 };
 
 void tst_PassThroughWords::listenTexts_data()
@@ -73,6 +77,24 @@ void tst_PassThroughWords::display()
         all += chunk.startsWith(QLatin1Char('>')) ? text.sent(bytes) : text.answered(bytes, DisplayMode(mode));
     }
     QCOMPARE(all, shown);
+}
+
+void tst_PassThroughWords::sentLineSendsTheBytesAgain_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("every byte value") << allByteValues();
+    QTest::newRow("text like notation") << QByteArray("price<12>x [ESC] \\n\f\x1B<x1B>[esc]\\[\\<\\\\ \\\xFF\\");
+}
+
+// What the program sent, typed as a command, sends the same bytes again.
+void tst_PassThroughWords::sentLineSendsTheBytesAgain()
+{
+    QFETCH(QByteArray, bytes);
+    QByteArray rest = PassThroughText().sent(bytes).mid(qstrlen(PassThroughText::kSentMark));
+    QByteArray sent;
+    for (Notation::Form form; !rest.isEmpty(); rest.remove(0, form.consumed))
+        sent += char((form = Notation::ReadForm(rest)).byte);
+    QCOMPARE(sent.toHex(' '), bytes.toHex(' '));
 }
 
 QTEST_GUILESS_MAIN(tst_PassThroughWords)
