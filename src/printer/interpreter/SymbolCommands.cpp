@@ -157,7 +157,7 @@ void SymbolCommands::printBarcode(int type, const QByteArray &data)
         line.runs.append(text);
         y += text.height();
     }
-    line.images.append({DotImage::Kind::Barcode, x, y, bars, line.source, data});
+    line.images.append({DotImage::Kind::Barcode, x, y, bars, line.source, symbol.scanned.isEmpty() ? data : symbol.scanned});
     y += bars.height();
     if (below && !text.text.isEmpty()) {
         text.y = y;
