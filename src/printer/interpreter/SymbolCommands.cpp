@@ -195,7 +195,5 @@ void SymbolCommands::noteCutSymbol(const char *what, int dotWidth)
                               .arg(QLatin1String(what))
                               .arg(dotWidth)
                               .arg(m_layout.printableWidth());
-    if (!m_cutSymbols.contains(words))
-        m_cutSymbols.append(words);
-    m_context.note(words);
+    m_context.noteCut(words);
 }

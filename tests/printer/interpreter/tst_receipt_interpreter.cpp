@@ -75,6 +75,7 @@ private slots:
     void waitingCommandAndReset_data();
     void waitingCommandAndReset();
     void symbolCutAtTheEdgeIsSaid();
+    void rasterCutShortPrintsNothing();
 };
 
 void TestReceiptInterpreter::text_data()
@@ -715,10 +716,24 @@ void TestReceiptInterpreter::symbolCutAtTheEdgeIsSaid()
 {
     ReceiptInterpreter interpreter;
     interpreter.feed(qrFunction("1C" + n(8)) + qrFunction("1P0" + QByteArray(3000, '7')) + qrFunction("1Q0") + qrFunction("1Q0"));
-    QCOMPARE(interpreter.cutSymbols(), QStringList{"QR code 936 dots wide, cut at 576: it will not scan"});
-    QCOMPARE(interpreter.takeNotes().count(interpreter.cutSymbols().first()), 1);
+    QCOMPARE(interpreter.cutAtEdge(), QStringList{"QR code 936 dots wide, cut at 576: it will not scan"});
+    QCOMPARE(interpreter.takeNotes().count(interpreter.cutAtEdge().first()), 1);
     interpreter.clearPaper();
-    QVERIFY(interpreter.cutSymbols().isEmpty());
+    QVERIFY(interpreter.cutAtEdge().isEmpty());
+}
+
+// A raster image the stream ends in prints nothing and says so; should its
+// data come after all, it prints whole.
+void TestReceiptInterpreter::rasterCutShortPrintsNothing()
+{
+    ReceiptInterpreter interpreter;
+    const QByteArray image = GS + "v0" + n(0) + word(2) + word(3) + QByteArray(6, '\xFF');
+    interpreter.feed("above\n" + image.left(12)); // the header and 2 of 3 rows
+    const QString printed = describeReceipt(interpreter.finish()).join('|');
+    QVERIFY2(!printed.contains("raster"), qPrintable(printed));
+    QVERIFY(interpreter.takeNotes().contains("the stream ended inside GS v 0 after 2 of its 3 rows: nothing of the image is printed"));
+    interpreter.feed(image.mid(12));
+    QVERIFY(describeReceipt(interpreter.finish()).contains("raster 0 0 16x3 FFFF FFFF FFFF"));
 }
 
 QTEST_GUILESS_MAIN(TestReceiptInterpreter)
