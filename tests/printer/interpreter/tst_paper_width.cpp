@@ -2,7 +2,6 @@
 #include "support/ReceiptText.h"
 
 #include "printer/interpreter/ReceiptInterpreter.h"
-#include "printer/render/ReceiptTextDump.h"
 
 #include <QtTest>
 
@@ -33,34 +32,6 @@ private slots:
         interpreter.setPaperWidth(Paper::kNarrowWidthDots);
         interpreter.feed(stream);
         QCOMPARE(describeAll(interpreter).mid(2).join('|'), expected);
-    }
-
-    // Each kind of image 576 dots wide on 384 dots of paper: the log, the
-    // preview's list and the receipt's text say its size as sent and the cut.
-    void imageCutIsSaid_data()
-    {
-        QTest::addColumn<QByteArray>("stream");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("GS v 0") << GS + "v0" + n(0) + word(72) + word(2) + QByteArray(144, '\xFF') << "[image 576 x 2, cut at 384]";
-        QTest::newRow("GS v 0, double width") << GS + "v0" + n(1) + word(36) + word(1) + QByteArray(36, '\x0F')
-                                              << "[image 576 x 1, cut at 384]";
-        QTest::newRow("ESC *") << ESC + "*" + n(33) + word(576) + QByteArray(576 * 3, '\x01') + "\n" << "[image 576 x 24, cut at 384]";
-        QTest::newRow("GS ( L, printed from the buffer")
-            << GS + "(L" + word(82) + "0p0" + n(1) + n(1) + "1" + word(576) + word(1) + QByteArray(72, '\xFF') + GS + "(L" + word(2) + "02"
-            << "[image 576 x 1, cut at 384]";
-    }
-
-    void imageCutIsSaid()
-    {
-        QFETCH(QByteArray, stream);
-        QFETCH(QString, text);
-        ReceiptInterpreter interpreter;
-        interpreter.setPaperWidth(Paper::kNarrowWidthDots);
-        interpreter.feed(stream);
-        const QString words = "image 576 dots wide, cut at 384: its right 192 dots are not printed";
-        QCOMPARE(interpreter.cutAtEdge(), QStringList{words});
-        QCOMPARE(interpreter.takeNotes().count(words), 1);
-        QCOMPARE(ReceiptTextDump::lines(interpreter.finish()), QStringList({text, "[not cut]"}));
     }
 
     // Changed on blank paper at once (above), else with the next receipt.

@@ -3,6 +3,7 @@
 
 #include "printer/device/MacroStore.h"
 #include "printer/interpreter/ReceiptInterpreter.h"
+#include "printer/render/ReceiptTextDump.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -75,7 +76,7 @@ private slots:
     void waitingCommandAndReset_data();
     void waitingCommandAndReset();
     void symbolCutAtTheEdgeIsSaid();
-    void rasterCutShortPrintsNothing();
+    void imageCutAtTheEdgeOrShortIsSaid();
 };
 
 void TestReceiptInterpreter::text_data()
@@ -722,18 +723,19 @@ void TestReceiptInterpreter::symbolCutAtTheEdgeIsSaid()
     QVERIFY(interpreter.cutAtEdge().isEmpty());
 }
 
-// A raster image the stream ends in prints nothing and says so; should its
-// data come after all, it prints whole.
-void TestReceiptInterpreter::rasterCutShortPrintsNothing()
+// Images wider than the paper say their size as sent and the cut; one the
+// stream ends in prints nothing and says so.
+void TestReceiptInterpreter::imageCutAtTheEdgeOrShortIsSaid()
 {
     ReceiptInterpreter interpreter;
-    const QByteArray image = GS + "v0" + n(0) + word(2) + word(3) + QByteArray(6, '\xFF');
-    interpreter.feed("above\n" + image.left(12)); // the header and 2 of 3 rows
-    const QString printed = describeReceipt(interpreter.finish()).join('|');
-    QVERIFY2(!printed.contains("raster"), qPrintable(printed));
-    QVERIFY(interpreter.takeNotes().contains("the stream ended inside GS v 0 after 2 of its 3 rows: nothing of the image is printed"));
-    interpreter.feed(image.mid(12));
-    QVERIFY(describeReceipt(interpreter.finish()).contains("raster 0 0 16x3 FFFF FFFF FFFF"));
+    interpreter.setPaperWidth(Paper::kNarrowWidthDots);
+    const QByteArray raster = GS + "v0" + n(0) + word(72) + word(2) + QByteArray(144, '\xFF');
+    interpreter.feed(raster + ESC + "*" + n(33) + word(576) + QByteArray(576 * 3, '\x01') + "\n" + raster.left(90));
+    QCOMPARE(ReceiptTextDump::lines(interpreter.finish()),
+             QStringList({"[image 576 x 2, cut at 384]", "[image 576 x 24, cut at 384]", "[not cut]"}));
+    const QString words = "image 576 dots wide, cut at 384: its right 192 dots are not printed";
+    QCOMPARE(interpreter.cutAtEdge(), QStringList{words});
+    QCOMPARE(interpreter.takeNotes(), QStringList({words, "the stream ended inside GS v 0 after 1 of its 2 rows: nothing of the image is printed"}));
 }
 
 QTEST_GUILESS_MAIN(TestReceiptInterpreter)

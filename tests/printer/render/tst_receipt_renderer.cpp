@@ -5,7 +5,6 @@
 #include "printer/interpreter/ReceiptInterpreter.h"
 #include "printer/render/MonoPng.h"
 #include "printer/render/ReceiptRenderer.h"
-#include "printer/render/ReceiptTextDump.h"
 
 #include <QPainter>
 #include <QProcess>
@@ -93,8 +92,6 @@ private slots:
     void cutSplitsTwoReceipts();
     void barcodeWidthAndScan_data();
     void barcodeWidthAndScan();
-    void code128TextIsWhatIsScanned_data();
-    void code128TextIsWhatIsScanned();
     void qrCodeScans();
     void turnedTextIsTheUprightTextTurned_data();
     void turnedTextIsTheUprightTextTurned();
@@ -305,6 +302,7 @@ void TestReceiptRenderer::barcodeWidthAndScan_data()
     QTest::newRow("UPC-A") << GS + "k" + n(0x41) + n(11) + "03600029145" << 2 << 95 << "0036000291452";
     QTest::newRow("CODE39") << GS + "k" + n(4) + "MARLIX-1" + n(0) << 2 << 129 << "MARLIX-1";
     QTest::newRow("CODE128") << GS + "k" + n(0x49) + n(9) + "{BMX-2600" << 2 << 101 << "MX-2600";
+    QTest::newRow("CODE128, code sets, a brace, FNC1") << GS + "k" + n(0x49) + n(17) + "{AORD{B{{{1ER{C12" << 2 << 123 << "ORD{ER12";
 }
 
 void TestReceiptRenderer::barcodeWidthAndScan()
@@ -330,30 +328,6 @@ void TestReceiptRenderer::barcodeWidthAndScan()
     if (!skip.isEmpty())
         QSKIP(qPrintable(skip));
     QCOMPARE(read, data);
-}
-
-void TestReceiptRenderer::code128TextIsWhatIsScanned_data()
-{
-    QTest::addColumn<QByteArray>("data"); // GS k 73's
-    QTest::addColumn<QString>("read");    // the receipt's text, and what a scanner reads
-    QTest::newRow("code set B") << QByteArray("{BORDER2") << "ORDER2";
-    QTest::newRow("sets switched") << QByteArray("{BNo.{C123456") << "No.123456";
-    QTest::newRow("function codes") << QByteArray("{A{1AB{2{3C{4") << "ABC";
-    QTest::newRow("a literal brace") << QByteArray("{B{{x}") << "{x}";
-}
-
-// receipt-NNN.txt says what the drawn bars say, not the codes that chose them.
-void TestReceiptRenderer::code128TextIsWhatIsScanned()
-{
-    QFETCH(QByteArray, data);
-    QFETCH(QString, read);
-    const Receipt receipt = receiptOf(GS + "h" + n(80) + GS + "k" + n(73) + n(int(data.size())) + data);
-    QCOMPARE(ReceiptTextDump::lines(receipt), QStringList({"[barcode: " + read + "]", "[not cut]"}));
-    QString skip;
-    const QString scanned = scan(m_renderer.render(receipt), &skip);
-    if (!skip.isEmpty())
-        QSKIP(qPrintable(skip));
-    QCOMPARE(scanned, read);
 }
 
 void TestReceiptRenderer::qrCodeScans()
