@@ -75,10 +75,10 @@ QImage ReceiptParts::scaled(const QImage &image, int scaleX, int scaleY, int max
 
 QString ReceiptParts::cutImageWords(int sentWidth, int drawnWidth)
 {
-    return QStringLiteral("image %1 dots wide, cut at %2: its right %3 dots are not printed")
-        .arg(sentWidth)
-        .arg(drawnWidth)
-        .arg(sentWidth - drawnWidth);
+    const int lost = sentWidth - drawnWidth;
+    return QStringLiteral("image %1 dots wide, cut at %2: ").arg(sentWidth).arg(drawnWidth)
+        + (lost == 1 ? QStringLiteral("its right dot is not printed")
+                     : QStringLiteral("its right %1 dots are not printed").arg(lost));
 }
 
 bool GraphicsCommands::runCommand(quint8 introducer, quint8 c)
