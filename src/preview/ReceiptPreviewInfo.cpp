@@ -39,8 +39,8 @@ QString ReceiptPreview::infoText() const
     // What keeps the paper blank, said where the operator looks.
     if (const QString waiting = paper().waitingWords(); !waiting.isEmpty())
         text += QStringLiteral(", ") + waiting;
-    if (!paper().cutSymbols().isEmpty())
-        text += QStringLiteral(", ") + paper().cutSymbols().last();
+    if (!paper().cutAtEdge().isEmpty())
+        text += QStringLiteral(", ") + paper().cutAtEdge().last();
     // The built-in printer keeps what it cannot print yet.
     if (m_printer && m_printer->state().waiting > 0 && !m_printer->state().online())
         text += QStringLiteral(", %1 waiting: the printer is %2")
@@ -79,8 +79,8 @@ void ReceiptPreview::updateInfo()
     }
     if (const QString waiting = paper().waitingWords(); !waiting.isEmpty())
         tip += QStringLiteral("\n\n%1: nothing prints until they have come (Reset Printer drops the command).").arg(waiting);
-    if (!paper().cutSymbols().isEmpty())
-        tip += QStringLiteral("\n\nSymbols wider than the paper, cut at its edge:\n") + paper().cutSymbols().join(QLatin1Char('\n'));
+    if (!paper().cutAtEdge().isEmpty())
+        tip += QStringLiteral("\n\nSymbols and images wider than the paper, cut at its edge:\n") + paper().cutAtEdge().join(QLatin1Char('\n'));
     PreviewInfo->setToolTip(tip);
     const QString description = paperDescription();
     if (Paper->accessibleDescription() != description)

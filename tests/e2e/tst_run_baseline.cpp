@@ -43,6 +43,8 @@ private slots:
     void olderBaselinesAreRead_data();
     void olderBaselinesAreRead();
     void junitReport();
+    void junitFolder_data();
+    void junitFolder();
     void simulatorChecksWhenItStops();
     void narrowPaper();
 };
@@ -111,13 +113,17 @@ void tst_RunBaseline::updateReplacesTheBaseline()
     QVERIFY(QDir(run.path("out/receipt-001.png")).removeRecursively());
     const RunProcess::Result update = run.run(args({"5.00"}, {"--update"}));
     QCOMPARE(update.status, 0);
-    QVERIFY2(update.err.endsWith("marlix-run: baseline base: 1 receipt written, 2 no longer printed removed\n"),
+    QVERIFY2(update.err.endsWith("marlix-run: baseline base: 1 receipt written, 2 no longer printed removed (receipt-002, receipt-003)\n"),
              update.err.constData());
     QCOMPARE(files(run.path("base")), QStringList({"receipt-001.png", "receipt-001.txt"}));
     QFile text(run.path("base/receipt-001.txt"));
     QVERIFY(text.open(QIODevice::ReadOnly));
     QCOMPARE(text.readAll(), QByteArray("Shop\nTOTAL 5.00\n[full cut]\n"));
     QCOMPARE(run.run(args({"5.00"}, {})).status, 0);
+    QVERIFY(QDir().mkpath(run.path("base/receipt-002.png/in-the-way")));
+    const RunProcess::Result partial = run.run(args({"5.00", "1.00"}, {"--update"}));
+    QCOMPARE(partial.status, 1);
+    QVERIFY2(partial.err.endsWith("baseline base: 1 of 2 receipts written\n"), partial.err.constData());
 }
 
 void tst_RunBaseline::olderBaselinesAreRead_data()
@@ -183,6 +189,27 @@ void tst_RunBaseline::junitReport()
     QCOMPARE(read.at(3), "diff image: out/receipt-002.diff.png");
     QCOMPARE(read.at(4), "receipt-003 receipt-003 extra: printed, not in the baseline base|"
                          "receipt-003 extra: printed, not in the baseline base");
+}
+
+void tst_RunBaseline::junitFolder_data()
+{
+    QTest::addColumn<QString>("junit"); // against a baseline of 4.30, a run of 4.40
+    QTest::addColumn<int>("status");
+    QTest::newRow("its folders made") << "reports/ci/j.xml" << 4;
+    QTest::newRow("a file in the way: refused before the run") << "out/receipt-001.png/j.xml" << 1;
+    QTest::newRow("cannot be written (a folder): still 4") << "base" << 4;
+}
+
+void tst_RunBaseline::junitFolder()
+{
+    QFETCH(QString, junit);
+    QFETCH(int, status);
+    RunProcess run;
+    QCOMPARE(run.run(args({"4.30"}, {"--update"})).status, 0);
+    const RunProcess::Result result = run.run(args({"4.40"}, {"--junit", junit}));
+    QCOMPARE(result.status, status);
+    QCOMPARE(QFileInfo(run.path(junit)).isFile(), junit.startsWith("reports"));
+    QCOMPARE(result.err.contains("marlix-run: receipt 1: "), status == 4); // refused: nothing printed
 }
 
 // The simulator shares the check: what a point-of-sale program sent it is

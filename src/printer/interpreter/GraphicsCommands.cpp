@@ -73,6 +73,14 @@ QImage ReceiptParts::scaled(const QImage &image, int scaleX, int scaleY, int max
     return out;
 }
 
+QString ReceiptParts::cutImageWords(int sentWidth, int drawnWidth)
+{
+    const int lost = sentWidth - drawnWidth;
+    return QStringLiteral("image %1 dots wide, cut at %2: ").arg(sentWidth).arg(drawnWidth)
+        + (lost == 1 ? QStringLiteral("its right dot is not printed")
+                     : QStringLiteral("its right %1 dots are not printed").arg(lost));
+}
+
 bool GraphicsCommands::runCommand(quint8 introducer, quint8 c)
 {
     if (introducer != FS || (c != 'q' && c != 'p'))
@@ -296,9 +304,12 @@ void GraphicsCommands::print(const QImage &image, int scaleX, int scaleY, const 
         return;
     if (dots.height() > Paper::kMaxReceiptDots)
         dots = dots.copy(0, 0, dots.width(), Paper::kMaxReceiptDots);
+    const int sentWidth = image.width() * scaleX > dots.width() ? image.width() * scaleX : 0;
+    if (sentWidth > 0)
+        m_context.noteCut(ReceiptParts::cutImageWords(sentWidth, dots.width()));
     ReceiptLine line;
     line.source = source;
-    line.images.append({DotImage::Kind::Raster, m_layout.bandLeft(dots.width()), 0, dots, source});
+    line.images.append({DotImage::Kind::Raster, m_layout.bandLeft(dots.width()), 0, dots, source, {}, nullptr, sentWidth});
     line.height = dots.height();
     m_layout.placeBand(line, ReceiptParts::cost(line));
 }

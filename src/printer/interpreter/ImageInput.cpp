@@ -5,6 +5,7 @@
 #include "printer/commands/ControlBytes.h"
 #include "printer/interpreter/ReceiptParts.h"
 
+#include <climits>
 #include <cstring>
 
 namespace {
@@ -45,6 +46,7 @@ void ImageInput::beginRaster(int mode, int bytesPerRow, int rows)
     m_image.scaleY = (mode & 2) ? 2 : 1;
     m_image.dotWidth = int(std::min<qint64>(qint64(bytesPerRow) * 8 * m_image.scaleX, m_layout.printableWidth()));
     m_image.x = m_layout.bandLeft(m_image.dotWidth);
+    noteCut(qint64(bytesPerRow) * 8 * m_image.scaleX);
     // Only the bytes that reach the paper are kept.
     const int keptDots = (m_image.dotWidth + m_image.scaleX - 1) / m_image.scaleX;
     m_image.row = QByteArray((keptDots + 7) / 8, '\0');
@@ -110,9 +112,19 @@ void ImageInput::commitRasterPiece()
         return;
     ReceiptLine line;
     line.source = m_context.commandRange();
-    line.images.append({DotImage::Kind::Raster, m_image.x, 0, dots, line.source});
+    line.images.append({DotImage::Kind::Raster, m_image.x, 0, dots, line.source, {}, nullptr, m_image.sentWidth});
     line.height = dots.height();
     m_layout.placeBand(line, ReceiptParts::cost(line));
+}
+
+QString ImageInput::rasterCutShort() const
+{
+    const QString words = QStringLiteral("the stream ended inside GS v 0 after %1 of its %2 rows: ").arg(m_image.unit).arg(m_image.units);
+    // Only an image taller than what a receipt takes went on paper a piece at a time.
+    const int printed = m_image.unit - (m_image.dots.isNull() ? 0 : m_image.pieceRow);
+    if (printed == 0)
+        return words + QStringLiteral("nothing of the image is printed");
+    return words + QStringLiteral("only its first %1 rows, on the receipts before, are printed").arg(printed);
 }
 
 void ImageInput::beginColumnImage(int mode, int columns)
@@ -126,6 +138,7 @@ void ImageInput::beginColumnImage(int mode, int columns)
     const int room = std::max(0, m_layout.line().width - m_layout.line().x);
     m_image.dotWidth = std::min(columns * m_image.scaleX, room);
     m_image.x = m_layout.line().x;
+    noteCut(qint64(columns) * m_image.scaleX);
     if (m_image.dotWidth > 0)
         m_image.dots = ReceiptParts::monoImage(m_image.dotWidth, 8 * m_image.bytesPerUnit);
     m_layout.line().x += columns * m_image.scaleX;
@@ -155,7 +168,16 @@ void ImageInput::finishColumnImage()
 {
     if (m_image.dots.isNull())
         return;
-    m_layout.line().images.append({DotImage::Kind::Column, m_image.x, 0, m_image.dots, m_context.commandRange()});
+    m_layout.line().images.append({DotImage::Kind::Column, m_image.x, 0, m_image.dots, m_context.commandRange(), {}, nullptr,
+                                   m_image.sentWidth});
     m_image.dots = QImage();
     m_context.touch();
+}
+
+void ImageInput::noteCut(qint64 sentWidth)
+{
+    if (sentWidth <= m_image.dotWidth)
+        return;
+    m_image.sentWidth = int(std::min<qint64>(sentWidth, INT_MAX));
+    m_context.noteCut(ReceiptParts::cutImageWords(m_image.sentWidth, m_image.dotWidth));
 }

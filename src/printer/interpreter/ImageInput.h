@@ -21,8 +21,12 @@ public:
     // image's. False when it is neither, or its data is read past.
     bool begin(quint8 introducer, quint8 c);
     void rasterByte(quint8 byte);
-    // The raster rows so far go on paper (the image's end, or the stream's).
+    // The raster rows so far go on paper (the image's end, or a receipt's).
     void commitRasterPiece();
+    // The stream ended inside a raster image: what came of it stays off the
+    // paper, as a printer prints an image once its data is in (the rows stay,
+    // should more come). The words say so.
+    QString rasterCutShort() const;
     void columnByte(quint8 byte);
     void finishColumnImage();
     // An image half read is forgotten (power on).
@@ -39,6 +43,7 @@ private:
         int scaleX = 1;
         int scaleY = 1;
         int dotWidth = 0;     // what the printable width lets through
+        int sentWidth = 0;    // when that is less than the image: its width as sent
         int x = 0;            // absolute (raster) or from the line's left (column)
         int pieceRows = 0;    // source rows in the raster piece being filled
         int pieceRow = 0;
@@ -48,6 +53,8 @@ private:
 
     void beginRaster(int mode, int bytesPerRow, int rows);
     void beginColumnImage(int mode, int columns);
+    // An image wider than the room it has: said once, kept for the view and the receipt's text.
+    void noteCut(qint64 sentWidth);
 
     InterpreterContext &m_context;
     PaperLayout &m_layout;

@@ -25,6 +25,13 @@ void InterpreterContext::noteUnknown(const QByteArray &key)
     note(PrinterCommands::unknownWords(key));
 }
 
+void InterpreterContext::noteCut(const QString &words)
+{
+    if (!cutAtEdge.contains(words))
+        cutAtEdge.append(words);
+    note(words);
+}
+
 void InterpreterContext::ignoredParameter()
 {
     note(QStringLiteral("command %1: parameter out of range, ignored").arg(QString::fromLatin1(cmd.toHex(' ').toUpper())));

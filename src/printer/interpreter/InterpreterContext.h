@@ -30,6 +30,7 @@ struct InterpreterContext
     QList<UnknownCommand> unknown;
     QStringList notes;
     QSet<QString> said;
+    QStringList cutAtEdge; // ReceiptInterpreter::cutAtEdge()
     std::function<void(const QByteArray &)> requestHandler;
 
     void touch() { ++revision; }
@@ -50,5 +51,7 @@ struct InterpreterContext
     void note(const QString &line) { noteOnce(line, line); }
     void noteOnce(const QString &key, const QString &line);
     void noteUnknown(const QByteArray &key);
+    // A symbol or an image cut at the paper's edge: said once, and kept for the view.
+    void noteCut(const QString &words);
     void ignoredParameter();
 };

@@ -37,7 +37,7 @@ void ReceiptInterpreter::clearPaper()
 {
     d->layout.clearPaper(d->offset);
     d->context.unknown.clear();
-    d->symbols.clearCutSymbols();
+    d->context.cutAtEdge.clear();
     if (d->context.trace.on())
         d->context.trace.clear(d->layout.open().number);
     d->context.touch();
@@ -59,7 +59,7 @@ Receipt ReceiptInterpreter::finish()
     if (context.trace.on() && context.trace.makingText())
         d->endEntry(d->offset);
     if (context.parse == InterpreterContext::Parse::Payload && context.payload == InterpreterContext::Payload::Raster)
-        d->images.commitRasterPiece();
+        context.note(d->images.rasterCutShort());
     const Page &page = layout.page();
     if (page.active && (layout.line().hasContent() || !page.runs.isEmpty() || !page.images.isEmpty()))
         context.note(QStringLiteral("the stream ended in page mode: the page was never printed (FF), so it is not on the paper"));
@@ -142,4 +142,4 @@ void ReceiptInterpreter::setNvCapacity(qsizetype bytes) { d->graphics.nv().setCa
 qint64 ReceiptInterpreter::paperFedDots() const { return d->layout.paperFedDots(); }
 void ReceiptInterpreter::feedByButton(int dots) { d->layout.feedByButton(dots, d->offset); }
 const QList<UnknownCommand> &ReceiptInterpreter::unknownCommands() const { return d->context.unknown; }
-const QStringList &ReceiptInterpreter::cutSymbols() const { return d->symbols.cutSymbols(); }
+const QStringList &ReceiptInterpreter::cutAtEdge() const { return d->context.cutAtEdge; }

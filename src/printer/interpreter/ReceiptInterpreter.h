@@ -43,7 +43,9 @@ public:
     void feed(const QByteArray &bytes);
     // The end of the stream: the line in progress printed (as LF, without feeding), the
     // open receipt ended uncut (CutKind::None) and returned (blank when nothing printed
-    // since the last cut), so nothing sent is lost. Modes and partial commands stay.
+    // since the last cut), so nothing sent is lost; a command still waiting for its data
+    // prints nothing of it (a raster image cut short is noted). Modes and partial
+    // commands stay.
     Receipt finish();
     // Power on: blank paper, every mode at its default, offsets from 0.
     void reset();
@@ -63,9 +65,10 @@ public:
     const Receipt &openReceipt() const; // the receipt being printed, without the line in progress
     Receipt withPendingLine() const;    // the same plus the line in progress, laid out as LF would print it
     const QList<UnknownCommand> &unknownCommands() const; // the commands nothing was drawn for
-    // Symbols cut at the edge of the printable width since the last clearPaper(),
-    // each worded once: "QR code 1224 dots wide, cut at 576: it will not scan".
-    const QStringList &cutSymbols() const;
+    // Symbols and images cut at the edge of the printable width since the last
+    // clearPaper(), each worded once: "QR code 1224 dots wide, cut at 576: it
+    // will not scan", "image 576 dots wide, cut at 384: its right 192 dots are not printed".
+    const QStringList &cutAtEdge() const;
     // The command still waiting for bytes, in words ("GS * waiting for 232,928 more bytes").
     QString waitingWords() const;
     // Log lines, each said once: an unknown command ("unknown command 1B 7B"),

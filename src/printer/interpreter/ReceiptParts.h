@@ -16,4 +16,7 @@ namespace ReceiptParts {
 QImage turned(const QImage &image, int quarters);
 // Each dot scaleX wide and scaleY tall, cut at maxWidth dots.
 QImage scaled(const QImage &image, int scaleX, int scaleY, int maxWidth);
+// An image cut at the paper's edge, in the words said of a symbol cut there:
+// "image 576 dots wide, cut at 384: its right 192 dots are not printed".
+QString cutImageWords(int sentWidth, int drawnWidth);
 } // namespace ReceiptParts

@@ -157,7 +157,7 @@ void SymbolCommands::printBarcode(int type, const QByteArray &data)
         line.runs.append(text);
         y += text.height();
     }
-    line.images.append({DotImage::Kind::Barcode, x, y, bars, line.source, data});
+    line.images.append({DotImage::Kind::Barcode, x, y, bars, line.source, symbol.scanned.isEmpty() ? data : symbol.scanned});
     y += bars.height();
     if (below && !text.text.isEmpty()) {
         text.y = y;
@@ -195,7 +195,5 @@ void SymbolCommands::noteCutSymbol(const char *what, int dotWidth)
                               .arg(QLatin1String(what))
                               .arg(dotWidth)
                               .arg(m_layout.printableWidth());
-    if (!m_cutSymbols.contains(words))
-        m_cutSymbols.append(words);
-    m_context.note(words);
+    m_context.noteCut(words);
 }

@@ -25,8 +25,6 @@ public:
     void finish();
     // The stored data dropped, as ESC @ does.
     void initialize();
-    const QStringList &cutSymbols() const { return m_cutSymbols; }
-    void clearCutSymbols() { m_cutSymbols.clear(); }
 
 private:
     void printTextLine(const QByteArray &latin1, const ByteRange &source);
@@ -45,6 +43,5 @@ private:
     int m_barcodeType = 0;
     QByteArray m_qrData;
     SymbolStore m_stored; // the other symbols' data
-    QStringList m_cutSymbols;
     std::unique_ptr<SymbolEncoder> m_symbols;
 };

@@ -117,6 +117,7 @@ struct DotImage
     ByteRange source;
     QByteArray data = {};             // a barcode's or symbol's data, as stored: what a scanner reads
     const char *symbolName = nullptr; // Symbol: which one ("PDF417", "Data Matrix", ...)
+    int sentWidth = 0; // an image cut at the paper's edge: its width as sent, in dots (0: drawn whole)
 
     int width() const { return dots.width(); }
     int height() const { return dots.height(); }

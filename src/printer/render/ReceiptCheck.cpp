@@ -212,28 +212,40 @@ bool ReceiptCheck::update(const QString &dir, const QStringList &names, const QS
         const QString from = dir + QLatin1Char('/') + file;
         const QString to = expectDir + QLatin1Char('/') + file;
         if (!QFile::exists(from))
-            return;
+            return true;
         QFile::remove(to);
-        if (!QFile::copy(from, to)) {
-            log->append(QStringLiteral("--update: cannot write %1").arg(to));
-            ok = false;
-        }
+        if (QFile::copy(from, to))
+            return true;
+        log->append(QStringLiteral("--update: cannot write %1").arg(to));
+        ok = false;
+        return false;
     };
+    qsizetype written = 0;
     for (const QString &name : names) {
-        copy(name + QStringLiteral(".png"));
-        copy(name + QStringLiteral(".txt"));
+        const bool png = copy(name + QStringLiteral(".png"));
+        if (copy(name + QStringLiteral(".txt")) && png)
+            ++written;
     }
-    int removed = 0;
+    // What this run did not print is no longer the baseline's: removed and
+    // named, or named where it stays (a later check would find it missing).
+    QStringList removed;
+    QStringList left;
     for (const QString &name : baselineNames(expectDir)) {
         if (names.contains(name))
             continue;
         QFile::remove(expectDir + QLatin1Char('/') + name + QStringLiteral(".txt"));
         if (QFile::remove(expectDir + QLatin1Char('/') + name + QStringLiteral(".png")))
-            ++removed;
+            removed.append(name);
+        else
+            left.append(name);
     }
-    QString line = QStringLiteral("baseline %1: %2 written").arg(expectDir, count(names.size()));
-    if (removed > 0)
-        line += QStringLiteral(", %1 no longer printed removed").arg(removed);
+    QString line = written == names.size()
+                       ? QStringLiteral("baseline %1: %2 written").arg(expectDir, count(written))
+                       : QStringLiteral("baseline %1: %2 of %3 written").arg(expectDir).arg(written).arg(count(names.size()));
+    if (!removed.isEmpty())
+        line += QStringLiteral(", %1 no longer printed removed (%2)").arg(removed.size()).arg(removed.join(QStringLiteral(", ")));
     log->append(line);
-    return ok;
+    for (const QString &name : std::as_const(left))
+        log->append(QStringLiteral("baseline %1: %2 left from an earlier run: cannot remove it").arg(expectDir, name));
+    return ok && left.isEmpty();
 }

@@ -51,7 +51,8 @@ public:
     static QList<ReceiptComparison> compare(const QString &dir, const QStringList &names, const QString &expectDir);
     // Copies the receipts `names` (png and txt) from dir into the baseline and
     // removes its receipts this run did not print. The lines say what was done
-    // and what failed; false when something could not be written.
+    // (the receipts written counted, those removed named) and what failed; false
+    // when something could not be written or removed.
     static bool update(const QString &dir, const QStringList &names, const QString &expectDir, QStringList *log);
     // "1 receipt", "3 receipts".
     static QString count(qsizetype receipts);

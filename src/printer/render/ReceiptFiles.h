@@ -41,12 +41,14 @@ public:
     // compares them by name), replacing earlier ones of those names; at
     // finish() they are compared with the baseline expectDir, or with update
     // copied into it. program names the JUnit suite. False with *error when
-    // there is no baseline to compare with.
+    // there is no baseline to compare with, or the report's folder cannot be
+    // made.
     bool setBaseline(const QString &expectDir, bool update, const QString &junitFile, const QString &program,
                      QString *error);
     // After finish(): receipts that differ from the baseline (missing and
-    // extra ones too), and whether the check or the update could not be
-    // written.
+    // extra ones too), and whether the update, or the report of a check that
+    // found no difference, could not be written (a difference outweighs a
+    // report that is missing: it is said line by line all the same).
     int differing() const { return m_differing; }
     bool checkFailed() const { return m_checkFailed; }
 

@@ -79,6 +79,8 @@ QString ReceiptTextDump::imageLine(const DotImage &image)
     case DotImage::Kind::Column:
         break;
     }
+    if (image.sentWidth > image.width()) // as sent, and where the paper's edge cut it
+        return QStringLiteral("[image %1 x %2, cut at %3]").arg(image.sentWidth).arg(image.height()).arg(image.width());
     return QStringLiteral("[image %1 x %2]").arg(image.width()).arg(image.height());
 }
 

@@ -115,7 +115,9 @@ Symbol SymbolEncoder::barcode(int type, const QByteArray &data) const
             refused.error = QStringLiteral("Error: CODE128 data must begin with {A, {B or {C");
             return refused;
         }
-        return encode(BARCODE_CODE128, characters, 0, true);
+        Symbol symbol = encode(BARCODE_CODE128, characters, 0, true);
+        symbol.scanned = characters;
+        return symbol;
     }
     default:
         refused.error = QStringLiteral("Error: unknown barcode type");

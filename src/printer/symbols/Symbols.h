@@ -11,6 +11,10 @@ struct Symbol
 {
     QImage modules;  // Format_Mono, index 1 dark; a linear barcode is one row
     QByteArray text; // the human-readable text, Latin-1
+    // What a scanner reads of it where the data sent holds more than the
+    // symbol's characters (CODE128's code set selections and function
+    // codes); empty when it reads the data as sent.
+    QByteArray scanned;
     QString error;   // libzint's reason when it refused the data
     // 2D symbols: each row's height in modules (empty: one each). A MaxiCode,
     // whose modules are hexagons, comes as dots to print as they are.

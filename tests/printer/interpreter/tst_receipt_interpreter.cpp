@@ -3,6 +3,7 @@
 
 #include "printer/device/MacroStore.h"
 #include "printer/interpreter/ReceiptInterpreter.h"
+#include "printer/render/ReceiptTextDump.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -75,6 +76,7 @@ private slots:
     void waitingCommandAndReset_data();
     void waitingCommandAndReset();
     void symbolCutAtTheEdgeIsSaid();
+    void imageCutAtTheEdgeOrShortIsSaid();
 };
 
 void TestReceiptInterpreter::text_data()
@@ -715,10 +717,25 @@ void TestReceiptInterpreter::symbolCutAtTheEdgeIsSaid()
 {
     ReceiptInterpreter interpreter;
     interpreter.feed(qrFunction("1C" + n(8)) + qrFunction("1P0" + QByteArray(3000, '7')) + qrFunction("1Q0") + qrFunction("1Q0"));
-    QCOMPARE(interpreter.cutSymbols(), QStringList{"QR code 936 dots wide, cut at 576: it will not scan"});
-    QCOMPARE(interpreter.takeNotes().count(interpreter.cutSymbols().first()), 1);
+    QCOMPARE(interpreter.cutAtEdge(), QStringList{"QR code 936 dots wide, cut at 576: it will not scan"});
+    QCOMPARE(interpreter.takeNotes().count(interpreter.cutAtEdge().first()), 1);
     interpreter.clearPaper();
-    QVERIFY(interpreter.cutSymbols().isEmpty());
+    QVERIFY(interpreter.cutAtEdge().isEmpty());
+}
+
+// Images wider than the paper say their size as sent and the cut; one the
+// stream ends in prints nothing and says so.
+void TestReceiptInterpreter::imageCutAtTheEdgeOrShortIsSaid()
+{
+    ReceiptInterpreter interpreter;
+    interpreter.setPaperWidth(Paper::kNarrowWidthDots);
+    const QByteArray raster = GS + "v0" + n(0) + word(72) + word(2) + QByteArray(144, '\xFF');
+    interpreter.feed(raster + ESC + "*" + n(33) + word(576) + QByteArray(576 * 3, '\x01') + "\n" + raster.left(90));
+    QCOMPARE(ReceiptTextDump::lines(interpreter.finish()),
+             QStringList({"[image 576 x 2, cut at 384]", "[image 576 x 24, cut at 384]", "[not cut]"}));
+    const QString words = "image 576 dots wide, cut at 384: its right 192 dots are not printed";
+    QCOMPARE(interpreter.cutAtEdge(), QStringList{words});
+    QCOMPARE(interpreter.takeNotes(), QStringList({words, "the stream ended inside GS v 0 after 1 of its 2 rows: nothing of the image is printed"}));
 }
 
 QTEST_GUILESS_MAIN(TestReceiptInterpreter)

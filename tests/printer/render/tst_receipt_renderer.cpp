@@ -302,6 +302,7 @@ void TestReceiptRenderer::barcodeWidthAndScan_data()
     QTest::newRow("UPC-A") << GS + "k" + n(0x41) + n(11) + "03600029145" << 2 << 95 << "0036000291452";
     QTest::newRow("CODE39") << GS + "k" + n(4) + "MARLIX-1" + n(0) << 2 << 129 << "MARLIX-1";
     QTest::newRow("CODE128") << GS + "k" + n(0x49) + n(9) + "{BMX-2600" << 2 << 101 << "MX-2600";
+    QTest::newRow("CODE128, code sets, a brace, FNC1") << GS + "k" + n(0x49) + n(17) + "{AORD{B{{{1ER{C12" << 2 << 123 << "ORD{ER12";
 }
 
 void TestReceiptRenderer::barcodeWidthAndScan()

@@ -31,6 +31,8 @@ void tst_ReceiptTextDump::textLines_data()
         << ESC + "t\x10" + "Caf\xE9 \x80 5\n" << QStringList{"Caf\u00E9 \u20AC 5", "[not cut]"};
     QTest::newRow("a QR code says its data")
         << qrFunction("1P0" + url) + qrFunction("1Q0") << QStringList{"[QR code: " + QString::fromLatin1(url) + "]", "[not cut]"};
+    QTest::newRow("a CODE128 barcode as its bars read") // as tst_receipt_renderer scans them
+        << GS + "k" + n(73) + n(17) + "{AORD{B{{{1ER{C12" << QStringList{"[barcode: ORD{ER12]", "[not cut]"};
     QTest::newRow("an image says its size, between text lines")
         << QByteArray("above\n") + GS + "v0" + n(0) + word(2) + word(3) + QByteArray(6, '\xFF') + "below\n"
         << QStringList{"above", "[image 16 x 3]", "below", "[not cut]"};
