@@ -1,9 +1,13 @@
 #include "printer/render/ReceiptFaces.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
+
+#include <fontconfig/fontconfig.h>
 
 namespace {
 struct FaceFile
@@ -23,6 +27,14 @@ const FaceFile kFiles[] = {
     {"WenQuanYi Zen Hei Mono", "/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc", nullptr, u'\u56FD'},
 };
 constexpr int kCjkFace = 3;
+
+// readFaceFilesOnly()'s files, the font set chosen from them once a process.
+QStringList &faceFilesOnly()
+{
+    static QStringList files;
+    return files;
+}
+bool g_fontSetChosen = false;
 
 QFont makeFont(const QString &family)
 {
@@ -70,8 +82,59 @@ bool isSoundMark(char16_t character)
 }
 } // namespace
 
+void ReceiptFaces::readFaceFilesOnly(const QStringList &files)
+{
+    faceFilesOnly() = files;
+}
+
+QStringList ReceiptFaces::faceFiles()
+{
+    QStringList files;
+    for (const FaceFile &file : kFiles) {
+        files << QString::fromLatin1(file.regular);
+        if (file.bold)
+            files << QString::fromLatin1(file.bold);
+    }
+    return files;
+}
+
+QString ReceiptFaces::useFaceFiles(const QStringList &files)
+{
+    QStringList missing;
+    QStringList folders;
+    for (const QString &file : files) {
+        const QFileInfo info(file);
+        if (!info.isFile())
+            missing << file;
+        else if (!folders.contains(info.absolutePath()))
+            folders << info.absolutePath();
+    }
+    if (!missing.isEmpty())
+        return QStringLiteral("receipt faces: %1 not found; the faces are looked up among the system's fonts")
+            .arg(missing.join(QLatin1String(", ")));
+    FcConfig *config = FcConfigCreate();
+    // The descriptions fc-cache keeps of the folders (the system's and the
+    // user's), so that the fonts are not opened to learn what they hold.
+    static const char kCaches[] = "<fontconfig><cachedir>/var/cache/fontconfig</cachedir>"
+                                  "<cachedir prefix=\"xdg\">fontconfig</cachedir></fontconfig>";
+    bool done = config && FcConfigParseAndLoadFromMemory(config, reinterpret_cast<const FcChar8 *>(kCaches), FcFalse);
+    for (const QString &folder : std::as_const(folders))
+        done = done && FcConfigAppFontAddDir(config, reinterpret_cast<const FcChar8 *>(QFile::encodeName(folder).constData()));
+    done = done && FcConfigSetCurrent(config);
+    if (config)
+        FcConfigDestroy(config); // the current one is kept by fontconfig
+    if (!done)
+        return QStringLiteral("receipt faces: their folders (%1) cannot be read; the faces are looked up among the system's fonts")
+            .arg(folders.join(QLatin1String(", ")));
+    return QString();
+}
+
 ReceiptFaces::ReceiptFaces()
 {
+    if (!faceFilesOnly().isEmpty() && !g_fontSetChosen) {
+        g_fontSetChosen = true;
+        m_note = useFaceFiles(faceFilesOnly());
+    }
     const QStringList installed = QFontDatabase::families();
     for (int i = 0; i < int(std::size(kFiles)); ++i) {
         const FaceFile &file = kFiles[i];
