@@ -53,11 +53,19 @@ private:
     struct Face
     {
         QString family;
-        QFont fonts[4][2]; // [font A, B, two-byte A, two-byte B][emphasized]
-        int baseline[4] = {0, 0, 0, 0};
+        QFont base; // before it is fitted to a cell
+        char16_t probe = u'M';
+        bool cjk = false;
+        // Fitted on first use: [font A, B, two-byte A, two-byte B][emphasized].
+        mutable QFont fonts[4][2];
+        mutable bool fitted[4][2] = {};
+        mutable int baseline[4] = {-1, -1, -1, -1};
         QRawFont raw; // which characters it has
     };
     static int kind(const TextStyle &style);
+    const QFont &font(const Face &face, int kind, bool bold) const;
+    bool ownLine(const Face &face, int kind) const;
+    int baseline(const Face &face, int kind) const;
     const Face *faceFor(char16_t character, bool wide) const;
     void drawWith(QImage &cell, const Face &face, char16_t character, const TextStyle &style) const;
 
