@@ -11,7 +11,7 @@
 
 #include "scripts/ScriptRunner.h"
 #include "session/Session.h"
-#include "preview/PaperFeed.h"
+#include "session/PaperFeed.h"
 #include "printer/device/VirtualPrinter.h"
 #include "session/SettingsStore.h"
 #include "terminal/frmTerminal.h"

@@ -1,5 +1,6 @@
 // libFuzzer target: the console tools' command lines, marlix-run's and the
-// printer simulator's, both given every input. Input: arguments separated by
+// printer simulator's, both given every input, and each argument read by every
+// check of the options the command lines share. Input: arguments separated by
 // NUL bytes, each read as the locale's (UTF-8) text as QCoreApplication reads
 // argv. Whatever comes in, the outcome must be one the program can act on:
 // a run whose items and settings the window (or a printer) could have, a
@@ -8,6 +9,7 @@
 #include "SimOptions.h"
 #include "run/RunOptions.h"
 #include "scripts/ScriptArguments.h"
+#include "session/CommonOptions.h"
 #include "session/PassThrough.h"
 
 #include <QCoreApplication>
@@ -51,6 +53,33 @@ void checkSimulator(QStringList arguments)
     check(o.paperWidthDots == Paper::kWidthDots || o.paperWidthDots == Paper::kNarrowWidthDots);
 }
 
+// A value either passes a check, set and within its limits, or is refused with words.
+void checkCommonOptions(const QString &text)
+{
+    const auto refused = [](const QString &wrong) { check(!wrong.isEmpty()); };
+    qint64 number = -1;
+    if (const QString wrong = CommonOptions::readBaud(text, &number); wrong.isEmpty())
+        check(number >= 1 && number <= CommonOptions::kMaxBaud
+              && CommonOptions::readBaud(text, &number, CommonOptions::Wording::Window).isEmpty());
+    else
+        refused(CommonOptions::readBaud(text, &number, CommonOptions::Wording::Window));
+    number = -1;
+    if (CommonOptions::readPaperLength(text, &number).isEmpty())
+        check(number >= 1 && number <= CommonOptions::kMaxRollMm);
+    int dots = 0;
+    if (CommonOptions::readPaper(text, &dots).isEmpty())
+        check(dots == Paper::kWidthDots || dots == Paper::kNarrowWidthDots);
+    TwoByteCode code = TwoByteCode::None;
+    if (CommonOptions::readCjk(text, &code).isEmpty())
+        check(code != TwoByteCode::None && code != TwoByteCode::Jis);
+    QString listen;
+    if (CommonOptions::readPassThrough(text, &listen).isEmpty())
+        check(PassThrough::checkListen(listen).isEmpty());
+    qint16 flow = -1;
+    if (CommonOptions::readFlow(text, &flow).isEmpty())
+        check(flow >= 0 && flow <= 2);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
@@ -71,6 +100,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
 
     checkSimulator(arguments);
+    for (const QString &argument : std::as_const(arguments))
+        checkCommonOptions(argument);
 
     LinkVariables saved;
     saved.CommPort = QStringLiteral("ttyS0");
@@ -98,7 +129,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const QString port = o.link.CommPort.trimmed();
         check(!port.isEmpty() && port != QLatin1String("None"));
         bool ok = false;
-        check(o.link.CommBaud.toInt(&ok) > 0 && ok);
+        check(o.link.CommBaud.toInt(&ok) > 0 && ok && o.link.CommBaud.toInt() <= CommonOptions::kMaxBaud);
         check(QStringList({"N", "E", "O"}).contains(o.link.CommParity));
         check(QStringList({"7", "8"}).contains(o.link.CommDataBits));
         check(QStringList({"1", "2"}).contains(o.link.CommStopBits));
@@ -110,7 +141,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         check(o.receiptsDir.isNull() || !o.receiptsDir.isEmpty()); // --receipts names a folder
         check(o.cjk == TwoByteCode::Gb18030 || o.cjk == TwoByteCode::ShiftJis || o.cjk == TwoByteCode::Big5
               || o.cjk == TwoByteCode::EucKr); // never None, nor JIS (FS C picks that)
-        check(o.paperLengthMm >= 1 && o.paperLengthMm <= 1000LL * 1000 * 1000);
+        check(o.paperLengthMm >= 1 && o.paperLengthMm <= CommonOptions::kMaxRollMm);
         check(o.paperWidthDots == Paper::kWidthDots || o.paperWidthDots == Paper::kNarrowWidthDots);
         break;
     }

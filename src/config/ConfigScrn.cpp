@@ -7,6 +7,7 @@
 #include "link/PortNames.h"
 #include "session/PassThrough.h"
 #include "session/SettingsStore.h"
+#include "session/SharedWords.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -22,8 +23,6 @@
 namespace {
 const QString kFourBlanks = QStringLiteral("    ");
 const QString kPortTip = QStringLiteral("Choose a port from the list or type its name");
-// The reasons name the place themselves ("tcp://127.0.0.1:9100: Address already in use").
-const QString kCannotServe = QStringLiteral("Cannot serve a point-of-sale program - ");
 }
 
 ConfigScrn::ConfigScrn(Link &link, POSPrinter &port, std::function<void()> dispPort, QWidget *parent)
@@ -296,7 +295,7 @@ void ConfigScrn::OKButton_Click()
     // the dialog stays open with the text as typed and the reason beside it.
     const QString listen = ServeOn->text().trimmed();
     if (const QString why = listen.isEmpty() ? QString() : PassThrough::checkListen(listen); !why.isEmpty()) {
-        showServeProblem(kCannotServe + why);
+        showServeProblem(SharedWords::cannotServe(why));
         return;
     }
     // A listed entry gives its port name, as choosing it does (so OK and
@@ -313,7 +312,7 @@ void ConfigScrn::OKButton_Click()
     if (!failed.isEmpty()) {
         if (m_dispPort)
             m_dispPort();
-        showServeProblem(kCannotServe + failed);
+        showServeProblem(SharedWords::cannotServe(failed));
         return;
     }
     QDialog::accept();

@@ -2,12 +2,13 @@
 
 #include "link/Operator.h"
 #include "preview/CommandPanel.h"
-#include "preview/PaperFeed.h"
 #include "preview/PrinterPanel.h"
 #include "printer/characters/Characters.h"
 #include "printer/interpreter/ReceiptInterpreter.h"
 #include "printer/render/ReceiptRenderer.h"
 #include "printer/device/VirtualPrinter.h"
+#include "session/PaperFeed.h"
+#include "session/PaperSettings.h"
 #include "widgets/Accessibility.h"
 
 #include <QCheckBox>
@@ -31,22 +32,6 @@
 namespace {
 const QString kPlaceKey = QStringLiteral("Preview");
 const QString kCommandsKey = QStringLiteral("PreviewCommands");
-const QString kCjkKey = QStringLiteral("PreviewCjk");
-const QString kPaperKey = QStringLiteral("PreviewPaper");
-
-// The stored encoding; GB 18030 when none (or no known one) is stored.
-TwoByteCode storedEncoding()
-{
-    const QString stored = SettingsStore::loadText(kCjkKey, QString());
-    return Characters::encodingFromName(stored).value_or(TwoByteCode::Gb18030);
-}
-
-// The stored paper's printable width; 80 mm when none (or no known one) is stored.
-int storedPaperWidth()
-{
-    const int dots = Paper::widthForRoll(SettingsStore::loadText(kPaperKey, QString()).toInt());
-    return dots > 0 ? dots : Paper::kWidthDots;
-}
 constexpr int kPanelWidth = 600; // what showing the panel adds to the window, at most
 const QString kFilter = QStringLiteral("PNG image|*.png|PDF document|*.pdf");
 const QSize kDefaultSize(640, 700); // the tool bar whole, the paper at fit to width
@@ -161,7 +146,7 @@ void ReceiptPreview::buildControls()
     connect(CommandsCheck, &QCheckBox::toggled, this, &ReceiptPreview::CommandsCheck_Click);
     connect(CjkBox, &QComboBox::currentIndexChanged, this, &ReceiptPreview::CjkBox_Click);
     connect(Panel, &PrinterPanel::paperWidthChosen, this, [](int dots) {
-        SettingsStore::saveText(kPaperKey, QString::number(Paper::rollWidthMm(dots)));
+        PaperSettings::saveWidthDots(dots);
     });
     connect(Commands, &CommandPanel::currentChanged, this, [this] {
         updateMark(true);
@@ -358,19 +343,13 @@ void ReceiptPreview::ZoomBox_Click(int index)
         Paper->setZoom(PaperView::Zoom(index));
 }
 
-void ReceiptPreview::applyStoredSettings(ReceiptInterpreter &paper)
-{
-    paper.setTwoByteEncoding(storedEncoding());
-    paper.setPaperWidth(storedPaperWidth());
-}
-
 void ReceiptPreview::CjkBox_Click(int index)
 {
     const std::optional<TwoByteCode> code = Characters::encodingFromName(CjkBox->itemData(index).toString());
     if (!code)
         return;
     paper().setTwoByteEncoding(*code); // what was sent before goes on paper first, as it was
-    SettingsStore::saveText(kCjkKey, Characters::encodingKey(*code));
+    PaperSettings::saveEncoding(*code);
 }
 
 void ReceiptPreview::CommandsCheck_Click(bool shown)

@@ -63,12 +63,6 @@ public:
     // The printer's two-byte encoding (what FS & reads); kept in the settings
     // as PreviewCjk. Bytes already printed stay as they are.
     void CjkBox_Click(int index);
-    // The stored encoding and paper width (PreviewPaper: "80" or "58", the
-    // built-in printer's panel chooses it; 80 when none is stored) given to
-    // the main window's printer when it is made, so that bytes sent before the
-    // window is first opened print alike.
-    static void applyStoredSettings(ReceiptInterpreter &paper);
-
     // The info line's text: receipts, the shown one, the open one's length, unknown commands.
     QString infoText() const;
     // The paper's accessible description: the receipt count and the open receipt's length.

@@ -2,9 +2,9 @@
 // description: what was printed, and what keeps the printer from printing.
 #include "preview/ReceiptPreview.h"
 
-#include "preview/PaperFeed.h"
 #include "printer/interpreter/ReceiptInterpreter.h"
 #include "printer/device/VirtualPrinter.h"
+#include "session/PaperFeed.h"
 
 #include <QLabel>
 #include <QPushButton>

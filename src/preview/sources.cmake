@@ -9,8 +9,6 @@ target_sources(marlix_ui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/CommandPanel.cpp
     ${CMAKE_CURRENT_LIST_DIR}/EventMark.h
     ${CMAKE_CURRENT_LIST_DIR}/EventMark.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/PaperFeed.h
-    ${CMAKE_CURRENT_LIST_DIR}/PaperFeed.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PaperView.h
     ${CMAKE_CURRENT_LIST_DIR}/PaperView.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PrinterPanel.h

@@ -1,14 +1,10 @@
 #include "run/RunOptions.h"
 
-#include "printer/characters/Characters.h"
-#include "printer/render/ReceiptFiles.h"
 #include "scripts/ScriptArguments.h"
 #include "session/CommandLineChecks.h"
-#include "session/PassThrough.h"
+#include "session/CommonOptions.h"
 
 #include <QCommandLineParser>
-
-#include <climits>
 
 namespace {
 
@@ -42,17 +38,14 @@ struct Options {
                                            "tcp://HOST[:PORT] a network printer (default: the port saved by "
                                            "the window)."),
                             QStringLiteral("NAME")};
-    QCommandLineOption baud{{QStringLiteral("b"), QStringLiteral("baud")},
-                            QStringLiteral("Baud rate (default: saved, 19200)."), QStringLiteral("N")};
-    QCommandLineOption parity{QStringLiteral("parity"), QStringLiteral("Parity N, E or O (default: saved)."),
-                              QStringLiteral("N|E|O")};
-    QCommandLineOption dataBits{QStringLiteral("data-bits"), QStringLiteral("7 or 8 data bits (default: saved)."),
-                                QStringLiteral("7|8")};
-    QCommandLineOption stopBits{QStringLiteral("stop-bits"), QStringLiteral("1 or 2 stop bits (default: saved)."),
-                                QStringLiteral("1|2")};
-    QCommandLineOption flow{QStringLiteral("flow"),
-                            QStringLiteral("Flow control none, xon (XON/XOFF) or hardware (default: saved)."),
-                            QStringLiteral("none|xon|hardware")};
+    QCommandLineOption baud = CommonOptions::baud(QStringLiteral("Baud rate (default: saved, 19200)."));
+    QCommandLineOption parity = CommonOptions::parity(QStringLiteral("Parity N, E or O (default: saved)."));
+    QCommandLineOption dataBits = CommonOptions::dataBits(
+        QStringLiteral("7 or 8 data bits (default: saved)."));
+    QCommandLineOption stopBits = CommonOptions::stopBits(
+        QStringLiteral("1 or 2 stop bits (default: saved)."));
+    QCommandLineOption flow = CommonOptions::flow(
+        QStringLiteral("Flow control none, xon (XON/XOFF) or hardware (default: saved)."));
     QCommandLineOption packetSize{QStringLiteral("packet-size"),
                                   QStringLiteral("As the window's Packet Size box: scripts hand their bytes to the "
                                                  "port in batches of N (default 20)."),
@@ -69,49 +62,42 @@ struct Options {
     QCommandLineOption log{QStringLiteral("log"),
                            QStringLiteral("Also append everything shown to FILE, as the window's log does."),
                            QStringLiteral("FILE")};
-    QCommandLineOption receipts{QStringLiteral("receipts"),
-                                QStringLiteral("Save each receipt the run prints as DIR/receipt-NNN.png (numbering "
-                                               "goes on after the highest there), the open one at the end: the "
-                                               "built-in printer's paper, or what any other port took."),
-                                QStringLiteral("DIR")};
-    QCommandLineOption expect{QStringLiteral("expect"),
-                              QStringLiteral("With --receipts: number the receipts from 001 and, at the end, compare "
-                                             "each with DIR/receipt-NNN.png; a receipt that differs, or is in only "
-                                             "one of the folders, is said in a line on standard error and gets "
-                                             "receipt-NNN.diff.png beside it. Exit status 4 when any differs."),
-                              QStringLiteral("DIR")};
-    QCommandLineOption update{QStringLiteral("update"),
-                              QStringLiteral("With --expect DIR: make this run's receipts the baseline in DIR "
-                                             "instead of comparing.")};
-    QCommandLineOption junit{QStringLiteral("junit"),
-                             QStringLiteral("With --expect: also write the check as a JUnit XML report, one test "
-                                            "case per receipt."),
-                             QStringLiteral("FILE")};
+    QCommandLineOption receipts = CommonOptions::receipts(
+        QStringLiteral("Save each receipt the run prints as DIR/receipt-NNN.png (numbering "
+                       "goes on after the highest there), the open one at the end: the "
+                       "built-in printer's paper, or what any other port took."));
+    QCommandLineOption expect = CommonOptions::expect(
+        QStringLiteral("With --receipts: number the receipts from 001 and, at the end, compare "
+                       "each with DIR/receipt-NNN.png; a receipt that differs, or is in only "
+                       "one of the folders, is said in a line on standard error and gets "
+                       "receipt-NNN.diff.png beside it. Exit status 4 when any differs."));
+    QCommandLineOption update = CommonOptions::update(
+        QStringLiteral("With --expect DIR: make this run's receipts the baseline in DIR "
+                       "instead of comparing."));
+    QCommandLineOption junit = CommonOptions::junit(
+        QStringLiteral("With --expect: also write the check as a JUnit XML report, one test "
+                       "case per receipt."));
     QCommandLineOption decode{QStringLiteral("decode"),
                               QStringLiteral("Explain each command and text the run prints, a line each, on "
                                              "standard error.")};
-    QCommandLineOption cjk{QStringLiteral("cjk"),
-                           QStringLiteral("The printer's two-byte encoding, which FS & turns on, for the built-in "
-                                          "printer and the receipts and decode log of any port: GB18030 (the "
-                                          "default), Shift_JIS, Big5 or EUC-KR."),
-                           QStringLiteral("ENCODING")};
-    QCommandLineOption paper{QStringLiteral("paper"),
-                             QStringLiteral("The paper's width in millimetres, for the built-in printer and the "
-                                            "receipts and decode log of any port: 80 (the default, 576 dots a line) "
-                                            "or 58 (384 dots: 32 characters of font A a line, 42 of font B)."),
-                             QStringLiteral("80|58")};
-    QCommandLineOption paperLength{QStringLiteral("paper-length"),
-                                   QStringLiteral("The built-in printer's roll in millimetres (default 80000): "
-                                                  "printing uses it up, and at its end the printer stops with "
-                                                  "paper out."),
-                                   QStringLiteral("MM")};
-    QCommandLineOption passThrough{QStringLiteral("pass-through"),
-                                   QStringLiteral("Serve a point-of-sale program instead of playing items: LISTEN "
-                                                  "is a path, where a pseudo terminal appears for the program to "
-                                                  "open as its printer's serial port, or tcp://HOST:PORT (HOST "
-                                                  "127.0.0.1 when left out), where it connects as to a network "
-                                                  "printer."),
-                                   QStringLiteral("LISTEN")};
+    QCommandLineOption cjk = CommonOptions::cjk(
+        QStringLiteral("The printer's two-byte encoding, which FS & turns on, for the built-in "
+                       "printer and the receipts and decode log of any port: GB18030 (the "
+                       "default), Shift_JIS, Big5 or EUC-KR."));
+    QCommandLineOption paper = CommonOptions::paper(
+        QStringLiteral("The paper's width in millimetres, for the built-in printer and the "
+                       "receipts and decode log of any port: 80 (the default, 576 dots a line) "
+                       "or 58 (384 dots: 32 characters of font A a line, 42 of font B)."));
+    QCommandLineOption paperLength = CommonOptions::paperLength(
+        QStringLiteral("The built-in printer's roll in millimetres (default 80000): "
+                       "printing uses it up, and at its end the printer stops with "
+                       "paper out."));
+    QCommandLineOption passThrough = CommonOptions::passThrough(
+        QStringLiteral("Serve a point-of-sale program instead of playing items: LISTEN "
+                       "is a path, where a pseudo terminal appears for the program to "
+                       "open as its printer's serial port, or tcp://HOST:PORT (HOST "
+                       "127.0.0.1 when left out), where it connects as to a network "
+                       "printer."));
     QCommandLineOption command{{QStringLiteral("c"), QStringLiteral("command")},
                                QStringLiteral("Item: send TEXT, written in the command notation."),
                                QStringLiteral("TEXT")};
@@ -257,34 +243,26 @@ CommandLine parseRunCommandLine(const QStringList &arguments, const LinkVariable
     if (link.CommPort.trimmed().isEmpty() || link.CommPort.trimmed() == QLatin1String("None"))
         return error(QStringLiteral("no port: give one with --port NAME (the window has none saved)"));
     if (parser.isSet(o.baud)) {
-        const std::optional<qint64> baud = CommandLineChecks::wholeNumber(parser.value(o.baud), 1, INT_MAX);
-        if (!baud)
-            return error(QStringLiteral("bad --baud %1: expected a rate in bits per second, such as 19200")
-                             .arg(parser.value(o.baud)));
-        link.CommBaud = QString::number(*baud);
+        qint64 baud = 0;
+        if (const QString wrong = CommonOptions::readBaud(parser.value(o.baud), &baud); !wrong.isEmpty())
+            return error(wrong);
+        link.CommBaud = QString::number(baud);
     }
-    if (parser.isSet(o.parity)) {
-        if (choice(parser.value(o.parity), {QStringLiteral("n"), QStringLiteral("e"), QStringLiteral("o")}) < 0)
-            return error(QStringLiteral("bad --parity %1: expected N, E or O").arg(parser.value(o.parity)));
-        link.CommParity = parser.value(o.parity).toUpper();
-    }
-    if (parser.isSet(o.dataBits)) {
-        if (choice(parser.value(o.dataBits), {QStringLiteral("7"), QStringLiteral("8")}) < 0)
-            return error(QStringLiteral("bad --data-bits %1: expected 7 or 8").arg(parser.value(o.dataBits)));
-        link.CommDataBits = parser.value(o.dataBits);
-    }
-    if (parser.isSet(o.stopBits)) {
-        if (choice(parser.value(o.stopBits), {QStringLiteral("1"), QStringLiteral("2")}) < 0)
-            return error(QStringLiteral("bad --stop-bits %1: expected 1 or 2").arg(parser.value(o.stopBits)));
-        link.CommStopBits = parser.value(o.stopBits);
-    }
-    if (parser.isSet(o.flow)) {
-        const qsizetype i = choice(parser.value(o.flow),
-                                   {QStringLiteral("none"), QStringLiteral("xon"), QStringLiteral("hardware")});
-        if (i < 0)
-            return error(QStringLiteral("bad --flow %1: expected none, xon or hardware").arg(parser.value(o.flow)));
-        link.CommFlow = qint16(i); // 0 none, 1 XON/XOFF, 2 hardware
-    }
+    // Each as the settings dialog keeps it.
+    if (parser.isSet(o.parity))
+        if (const QString wrong = CommonOptions::readParity(parser.value(o.parity), &link.CommParity); !wrong.isEmpty())
+            return error(wrong);
+    if (parser.isSet(o.dataBits))
+        if (const QString wrong = CommonOptions::readDataBits(parser.value(o.dataBits), &link.CommDataBits);
+            !wrong.isEmpty())
+            return error(wrong);
+    if (parser.isSet(o.stopBits))
+        if (const QString wrong = CommonOptions::readStopBits(parser.value(o.stopBits), &link.CommStopBits);
+            !wrong.isEmpty())
+            return error(wrong);
+    if (parser.isSet(o.flow))
+        if (const QString wrong = CommonOptions::readFlow(parser.value(o.flow), &link.CommFlow); !wrong.isEmpty())
+            return error(wrong);
     if (parser.isSet(o.packetSize)) {
         const QString text = parser.value(o.packetSize);
         const ScriptArguments::WholeNumber n = ScriptArguments::readWholeNumber(text.toLatin1(), false);
@@ -307,49 +285,35 @@ CommandLine parseRunCommandLine(const QStringList &arguments, const LinkVariable
         if (run.logFile.isEmpty())
             return error(QStringLiteral("--log needs a file name"));
     }
-    if (parser.isSet(o.receipts)) {
-        run.receiptsDir = parser.value(o.receipts);
-        if (run.receiptsDir.isEmpty())
-            return error(QStringLiteral("--receipts needs a folder"));
-    }
+    if (parser.isSet(o.receipts))
+        if (const QString wrong = CommonOptions::readReceipts(parser.value(o.receipts), &run.receiptsDir);
+            !wrong.isEmpty())
+            return error(wrong);
     run.expectDir = parser.value(o.expect);
     run.update = parser.isSet(o.update);
     run.junitFile = parser.value(o.junit);
-    if (const QString wrong = ReceiptFiles::baselineOptionsError(run.receiptsDir, parser.isSet(o.expect), run.expectDir,
-                                                                run.update, parser.isSet(o.junit), run.junitFile);
+    if (const QString wrong = CommonOptions::baselineError(run.receiptsDir, parser.isSet(o.expect), run.expectDir,
+                                                           run.update, parser.isSet(o.junit), run.junitFile);
         !wrong.isEmpty())
         return error(wrong);
     run.decode = parser.isSet(o.decode);
-    if (parser.isSet(o.cjk)) {
-        const std::optional<TwoByteCode> code = Characters::encodingFromName(parser.value(o.cjk));
-        if (!code)
-            return error(QStringLiteral("bad --cjk %1: expected GB18030, Shift_JIS, Big5 or EUC-KR").arg(parser.value(o.cjk)));
-        run.cjk = *code;
-    }
-    if (parser.isSet(o.paper)) {
-        const qsizetype i = choice(parser.value(o.paper), {QStringLiteral("80"), QStringLiteral("58")});
-        if (i < 0)
-            return error(QStringLiteral("bad --paper %1: expected 80 or 58, the paper's width in millimetres")
-                             .arg(parser.value(o.paper)));
-        run.paperWidthDots = i == 0 ? Paper::kWidthDots : Paper::kNarrowWidthDots;
-    }
-    if (parser.isSet(o.paperLength)) {
-        // Up to 1000 km, as the simulator takes: a check that must never run out.
-        constexpr qint64 kMaxMm = 1000LL * 1000 * 1000;
-        bool ok = false;
-        const qint64 mm = parser.value(o.paperLength).toLongLong(&ok);
-        if (!ok || mm < 1 || mm > kMaxMm)
-            return error(QStringLiteral("bad --paper-length %1: expected millimetres, 1 to %2")
-                             .arg(parser.value(o.paperLength))
-                             .arg(kMaxMm));
-        run.paperLengthMm = mm;
-    }
+    if (parser.isSet(o.cjk))
+        if (const QString wrong = CommonOptions::readCjk(parser.value(o.cjk), &run.cjk); !wrong.isEmpty())
+            return error(wrong);
+    if (parser.isSet(o.paper))
+        if (const QString wrong = CommonOptions::readPaper(parser.value(o.paper), &run.paperWidthDots);
+            !wrong.isEmpty())
+            return error(wrong);
+    if (parser.isSet(o.paperLength))
+        if (const QString wrong = CommonOptions::readPaperLength(parser.value(o.paperLength), &run.paperLengthMm);
+            !wrong.isEmpty())
+            return error(wrong);
 
     run.items = ItemOrder(arguments, o).items();
     if (parser.isSet(o.passThrough)) {
-        run.passThrough = parser.value(o.passThrough).trimmed();
-        if (const QString wrong = PassThrough::checkListen(run.passThrough); !wrong.isEmpty())
-            return error(QStringLiteral("bad --pass-through: ") + wrong);
+        if (const QString wrong = CommonOptions::readPassThrough(parser.value(o.passThrough), &run.passThrough);
+            !wrong.isEmpty())
+            return error(wrong);
         if (!run.items.isEmpty())
             return error(QStringLiteral("--pass-through passes a point-of-sale program's bytes; it plays no "
                                         "files, --command or --get-response"));

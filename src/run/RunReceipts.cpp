@@ -2,6 +2,7 @@
 
 #include "link/AnyPOSPrinter.h"
 #include "printer/device/VirtualPrinter.h"
+#include "session/SharedWords.h"
 
 RunReceipts::RunReceipts(std::function<void(const QString &)> say) : m_say(std::move(say)) {}
 
@@ -40,7 +41,7 @@ void RunReceipts::finish()
     if (m_port && m_port->builtIn().hasPrinter()) {
         const qsizetype waiting = m_port->builtIn().printer().state().waiting;
         if (waiting > 0)
-            m_say(QStringLiteral("stopped with %1 bytes waiting, not printed").arg(waiting));
+            m_say(SharedWords::stoppedWaiting(waiting));
     }
     for (const QString &line : m_files.finish())
         m_say(line);

@@ -8,6 +8,7 @@
 #include "session/PassThrough.h"
 #include "session/QuitSignals.h"
 #include "session/Session.h"
+#include "session/SharedWords.h"
 #include "session/TrafficLog.h"
 
 #include <QDir>
@@ -142,7 +143,7 @@ int Runner::run()
     m_port->ClosePort();
     // A command cut short by the end of the input prints nothing of its data.
     if (const QString waiting = waitingAtEnd(*m_port, m_receipts.get()); !waiting.isEmpty())
-        tell(QStringLiteral("end of input: ") + waiting);
+        tell(SharedWords::endOfInput(waiting));
     if (m_log->isOpen())
         m_log->MCloseLog_Click();
     if (m_receipts) {

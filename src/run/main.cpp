@@ -4,8 +4,8 @@
 #include "run/RunOptions.h"
 #include "run/Runner.h"
 #include "printer/render/ReceiptFaces.h"
-#include "printer/render/ReceiptFiles.h"
 #include "session/CommandLineChecks.h"
+#include "session/CommonOptions.h"
 #include "session/QuietRuntimeNotes.h"
 #include "session/SettingsStore.h"
 
@@ -24,7 +24,7 @@ int main(int argc, char **argv)
     std::signal(SIGPIPE, SIG_IGN);
     quietRuntimeFolderNotes();
     // Receipts are drawn with fonts; no display is needed for them.
-    const std::unique_ptr<QCoreApplication> app = consoleApplication(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = CommonOptions::consoleApplication(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("marlix-run"));
     // Its only text is the receipts': their faces, not the system's font list.
     ReceiptFaces::readFaceFilesOnly();

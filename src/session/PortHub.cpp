@@ -1,7 +1,7 @@
 #include "session/PortHub.h"
 
 #include "link/AnyPOSPrinter.h"
-#include "preview/PaperFeed.h"
+#include "session/PaperFeed.h"
 #include "printer/device/VirtualPrinter.h"
 #include "session/SettingsStore.h"
 

@@ -10,6 +10,12 @@ target_sources(marlix_core PRIVATE
     # The console tools' standard error: theirs alone; their command lines' common checks.
     ${CMAKE_CURRENT_LIST_DIR}/CommandLineChecks.h
     ${CMAKE_CURRENT_LIST_DIR}/CommandLineChecks.cpp
+    # The options the command lines share: one declaration, check and message each.
+    ${CMAKE_CURRENT_LIST_DIR}/CommonOptions.h
+    ${CMAKE_CURRENT_LIST_DIR}/CommonOptions.cpp
+    # Words the window, marlix-run and the simulator say alike.
+    ${CMAKE_CURRENT_LIST_DIR}/SharedWords.h
+    ${CMAKE_CURRENT_LIST_DIR}/SharedWords.cpp
     ${CMAKE_CURRENT_LIST_DIR}/QuietRuntimeNotes.h
     ${CMAKE_CURRENT_LIST_DIR}/QuietRuntimeNotes.cpp
 )
@@ -29,9 +35,14 @@ target_sources(marlix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/ProgramEnd.h
     ${CMAKE_CURRENT_LIST_DIR}/ProgramEnd.cpp
 )
-# The port, the paper it feeds and the built-in printer, joined for the
-# window: on the ui library, with the paper feed.
-target_sources(marlix_ui PRIVATE
+# The port, the paper it feeds and the built-in printer, joined in one place
+# (no widgets); the paper's stored settings, which the window's paper and the
+# preview share.
+target_sources(marlix_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/PaperFeed.h
+    ${CMAKE_CURRENT_LIST_DIR}/PaperFeed.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PaperSettings.h
+    ${CMAKE_CURRENT_LIST_DIR}/PaperSettings.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PortHub.h
     ${CMAKE_CURRENT_LIST_DIR}/PortHub.cpp
 )

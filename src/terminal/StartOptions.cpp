@@ -1,5 +1,6 @@
 #include "terminal/StartOptions.h"
 
+#include "session/CommonOptions.h"
 #include "session/PassThrough.h"
 #include "session/Session.h"
 #include "session/SettingsStore.h"
@@ -17,8 +18,6 @@ const QStringList kQtValueOptions{"platform", "platformpluginpath", "platformthe
                                   "qwindowtitle", "qwindowicon", "session", "name", "title", "visual"};
 const QStringList kQtFlags{"reverse", "nograb", "dograb", "sync", "widgetcount", "qmljsdebugger"};
 
-constexpr long kMaxBaud = 4000000; // the fastest rate Linux serial drivers name
-
 QString checkPort(const QString &name)
 {
     if (name.trimmed().isEmpty())
@@ -26,17 +25,6 @@ QString checkPort(const QString &name)
     for (const QChar c : name)
         if (c.unicode() < 32)
             return QStringLiteral("--port: a port name has no control characters");
-    return {};
-}
-
-QString checkBaud(const QString &text)
-{
-    bool ok = false;
-    const long baud = text.toLong(&ok);
-    if (!ok || baud < 1 || baud > kMaxBaud || text.trimmed() != text || text.startsWith(QLatin1Char('+')))
-        return QStringLiteral("--baud %1: not a baud rate (a whole number such as 19200, at most %2)")
-            .arg(text)
-            .arg(kMaxBaud);
     return {};
 }
 
@@ -61,15 +49,12 @@ StartOptions parseStartOptions(const QStringList &arguments)
                        "means /dev/ttyUSB0, a full path is taken as it is (/dev/usb/lp0 is a USB printer), "
                        "tcp://HOST[:PORT] is a network printer (port 9100 when left out)."),
         QStringLiteral("NAME"));
-    const QCommandLineOption baud({QStringLiteral("b"), QStringLiteral("baud")},
-                                  QStringLiteral("Start with this baud rate chosen."), QStringLiteral("N"));
-    const QCommandLineOption passThrough(
-        QStringLiteral("pass-through"),
+    const QCommandLineOption baud = CommonOptions::baud(QStringLiteral("Start with this baud rate chosen."));
+    const QCommandLineOption passThrough = CommonOptions::passThrough(
         QStringLiteral("Stand between a point-of-sale program and the printer on the chosen port, showing "
                        "everything that passes: LISTEN is a path at which a pseudo terminal is linked for the "
                        "program to open as its serial printer, or tcp://HOST:PORT for it to print to as a "
-                       "network printer."),
-        QStringLiteral("LISTEN"));
+                       "network printer."));
     parser.addOptions({help, version, port, baud, passThrough});
     for (const QString &name : kQtValueOptions) {
         QCommandLineOption o(name, QString(), QStringLiteral("value"));
@@ -112,15 +97,17 @@ StartOptions parseStartOptions(const QStringList &arguments)
     }
     if (parser.isSet(baud)) {
         const QString rate = parser.value(baud);
-        if (const QString why = checkBaud(rate); !why.isEmpty())
+        qint64 checked = 0;
+        if (const QString why = CommonOptions::readBaud(rate, &checked, CommonOptions::Wording::Window); !why.isEmpty())
             return refuse(why);
         result.baud = rate;
     }
     if (parser.isSet(passThrough)) {
-        const QString listen = parser.value(passThrough).trimmed();
-        // The reason names what was given.
-        if (const QString why = PassThrough::checkListen(listen); !why.isEmpty())
-            return refuse(QStringLiteral("--pass-through: ") + why);
+        QString listen;
+        if (const QString why = CommonOptions::readPassThrough(parser.value(passThrough), &listen,
+                                                               CommonOptions::Wording::Window);
+            !why.isEmpty())
+            return refuse(why);
         result.passThrough = listen;
     }
     return result;

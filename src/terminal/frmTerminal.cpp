@@ -8,14 +8,16 @@
 #include "link/POSPrinter.h"
 #include "macros/MacroController.h"
 #include "macros/frmMacro.h"
-#include "preview/PaperFeed.h"
 #include "preview/ReceiptPreview.h"
 #include "scripts/FrmPause.h"
 #include "scripts/ScriptRunner.h"
+#include "session/PaperFeed.h"
+#include "session/PaperSettings.h"
 #include "session/PortHub.h"
 #include "session/QuitSignals.h"
 #include "session/Session.h"
 #include "session/SettingsStore.h"
+#include "session/SharedWords.h"
 #include "session/TrafficLog.h"
 #include "terminal/KeyInput.h"
 #include "terminal/PassThroughWatch.h"
@@ -41,7 +43,7 @@ frmTerminal::frmTerminal(POSPrinter *port, Operator *op, EventPump *pump, QWidge
     : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("frmTerminal"));
-    m_hub = std::make_unique<PortHub>(port, &ReceiptPreview::applyStoredSettings);
+    m_hub = std::make_unique<PortHub>(port, &PaperSettings::apply);
     connect(m_hub.get(), &PortHub::status, this, &frmTerminal::setStatusText);
     connect(m_hub.get(), &PortHub::paperMoved, this, [this] {
         if (m_preview)
@@ -503,7 +505,7 @@ QString frmTerminal::servePassThrough(const QString &listen)
 {
     const QString why = m_serve->serve(listen);
     if (!why.isEmpty())
-        setStatusText(QStringLiteral("Cannot serve a point-of-sale program - ") + why);
+        setStatusText(SharedWords::cannotServe(why));
     return why;
 }
 

@@ -4,7 +4,7 @@
 #include "macros/frmMacro.h"
 #include "preview/CommandPanel.h"
 #include "preview/EventMark.h"
-#include "preview/PaperFeed.h"
+#include "session/PaperFeed.h"
 #include "preview/ReceiptPreview.h"
 #include "printer/characters/Characters.h"
 #include "printer/paper/CommandTrace.h"

@@ -1,6 +1,6 @@
 // The paper feed: sending only keeps the bytes; they go on paper when asked
 // for, when the program is idle (in slices), or all at once at the bound.
-#include "preview/PaperFeed.h"
+#include "session/PaperFeed.h"
 #include "printer/interpreter/ReceiptInterpreter.h"
 #include "support/ReceiptText.h"
 

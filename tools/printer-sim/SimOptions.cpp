@@ -1,10 +1,8 @@
 #include "SimOptions.h"
 
-#include "printer/characters/Characters.h"
 #include "printer/device/MacroStore.h"
-#include "printer/render/ReceiptFiles.h"
-
 #include "session/CommandLineChecks.h"
+#include "session/CommonOptions.h"
 
 #include <QCommandLineParser>
 
@@ -29,7 +27,7 @@ bool parseHex(const QString &text, QByteArray *bytes)
 
 bool wantsReceipts(int argc, char **argv)
 {
-    return asksForReceipts(argc, argv);
+    return CommonOptions::asksForReceipts(argc, argv);
 }
 
 namespace {
@@ -66,26 +64,26 @@ SimCommandLine parseSimCommandLine(const QStringList &arguments)
     const QCommandLineOption record(QStringLiteral("record"),
         QStringLiteral("Append every received byte to FILE as upper-case hex pairs separated by one blank, "
                        "one line per chunk read."), QStringLiteral("FILE"));
-    const QCommandLineOption receipts(QStringLiteral("receipts"),
+    const QCommandLineOption receipts = CommonOptions::receipts(
         QStringLiteral("Draw what is printed: each receipt as DIR/receipt-NNN.png (the printable width wide, 576 "
                        "dots on 80 mm paper and 384 on 58 mm, one pixel per dot, black on white) when it is cut, and "
                        "the open one at exit if anything is printed on it; log \"receipt N: 72 x L mm, "
                        "FILE\" (48 x L on 58 mm paper) and each command that is not drawn once. Numbering goes on after the files already "
-                       "in DIR."), QStringLiteral("DIR"));
-    const QCommandLineOption expect(QStringLiteral("expect"),
+                       "in DIR."));
+    const QCommandLineOption expect = CommonOptions::expect(
         QStringLiteral("With --receipts: when it stops, compare the receipts (numbered from 001) with DIR/receipt-NNN.png "
-                       "as marlix-run --expect does; exit status 4 when any differs."), QStringLiteral("DIR"));
-    const QCommandLineOption update(QStringLiteral("update"),
+                       "as marlix-run --expect does; exit status 4 when any differs."));
+    const QCommandLineOption update = CommonOptions::update(
         QStringLiteral("With --expect DIR: make the receipts the baseline in DIR instead of comparing."));
-    const QCommandLineOption junit(QStringLiteral("junit"),
-        QStringLiteral("With --expect: also write the check as a JUnit XML report."), QStringLiteral("FILE"));
+    const QCommandLineOption junit = CommonOptions::junit(
+        QStringLiteral("With --expect: also write the check as a JUnit XML report."));
     const QCommandLineOption decode(QStringLiteral("decode"),
         QStringLiteral("Log each command and text run that reaches the paper, one line each, in columns: its decimal "
                        "offset in the printed stream, its bytes in hex (the first 6 and the length of a longer one), "
                        "its name (ESC a) and its meaning (justification: centre)."));
-    const QCommandLineOption cjk(QStringLiteral("cjk"),
+    const QCommandLineOption cjk = CommonOptions::cjk(
         QStringLiteral("The printer's two-byte encoding, which FS & turns on: GB18030 (the default), Shift_JIS, Big5 "
-                       "or EUC-KR."), QStringLiteral("ENCODING"));
+                       "or EUC-KR."));
     const QCommandLineOption reply(QStringLiteral("reply"),
         QStringLiteral("When the received bytes end with REQ, send RESP (hex without blanks). Repeatable; "
                        "a later rule replaces an earlier one for the same REQ; the longest matching REQ wins; a rule "
@@ -100,12 +98,12 @@ SimCommandLine parseSimCommandLine(const QStringList &arguments)
         QStringLiteral("Wait MS milliseconds before sending a reply (default 0)."), QStringLiteral("MS"));
     const QCommandLineOption quiet(QStringLiteral("quiet"),
         QStringLiteral("Log nothing: print the port line, and only the answers to state and help typed on standard input."));
-    const QCommandLineOption paper(QStringLiteral("paper"),
+    const QCommandLineOption paper = CommonOptions::paper(
         QStringLiteral("The paper's width in millimetres: 80 (the default, 576 dots a line) or 58 (384 dots: 32 "
-                       "characters of font A a line, 42 of font B)."), QStringLiteral("80|58"));
-    const QCommandLineOption paperLength(QStringLiteral("paper-length"),
+                       "characters of font A a line, 42 of font B)."));
+    const QCommandLineOption paperLength = CommonOptions::paperLength(
         QStringLiteral("The roll's length in millimetres (default 80000): printing uses it up, and at its end the "
-                       "printer stops with paper out until \"paper load\" on standard input."), QStringLiteral("MM"));
+                       "printer stops with paper out until \"paper load\" on standard input."));
     const QCommandLineOption nearEnd(QStringLiteral("near-end"),
         QStringLiteral("Report the paper near its end when less than MM millimetres are left (default 5000)."),
         QStringLiteral("MM"));
@@ -146,22 +144,21 @@ SimCommandLine parseSimCommandLine(const QStringList &arguments)
         return fail(QStringLiteral("--link needs a path"));
     if (parser.isSet(record) && options->recordPath.isEmpty())
         return fail(QStringLiteral("--record needs a file name"));
-    if (parser.isSet(receipts) && options->receiptsDir.isEmpty())
-        return fail(QStringLiteral("--receipts needs a folder"));
+    if (parser.isSet(receipts))
+        if (const QString wrong = CommonOptions::readReceipts(parser.value(receipts), &options->receiptsDir);
+            !wrong.isEmpty())
+            return fail(wrong);
     options->expectDir = parser.value(expect);
     options->update = parser.isSet(update);
     options->junitFile = parser.value(junit);
-    if (const QString wrong = ReceiptFiles::baselineOptionsError(options->receiptsDir, parser.isSet(expect), options->expectDir,
-                                                                options->update, parser.isSet(junit), options->junitFile);
+    if (const QString wrong = CommonOptions::baselineError(options->receiptsDir, parser.isSet(expect), options->expectDir,
+                                                           options->update, parser.isSet(junit), options->junitFile);
         !wrong.isEmpty())
         return fail(wrong);
 
-    if (parser.isSet(cjk)) {
-        const std::optional<TwoByteCode> code = Characters::encodingFromName(parser.value(cjk));
-        if (!code)
-            return fail(QStringLiteral("bad --cjk %1: expected GB18030, Shift_JIS, Big5 or EUC-KR").arg(parser.value(cjk)));
-        options->cjk = *code;
-    }
+    if (parser.isSet(cjk))
+        if (const QString wrong = CommonOptions::readCjk(parser.value(cjk), &options->cjk); !wrong.isEmpty())
+            return fail(wrong);
     for (const QString &rule : parser.values(reply)) {
         const qsizetype eq = rule.indexOf(QLatin1Char('='));
         QByteArray request, response;
@@ -182,26 +179,18 @@ SimCommandLine parseSimCommandLine(const QStringList &arguments)
             return fail(QStringLiteral("bad --reply-delay %1: expected milliseconds, 0 or more").arg(parser.value(delay)));
         options->replyDelayMs = int(*ms);
     }
-    if (parser.isSet(paper)) {
-        const qsizetype i = CommandLineChecks::choice(parser.value(paper), {QStringLiteral("80"), QStringLiteral("58")});
-        if (i < 0)
-            return fail(QStringLiteral("bad --paper %1: expected 80 or 58, the paper's width in millimetres").arg(parser.value(paper)));
-        options->paperWidthDots = i == 0 ? Paper::kWidthDots : Paper::kNarrowWidthDots;
-    }
-    // Up to 1000 km: any real roll, and room for a test that must never run out.
-    constexpr qint64 kMaxMm = 1000LL * 1000 * 1000;
-    const auto millimetres = [&parser](const QCommandLineOption &option, qint64 least, qint64 *value) {
-        if (!parser.isSet(option))
-            return true;
-        const std::optional<qint64> mm = wholeNumber(parser.value(option), least, kMaxMm);
-        if (mm)
-            *value = *mm;
-        return mm.has_value();
-    };
-    if (!millimetres(paperLength, 1, &options->paperLengthMm))
-        return fail(QStringLiteral("bad --paper-length %1: expected millimetres, 1 to %2").arg(parser.value(paperLength)).arg(kMaxMm));
-    if (!millimetres(nearEnd, 0, &options->nearEndMm))
-        return fail(QStringLiteral("bad --near-end %1: expected millimetres, 0 to %2").arg(parser.value(nearEnd)).arg(kMaxMm));
+    if (parser.isSet(paper))
+        if (const QString wrong = CommonOptions::readPaper(parser.value(paper), &options->paperWidthDots); !wrong.isEmpty())
+            return fail(wrong);
+    if (parser.isSet(paperLength))
+        if (const QString wrong = CommonOptions::readPaperLength(parser.value(paperLength), &options->paperLengthMm);
+            !wrong.isEmpty())
+            return fail(wrong);
+    if (parser.isSet(nearEnd))
+        if (const QString wrong = CommonOptions::readMillimetres(QStringLiteral("--near-end"), parser.value(nearEnd), 0,
+                                                                 &options->nearEndMm);
+            !wrong.isEmpty())
+            return fail(wrong);
     if (parser.isSet(drawerCloses)) {
         bool ok = false;
         const double seconds = parser.value(drawerCloses).toDouble(&ok);

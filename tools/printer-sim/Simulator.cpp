@@ -8,6 +8,7 @@
 #include "printer/render/ReceiptFiles.h"
 #include "printer/interpreter/ReceiptInterpreter.h"
 #include "printer/device/VirtualPrinter.h"
+#include "session/SharedWords.h"
 
 #include <QFile>
 
@@ -182,9 +183,9 @@ int Simulator::finish()
 {
     int status = 0;
     if (m_printer->state().waiting > 0)
-        m_server->log(QStringLiteral("stopped with %1 bytes waiting, not printed").arg(m_printer->state().waiting));
+        m_server->log(SharedWords::stoppedWaiting(m_printer->state().waiting));
     else if (const QString waiting = (m_receipts ? m_receipts->interpreter() : *m_unseen).waitingWords(); !waiting.isEmpty())
-        m_server->log(QStringLiteral("end of input: ") + waiting);
+        m_server->log(SharedWords::endOfInput(waiting));
     if (m_receipts) {
         for (const QString &line : m_receipts->finish())
             m_server->log(line);

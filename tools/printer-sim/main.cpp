@@ -4,8 +4,8 @@
 #include "SimOptions.h"
 #include "Simulator.h"
 #include "printer/render/ReceiptFaces.h"
-#include "printer/render/ReceiptFiles.h"
 #include "session/CommandLineChecks.h"
+#include "session/CommonOptions.h"
 #include "session/QuietRuntimeNotes.h"
 #include "session/QuitSignals.h"
 
@@ -33,7 +33,7 @@ int main(int argc, char *argv[])
     // Receipts are drawn with fonts, which need a GUI application; it never
     // shows a window, so it needs no display either.
     quietRuntimeFolderNotes();
-    const std::unique_ptr<QCoreApplication> app = consoleApplication(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = CommonOptions::consoleApplication(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("marlix-printer-sim"));
     // Its only text is the receipts': their faces, not the system's font list.
     ReceiptFaces::readFaceFilesOnly();

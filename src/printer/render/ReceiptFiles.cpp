@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QRegularExpression>
 
 #include <cerrno>
@@ -115,30 +114,6 @@ bool ReceiptFiles::setBaseline(const QString &expectDir, bool update, const QStr
     return true;
 }
 
-QString ReceiptFiles::baselineOptionsError(const QString &receiptsDir, bool expectSet, const QString &expectDir,
-                                          bool update, bool junitSet, const QString &junitFile)
-{
-    if (expectSet && expectDir.isEmpty())
-        return QStringLiteral("--expect needs a folder");
-    if (expectSet && receiptsDir.isEmpty())
-        return QStringLiteral("--expect needs --receipts DIR: the folder this run's receipts go to");
-    if (update && !expectSet)
-        return QStringLiteral("--update needs --expect DIR: the baseline folder to write");
-    // The run's receipts would overwrite the baseline they are checked against
-    // (and --update would remove each one to copy it onto itself).
-    const auto where = [](const QString &dir) {
-        const QFileInfo info(dir);
-        return info.exists() ? info.canonicalFilePath() : QDir::cleanPath(info.absoluteFilePath());
-    };
-    if (expectSet && !receiptsDir.isEmpty() && !expectDir.isEmpty() && where(expectDir) == where(receiptsDir))
-        return QStringLiteral("--expect needs a folder of its own, not the --receipts folder");
-    if (junitSet && junitFile.isEmpty())
-        return QStringLiteral("--junit needs a file name");
-    if (junitSet && (!expectSet || update))
-        return QStringLiteral("--junit reports the check of --expect DIR (without --update)");
-    return {};
-}
-
 void ReceiptFiles::check()
 {
     if (m_expectDir.isEmpty() || m_dir.isEmpty())
@@ -185,24 +160,4 @@ QStringList ReceiptFiles::takeNotes()
     log += m_log;
     m_log.clear();
     return log;
-}
-
-bool asksForReceipts(int argc, char **argv)
-{
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray argument(argv[i]);
-        if (argument == "--")
-            return false;
-        if (argument == "--receipts" || argument.startsWith("--receipts=") || argument == "--decode")
-            return true;
-    }
-    return false;
-}
-
-std::unique_ptr<QCoreApplication> consoleApplication(int &argc, char **argv)
-{
-    if (!asksForReceipts(argc, argv))
-        return std::make_unique<QCoreApplication>(argc, argv);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    return std::make_unique<QGuiApplication>(argc, argv);
 }

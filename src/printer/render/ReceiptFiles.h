@@ -6,9 +6,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <memory>
-
-class QCoreApplication;
 
 // --receipts DIR: the paper the simulator (or marlix-run) prints, one PNG per receipt
 // (DIR/receipt-NNN.png) written when the receipt is cut, and the open one at
@@ -47,11 +44,6 @@ public:
     // there is no baseline to compare with.
     bool setBaseline(const QString &expectDir, bool update, const QString &junitFile, const QString &program,
                      QString *error);
-    // The rules of --expect DIR, --update and --junit FILE together, the same
-    // in every program: "" when they hold, else what is wrong. The values as
-    // given; expectSet and junitSet say whether they were given at all.
-    static QString baselineOptionsError(const QString &receiptsDir, bool expectSet, const QString &expectDir, bool update,
-                                        bool junitSet, const QString &junitFile);
     // After finish(): receipts that differ from the baseline (missing and
     // extra ones too), and whether the check or the update could not be
     // written.
@@ -78,13 +70,3 @@ private:
     QStringList m_decoded; // --decode: the entries and the notes between them
 };
 
-// Whether a command line asks for --receipts or --decode, looked at before
-// the application object exists: drawing needs a QGuiApplication. It may say
-// yes for an option's value that happens to read so: that costs only the
-// offscreen platform (the fonts wait for the first character drawn).
-bool asksForReceipts(int argc, char **argv);
-// The application for a console program that may draw receipts: a
-// QGuiApplication on the offscreen platform when the command line asks for
-// them (it never shows a window, so it needs no display), else a
-// QCoreApplication. argc must outlive it, as Qt asks.
-std::unique_ptr<QCoreApplication> consoleApplication(int &argc, char **argv);

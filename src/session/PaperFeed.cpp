@@ -1,4 +1,4 @@
-#include "preview/PaperFeed.h"
+#include "session/PaperFeed.h"
 
 #include "printer/interpreter/ReceiptInterpreter.h"
 
