@@ -1,6 +1,5 @@
 #include "printer/render/ReceiptFaces.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontMetrics>
