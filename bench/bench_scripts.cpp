@@ -35,7 +35,7 @@ namespace {
 
 constexpr double kLineRate = 23040.0;
 constexpr int kRuns = 5;
-constexpr double kFigureSeconds = 0.5; // the least a rate's figure is timed over
+constexpr double kFigureSeconds = 1.0; // the least a rate's figure is timed over
 constexpr int kPreviewRuns = 21; // pairs: the runs are short and the machine is shared
 constexpr int kFeedRuns = 21; // pairs: a short run on a shared machine varies a lot
 constexpr int kBuiltInRuns = 21; // pairs, for the same reason
@@ -204,7 +204,7 @@ int main(int argc, char **argv)
     for (const Case &c : cases) {
         if (!runs("rates"))
             break;
-        // Each figure is plays in a row until they have taken half a second:
+        // Each figure is plays in a row until they have taken a second:
         // one play of the 100 KiB script with Transcript off lasts some 30 ms,
         // and alone reads whatever else the machine did meanwhile.
         QList<double> times; // seconds a play
