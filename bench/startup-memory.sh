@@ -6,7 +6,8 @@
 # benchmark: it prints figures; the tests do not run it.
 # The Xvfb has no GLX (XVFB_ARGS to change that): with it, GTKTerm's terminal
 # widget loads Mesa's software renderer (some 50 MiB), which says nothing of
-# either program.
+# either program. Then where each program's memory goes, from the smaps of
+# its last run: the resident set by kind of mapping, and our largest mappings.
 #   bench/startup-memory.sh [path/to/rizeruzozo]
 # Needs xvfb, xdotool and gtkterm (apt-get install xvfb xdotool gtkterm).
 set -euo pipefail
@@ -64,6 +65,7 @@ measure() {
     fi
     sleep 1
     awk '/^Rss:/ {rss = $2} /^Pss:/ {pss = $2} END {print rss, pss}' "/proc/$pid/smaps_rollup" >"$work/measured"
+    cp "/proc/$pid/smaps" "$work/smaps"
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
 }
@@ -77,10 +79,12 @@ for i in $(seq "$runs"); do
             QT_QPA_PLATFORM=xcb measure "$program" || exit 1
             read -r rss pss <"$work/measured"
             ours_rss+=("$rss"); ours_pss+=("$pss")
+            mv "$work/smaps" "$work/smaps.ours"
         else
             measure gtkterm || exit 1
             read -r rss pss <"$work/measured"
             theirs_rss+=("$rss"); theirs_pss+=("$pss")
+            mv "$work/smaps" "$work/smaps.theirs"
         fi
     done
 done
@@ -95,3 +99,34 @@ printf '  %-16s RSS %5s (%s)  PSS %5s (%s)\n' "GTKTerm" "$(median "${theirs_rss[
     "$(median "${theirs_pss[@]}")" "$(list "${theirs_pss[@]}")"
 awk -v a="$(median "${ours_rss[@]}")" -v b="$(median "${theirs_rss[@]}")" \
     'BEGIN {printf "  RSS at most GTKTerm'"'"'s: %s (%+.1f MiB)\n", (a <= b ? "met" : "NOT met"), a - b}'
+
+# The resident set of one smaps file by mapping: "KiB<TAB>kind<TAB>mapping" lines.
+by_mapping() {
+    awk -v exe="$(basename "$program")" '
+        /^[0-9a-f]+-[0-9a-f]+ / { name = (NF >= 6 ? $6 : "[anonymous]") }
+        /^Rss:/ { rss[name] += $2 }
+        END {
+            for (n in rss) {
+                kind = "other"
+                if (n ~ "/" exe "$" || n ~ "/gtkterm$") kind = "the program itself"
+                else if (n ~ /libQt6/) kind = "Qt libraries"
+                else if (n ~ /libgtk|libgdk|libvte|libpango|libcairo|libgio|libgobject|libatk/) kind = "GTK libraries"
+                else if (n ~ /\.so/) kind = "other libraries"
+                else if (n ~ /^\/usr\/share\/fonts/) kind = "font files"
+                else if (n ~ /fontconfig/) kind = "fontconfig caches"
+                else if (n == "[heap]") kind = "heap"
+                else if (n ~ /^\[anonymous\]$/) kind = "other anonymous (thread arenas, stacks)"
+                else if (n ~ /memfd|SYSV|shm/) kind = "X shared memory (window pixels)"
+                printf "%d\t%s\t%s\n", rss[n], kind, n
+            }
+        }' "$1"
+}
+echo "Where it goes, last run of each (RSS, MiB):"
+{
+    by_mapping "$work/smaps.ours" | awk -F '\t' '{print "ours\t" $0}'
+    by_mapping "$work/smaps.theirs" | awk -F '\t' '{print "theirs\t" $0}'
+} | awk -F '\t' '{sum[$3] += 0; if ($1 == "ours") o[$3] += $2; else t[$3] += $2}
+    END {for (k in sum) printf "  %-40s %6.1f %6.1f\n", k, o[k] / 1024, t[k] / 1024}' | sort -k1,1 |
+    { printf '  %-40s %6s %6s\n' "" "ours" "GTKTerm"; cat; }
+echo "Our largest mappings (RSS, KiB):"
+by_mapping "$work/smaps.ours" | sort -rn | head -"${TOP:-15}" | awk -F '\t' '{printf "  %6d  %s\n", $1, $3}'

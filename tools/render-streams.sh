@@ -3,9 +3,9 @@
 # streams under tests/data, and any folders given, such as a fuzz corpus)
 # through the built-in printer of one build: for each stream its receipts
 # (PNG) and its --decode log, in a folder of their own. Two builds' folders
-# compare with `diff -r`.
+# compare with `diff -r`. PAPER=58 prints them on 58 mm paper.
 #
-#   tools/render-streams.sh BUILD_DIR OUT_DIR [STREAM_DIR...]
+#   [PAPER=58] tools/render-streams.sh BUILD_DIR OUT_DIR [STREAM_DIR...]
 set -euo pipefail
 if [ $# -lt 2 ]; then
     echo "usage: $0 BUILD_DIR OUT_DIR [STREAM_DIR...]" >&2
@@ -30,7 +30,7 @@ render() { # FILE NAME
     rm -rf "$dir"
     mkdir -p "$dir"
     # The log's lines name the folder: the same for every build.
-    (cd "$dir" && "$run" -p virtual --no-transcript --receipts . --decode "$1" >stdout.txt 2>decode.log) \
+    (cd "$dir" && "$run" -p virtual --no-transcript ${PAPER:+--paper "$PAPER"} --receipts . --decode "$1" >stdout.txt 2>decode.log) \
         || echo "exit $?" >"$dir/exit.txt"
 }
 

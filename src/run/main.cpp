@@ -3,6 +3,7 @@
 #include "run/Console.h"
 #include "run/RunOptions.h"
 #include "run/Runner.h"
+#include "printer/render/ReceiptFaces.h"
 #include "session/CommandLineChecks.h"
 #include "session/CommonOptions.h"
 #include "session/QuietRuntimeNotes.h"
@@ -25,6 +26,8 @@ int main(int argc, char **argv)
     // Receipts are drawn with fonts; no display is needed for them.
     const std::unique_ptr<QCoreApplication> app = CommonOptions::consoleApplication(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("marlix-run"));
+    // Its only text is the receipts': their faces, not the system's font list.
+    ReceiptFaces::readFaceFilesOnly();
 
     QFile out;
     QFile err;

@@ -3,6 +3,7 @@
 
 #include "SimOptions.h"
 #include "Simulator.h"
+#include "printer/render/ReceiptFaces.h"
 #include "session/CommandLineChecks.h"
 #include "session/CommonOptions.h"
 #include "session/QuietRuntimeNotes.h"
@@ -34,6 +35,8 @@ int main(int argc, char *argv[])
     quietRuntimeFolderNotes();
     const std::unique_ptr<QCoreApplication> app = CommonOptions::consoleApplication(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("marlix-printer-sim"));
+    // Its only text is the receipts': their faces, not the system's font list.
+    ReceiptFaces::readFaceFilesOnly();
     QCoreApplication::setApplicationVersion(QStringLiteral(MARLIX_SIM_VERSION));
 
     const SimCommandLine line = parseSimCommandLine(QCoreApplication::arguments());

@@ -30,6 +30,7 @@ const QByteArray MacroStore::kListPrefix("\x02\x20", 2);
 MacroStore::MacroStore()
 {
     m_take = [this](const CommandReader::Piece &piece) { return take(piece); };
+    m_requestEnds[uchar(kIdentityQuery.back())] = m_requestEnds[uchar(kListQuery.back())] = true;
     setIdentity(kDefaultIdentity);
 }
 
@@ -45,6 +46,7 @@ void MacroStore::addReplyRule(const QByteArray &request, const QByteArray &respo
         return;
     m_rules.insert(request, response);
     m_longestRequest = std::max(m_longestRequest, request.size());
+    m_requestEnds[uchar(request.back())] = true;
 }
 
 qsizetype MacroStore::receive(const char *bytes, qsizetype size, QByteArray *replies, QByteArray *found)
@@ -99,10 +101,17 @@ bool MacroStore::take(const CommandReader::Piece &piece)
             return true;
         }
         keep(piece.bytes, piece.size);
+        // A request can end only on a byte that ends one: the bytes between
+        // go into the tail at once (text is most of a stream, and ends none).
+        qsizetype from = 0;
         for (qsizetype i = 0; i < piece.size; ++i) {
-            tail(piece.bytes + i, 1, true);
+            if (!m_requestEnds[uchar(piece.bytes[i])])
+                continue;
+            tail(piece.bytes + from, i + 1 - from, true);
+            from = i + 1;
             matchReplies(piece.at + i + 1);
         }
+        tail(piece.bytes + from, piece.size - from, true);
         return true;
     }
     case Part::Data:

@@ -6,6 +6,7 @@
 #include <QMap>
 #include <QStringList>
 
+#include <array>
 #include <functional>
 
 // The printer's receiving side without any I/O: the macro store (recordings,
@@ -106,6 +107,8 @@ private:
     bool m_extendedStore = false;
     QMap<QByteArray, QByteArray> m_rules;
     qsizetype m_longestRequest = 2;
+    // The last bytes of the requests answered: the identity and list queries, and the rules'.
+    std::array<bool, 256> m_requestEnds{};
     QByteArray m_tail;   // the last bytes received
     QByteArray m_starts; // for each, whether a request may start there
     qint64 m_lastRuleMatch = 0;

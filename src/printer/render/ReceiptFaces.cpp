@@ -1,9 +1,12 @@
 #include "printer/render/ReceiptFaces.h"
 
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
+
+#include <fontconfig/fontconfig.h>
 
 namespace {
 struct FaceFile
@@ -23,6 +26,14 @@ const FaceFile kFiles[] = {
     {"WenQuanYi Zen Hei Mono", "/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc", nullptr, u'\u56FD'},
 };
 constexpr int kCjkFace = 3;
+
+// readFaceFilesOnly()'s files, the font set chosen from them once a process.
+QStringList &faceFilesOnly()
+{
+    static QStringList files;
+    return files;
+}
+bool g_fontSetChosen = false;
 
 QFont makeFont(const QString &family)
 {
@@ -70,8 +81,59 @@ bool isSoundMark(char16_t character)
 }
 } // namespace
 
+void ReceiptFaces::readFaceFilesOnly(const QStringList &files)
+{
+    faceFilesOnly() = files;
+}
+
+QStringList ReceiptFaces::faceFiles()
+{
+    QStringList files;
+    for (const FaceFile &file : kFiles) {
+        files << QString::fromLatin1(file.regular);
+        if (file.bold)
+            files << QString::fromLatin1(file.bold);
+    }
+    return files;
+}
+
+QString ReceiptFaces::useFaceFiles(const QStringList &files)
+{
+    QStringList missing;
+    QStringList folders;
+    for (const QString &file : files) {
+        const QFileInfo info(file);
+        if (!info.isFile())
+            missing << file;
+        else if (!folders.contains(info.absolutePath()))
+            folders << info.absolutePath();
+    }
+    if (!missing.isEmpty())
+        return QStringLiteral("receipt faces: %1 not found; the faces are looked up among the system's fonts")
+            .arg(missing.join(QLatin1String(", ")));
+    FcConfig *config = FcConfigCreate();
+    // The descriptions fc-cache keeps of the folders (the system's and the
+    // user's), so that the fonts are not opened to learn what they hold.
+    static const char kCaches[] = "<fontconfig><cachedir>/var/cache/fontconfig</cachedir>"
+                                  "<cachedir prefix=\"xdg\">fontconfig</cachedir></fontconfig>";
+    bool done = config && FcConfigParseAndLoadFromMemory(config, reinterpret_cast<const FcChar8 *>(kCaches), FcFalse);
+    for (const QString &folder : std::as_const(folders))
+        done = done && FcConfigAppFontAddDir(config, reinterpret_cast<const FcChar8 *>(QFile::encodeName(folder).constData()));
+    done = done && FcConfigSetCurrent(config);
+    if (config)
+        FcConfigDestroy(config); // the current one is kept by fontconfig
+    if (!done)
+        return QStringLiteral("receipt faces: their folders (%1) cannot be read; the faces are looked up among the system's fonts")
+            .arg(folders.join(QLatin1String(", ")));
+    return QString();
+}
+
 ReceiptFaces::ReceiptFaces()
 {
+    if (!faceFilesOnly().isEmpty() && !g_fontSetChosen) {
+        g_fontSetChosen = true;
+        m_note = useFaceFiles(faceFilesOnly());
+    }
     const QStringList installed = QFontDatabase::families();
     for (int i = 0; i < int(std::size(kFiles)); ++i) {
         const FaceFile &file = kFiles[i];
@@ -86,28 +148,53 @@ ReceiptFaces::ReceiptFaces()
             continue; // a fallback that is not there is not used
         Face face;
         // The main face missing altogether: the system's fixed face, as before.
-        const QFont base = found ? makeFont(family) : QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        face.family = base.family();
-        for (int kind = 0; kind < 4; ++kind) {
-            const TextStyle cell = cellOf(kind);
-            // The main face, and the CJK face in two-byte cells, are centred in
-            // the cell; the others share the main face's baseline.
-            const bool ownLine = m_faces.isEmpty() || (cell.wide && i == kCjkFace);
-            for (int bold = 0; bold < 2; ++bold) {
-                QFont &font = face.fonts[kind][bold];
-                font = base;
-                font.setBold(bold);
-                fitToCell(font, cell.cellWidth(), cell.cellHeight(), cell.wide ? u'\u56FD' : file.probe, ownLine);
-            }
-            const QFontMetrics metrics(face.fonts[kind][0]);
-            face.baseline[kind] = ownLine ? std::max(0, (cell.cellHeight() - metrics.height()) / 2) + metrics.ascent()
-                                          : m_faces.first().baseline[kind];
-        }
-        face.raw = QRawFont::fromFont(face.fonts[0][0]);
+        face.base = found ? makeFont(family) : QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        face.family = face.base.family();
+        face.probe = file.probe;
+        face.cjk = i == kCjkFace;
+        // Which characters it has, whatever the size; fitted to the cells
+        // only when a cell of a kind first needs it (each size tried is a font
+        // engine of its own, and most receipts use a few of the 32 fits).
+        QFont any = face.base;
+        any.setPixelSize(cellOf(0).cellHeight());
+        face.raw = QRawFont::fromFont(any);
         if (i == kCjkFace)
             m_cjk = int(m_faces.size());
         m_faces.append(face);
     }
+}
+
+const QFont &ReceiptFaces::font(const Face &face, int kind, bool bold) const
+{
+    QFont &font = face.fonts[kind][bold];
+    if (!face.fitted[kind][bold]) {
+        const TextStyle cell = cellOf(kind);
+        font = face.base;
+        font.setBold(bold);
+        fitToCell(font, cell.cellWidth(), cell.cellHeight(), cell.wide ? u'\u56FD' : face.probe, ownLine(face, kind));
+        face.fitted[kind][bold] = true;
+    }
+    return font;
+}
+
+// The main face, and the CJK face in two-byte cells, are centred in the
+// cell; the others share the main face's baseline.
+bool ReceiptFaces::ownLine(const Face &face, int kind) const
+{
+    return &face == &m_faces.first() || (kind >= 2 && face.cjk);
+}
+
+int ReceiptFaces::baseline(const Face &face, int kind) const
+{
+    if (face.baseline[kind] < 0) {
+        if (ownLine(face, kind)) {
+            const QFontMetrics metrics(font(face, kind, false));
+            face.baseline[kind] = std::max(0, (cellOf(kind).cellHeight() - metrics.height()) / 2) + metrics.ascent();
+        } else {
+            face.baseline[kind] = baseline(m_faces.first(), kind);
+        }
+    }
+    return face.baseline[kind];
 }
 
 QString ReceiptFaces::mainFamily() const
@@ -143,7 +230,8 @@ const ReceiptFaces::Face *ReceiptFaces::faceFor(char16_t character, bool wide) c
 void ReceiptFaces::drawWith(QImage &cell, const Face &face, char16_t character, const TextStyle &style) const
 {
     const int k = kind(style);
-    const QFont &font = face.fonts[k][style.emphasized ? 1 : 0];
+    const QFont &font = ReceiptFaces::font(face, k, style.emphasized);
+    const int base = baseline(face, k);
     QPainter painter(&cell);
     painter.setFont(font);
     painter.setPen(Qt::black);
@@ -155,7 +243,7 @@ void ReceiptFaces::drawWith(QImage &cell, const Face &face, char16_t character, 
         const QList<quint32> glyphs = raw.glyphIndexesForString(text);
         const QPainterPath outline = glyphs.isEmpty() ? QPainterPath() : raw.pathForGlyph(glyphs.first());
         const QRectF box = outline.boundingRect();
-        painter.translate((cell.width() - box.width()) / 2 - box.left(), face.baseline[k]);
+        painter.translate((cell.width() - box.width()) / 2 - box.left(), base);
         painter.fillPath(outline, Qt::black);
         return;
     }
@@ -168,12 +256,12 @@ void ReceiptFaces::drawWith(QImage &cell, const Face &face, char16_t character, 
         QPainter full(&wide);
         full.setFont(font);
         full.setPen(Qt::black);
-        full.drawText(QPoint(0, face.baseline[k]), text);
+        full.drawText(QPoint(0, base), text);
         full.end();
         painter.drawImage(cell.rect(), wide);
         return;
     }
-    painter.drawText(QPoint((cell.width() - advance) / 2, face.baseline[k]), text);
+    painter.drawText(QPoint((cell.width() - advance) / 2, base), text);
 }
 
 bool ReceiptFaces::draw(QImage &cell, char16_t character, const TextStyle &style) const

@@ -29,21 +29,47 @@ public:
     bool draw(QImage &cell, char16_t character, const TextStyle &style) const;
 
     QString mainFamily() const;
+    // What choosing the font set had to say (a face file that is missing), once
+    // in the process: empty for every other set of faces.
+    QString note() const { return m_note; }
     // The faces in use, by family: those whose font file was not found are left out.
     QStringList families() const;
+
+    // For a program that draws nothing but receipts (marlix-run, the
+    // simulator): the fonts this process reads become the faces' own folders,
+    // chosen when the first faces are made, instead of the system's whole
+    // font list, read and matched against for every size tried. Call it
+    // before anything reads fonts. The window does not: its own text needs
+    // the system's fonts.
+    static void readFaceFilesOnly(const QStringList &files = faceFiles());
+    // The font files the faces come from, regular and bold.
+    static QStringList faceFiles();
+    // The font set limited to the folders of files, when every one of them is
+    // there; else the system's font set stays, the faces are looked up in it
+    // by name, and the note returned names what is missing.
+    static QString useFaceFiles(const QStringList &files);
 
 private:
     struct Face
     {
         QString family;
-        QFont fonts[4][2]; // [font A, B, two-byte A, two-byte B][emphasized]
-        int baseline[4] = {0, 0, 0, 0};
+        QFont base; // before it is fitted to a cell
+        char16_t probe = u'M';
+        bool cjk = false;
+        // Fitted on first use: [font A, B, two-byte A, two-byte B][emphasized].
+        mutable QFont fonts[4][2];
+        mutable bool fitted[4][2] = {};
+        mutable int baseline[4] = {-1, -1, -1, -1};
         QRawFont raw; // which characters it has
     };
     static int kind(const TextStyle &style);
+    const QFont &font(const Face &face, int kind, bool bold) const;
+    bool ownLine(const Face &face, int kind) const;
+    int baseline(const Face &face, int kind) const;
     const Face *faceFor(char16_t character, bool wide) const;
     void drawWith(QImage &cell, const Face &face, char16_t character, const TextStyle &style) const;
 
     QList<Face> m_faces; // the main face first
     int m_cjk = -1;      // the face two-byte cells try first
+    QString m_note;
 };

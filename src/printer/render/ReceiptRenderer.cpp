@@ -56,8 +56,11 @@ ReceiptRenderer::~ReceiptRenderer() = default;
 
 const ReceiptFaces &ReceiptRenderer::faces() const
 {
-    if (!m_faces)
+    if (!m_faces) {
         m_faces = std::make_unique<ReceiptFaces>();
+        if (!m_faces->note().isEmpty())
+            m_notes.append(m_faces->note());
+    }
     return *m_faces;
 }
 
