@@ -2,13 +2,14 @@
 # Installs the Debian packages the build and the tests need, only when some are missing.
 set -euo pipefail
 # libzint-dev draws barcodes and 2D symbols, zlib1g-dev compresses the saved
-# receipts, fonts-dejavu-core is the receipt face, fonts-tlwg-mono and
+# receipts, libfontconfig-dev limits the console programs to the receipt faces,
+# fonts-dejavu-core is the receipt face, fonts-tlwg-mono and
 # fonts-wqy-zenhei draw the Thai and the Chinese, Japanese and Korean
 # characters it lacks, zbar-tools and python3-zxing-cpp
 # (PDF417, Aztec, Data Matrix, MaxiCode) read the drawn symbols back in the tests.
 # fonts-noto-core and fonts-noto-cjk give the windows the font set of a usual
 # desktop, so that the form tests see what operators see.
-packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl-dev ccache libzint-dev zlib1g-dev fonts-dejavu-core
+packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl-dev ccache libzint-dev zlib1g-dev libfontconfig-dev fonts-dejavu-core
           fonts-tlwg-mono fonts-wqy-zenhei fonts-noto-core fonts-noto-cjk zbar-tools python3-zxing-cpp "$@")
 missing=()
 for p in "${packages[@]}"; do
