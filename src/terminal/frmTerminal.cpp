@@ -20,6 +20,7 @@
 #include "session/TrafficLog.h"
 #include "terminal/KeyInput.h"
 #include "terminal/QtOperator.h"
+#include "terminal/TermDisplay.h"
 #include "widgets/Accessibility.h"
 
 #include <QAction>
@@ -36,7 +37,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTextCursor>
 
 frmTerminal::frmTerminal(POSPrinter *port, Operator *op, EventPump *pump, QWidget *parent)
     : QMainWindow(parent)
@@ -194,46 +194,8 @@ void frmTerminal::Form_Unload()
 
 // --- display ---------------------------------------------------------------
 
-void frmTerminal::appendToDisplay(const QByteArray &text)
-{
-    // Every append serves events; laying out and painting the display each
-    // time would make a fast script crawl. While text streams in, the widget
-    // catches up every kRepaintMs instead, and at once when the stream pauses.
-    // termText() is exact at every moment.
-    if (Term->updatesEnabled() && Term->isVisible()) {
-        Term->setUpdatesEnabled(false);
-        m_repaint.start();
-    }
-    m_termText += text;
-    if (m_termText.size() > kTermLimit) {
-        m_termText = m_termText.right(kTermKeep);
-        m_displayStale = true;
-        m_pendingShown.clear();
-    } else if (!m_displayStale) {
-        m_pendingShown += QString::fromLatin1(text);
-    }
-    if (Term->updatesEnabled())
-        catchUpDisplay();
-}
-
-void frmTerminal::catchUpDisplay()
-{
-    if (m_displayStale) {
-        QString shown = QString::fromLatin1(m_termText);
-        shown.remove(QLatin1Char('\r'));
-        Term->setPlainText(shown);
-    } else if (!m_pendingShown.isEmpty()) {
-        // Inserting at the end lays out only the new text, not the whole display.
-        m_pendingShown.remove(QLatin1Char('\r'));
-        QTextCursor end(Term->document());
-        end.movePosition(QTextCursor::End);
-        end.insertText(m_pendingShown);
-    }
-    m_displayStale = false;
-    m_pendingShown.clear();
-    Term->moveCursor(QTextCursor::End);
-    Term->ensureCursorVisible();
-}
+void frmTerminal::appendToDisplay(const QByteArray &text) { m_display->append(text); }
+const QByteArray &frmTerminal::termText() const { return m_display->text(); }
 
 bool frmTerminal::transcriptChecked() const { return Echo->isChecked(); }
 bool frmTerminal::autoQueryChecked() const { return AutoQuery->isChecked(); }

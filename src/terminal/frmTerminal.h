@@ -37,6 +37,7 @@ class ReceiptInterpreter;
 class ReceiptPreview;
 class PassThroughWatch;
 class VirtualPrinter;
+class TermDisplay;
 
 class frmTerminal : public QMainWindow, public TerminalView {
     Q_OBJECT
@@ -69,7 +70,7 @@ public:
     PaperFeed &paperFeed() { return m_station->paperFeed(); }
 
     // The display's exact text: one character per byte, CR LF line breaks.
-    const QByteArray &termText() const { return m_termText; }
+    const QByteArray &termText() const;
     // Vertical position of Line1 in pixels (1680 twips at design).
     int line1Y() const { return m_line1Y; }
 
@@ -152,7 +153,6 @@ private:
     void Form_Resize();
     void Form_Unload();
     void openHelp(const QString &document);
-    void catchUpDisplay();
     // Runs one of the window's own operations on the port the station lends
     // it; refused (the status line says why) while a point-of-sale program is
     // connected, or a command while a script runs.
@@ -185,11 +185,7 @@ private:
     bool m_sendWanted = true;     // what the core last asked of Send Command
     bool m_getrespWanted = true;  // and of Get Response
 
-    QByteArray m_termText;
-    QTimer m_repaint;
-    QString m_pendingShown;     // appended but not yet in the widget
-    bool m_displayStale = false; // the widget must be rebuilt from m_termText
-    static constexpr int kRepaintMs = 40;
+    TermDisplay *m_display = nullptr;
     int m_line1Y = 112;
     WindowPlace m_place;
     bool m_unloaded = false;

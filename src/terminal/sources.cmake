@@ -10,6 +10,8 @@ target_sources(marlix_ui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/frmTerminal.h
     ${CMAKE_CURRENT_LIST_DIR}/frmTerminal.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frmTerminalControls.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TermDisplay.h
+    ${CMAKE_CURRENT_LIST_DIR}/TermDisplay.cpp
     ${CMAKE_CURRENT_LIST_DIR}/StartOptions.h
     ${CMAKE_CURRENT_LIST_DIR}/StartOptions.cpp
 )
