@@ -6,24 +6,24 @@
 // sends the same bytes; what the printer answered as Get Response shows it,
 // and a status reply's words follow its second byte. The window and
 // marlix-run show the same text.
-#include "link/TerminalView.h"
+#include "session/TrafficWords.h"
 
 #include <QByteArray>
 
-class PassThroughText {
+class PassThroughText final : public TrafficWords {
 public:
     static constexpr const char *kSentMark = "\r\nto printer: ";
     static constexpr const char *kAnsweredMark = "\r\nfrom printer: ";
 
     // Bytes the printer took from the program.
-    QByteArray sent(const QByteArray &bytes);
+    QByteArray sent(const QByteArray &bytes) override;
     // Bytes the printer answered, in the display mode chosen.
-    QByteArray answered(const QByteArray &bytes, DisplayMode mode);
+    QByteArray answered(const QByteArray &bytes, DisplayMode mode) override;
     // Bytes the printer answered that no program will get (none is
     // connected): a line of their own, said so.
-    QByteArray unheard(const QByteArray &bytes, DisplayMode mode);
+    QByteArray unheard(const QByteArray &bytes, DisplayMode mode) override;
     // A new program: its first bytes begin a line of their own.
-    void reset() { m_last = None; }
+    void reset() override { m_last = None; }
 
 private:
     enum Direction { None, Sent, Answered };

@@ -4,8 +4,10 @@
 #include "commands/PassThroughText.h"
 #include "run/RunReceipts.h"
 #include "run/RunnerPort.h"
+#include "link/AnyPOSPrinter.h"
 #include "scripts/ScriptRunner.h"
-#include "session/PassThrough.h"
+#include "session/PassThroughWatch.h"
+#include "session/PrinterStation.h"
 #include "session/QuitSignals.h"
 #include "session/Session.h"
 #include "session/SharedWords.h"
@@ -48,9 +50,7 @@ Runner::~Runner()
     // The operations hold references into the session; they go first.
     m_scripts.reset();
     m_commands.reset();
-    m_log.reset();
-    m_session.reset();
-    m_port.reset(); // the built-in printer prints on the receipts' paper
+    m_station.reset(); // the built-in printer prints on the receipts' paper
     m_receipts.reset();
 }
 
@@ -76,10 +76,10 @@ void Runner::end(int status)
     m_view.endRun();
     if (m_serving)
         m_serving->quit();
-    if (m_session) {
+    if (m_station) {
         // The core's own way to wind down: no reopening, no retries, no questions.
-        m_session->link.ShuttingDown = true;
-        m_session->link.Looping = false;
+        m_station->session().link.ShuttingDown = true;
+        m_station->session().link.Looping = false;
     }
 }
 
@@ -105,24 +105,26 @@ int Runner::run()
         m_receipts->setTwoByteEncoding(m_options.cjk);
         m_receipts->setPaperWidth(m_options.paperWidthDots);
     }
-    m_port = openRunnerPort(m_options, [this](const QString &status) { note(status); }, m_receipts.get(), &failure);
-    if (!m_port) {
+    m_station = std::make_unique<PrinterStation>(
+        nullptr, PrinterStation::Parts{m_op, m_pump, m_view, std::make_unique<PassThroughText>()}, false);
+    if (!openRunnerPort(*m_station->ownPort(), m_options, [this](const QString &status) { note(status); },
+                        m_receipts.get(), &failure)) {
         tell(failure);
         return RunExit::kNoPort;
     }
-    m_session = std::make_unique<Session>(*m_port, m_op, m_pump, m_view);
-    m_session->link.vars = m_options.link;
-    m_session->StartDir = QDir::currentPath();
-    m_commands = std::make_unique<Commands>(*m_session);
-    m_log = std::make_unique<TrafficLog>(*m_session);
-    m_session->setLogSink(m_log.get());
-    m_scripts = std::make_unique<ScriptRunner>(*m_session, m_pause, [this] { m_commands->Getresp_Click(); });
+    Session &session = m_station->session();
+    POSPrinter &port = m_station->port();
+    TrafficLog &log = m_station->log();
+    session.link.vars = m_options.link;
+    session.StartDir = QDir::currentPath();
+    m_commands = std::make_unique<Commands>(session);
+    m_scripts = std::make_unique<ScriptRunner>(session, m_pause, [this] { m_commands->Getresp_Click(); });
 
     if (!m_options.logFile.isEmpty()) {
-        const QString problem = m_log->openForAppend(m_options.logFile);
+        const QString problem = log.openForAppend(m_options.logFile);
         if (!problem.isEmpty()) {
             tell(QStringLiteral("cannot open the log %1: %2").arg(m_options.logFile, problem));
-            m_port->ClosePort();
+            port.ClosePort();
             return RunExit::kFailed;
         }
     }
@@ -140,12 +142,12 @@ int Runner::run()
         play(item);
     }
 
-    m_port->ClosePort();
+    port.ClosePort();
     // A command cut short by the end of the input prints nothing of its data.
-    if (const QString waiting = waitingAtEnd(*m_port, m_receipts.get()); !waiting.isEmpty())
+    if (const QString waiting = waitingAtEnd(port, m_receipts.get()); !waiting.isEmpty())
         tell(SharedWords::endOfInput(waiting));
-    if (m_log->isOpen())
-        m_log->MCloseLog_Click();
+    if (log.isOpen())
+        log.MCloseLog_Click();
     if (m_receipts) {
         // A receipt asked for and not saved fails the run: a check in CI
         // must not pass on a file that is not there.
@@ -185,34 +187,16 @@ void Runner::play(const RunItem &item)
 
 bool Runner::servePassThrough()
 {
-    const LinkVariables &vars = m_options.link;
-    PassThrough pass(*m_port, vars.CommPort, buildPortMode(vars));
-    pass.setFlowControl(vars.CommFlow);
     // Both directions on standard output, as the window's display shows
-    // them, and in the log.
-    PassThroughText text;
-    auto show = [this](const QByteArray &shown) {
-        m_view.appendToDisplay(shown);
-        if (m_log->isOpen())
-            m_log->WriteLog(shown);
-    };
-    QObject::connect(&pass, &PassThrough::toPrinter, [&](const QByteArray &bytes) { show(text.sent(bytes)); });
-    QObject::connect(&pass, &PassThrough::fromPrinter,
-                     [&](const QByteArray &bytes) { show(text.answered(bytes, m_options.mode)); });
-    QObject::connect(&pass, &PassThrough::unheardFromPrinter,
-                     [&](const QByteArray &bytes) { show(text.unheard(bytes, m_options.mode)); });
-    QString peer;
-    QObject::connect(&pass, &PassThrough::clientConnected, [&](const QString &who) {
-        peer = who;
-        text.reset();
+    // them, and in the log; who is connected, and what holds it back: a
+    // line each, as the status line changes.
+    PassThroughWatch &pass = m_station->passThrough();
+    QObject::connect(m_station.get(), &PrinterStation::status, [this](const QString &status) { note(status); });
+    QObject::connect(m_station.get(), &PrinterStation::programConnectedChanged, [this, &pass](bool connected) {
+        if (!connected)
+            tell(QStringLiteral("point-of-sale program disconnected (%1)").arg(pass.lastPeer()));
     });
-    QObject::connect(&pass, &PassThrough::clientDisconnected, [&] {
-        tell(QStringLiteral("point-of-sale program disconnected (%1)").arg(peer));
-    });
-    // Who is connected, and what holds it back: a line each, as the status line changes.
-    QObject::connect(&pass, &PassThrough::statusChanged, [this](const QString &status) { note(status); });
-    QString failure;
-    if (!pass.listen(m_options.passThrough, &failure)) {
+    if (const QString failure = m_station->serve(m_options.passThrough); !failure.isEmpty()) {
         tell(QStringLiteral("cannot serve a point-of-sale program: ") + failure);
         return false;
     }

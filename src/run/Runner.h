@@ -8,10 +8,8 @@
 #include <memory>
 
 class QIODevice;
-class POSPrinter;
-class Session;
+class PrinterStation;
 class Commands;
-class TrafficLog;
 class ScriptRunner;
 class RunReceipts;
 class QEventLoop;
@@ -43,12 +41,12 @@ private:
     ConsolePump m_pump;
     ConsoleView m_view;
     ConsolePause m_pause;
-    std::unique_ptr<POSPrinter> m_port;
-    std::unique_ptr<Session> m_session;
-    std::unique_ptr<Commands> m_commands;
-    std::unique_ptr<TrafficLog> m_log;
-    std::unique_ptr<ScriptRunner> m_scripts;
     std::unique_ptr<RunReceipts> m_receipts; // --receipts, --decode
+    // The port (its built-in printer prints on the receipts' paper), the
+    // session, the log and the pass-through.
+    std::unique_ptr<PrinterStation> m_station;
+    std::unique_ptr<Commands> m_commands;
+    std::unique_ptr<ScriptRunner> m_scripts;
     QString m_lastNote;
     QEventLoop *m_serving = nullptr; // the pass-through's, while it serves
     int m_endStatus = -1;

@@ -6,12 +6,12 @@
 #include "run/RunOptions.h"
 #include "run/RunReceipts.h"
 
-std::unique_ptr<POSPrinter> openRunnerPort(const RunOptions &options, std::function<void(const QString &)> notes,
-                                           RunReceipts *receipts, QString *failure)
+bool openRunnerPort(AnyPOSPrinter &anyPort, const RunOptions &options, std::function<void(const QString &)> notes,
+                    RunReceipts *receipts, QString *failure)
 {
     const LinkVariables &vars = options.link;
     // The built-in printer, serial, USB printer-class or network, by the name.
-    auto port = std::make_unique<AnyPOSPrinter>();
+    AnyPOSPrinter *port = &anyPort;
     if (receipts)
         receipts->attach(*port);
     // The built-in printer's own words (paper out, a macro stored) are what
@@ -45,12 +45,12 @@ std::unique_ptr<POSPrinter> openRunnerPort(const RunOptions &options, std::funct
     port->SetFlowControl(vars.CommFlow);
     if (!port->isOpen()) {
         *failure = status.isEmpty() ? vars.CommPort + QStringLiteral(": the port did not open") : status;
-        return nullptr;
+        return false;
     }
     port->onStatus = std::move(notes);
     if (!status.isEmpty() && port->onStatus)
         port->onStatus(status);
-    return port;
+    return true;
 }
 
 QString waitingAtEnd(POSPrinter &port, RunReceipts *receipts)

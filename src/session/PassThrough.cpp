@@ -176,7 +176,9 @@ void PassThrough::takeFromProgram()
         // Its writes wait on the pty or the TCP window meanwhile.
         m_end->setReading(false);
         setStatus(QStringLiteral("The window's own command, loop or script is running: the point-of-sale program waits."));
-        m_holdCheck.start(kRetryMs);
+        m_waitsForWindow = true;
+        if (m_holdWhile)
+            m_holdCheck.start(kRetryMs);
         return;
     }
     const QByteArray bytes = m_end->read(kChunk);
@@ -247,12 +249,24 @@ void PassThrough::retry()
     flushHeld();
 }
 
+void PassThrough::setHeld(bool held)
+{
+    m_heldByWindow = held;
+    // After the events of the moment, as the poll would: the window's handler ends first.
+    if (!held && m_waitsForWindow)
+        QMetaObject::invokeMethod(this, &PassThrough::releaseWhenFree, Qt::QueuedConnection);
+}
+
 void PassThrough::releaseWhenFree()
 {
+    if (!m_waitsForWindow)
+        return;
     if (heldForWindow()) {
-        m_holdCheck.start(kRetryMs);
+        if (m_holdWhile)
+            m_holdCheck.start(kRetryMs);
         return;
     }
+    m_waitsForWindow = false;
     setStatus(waitingText());
     m_end->setReading(true);
     takeFromProgram();

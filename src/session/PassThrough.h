@@ -37,6 +37,9 @@ public:
     // program's bytes wait unread and the printer's answers are left to that
     // operation, so the two streams never mix on the printer.
     void setHoldWhile(std::function<bool()> busy) { m_holdWhile = std::move(busy); }
+    // The same, told rather than asked: held while the window has the port;
+    // given back, a program that waits goes on at once (no polling).
+    void setHeld(bool held);
 
     // LISTEN: a path (a pty is made and a stable symlink put at the path, kept while we run) or
     // tcp://HOST:PORT (host default 127.0.0.1). False + *error in the operator's words when it cannot.
@@ -94,10 +97,12 @@ private:
     QTimer m_replyPoll;     // for links that cannot say when their printer answers
     QTimer m_holdCheck;     // while held, whether the window's operation has ended
     std::function<bool()> m_holdWhile;
-    bool heldForWindow() const { return m_holdWhile && m_holdWhile(); }
+    bool heldForWindow() const { return m_heldByWindow || (m_holdWhile && m_holdWhile()); }
     void releaseWhenFree();
     QString m_status;
     bool m_busy = false; // in a write or an open (a network printer's connect serves events)
     bool m_replyReadPosted = false;
     bool m_openedForHeld = false; // the port was opened again for the bytes held now
+    bool m_heldByWindow = false;  // setHeld
+    bool m_waitsForWindow = false; // the program's bytes wait until the window gives the port back
 };

@@ -5,7 +5,8 @@
 #include "printer/device/VirtualPrinter.h"
 #include "session/SettingsStore.h"
 
-PortHub::PortHub(POSPrinter *port, std::function<void(ReceiptInterpreter &)> prepare, QObject *parent)
+PortHub::PortHub(POSPrinter *port, std::function<void(ReceiptInterpreter &)> prepare, bool withPaper,
+                 QObject *parent)
     : QObject(parent), m_feed(new PaperFeed(this))
 {
     m_feed->setPrepare(std::move(prepare));
@@ -14,14 +15,19 @@ PortHub::PortHub(POSPrinter *port, std::function<void(ReceiptInterpreter &)> pre
         m_own = std::make_unique<AnyPOSPrinter>();
         m_own->onStatus = [this](const QString &text) { emit status(text); };
         m_own->setRememberedNetPorts(&SettingsStore::loadNetPorts);
-        // The built-in printer prints on the very paper the preview shows.
-        m_own->builtIn().setPaper([this]() -> ReceiptInterpreter & { return m_feed->printWaiting(); });
-        m_own->builtIn().onPrinterMade = [this](VirtualPrinter &printer) {
-            connect(&printer, &VirtualPrinter::printed, this, &PortHub::paperMoved);
-        };
         port = m_own.get();
+        // The built-in printer prints on the very paper the preview shows.
+        if (withPaper) {
+            m_own->builtIn().setPaper([this]() -> ReceiptInterpreter & { return m_feed->printWaiting(); });
+            m_own->builtIn().onPrinterMade = [this](VirtualPrinter &printer) {
+                connect(&printer, &VirtualPrinter::printed, this, &PortHub::paperMoved);
+            };
+        }
     }
     m_port = port;
+    if (!withPaper)
+        return;
+    m_tapped = true;
     // Every byte the port takes, whoever wrote it, is kept for the paper, also
     // while the preview is closed; it is printed later, off the sending path.
     m_port->setWriteTap([this](const QByteArray &taken) {
@@ -32,7 +38,8 @@ PortHub::PortHub(POSPrinter *port, std::function<void(ReceiptInterpreter &)> pre
 
 PortHub::~PortHub()
 {
-    m_port->setWriteTap({});
+    if (m_tapped)
+        m_port->setWriteTap({});
 }
 
 VirtualPrinter *PortHub::builtInPrinterFor(const QString &portName)

@@ -22,11 +22,15 @@ public:
     // Null port: the production one, whose built-in printer prints on the
     // feed's paper. A port given (a test's) is used as it is and has no
     // built-in printer. prepare is called once on the paper when it is made.
-    explicit PortHub(POSPrinter *port, std::function<void(ReceiptInterpreter &)> prepare,
+    // withPaper false: the port's bytes, and the built-in printer's paper, are
+    // left to the caller (marlix-run's receipts).
+    explicit PortHub(POSPrinter *port, std::function<void(ReceiptInterpreter &)> prepare, bool withPaper = true,
                      QObject *parent = nullptr);
     ~PortHub() override;
 
     POSPrinter &port() { return *m_port; }
+    // The production port when this hub made it, for its owner to set up; else null.
+    AnyPOSPrinter *ownPort() { return m_own.get(); }
     PaperFeed &feed() { return *m_feed; }
     // The built-in printer when portName names it (made now if it was not);
     // null for another port, or when the port was given.
@@ -43,4 +47,5 @@ private:
     std::unique_ptr<AnyPOSPrinter> m_own;
     POSPrinter *m_port = nullptr;
     PaperFeed *m_feed = nullptr;
+    bool m_tapped = false;
 };

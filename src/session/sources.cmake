@@ -34,6 +34,10 @@ target_sources(marlix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/PassThrough.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ProgramEnd.h
     ${CMAKE_CURRENT_LIST_DIR}/ProgramEnd.cpp
+    # What passes, shown as the terminal's own traffic, in words given from above.
+    ${CMAKE_CURRENT_LIST_DIR}/PassThroughWatch.h
+    ${CMAKE_CURRENT_LIST_DIR}/PassThroughWatch.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TrafficWords.h
 )
 # The port, the paper it feeds and the built-in printer, joined in one place
 # (no widgets); the paper's stored settings, which the window's paper and the
@@ -45,4 +49,9 @@ target_sources(marlix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/PaperSettings.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PortHub.h
     ${CMAKE_CURRENT_LIST_DIR}/PortHub.cpp
+)
+# One printer while the program runs: everything above, made once; the faces present it.
+target_sources(marlix_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/PrinterStation.h
+    ${CMAKE_CURRENT_LIST_DIR}/PrinterStation.cpp
 )

@@ -1,6 +1,7 @@
 #include "terminal/frmTerminal.h"
 
 #include "commands/Commands.h"
+#include "commands/PassThroughText.h"
 #include "config/ConfigScrn.h"
 #include "help/HelpDocs.h"
 #include "help/frmAbout.h"
@@ -11,17 +12,15 @@
 #include "preview/ReceiptPreview.h"
 #include "scripts/FrmPause.h"
 #include "scripts/ScriptRunner.h"
-#include "session/PaperFeed.h"
-#include "session/PaperSettings.h"
-#include "session/PortHub.h"
+#include "session/PassThroughWatch.h"
 #include "session/QuitSignals.h"
 #include "session/Session.h"
 #include "session/SettingsStore.h"
 #include "session/SharedWords.h"
 #include "session/TrafficLog.h"
 #include "terminal/KeyInput.h"
-#include "terminal/PassThroughWatch.h"
 #include "terminal/QtOperator.h"
+#include "terminal/TermDisplay.h"
 #include "widgets/Accessibility.h"
 
 #include <QAction>
@@ -38,19 +37,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTextCursor>
 
 frmTerminal::frmTerminal(POSPrinter *port, Operator *op, EventPump *pump, QWidget *parent)
     : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("frmTerminal"));
-    m_hub = std::make_unique<PortHub>(port, &PaperSettings::apply);
-    connect(m_hub.get(), &PortHub::status, this, &frmTerminal::showPortNote);
-    connect(m_hub.get(), &PortHub::paperMoved, this, [this] {
-        if (m_preview)
-            m_preview->paperFed();
-    });
-    port = &m_hub->port();
     if (!op) {
         m_ownOperator = std::make_unique<QtOperator>(this);
         op = m_ownOperator.get();
@@ -59,31 +50,30 @@ frmTerminal::frmTerminal(POSPrinter *port, Operator *op, EventPump *pump, QWidge
         m_ownPump = std::make_unique<AppEventPump>();
         pump = m_ownPump.get();
     }
+    m_station = std::make_unique<PrinterStation>(port, PrinterStation::Parts{*op, *pump, *this, std::make_unique<PassThroughText>()});
+    connect(m_station.get(), &PrinterStation::status, this, &frmTerminal::showStationStatus);
+    connect(m_station.get(), &PrinterStation::paperMoved, this, [this] {
+        if (m_preview)
+            m_preview->paperFed();
+    });
+    connect(m_station.get(), &PrinterStation::programConnectedChanged, this, &frmTerminal::setServing);
+    Session &session = m_station->session();
 
     Accessibility::nameComboBoxesByLabel();
     buildControls();
     buildMenus();
 
-    m_session = std::make_unique<Session>(*port, *op, *pump, *this);
-    m_commands = std::make_unique<Commands>(*m_session);
-    m_keys = std::make_unique<KeyInput>(*m_session);
-    m_log = std::make_unique<TrafficLog>(*m_session);
-    m_session->setLogSink(m_log.get());
+    m_commands = std::make_unique<Commands>(session);
+    m_keys = std::make_unique<KeyInput>(session);
     m_pause = std::make_unique<PauseOnDemand>(this);
-    m_scripts = std::make_unique<ScriptRunner>(*m_session, *m_pause, [this] { m_commands->Getresp_Click(); },
+    m_scripts = std::make_unique<ScriptRunner>(session, *m_pause, [this] { m_commands->Getresp_Click(); },
                                                [this](const QString &note) { setStatusText(note); });
-    m_macros = std::make_unique<MacroController>(*m_session, [this] {
+    m_macros = std::make_unique<MacroController>(session, [this] {
         if (!m_macroWindow)
-            m_macroWindow = new frmMacro(*m_session, [this] { DoneMacro(); }, [this] { MXMacroHelp(); }, this);
+            m_macroWindow = new frmMacro(m_station->session(), [this] { DoneMacro(); }, [this] { MXMacroHelp(); }, this);
         m_macroWindow->loadAndShow();
     });
-    m_session->link.timer().setObjectName(QStringLiteral("Timer1"));
-    m_serve = std::make_unique<PassThroughWatch>(*m_session);
-    connect(m_serve.get(), &PassThroughWatch::statusChanged, this, &frmTerminal::showServeStatus);
-    connect(m_serve.get(), &PassThroughWatch::connectedChanged, this, &frmTerminal::setServing);
-    // A command, loop or script started before a program connected finishes first:
-    // its bytes and the program's never mix on the printer.
-    m_serve->setHoldWhile([this] { return m_ownOperations > 0 || m_session->link.Looping || (m_scripts && m_scripts->running()); });
+    session.link.timer().setObjectName(QStringLiteral("Timer1"));
 
     Form_Load();
 }
@@ -97,34 +87,34 @@ frmTerminal::~frmTerminal()
     delete m_macroWindow;
     m_pause.reset();
     // Its last word (a client let go) would reach a window half gone.
-    m_serve->disconnect(this);
-    m_serve.reset();
+    m_station->disconnect(this);
+    m_station->passThrough().stop();
 }
 
 void frmTerminal::Form_Load()
 {
     // The mnemonic table is built once, on first use, by the notation itself.
     FileNameTextBox->setEditText(QString());
-    m_session->StartDir = QDir::currentPath();
-    m_session->CounterA = 0;
-    m_session->CounterB = 0;
+    session().StartDir = QDir::currentPath();
+    session().CounterA = 0;
+    session().CounterB = 0;
 
     const SettingsStore::Stored stored = SettingsStore::load();
     resize(900, 600); // before it is placed: what shows of it on the screen counts
     m_place.restore(*this, QPoint(stored.mainLeft, stored.mainTop));
-    m_session->link.vars.CommPort = stored.link.CommPort;
-    m_session->link.vars.CommBaud = stored.link.CommBaud;
-    m_session->link.vars.CommParity = stored.link.CommParity;
-    m_session->link.vars.CommDataBits = stored.link.CommDataBits;
-    m_session->link.vars.CommStopBits = stored.link.CommStopBits;
-    m_session->link.vars.CommFlow = stored.link.CommFlow;
+    session().link.vars.CommPort = stored.link.CommPort;
+    session().link.vars.CommBaud = stored.link.CommBaud;
+    session().link.vars.CommParity = stored.link.CommParity;
+    session().link.vars.CommDataBits = stored.link.CommDataBits;
+    session().link.vars.CommStopBits = stored.link.CommStopBits;
+    session().link.vars.CommFlow = stored.link.CommFlow;
     DispPort();
     SendInfo->addItems(stored.commands);
     SendInfo->setEditText(QString());
     FileNameTextBox->addItems(stored.scripts);
     FileNameTextBox->setEditText(QString());
-    m_session->link.MacroMode = false;
-    m_session->link.ClosePending = false;
+    session().link.MacroMode = false;
+    session().link.ClosePending = false;
     // A stored place that cannot be served on now says why in the status line and is kept.
     servePassThrough(SettingsStore::loadText(kPassThroughKey, QString()));
 }
@@ -184,66 +174,28 @@ void frmTerminal::Form_Unload()
     m_unloaded = true;
     // Operations still running inside this handler (a command loop, a script)
     // stop at their next step instead of outliving the window.
-    m_session->link.Looping = false;
-    m_session->link.ShuttingDown = true;
+    session().link.Looping = false;
+    session().link.ShuttingDown = true;
     if (!isMinimized()) {
         QStringList commands = commandList();
         QStringList scripts = scriptList();
         const QPoint twips = m_place.storedPos(*this);
-        SettingsStore::save(twips.x(), twips.y(), m_session->link.vars, commands, scripts);
-        SettingsStore::saveText(kPassThroughKey, m_serve->listen());
+        SettingsStore::save(twips.x(), twips.y(), session().link.vars, commands, scripts);
+        SettingsStore::saveText(kPassThroughKey, passThrough().listen());
         if (m_preview)
             m_preview->savePlace();
     }
-    m_serve->stop();
-    m_session->port.ClosePort();
-    if (m_log->isOpen())
-        m_log->MCloseLog_Click();
-    m_session->link.timer().stop();
+    passThrough().stop();
+    session().port.ClosePort();
+    if (trafficLog().isOpen())
+        trafficLog().MCloseLog_Click();
+    session().link.timer().stop();
 }
 
 // --- display ---------------------------------------------------------------
 
-void frmTerminal::appendToDisplay(const QByteArray &text)
-{
-    // Every append serves events; laying out and painting the display each
-    // time would make a fast script crawl. While text streams in, the widget
-    // catches up every kRepaintMs instead, and at once when the stream pauses.
-    // termText() is exact at every moment.
-    if (Term->updatesEnabled() && Term->isVisible()) {
-        Term->setUpdatesEnabled(false);
-        m_repaint.start();
-    }
-    m_termText += text;
-    if (m_termText.size() > kTermLimit) {
-        m_termText = m_termText.right(kTermKeep);
-        m_displayStale = true;
-        m_pendingShown.clear();
-    } else if (!m_displayStale) {
-        m_pendingShown += QString::fromLatin1(text);
-    }
-    if (Term->updatesEnabled())
-        catchUpDisplay();
-}
-
-void frmTerminal::catchUpDisplay()
-{
-    if (m_displayStale) {
-        QString shown = QString::fromLatin1(m_termText);
-        shown.remove(QLatin1Char('\r'));
-        Term->setPlainText(shown);
-    } else if (!m_pendingShown.isEmpty()) {
-        // Inserting at the end lays out only the new text, not the whole display.
-        m_pendingShown.remove(QLatin1Char('\r'));
-        QTextCursor end(Term->document());
-        end.movePosition(QTextCursor::End);
-        end.insertText(m_pendingShown);
-    }
-    m_displayStale = false;
-    m_pendingShown.clear();
-    Term->moveCursor(QTextCursor::End);
-    Term->ensureCursorVisible();
-}
+void frmTerminal::appendToDisplay(const QByteArray &text) { m_display->append(text); }
+const QByteArray &frmTerminal::termText() const { return m_display->text(); }
 
 bool frmTerminal::transcriptChecked() const { return Echo->isChecked(); }
 bool frmTerminal::autoQueryChecked() const { return AutoQuery->isChecked(); }
@@ -287,12 +239,12 @@ void frmTerminal::focusScriptFile() { FileNameTextBox->setFocus(); }
 void frmTerminal::setSendCommandEnabled(bool enabled)
 {
     m_sendWanted = enabled;
-    SendCommand->setEnabled(enabled && !m_serving);
+    SendCommand->setEnabled(enabled && !m_station->programConnected());
 }
 void frmTerminal::setGetrespEnabled(bool enabled)
 {
     m_getrespWanted = enabled;
-    Getresp->setEnabled(enabled && !m_serving);
+    Getresp->setEnabled(enabled && !m_station->programConnected());
 }
 void frmTerminal::focusIndata() { Indata->setFocus(); }
 void frmTerminal::clearIndata() { Indata->clear(); }
@@ -400,88 +352,63 @@ void frmTerminal::Option3_Click() { Indata->setFocus(); }
 
 // --- operations ----------------------------------------------------------------
 
-// A script run leaves the window live, and a nested run re-enables Send
-// Command and Get Response when it ends; a command sent, a loop started or a
-// reply read then would take the script's queued bytes or close its port.
-bool frmTerminal::refuseDuringScript()
+void frmTerminal::withPort(PrinterStation::PortUse use, const std::function<void()> &operation)
 {
-    if (!m_scripts->running())
-        return false;
-    setStatusText(QStringLiteral("A script is running: commands and replies wait until it has ended."));
-    return true;
-}
-
-bool frmTerminal::refuseWhileServing()
-{
-    if (!m_serving)
-        return false;
-    showServeStatus(m_serve->statusText());
-    return true;
-}
-
-void frmTerminal::SendCommand_Click()
-{
-    if (!refuseWhileServing() && !refuseDuringScript()) {
-        const OwnOperation own(*this);
-        m_commands->SendCommand_Click();
+    if (!m_station->takePort(use)) {
+        refused(m_station->mayUse(use));
+        return;
     }
+    operation();
+    m_station->givePort(use);
+    // After the window's own command, the status line says again whom it serves.
+    if (use == PrinterStation::PortUse::Command && m_station->portUser() != PrinterStation::PortUser::Window
+        && passThrough().isServing())
+        showServeStatus(passThrough().statusText());
 }
 
-void frmTerminal::LoopButton_Click()
+bool frmTerminal::refused(PrinterStation::Refusal why)
 {
-    if (!refuseWhileServing() && !refuseDuringScript()) {
-        const OwnOperation own(*this);
-        m_commands->LoopButton_Click();
-    }
+    if (why == PrinterStation::Refusal::ProgramConnected)
+        showServeStatus(passThrough().statusText());
+    else if (why == PrinterStation::Refusal::ScriptRunning)
+        setStatusText(QStringLiteral("A script is running: commands and replies wait until it has ended."));
+    return why != PrinterStation::Refusal::None;
 }
 
-void frmTerminal::Getresp_Click()
-{
-    if (!refuseWhileServing() && !refuseDuringScript()) {
-        const OwnOperation own(*this);
-        m_commands->Getresp_Click();
-    }
-}
-void frmTerminal::DoBreak_Click() { m_session->link.DoBreak_Click(); }
-void frmTerminal::Timer1_Timer() { m_session->link.Timer1_Timer(); }
+void frmTerminal::SendCommand_Click() { withPort(PrinterStation::PortUse::Command, [this] { m_commands->SendCommand_Click(); }); }
+void frmTerminal::LoopButton_Click() { withPort(PrinterStation::PortUse::Command, [this] { m_commands->LoopButton_Click(); }); }
+void frmTerminal::Getresp_Click() { withPort(PrinterStation::PortUse::Command, [this] { m_commands->Getresp_Click(); }); }
+void frmTerminal::DoBreak_Click() { session().link.DoBreak_Click(); }
+void frmTerminal::Timer1_Timer() { session().link.Timer1_Timer(); }
 void frmTerminal::DispPort()
 {
-    m_session->link.DispPort();
+    session().link.DispPort();
     if (m_preview)
         m_preview->setBuiltInPrinter(builtInPrinter());
 }
-
-VirtualPrinter *frmTerminal::builtInPrinter()
-{
-    return m_hub->builtInPrinterFor(m_session->link.vars.CommPort);
-}
 void frmTerminal::GetFileName_Click() { m_scripts->GetFileName_Click(); }
-void frmTerminal::SendScript_Click()
-{
-    if (!refuseWhileServing())
-        m_scripts->SendScript_Click();
-}
-void frmTerminal::MOpenLog_Click() { m_log->MOpenLog_Click(); }
-void frmTerminal::MCloseLog_Click() { m_log->MCloseLog_Click(); }
+void frmTerminal::SendScript_Click() { withPort(PrinterStation::PortUse::Script, [this] { m_scripts->SendScript_Click(); }); }
+void frmTerminal::MOpenLog_Click() { trafficLog().MOpenLog_Click(); }
+void frmTerminal::MCloseLog_Click() { trafficLog().MCloseLog_Click(); }
 void frmTerminal::DoMacros_Click()
 {
-    if (!refuseWhileServing())
+    if (!refused(m_station->mayUse(PrinterStation::PortUse::Macro)))
         m_macros->DoMacros_Click();
 }
 void frmTerminal::DoneMacro() { m_macros->DoneMacro(); }
 
 void frmTerminal::MSettings_Click()
 {
-    m_session->link.ReleaseHeldPort();
+    session().link.ReleaseHeldPort();
     if (!m_config) {
-        m_config = new ConfigScrn(m_session->link, m_session->port, [this] { DispPort(); }, this);
-        m_config->setPassThrough([this] { return m_serve->listen(); },
+        m_config = new ConfigScrn(session().link, session().port, [this] { DispPort(); }, this);
+        m_config->setPassThrough([this] { return passThrough().listen(); },
                                  [this](const QString &listen) { return servePassThrough(listen); });
         // A place refused at OK and then given up: the place served before
         // serves on, and the status line says so again.
         connect(m_config, &QDialog::rejected, this, [this] {
-            if (m_serve->isServing() && Label1->text() == m_serveRefusal)
-                showServeStatus(m_serve->statusText());
+            if (passThrough().isServing() && Label1->text() == m_serveRefusal)
+                showServeStatus(passThrough().statusText());
         });
     }
     // A dialog already on screen keeps what the operator has typed into it.
@@ -492,13 +419,10 @@ void frmTerminal::MSettings_Click()
     DispPort();
 }
 
-ReceiptInterpreter &frmTerminal::paper() { return m_hub->feed().printWaiting(); }
-PaperFeed &frmTerminal::paperFeed() { return m_hub->feed(); }
-
 void frmTerminal::MPreview_Click()
 {
     if (!m_preview) {
-        m_preview = new ReceiptPreview(m_hub->feed(), m_session->op, this);
+        m_preview = new ReceiptPreview(paperFeed(), session().op, this);
         m_preview->setBuiltInPrinter(builtInPrinter());
     }
     m_preview->showPreview();
@@ -506,7 +430,7 @@ void frmTerminal::MPreview_Click()
 
 void frmTerminal::openHelp(const QString &document)
 {
-    HelpDocs::openHelpDocument(m_session->StartDir, document, this);
+    HelpDocs::openHelpDocument(session().StartDir, document, this);
 }
 
 void frmTerminal::Operation_Click() { openHelp(QStringLiteral("MXDEMO.htm")); }
@@ -519,7 +443,7 @@ void frmTerminal::MXMacroHelp() { openHelp(QStringLiteral("MXMacro.htm")); }
 
 QString frmTerminal::servePassThrough(const QString &listen)
 {
-    const QString why = m_serve->serve(listen);
+    const QString why = m_station->serve(listen);
     if (!why.isEmpty()) {
         m_serveRefusal = SharedWords::cannotServe(why);
         setStatusText(m_serveRefusal);
@@ -527,28 +451,21 @@ QString frmTerminal::servePassThrough(const QString &listen)
     return why;
 }
 
-frmTerminal::OwnOperation::~OwnOperation()
+void frmTerminal::showStationStatus(const QString &text, bool passThroughWords)
 {
-    if (--w.m_ownOperations == 0 && w.m_serve->isServing())
-        w.showServeStatus(w.m_serve->statusText());
-}
-
-void frmTerminal::showPortNote(const QString &note)
-{
-    // A port reopened or lost under a program held back must not hide why it waits.
-    const QString shown = m_serve ? m_serve->withPortNote(note) : note;
-    if (shown == note)
-        setStatusText(note);
+    if (passThroughWords)
+        showServeStatus(text);
     else
-        showServeStatus(shown);
+        setStatusText(text);
 }
 
 void frmTerminal::showServeStatus(const QString &text)
 {
     // After a sentence (why the program waits) a sentence, else a clause.
-    if (m_serving && text.endsWith(QLatin1Char('.')))
+    const bool serving = m_station->programConnected();
+    if (serving && text.endsWith(QLatin1Char('.')))
         setStatusText(text + QStringLiteral(" Commands, scripts, macros and typing are off until it disconnects."));
-    else if (m_serving)
+    else if (serving)
         setStatusText(text + QStringLiteral(" - commands, scripts, macros and typing are off until it disconnects"));
     else
         setStatusText(text);
@@ -556,7 +473,6 @@ void frmTerminal::showServeStatus(const QString &text)
 
 void frmTerminal::setServing(bool connected)
 {
-    m_serving = connected;
     SendCommand->setEnabled(m_sendWanted && !connected);
     Getresp->setEnabled(m_getrespWanted && !connected);
     // Bytes of the window's own would be mixed into the program's stream,
@@ -564,7 +480,7 @@ void frmTerminal::setServing(bool connected)
     for (QWidget *w : std::initializer_list<QWidget *>{LoopButton, SendScript, Indata})
         w->setEnabled(!connected);
     DoMacros->setEnabled(!connected);
-    showServeStatus(m_serve->statusText());
+    showServeStatus(passThrough().statusText());
     if (!connected && isActiveWindow())
         Indata->setFocus();
 }
@@ -572,7 +488,7 @@ void frmTerminal::setServing(bool connected)
 void frmTerminal::HelpAbout_Click()
 {
     if (!m_about)
-        m_about = new frmAbout(m_session->op, this);
+        m_about = new frmAbout(session().op, this);
     m_about->show();
     m_about->raise();
     m_about->activateWindow();

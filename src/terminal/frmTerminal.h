@@ -1,10 +1,12 @@
 #pragma once
 // The main window: the controls, the menus, and thin handlers that call the core.
 #include "link/TerminalView.h"
+#include "session/PrinterStation.h"
 #include "widgets/WindowPlace.h"
 
 #include <QMainWindow>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -23,7 +25,6 @@ class EventPump;
 class Session;
 class Commands;
 class KeyInput;
-class TrafficLog;
 class ScriptRunner;
 class MacroController;
 class PauseOnDemand;
@@ -34,9 +35,9 @@ class QuitSignals;
 class PaperFeed;
 class ReceiptInterpreter;
 class ReceiptPreview;
-class PortHub;
 class PassThroughWatch;
 class VirtualPrinter;
+class TermDisplay;
 
 class frmTerminal : public QMainWindow, public TerminalView {
     Q_OBJECT
@@ -46,29 +47,30 @@ public:
                          QWidget *parent = nullptr);
     ~frmTerminal() override;
 
-    Session &session() { return *m_session; }
+    PrinterStation &station() { return *m_station; }
+    Session &session() { return m_station->session(); }
     Commands &commands() { return *m_commands; }
     KeyInput &keyInput() { return *m_keys; }
-    TrafficLog &trafficLog() { return *m_log; }
+    TrafficLog &trafficLog() { return m_station->log(); }
     ScriptRunner &scripts() { return *m_scripts; }
     MacroController &macros() { return *m_macros; }
     ConfigScrn *configScrn() const { return m_config; }
     frmAbout *aboutBox() const { return m_about; }
     frmMacro *macroWindow() const { return m_macroWindow; }
     ReceiptPreview *previewWindow() const { return m_preview; }
-    PassThroughWatch &passThrough() { return *m_serve; }
+    PassThroughWatch &passThrough() { return m_station->passThrough(); }
     // Serves a point-of-sale program on listen ("" stops), on the chosen port;
     // "" or why it cannot (also shown in the status line).
     QString servePassThrough(const QString &listen);
     // The printer built into the program while it is the chosen port (made
     // now if it was not); null for another port or a port given by the caller.
-    VirtualPrinter *builtInPrinter();
+    VirtualPrinter *builtInPrinter() { return m_station->builtInPrinter(); }
     // The paper printed from every byte the port took, for the receipt preview.
-    ReceiptInterpreter &paper();
-    PaperFeed &paperFeed();
+    ReceiptInterpreter &paper() { return m_station->paper(); }
+    PaperFeed &paperFeed() { return m_station->paperFeed(); }
 
     // The display's exact text: one character per byte, CR LF line breaks.
-    const QByteArray &termText() const { return m_termText; }
+    const QByteArray &termText() const;
     // Vertical position of Line1 in pixels (1680 twips at design).
     int line1Y() const { return m_line1Y; }
 
@@ -151,29 +153,26 @@ private:
     void Form_Resize();
     void Form_Unload();
     void openHelp(const QString &document);
-    void catchUpDisplay();
-    bool refuseDuringScript();
-    // While a point-of-sale program is connected the port is its: the
-    // window's own operations are off, and the status line says why.
-    bool refuseWhileServing();
+    // Runs one of the window's own operations on the port the station lends
+    // it; refused (the status line says why) while a point-of-sale program is
+    // connected, or a command while a script runs.
+    void withPort(PrinterStation::PortUse use, const std::function<void()> &operation);
+    bool refused(PrinterStation::Refusal why);
     void setServing(bool connected);
     void showServeStatus(const QString &text);
-    // A note of the port's (PortHub::status), as the pass-through's hold leaves it.
-    void showPortNote(const QString &note);
+    void showStationStatus(const QString &text, bool passThroughWords);
     bool Indata_KeyEvent(QKeyEvent *event);
     // Sends typed characters one byte each; false (nothing sent) when one is not Latin-1.
     bool sendTypedText(const QString &text);
 
-    // The port, its paper and the built-in printer; owned production
-    // implementations, used when the caller passes none.
-    std::unique_ptr<PortHub> m_hub;
+    // Owned production implementations, used when the caller passes none.
     std::unique_ptr<Operator> m_ownOperator;
     std::unique_ptr<EventPump> m_ownPump;
+    // The printer this window presents: port, paper, session, log, pass-through.
+    std::unique_ptr<PrinterStation> m_station;
 
-    std::unique_ptr<Session> m_session;
     std::unique_ptr<Commands> m_commands;
     std::unique_ptr<KeyInput> m_keys;
-    std::unique_ptr<TrafficLog> m_log;
     std::unique_ptr<PauseOnDemand> m_pause;
     std::unique_ptr<ScriptRunner> m_scripts;
     std::unique_ptr<MacroController> m_macros;
@@ -182,25 +181,11 @@ private:
     frmMacro *m_macroWindow = nullptr;
     ReceiptPreview *m_preview = nullptr;
     QuitSignals *m_quitSignals = nullptr;
-    std::unique_ptr<PassThroughWatch> m_serve;
-    bool m_serving = false;       // a point-of-sale program is connected
     QString m_serveRefusal;       // the status line's words for the last place refused
-    int m_ownOperations = 0;      // Send Command, Loop or Get Response of the window's own, running
-    // Around one of them: the pass-through holds the program back meanwhile,
-    // and the status line says again whom it serves when it ends.
-    struct OwnOperation {
-        explicit OwnOperation(frmTerminal &w) : w(w) { ++w.m_ownOperations; }
-        ~OwnOperation();
-        frmTerminal &w;
-    };
     bool m_sendWanted = true;     // what the core last asked of Send Command
     bool m_getrespWanted = true;  // and of Get Response
 
-    QByteArray m_termText;
-    QTimer m_repaint;
-    QString m_pendingShown;     // appended but not yet in the widget
-    bool m_displayStale = false; // the widget must be rebuilt from m_termText
-    static constexpr int kRepaintMs = 40;
+    TermDisplay *m_display = nullptr;
     int m_line1Y = 112;
     WindowPlace m_place;
     bool m_unloaded = false;

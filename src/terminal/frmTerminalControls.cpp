@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "terminal/TermDisplay.h"
 #include "widgets/Accessibility.h"
 
 namespace {
@@ -174,12 +175,7 @@ void frmTerminal::buildControls()
     Term->setFocusPolicy(Qt::ClickFocus);
     Term->installEventFilter(this);
     Term->viewport()->installEventFilter(this);
-    m_repaint.setSingleShot(true);
-    m_repaint.setInterval(kRepaintMs);
-    connect(&m_repaint, &QTimer::timeout, this, [this] {
-        catchUpDisplay();
-        Term->setUpdatesEnabled(true);
-    });
+    m_display = new TermDisplay(*Term, kTermLimit, kTermKeep, this);
     Indata->installEventFilter(this);
 
     m_line1Y = std::max(kLine1Twips / WindowPlace::kTwipsPerPixel, Band->sizeHint().height());

@@ -10,11 +10,12 @@ target_sources(marlix_ui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/frmTerminal.h
     ${CMAKE_CURRENT_LIST_DIR}/frmTerminal.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frmTerminalControls.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TermDisplay.h
+    ${CMAKE_CURRENT_LIST_DIR}/TermDisplay.cpp
     ${CMAKE_CURRENT_LIST_DIR}/StartOptions.h
     ${CMAKE_CURRENT_LIST_DIR}/StartOptions.cpp
 )
-# What passes between a point-of-sale program and its printer, shown as the terminal's own traffic.
-target_sources(marlix_core PRIVATE
+# The pass-through's old home: the name still reaches it from here.
+target_sources(marlix_ui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/PassThroughWatch.h
-    ${CMAKE_CURRENT_LIST_DIR}/PassThroughWatch.cpp
 )

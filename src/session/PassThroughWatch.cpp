@@ -1,4 +1,4 @@
-#include "terminal/PassThroughWatch.h"
+#include "session/PassThroughWatch.h"
 
 #include "link/Link.h"
 #include "link/POSPrinter.h"
@@ -6,11 +6,21 @@
 #include "session/PassThrough.h"
 #include "session/Session.h"
 
-PassThroughWatch::PassThroughWatch(Session &session, QObject *parent) : QObject(parent), m_s(session) {}
+PassThroughWatch::PassThroughWatch(Session &session, TrafficWords &words, QObject *parent)
+    : QObject(parent), m_s(session), m_text(words)
+{
+}
 
 PassThroughWatch::~PassThroughWatch()
 {
     stop();
+}
+
+void PassThroughWatch::setHeld(bool held)
+{
+    m_held = held;
+    if (m_pass)
+        m_pass->setHeld(held);
 }
 
 bool PassThroughWatch::isConnected() const
@@ -72,7 +82,7 @@ QString PassThroughWatch::serve(const QString &listen)
 
     auto pass = std::make_unique<PassThrough>(m_s.port, port, mode);
     pass->setFlowControl(vars.CommFlow);
-    pass->setHoldWhile(m_holdWhile);
+    pass->setHeld(m_held);
     // Shown and logged without serving events: these come from the
     // pass-through's own handlers, which must not be entered again.
     connect(pass.get(), &PassThrough::toPrinter, this,
@@ -83,7 +93,8 @@ QString PassThroughWatch::serve(const QString &listen)
     connect(pass.get(), &PassThrough::unheardFromPrinter, this, [this](const QByteArray &bytes) {
         m_s.showWithoutServing(m_text.unheard(bytes, m_s.view.displayMode()));
     });
-    connect(pass.get(), &PassThrough::clientConnected, this, [this] {
+    connect(pass.get(), &PassThrough::clientConnected, this, [this](const QString &peer) {
+        m_peer = peer;
         // The printer is the client's from here (the pass-through has opened
         // it): the window's idle close must not shut it under the client.
         m_s.link.ClosePending = false;
