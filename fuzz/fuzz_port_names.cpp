@@ -20,6 +20,12 @@ void checkName(const QString &name)
     const bool network = isNetworkPortName(entryName(name));
     if ((target.kind == LinkKind::Network) != network)
         std::abort();
+    // Line settings (baud rate, break) only ever for a serial device, and
+    // never for a path the probe says is something other than a terminal.
+    if (hasLineSettings(name, fakeProbe)
+        && (target.kind != LinkKind::Serial
+            || (fakeProbe(target.path) != DeviceKind::Missing && fakeProbe(target.path) != DeviceKind::Terminal)))
+        std::abort();
     if (target.kind == LinkKind::Network) {
         if (target.problem.isEmpty() && (target.host.isEmpty() || target.netPort == 0))
             std::abort();
