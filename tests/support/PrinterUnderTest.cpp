@@ -1,5 +1,6 @@
 #include "support/PrinterUnderTest.h"
 
+#include "OperatorWords.h"
 #include "SimOptions.h"
 #include "printer/device/VirtualPrinter.h"
 #include "session/Session.h"
@@ -73,7 +74,7 @@ bool PrinterUnderTest::act(const QString &line)
         return m_sim->act(line);
     VirtualPrinter *printer = m_window->builtInPrinter();
     QString said;
-    if (!printer || !printer->act(line, &said))
+    if (!printer || !OperatorWords::act(*printer, line, &said))
         return false;
     if (!said.isEmpty())
         m_log.append(said);
