@@ -107,8 +107,8 @@ private:
     void paperClicked(int index, QPoint dot);
     bool saveReceipt(const Receipt &receipt, const QString &path);
 
-    // The paper, up to date: the one way to it.
-    ReceiptInterpreter &paper() const;
+    // The paper, up to date (what waits printed first): the one way to it.
+    ReceiptInterpreter &printedPaper() const;
     VirtualPrinter *m_printer = nullptr; // the built-in printer, when it is the port
     QMetaObject::Connection m_printerState;
 

@@ -54,7 +54,7 @@ bool PrinterUnderTest::start()
         m_error = QStringLiteral("bad simulator options: ") + m_simArgs.join(QLatin1Char(' '));
         return false;
     }
-    VirtualPrinter *printer = m_window->builtInPrinter();
+    VirtualPrinter *printer = m_window->ensureBuiltInPrinter();
     if (!printer) {
         m_error = QStringLiteral("the window has no built-in printer");
         return false;
@@ -72,7 +72,7 @@ bool PrinterUnderTest::act(const QString &line)
 {
     if (m_sim)
         return m_sim->act(line);
-    VirtualPrinter *printer = m_window->builtInPrinter();
+    VirtualPrinter *printer = m_window->ensureBuiltInPrinter();
     QString said;
     if (!printer || !OperatorWords::act(*printer, line, &said))
         return false;
