@@ -51,15 +51,13 @@ ReceiptPreview::ReceiptPreview(PaperFeed &feed, Operator &op, QWidget *parent)
     , m_feed(feed)
     , m_op(op)
     , m_renderer(std::make_unique<ReceiptRenderer>())
+    , m_redraw(kRedrawMs, kStreamRedrawMs, [this] { redraw(); })
+    , m_rows(kRowsMs, kStreamRowsMs, [this] { refreshRows(); })
 {
     setObjectName(QStringLiteral("ReceiptPreview"));
     setWindowTitle(QStringLiteral("Receipt Preview"));
     Accessibility::plainWindowsAreWindows();
     buildControls();
-    m_redraw.setSingleShot(true);
-    connect(&m_redraw, &QTimer::timeout, this, &ReceiptPreview::redraw);
-    m_rows.setSingleShot(true);
-    connect(&m_rows, &QTimer::timeout, this, &ReceiptPreview::refreshRows);
 }
 
 ReceiptPreview::~ReceiptPreview() = default;
@@ -301,19 +299,17 @@ void ReceiptPreview::paperFed()
     // bytes start the timer, and the redraw takes all that came meanwhile.
     // While it streams in (drawn a moment ago), less often: each redraw draws
     // the growing end of the roll again, and the terminal's sending comes first.
-    if (isVisible() && !m_redraw.isActive())
-        m_redraw.start(m_sinceRedraw.isValid() && m_sinceRedraw.elapsed() < kStreamRedrawMs + kRedrawMs ? kStreamRedrawMs
-                                                                                                     : kRedrawMs);
+    if (isVisible())
+        m_redraw.news();
     // Rows scrolling by faster than anyone reads them would only cost the
     // terminal time: while bytes keep coming, a few times a second.
-    if (isVisible() && Commands->isVisibleTo(this) && !m_rows.isActive())
-        m_rows.start(m_sinceRows.isValid() && m_sinceRows.elapsed() < kStreamRowsMs + kRowsMs ? kStreamRowsMs : kRowsMs);
+    if (isVisible() && Commands->isVisibleTo(this))
+        m_rows.news();
 }
 
 void ReceiptPreview::refreshRows()
 {
-    m_rows.stop();
-    m_sinceRows.start();
+    m_rows.caughtUp();
     if (!Commands->isVisibleTo(this))
         return;
     Commands->refresh(printedPaper().trace());
@@ -322,8 +318,7 @@ void ReceiptPreview::refreshRows()
 
 void ReceiptPreview::redraw()
 {
-    m_redraw.stop();
-    m_sinceRedraw.start();
+    m_redraw.caughtUp();
     const ReceiptInterpreter &paper = printedPaper(); // with every byte sent so far
     if (paper.revision() != m_drawnRevision) {
         m_drawnRevision = paper.revision();

@@ -2,11 +2,10 @@
 // "Receipt Preview": the paper the printer prints from the bytes the terminal
 // sent, live, drawn by the virtual printer's own interpreter and renderer.
 #include "preview/PaperView.h"
+#include "preview/RedrawPacer.h"
 #include "session/SettingsStore.h"
 #include "widgets/WindowPlace.h"
 
-#include <QElapsedTimer>
-#include <QTimer>
 #include <QWidget>
 
 #include <memory>
@@ -115,10 +114,8 @@ private:
     PaperFeed &m_feed;
     Operator &m_op;
     std::unique_ptr<ReceiptRenderer> m_renderer;
-    QTimer m_redraw;
-    QElapsedTimer m_sinceRedraw;
-    QTimer m_rows;
-    QElapsedTimer m_sinceRows;
+    RedrawPacer m_redraw; // the paper
+    RedrawPacer m_rows;   // the Commands panel's rows
     quint64 m_drawnRevision = ~quint64(0);
     class QVBoxLayout *m_tools = nullptr;
     QList<int> m_toolRows; // the row each group of tools is in
