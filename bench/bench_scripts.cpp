@@ -86,7 +86,7 @@ enum class Feed { AsBuilt, Off };
 // The built-in printer has taken every byte and printed what it took.
 bool builtInReceived(frmTerminal &w, qint64 expectedTotal)
 {
-    VirtualPrinter *printer = w.builtInPrinter();
+    VirtualPrinter *printer = w.ensureBuiltInPrinter();
     QDeadlineTimer deadline(60000);
     while (printer && (printer->macros().receivedTotal() < expectedTotal || printer->state().waiting > 0)
            && !deadline.hasExpired())

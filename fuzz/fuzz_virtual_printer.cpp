@@ -7,6 +7,7 @@
 // holds more than 4 KiB, and once the printer is back online nothing waits.
 #include "printer/interpreter/ReceiptInterpreter.h"
 #include "printer/device/VirtualPrinter.h"
+#include "OperatorWords.h"
 
 #include <QCoreApplication>
 
@@ -165,7 +166,7 @@ struct Run
     {
         QString said;
         for (const char *line : {"cover close", "paper load", "recover"})
-            printer.act(QString::fromLatin1(line), &said);
+            OperatorWords::act(printer, QString::fromLatin1(line), &said);
     }
     void send(const QByteArray &bytes, int chunk)
     {
@@ -201,7 +202,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (const Piece &piece : list) {
         if (!piece.action.isEmpty()) {
             QString said;
-            if (!whole.printer.act(piece.action, &said) || !split.printer.act(piece.action, &said))
+            if (!OperatorWords::act(whole.printer, piece.action, &said) || !OperatorWords::act(split.printer, piece.action, &said))
                 std::abort();
             continue;
         }

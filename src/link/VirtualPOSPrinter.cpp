@@ -22,8 +22,8 @@ VirtualPrinter &VirtualPOSPrinter::printer()
     if (m_printer)
         return *m_printer;
     ReceiptInterpreter *paper = nullptr;
-    if (m_printWaiting) {
-        paper = &m_printWaiting();
+    if (m_printedPaper) {
+        paper = &m_printedPaper();
     } else {
         m_ownPaper = std::make_unique<ReceiptInterpreter>();
         paper = m_ownPaper.get();
@@ -55,8 +55,8 @@ void VirtualPOSPrinter::OpenPort(const QString &portName, const QString &)
     beginOpen(portName);
     // Each time: the owner's paper may hold bytes another link sent before,
     // which print before this link's.
-    if (m_printer && m_printWaiting)
-        m_printWaiting();
+    if (m_printer && m_printedPaper)
+        m_printedPaper();
     printer();
     endLinger();
     m_open = true;

@@ -24,12 +24,12 @@ public:
     VirtualPOSPrinter(const VirtualPOSPrinter &) = delete;
     VirtualPOSPrinter &operator=(const VirtualPOSPrinter &) = delete;
 
-    // The owner's paper, for the printer to print on: printWaiting prints
+    // The owner's paper, for the printer to print on: printedPaper prints
     // what waits on it (what another link sent before goes on it first) and
     // gives it. Called when the printer is made and at every OpenPort; the
     // paper must outlive this component. Without it the printer has paper of
     // its own. Writes go to the printer, not to the write tap.
-    void setPaper(std::function<ReceiptInterpreter &()> printWaiting) { m_printWaiting = std::move(printWaiting); }
+    void setPaper(std::function<ReceiptInterpreter &()> printedPaper) { m_printedPaper = std::move(printedPaper); }
     // How a read waits for a reply (sleepMs only); the production pump unless given.
     void setPump(EventPump *pump) { m_pump = pump ? pump : &m_ownPump; }
     // The printer, made now if it was not.
@@ -60,7 +60,7 @@ private:
 
     void deliverReplies();
 
-    std::function<ReceiptInterpreter &()> m_printWaiting;
+    std::function<ReceiptInterpreter &()> m_printedPaper;
     std::unique_ptr<ReceiptInterpreter> m_ownPaper;
     std::unique_ptr<VirtualPrinter> m_printer;
     QByteArray m_input;

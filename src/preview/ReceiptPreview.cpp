@@ -51,22 +51,20 @@ ReceiptPreview::ReceiptPreview(PaperFeed &feed, Operator &op, QWidget *parent)
     , m_feed(feed)
     , m_op(op)
     , m_renderer(std::make_unique<ReceiptRenderer>())
+    , m_redraw(kRedrawMs, kStreamRedrawMs, [this] { redraw(); })
+    , m_rows(kRowsMs, kStreamRowsMs, [this] { refreshRows(); })
 {
     setObjectName(QStringLiteral("ReceiptPreview"));
     setWindowTitle(QStringLiteral("Receipt Preview"));
     Accessibility::plainWindowsAreWindows();
     buildControls();
-    m_redraw.setSingleShot(true);
-    connect(&m_redraw, &QTimer::timeout, this, &ReceiptPreview::redraw);
-    m_rows.setSingleShot(true);
-    connect(&m_rows, &QTimer::timeout, this, &ReceiptPreview::refreshRows);
 }
 
 ReceiptPreview::~ReceiptPreview() = default;
 
-ReceiptInterpreter &ReceiptPreview::paper() const
+ReceiptInterpreter &ReceiptPreview::printedPaper() const
 {
-    return m_feed.printWaiting();
+    return m_feed.printedPaper();
 }
 
 void ReceiptPreview::buildControls()
@@ -82,7 +80,7 @@ void ReceiptPreview::buildControls()
     CjkBox = named(new QComboBox(this), "CjkBox");
     for (const TwoByteCode code : Characters::kModelEncodings)
         CjkBox->addItem(Characters::encodingName(code), Characters::encodingKey(code));
-    CjkBox->setCurrentIndex(std::max(0, CjkBox->findData(Characters::encodingKey(paper().twoByteEncoding()))));
+    CjkBox->setCurrentIndex(std::max(0, CjkBox->findData(Characters::encodingKey(printedPaper().twoByteEncoding()))));
     CjkBox->setToolTip(QStringLiteral("How the printer reads Chinese, Japanese and Korean characters (two-byte mode, FS &)"));
     CjkLabel->setBuddy(CjkBox);
     ClearButton = named(new QPushButton(QStringLiteral("&Clear"), this), "ClearButton");
@@ -301,30 +299,27 @@ void ReceiptPreview::paperFed()
     // bytes start the timer, and the redraw takes all that came meanwhile.
     // While it streams in (drawn a moment ago), less often: each redraw draws
     // the growing end of the roll again, and the terminal's sending comes first.
-    if (isVisible() && !m_redraw.isActive())
-        m_redraw.start(m_sinceRedraw.isValid() && m_sinceRedraw.elapsed() < kStreamRedrawMs + kRedrawMs ? kStreamRedrawMs
-                                                                                                     : kRedrawMs);
+    if (isVisible())
+        m_redraw.news();
     // Rows scrolling by faster than anyone reads them would only cost the
     // terminal time: while bytes keep coming, a few times a second.
-    if (isVisible() && Commands->isVisibleTo(this) && !m_rows.isActive())
-        m_rows.start(m_sinceRows.isValid() && m_sinceRows.elapsed() < kStreamRowsMs + kRowsMs ? kStreamRowsMs : kRowsMs);
+    if (isVisible() && Commands->isVisibleTo(this))
+        m_rows.news();
 }
 
 void ReceiptPreview::refreshRows()
 {
-    m_rows.stop();
-    m_sinceRows.start();
+    m_rows.caughtUp();
     if (!Commands->isVisibleTo(this))
         return;
-    Commands->refresh(paper().trace());
+    Commands->refresh(printedPaper().trace());
     updateMark(false); // the line in progress grows, rows may have gone
 }
 
 void ReceiptPreview::redraw()
 {
-    m_redraw.stop();
-    m_sinceRedraw.start();
-    const ReceiptInterpreter &paper = this->paper(); // with every byte sent so far
+    m_redraw.caughtUp();
+    const ReceiptInterpreter &paper = printedPaper(); // with every byte sent so far
     if (paper.revision() != m_drawnRevision) {
         m_drawnRevision = paper.revision();
         const std::deque<Receipt> &cut = paper.finished();
@@ -348,7 +343,7 @@ void ReceiptPreview::CjkBox_Click(int index)
     const std::optional<TwoByteCode> code = Characters::encodingFromName(CjkBox->itemData(index).toString());
     if (!code)
         return;
-    paper().setTwoByteEncoding(*code); // what was sent before goes on paper first, as it was
+    printedPaper().setTwoByteEncoding(*code); // what was sent before goes on paper first, as it was
     PaperSettings::saveEncoding(*code);
 }
 
@@ -413,7 +408,7 @@ void ReceiptPreview::CommandsCheck_Click(bool shown)
 
 const TraceEntry *ReceiptPreview::selectedEntry(int *index) const
 {
-    const CommandTrace *trace = paper().trace();
+    const CommandTrace *trace = printedPaper().trace();
     const std::optional<quint64> sequence = Commands->currentSequence();
     const TraceEntry *entry = trace && sequence ? trace->entry(*sequence) : nullptr;
     if (!entry || !Commands->isVisibleTo(this))
@@ -452,7 +447,7 @@ void ReceiptPreview::updateMark(bool reveal)
 
 void ReceiptPreview::paperClicked(int index, QPoint dot)
 {
-    const CommandTrace *trace = paper().trace();
+    const CommandTrace *trace = printedPaper().trace();
     if (!trace || !Commands->isVisibleTo(this))
         return;
     if (const TraceEntry *entry = trace->entryAt(Paper->receipt(index), dot))
@@ -461,7 +456,7 @@ void ReceiptPreview::paperClicked(int index, QPoint dot)
 
 void ReceiptPreview::ClearButton_Click()
 {
-    paper().clearPaper();
+    printedPaper().clearPaper();
     Paper->clear();
     redraw();
     refreshRows();
@@ -527,10 +522,10 @@ void ReceiptPreview::ResetButton_Click()
     if (m_printer)
         m_printer->resetPrinter();
     else
-        paper().resetPrinter();
+        printedPaper().resetPrinter();
     // Bytes held while the printer was offline are gone: said until the paper moves on.
     m_dropped = waiting;
-    m_droppedAt = paper().revision();
+    m_droppedAt = printedPaper().revision();
     redraw();
     refreshRows();
 }

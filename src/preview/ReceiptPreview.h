@@ -2,11 +2,10 @@
 // "Receipt Preview": the paper the printer prints from the bytes the terminal
 // sent, live, drawn by the virtual printer's own interpreter and renderer.
 #include "preview/PaperView.h"
+#include "preview/RedrawPacer.h"
 #include "session/SettingsStore.h"
 #include "widgets/WindowPlace.h"
 
-#include <QElapsedTimer>
-#include <QTimer>
 #include <QWidget>
 
 #include <memory>
@@ -107,18 +106,16 @@ private:
     void paperClicked(int index, QPoint dot);
     bool saveReceipt(const Receipt &receipt, const QString &path);
 
-    // The paper, up to date: the one way to it.
-    ReceiptInterpreter &paper() const;
+    // The paper, up to date (what waits printed first): the one way to it.
+    ReceiptInterpreter &printedPaper() const;
     VirtualPrinter *m_printer = nullptr; // the built-in printer, when it is the port
     QMetaObject::Connection m_printerState;
 
     PaperFeed &m_feed;
     Operator &m_op;
     std::unique_ptr<ReceiptRenderer> m_renderer;
-    QTimer m_redraw;
-    QElapsedTimer m_sinceRedraw;
-    QTimer m_rows;
-    QElapsedTimer m_sinceRows;
+    RedrawPacer m_redraw; // the paper
+    RedrawPacer m_rows;   // the Commands panel's rows
     quint64 m_drawnRevision = ~quint64(0);
     class QVBoxLayout *m_tools = nullptr;
     QList<int> m_toolRows; // the row each group of tools is in

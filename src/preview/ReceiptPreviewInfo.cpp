@@ -24,7 +24,7 @@ QString counted(int count, const QString &one, const QString &many)
 
 QString ReceiptPreview::infoText() const
 {
-    const int total = paper().finishedTotal() + (Paper->hasOpenReceipt() ? 1 : 0);
+    const int total = printedPaper().finishedTotal() + (Paper->hasOpenReceipt() ? 1 : 0);
     QString text = counted(total, QStringLiteral("receipt"), QStringLiteral("receipts"));
     if (Paper->receiptCount() < total)
         text += QStringLiteral(" (the last %1 kept)").arg(Paper->receiptCount());
@@ -32,21 +32,21 @@ QString ReceiptPreview::infoText() const
         text += QStringLiteral(", receipt %1 shown").arg(Paper->receipt(shown).number);
     const double openMm = Paper->hasOpenReceipt() ? Paper->receipt(Paper->receiptCount() - 1).lengthMm() : 0.0;
     text += QStringLiteral(", open receipt %1 mm").arg(QString::number(openMm, 'f', 1));
-    const qsizetype unknown = paper().unknownCommands().size();
+    const qsizetype unknown = printedPaper().unknownCommands().size();
     text += unknown == 0 ? QStringLiteral(", no unknown commands")
                          : QStringLiteral(", ") + counted(int(unknown), QStringLiteral("unknown command"),
                                                           QStringLiteral("unknown commands"));
     // What keeps the paper blank, said where the operator looks.
-    if (const QString waiting = paper().waitingWords(); !waiting.isEmpty())
+    if (const QString waiting = printedPaper().waitingWords(); !waiting.isEmpty())
         text += QStringLiteral(", ") + waiting;
-    if (!paper().cutAtEdge().isEmpty())
-        text += QStringLiteral(", ") + paper().cutAtEdge().last();
+    if (!printedPaper().cutAtEdge().isEmpty())
+        text += QStringLiteral(", ") + printedPaper().cutAtEdge().last();
     // The built-in printer keeps what it cannot print yet.
     if (m_printer && m_printer->state().waiting > 0 && !m_printer->state().online())
         text += QStringLiteral(", %1 waiting: the printer is %2")
                     .arg(counted(int(m_printer->state().waiting), QStringLiteral("byte"), QStringLiteral("bytes")),
                          PrinterStatus::onlineText(m_printer->state()));
-    if (m_dropped > 0 && paper().revision() == m_droppedAt)
+    if (m_dropped > 0 && printedPaper().revision() == m_droppedAt)
         text += QStringLiteral(", ") + counted(int(m_dropped), QStringLiteral("waiting byte"), QStringLiteral("waiting bytes"))
             + QStringLiteral(" dropped");
     return text;
@@ -54,7 +54,7 @@ QString ReceiptPreview::infoText() const
 
 QString ReceiptPreview::paperDescription() const
 {
-    const int total = paper().finishedTotal() + (Paper->hasOpenReceipt() ? 1 : 0);
+    const int total = printedPaper().finishedTotal() + (Paper->hasOpenReceipt() ? 1 : 0);
     const double openMm = Paper->hasOpenReceipt() ? Paper->receipt(Paper->receiptCount() - 1).lengthMm() : 0.0;
     return counted(total, QStringLiteral("receipt"), QStringLiteral("receipts"))
         + QStringLiteral(", the open receipt %1 mm long").arg(QString::number(openMm, 'f', 1));
@@ -68,19 +68,19 @@ void ReceiptPreview::updateInfo()
         PreviewInfo->setAccessibleDescription(text);
     }
     QString tip;
-    if (paper().unknownCommands().isEmpty()) {
+    if (printedPaper().unknownCommands().isEmpty()) {
         tip = QStringLiteral("Every command sent so far is drawn.");
     } else {
         tip = QStringLiteral("Commands that print nothing here (the printer may know them):");
-        for (const UnknownCommand &command : paper().unknownCommands())
+        for (const UnknownCommand &command : printedPaper().unknownCommands())
             tip += QStringLiteral("\n%1: %2, first at byte %3")
                        .arg(hex(command.bytes), counted(command.count, QStringLiteral("time"), QStringLiteral("times")))
                        .arg(command.first.begin);
     }
-    if (const QString waiting = paper().waitingWords(); !waiting.isEmpty())
+    if (const QString waiting = printedPaper().waitingWords(); !waiting.isEmpty())
         tip += QStringLiteral("\n\n%1: nothing prints until they have come (Reset Printer drops the command).").arg(waiting);
-    if (!paper().cutAtEdge().isEmpty())
-        tip += QStringLiteral("\n\nSymbols and images wider than the paper, cut at its edge:\n") + paper().cutAtEdge().join(QLatin1Char('\n'));
+    if (!printedPaper().cutAtEdge().isEmpty())
+        tip += QStringLiteral("\n\nSymbols and images wider than the paper, cut at its edge:\n") + printedPaper().cutAtEdge().join(QLatin1Char('\n'));
     PreviewInfo->setToolTip(tip);
     const QString description = paperDescription();
     if (Paper->accessibleDescription() != description)

@@ -16,5 +16,7 @@ target_sources(marlix_ui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptPreview.h
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptPreview.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptPreviewInfo.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/RedrawPacer.h
+    ${CMAKE_CURRENT_LIST_DIR}/RedrawPacer.cpp
 )
 target_link_libraries(marlix_ui PUBLIC marlix_printer)

@@ -35,7 +35,7 @@ void PaperFeed::take(const QByteArray &bytes)
         m_idle.start(kQuietMs);
 }
 
-ReceiptInterpreter &PaperFeed::printWaiting()
+ReceiptInterpreter &PaperFeed::printedPaper()
 {
     if (waiting() > 0)
         feed(waiting());

@@ -4,7 +4,7 @@
 // the port's write tap only keeps the bytes (take()); they go on paper when
 // the program is idle (no byte taken for kQuietMs, then in slices of at most
 // kSliceMs, so the window stays responsive), when someone asks for the paper
-// (printWaiting(), as the preview does to draw), or, at the latest, when kKeepLimit
+// (printedPaper(), as the preview does to draw), or, at the latest, when kKeepLimit
 // bytes wait: then all of them in one go, since the paper must never lose or
 // skip a byte (a command cut short would garble all that follows).
 //
@@ -32,7 +32,7 @@ public:
     // Bytes the port took, in order.
     void take(const QByteArray &bytes);
     // Prints every byte that waits, then gives the paper: everything taken so far.
-    ReceiptInterpreter &printWaiting();
+    ReceiptInterpreter &printedPaper();
 
     // Called once on the interpreter when it is made (its stored settings).
     void setPrepare(std::function<void(ReceiptInterpreter &)> prepare) { m_prepare = std::move(prepare); }

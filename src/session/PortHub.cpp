@@ -18,7 +18,7 @@ PortHub::PortHub(POSPrinter *port, std::function<void(ReceiptInterpreter &)> pre
         port = m_own.get();
         // The built-in printer prints on the very paper the preview shows.
         if (withPaper) {
-            m_own->builtIn().setPaper([this]() -> ReceiptInterpreter & { return m_feed->printWaiting(); });
+            m_own->builtIn().setPaper([this]() -> ReceiptInterpreter & { return m_feed->printedPaper(); });
             m_own->builtIn().onPrinterMade = [this](VirtualPrinter &printer) {
                 connect(&printer, &VirtualPrinter::printed, this, &PortHub::paperMoved);
             };
@@ -42,7 +42,7 @@ PortHub::~PortHub()
         m_port->setWriteTap({});
 }
 
-VirtualPrinter *PortHub::builtInPrinterFor(const QString &portName)
+VirtualPrinter *PortHub::ensureBuiltInPrinterFor(const QString &portName)
 {
     if (!m_own || resolvePortName(portName).kind != LinkKind::Virtual)
         return nullptr;

@@ -34,7 +34,7 @@ public:
     PaperFeed &feed() { return *m_feed; }
     // The built-in printer when portName names it (made now if it was not);
     // null for another port, or when the port was given.
-    VirtualPrinter *builtInPrinterFor(const QString &portName);
+    VirtualPrinter *ensureBuiltInPrinterFor(const QString &portName);
 
 signals:
     // The paper has more on it, or will have once asked: the port took bytes,

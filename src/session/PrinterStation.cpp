@@ -34,11 +34,11 @@ PrinterStation::~PrinterStation()
 POSPrinter &PrinterStation::port() { return m_hub->port(); }
 AnyPOSPrinter *PrinterStation::ownPort() { return m_hub->ownPort(); }
 PaperFeed &PrinterStation::paperFeed() { return m_hub->feed(); }
-ReceiptInterpreter &PrinterStation::paper() { return m_hub->feed().printWaiting(); }
+ReceiptInterpreter &PrinterStation::printedPaper() { return m_hub->feed().printedPaper(); }
 
-VirtualPrinter *PrinterStation::builtInPrinter()
+VirtualPrinter *PrinterStation::ensureBuiltInPrinter()
 {
-    return m_hub->builtInPrinterFor(m_session->link.vars.CommPort);
+    return m_hub->ensureBuiltInPrinterFor(m_session->link.vars.CommPort);
 }
 
 QString PrinterStation::serve(const QString &listen)

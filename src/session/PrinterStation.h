@@ -57,11 +57,12 @@ public:
     Session &session() { return *m_session; }
     TrafficLog &log() { return *m_log; }
     PaperFeed &paperFeed();
-    // Every byte the port took, printed: the receipt preview's paper.
-    ReceiptInterpreter &paper();
+    // Prints every byte that waits, then gives the paper: every byte the port
+    // took, the receipt preview's paper.
+    ReceiptInterpreter &printedPaper();
     // The printer built into the program while it is the chosen port (made
     // now if it was not); null for another port or a port given by the caller.
-    VirtualPrinter *builtInPrinter();
+    VirtualPrinter *ensureBuiltInPrinter();
 
     // The pass-through: serves a point-of-sale program on listen ("" stops),
     // on the chosen port; "" or why it cannot.

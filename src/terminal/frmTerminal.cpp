@@ -384,7 +384,7 @@ void frmTerminal::DispPort()
 {
     session().link.DispPort();
     if (m_preview)
-        m_preview->setBuiltInPrinter(builtInPrinter());
+        m_preview->setBuiltInPrinter(ensureBuiltInPrinter());
 }
 void frmTerminal::GetFileName_Click() { m_scripts->GetFileName_Click(); }
 void frmTerminal::SendScript_Click() { withPort(PrinterStation::PortUse::Script, [this] { m_scripts->SendScript_Click(); }); }
@@ -423,7 +423,7 @@ void frmTerminal::MPreview_Click()
 {
     if (!m_preview) {
         m_preview = new ReceiptPreview(paperFeed(), session().op, this);
-        m_preview->setBuiltInPrinter(builtInPrinter());
+        m_preview->setBuiltInPrinter(ensureBuiltInPrinter());
     }
     m_preview->showPreview();
 }

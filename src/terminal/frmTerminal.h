@@ -64,9 +64,10 @@ public:
     QString servePassThrough(const QString &listen);
     // The printer built into the program while it is the chosen port (made
     // now if it was not); null for another port or a port given by the caller.
-    VirtualPrinter *builtInPrinter() { return m_station->builtInPrinter(); }
-    // The paper printed from every byte the port took, for the receipt preview.
-    ReceiptInterpreter &paper() { return m_station->paper(); }
+    VirtualPrinter *ensureBuiltInPrinter() { return m_station->ensureBuiltInPrinter(); }
+    // Prints every byte that waits, then gives the paper: every byte the port
+    // took, for the receipt preview.
+    ReceiptInterpreter &printedPaper() { return m_station->printedPaper(); }
     PaperFeed &paperFeed() { return m_station->paperFeed(); }
 
     // The display's exact text: one character per byte, CR LF line breaks.

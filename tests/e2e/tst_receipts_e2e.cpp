@@ -276,7 +276,7 @@ void tst_ReceiptsE2E::previewSavesTheSimulatorsReceipt()
     const QString simulators = receipts + QStringLiteral("/receipt-001.png");
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(simulators), 10000);
     // The terminal drew every byte the simulator received, and nothing else.
-    QTRY_COMPARE_WITH_TIMEOUT(sim->received().size(), int(w->paper().offset()), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(sim->received().size(), int(w->printedPaper().offset()), 10000);
     // One receipt shows while it prints and again once cut: wait for the cut.
     QTRY_COMPARE(preview->PreviewInfo->text(),
                  QStringLiteral("1 receipt, receipt 1 shown, open receipt 0.0 mm, no unknown commands"));

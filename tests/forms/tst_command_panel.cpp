@@ -70,7 +70,7 @@ class TestCommandPanel : public QObject {
         return preview;
     }
     void write(const QByteArray &bytes) { port->WriteData(bytes, long(bytes.size())); }
-    const CommandTrace &trace() const { return *w->paper().trace(); }
+    const CommandTrace &trace() const { return *w->printedPaper().trace(); }
     // The panel has caught up with every entry the trace keeps.
     static bool caughtUp(ReceiptPreview *preview, const CommandTrace &trace)
     {

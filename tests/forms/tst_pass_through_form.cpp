@@ -150,7 +150,7 @@ private slots:
         QTcpSocket client;
         client.connectToHost(QHostAddress::LocalHost, QUrl(listen).port());
         QTRY_VERIFY_WITH_TIMEOUT(w->passThrough().isConnected(), 5000);
-        lost ? sim.stop() : w->builtInPrinter()->paperOut();
+        lost ? sim.stop() : w->ensureBuiltInPrinter()->paperOut();
         client.write(QByteArray(1 << 16, 'x'));
         const QString status = said.replace("%1", link) + " Commands, scripts, macros and typing are off until it disconnects.";
         QTRY_COMPARE_WITH_TIMEOUT(w->Label1->text(), status, 5000);
@@ -190,7 +190,7 @@ private slots:
         QFile log(dir.filePath(QStringLiteral("traffic.log")));
         QVERIFY(log.open(QIODevice::ReadOnly));
         QCOMPARE(log.readAll(), shown);
-        QVERIFY(describeReceipt(w->paper().openReceipt()).join('\n').contains(QStringLiteral(" Hi")));
+        QVERIFY(describeReceipt(w->printedPaper().openReceipt()).join('\n').contains(QStringLiteral(" Hi")));
     }
 };
 

@@ -91,7 +91,7 @@ private slots:
         start(QStringLiteral("virtual"));
         QCOMPARE(w->CurPort->text(), QStringLiteral("Virtual printer (built in)"));
         QVERIFY(panel->isVisible());
-        QCOMPARE(panel->printer(), w->builtInPrinter());
+        QCOMPARE(panel->printer(), w->ensureBuiltInPrinter());
         for (QPushButton *button : panel->findChildren<QPushButton *>())
             QVERIFY2(!heard(button).isEmpty() && !button->toolTip().isEmpty(), qPrintable(button->objectName()));
         QCOMPARE(heard(panel->CoverButton), QStringLiteral("Cover: closed")); // a toggle that says which
@@ -244,9 +244,9 @@ private slots:
         QCOMPARE(names.removeAll(QAccessibleActionInterface::setFocusAction()), 1);
         QVERIFY(!names.isEmpty());
         for (const QString &action : names) {
-            const QString was = w->builtInPrinter()->stateText() + heard(button);
+            const QString was = w->ensureBuiltInPrinter()->stateText() + heard(button);
             actions->doAction(action);
-            QTRY_VERIFY2(w->builtInPrinter()->stateText() + heard(button) != was, qPrintable(action));
+            QTRY_VERIFY2(w->ensureBuiltInPrinter()->stateText() + heard(button) != was, qPrintable(action));
         }
     }
 
@@ -281,9 +281,9 @@ private slots:
         answer.start(10);
         QTest::mouseClick(w->SendScript, Qt::LeftButton);
         QCOMPARE(said, QStringList{"The printer is offline: paper out.\nUnable to output data. Press OK to continue."});
-        QTRY_COMPARE(w->paper().finishedTotal(), 3);
+        QTRY_COMPARE(w->printedPaper().finishedTotal(), 3);
         for (int receipt = 0; receipt < 3; ++receipt)
-            QVERIFY(describeReceipt(w->paper().finished().at(receipt)).last().contains(QStringLiteral("Receipt %1 line %2 ").arg(receipt + 1).arg(receipt * 40 + 40)));
+            QVERIFY(describeReceipt(w->printedPaper().finished().at(receipt)).last().contains(QStringLiteral("Receipt %1 line %2 ").arg(receipt + 1).arg(receipt * 40 + 40)));
     }
 
     // Reset Printer says what waited and is gone, until the paper moves on.
@@ -319,7 +319,7 @@ private slots:
         QCOMPARE(preview->Paper->receiptRect(0).width(), qRound(384 * preview->Paper->scale()));
         cleanup();
         start(QStringLiteral("virtual"));
-        QCOMPARE(w->paper().paperWidth(), Paper::kNarrowWidthDots);
+        QCOMPARE(w->printedPaper().paperWidth(), Paper::kNarrowWidthDots);
     }
 
     // A symbol wider than the paper is named on the info line, every one in its tool tip.

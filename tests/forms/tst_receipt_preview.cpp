@@ -209,8 +209,8 @@ private slots:
         }
         QVERIFY2(op->asked.isEmpty(), qPrintable(op->texts().join('|')));
         QVERIFY(!port->written.isEmpty());
-        QCOMPARE(w->paper().offset(), qint64(port->written.size()));
-        const QStringList drawn = describeReceipt(w->paper().withPendingLine());
+        QCOMPARE(w->printedPaper().offset(), qint64(port->written.size()));
+        const QStringList drawn = describeReceipt(w->printedPaper().withPendingLine());
         QCOMPARE(drawn.contains(QStringLiteral("text 0 0 Hi")), printsHi);
         if (printsHi)
             QTRY_COMPARE(preview->Paper->receiptCount(), 1);
@@ -321,7 +321,7 @@ private slots:
         if (row > 0) {
             preview->CommandsCheck->setChecked(true);
             const QByteArray text = "Receipt " + QByteArray::number(row);
-            for (const TraceEntry &entry : w->paper().trace()->entries()) {
+            for (const TraceEntry &entry : w->printedPaper().trace()->entries()) {
                 if (entry.bytes == text)
                     QVERIFY(preview->Commands->selectSequence(entry.sequence));
             }
@@ -485,7 +485,7 @@ private slots:
         const QByteArray head = f.read(8);
         if (written == QLatin1String("png")) {
             QVERIFY(head.startsWith("\x89PNG"));
-            QCOMPARE(rgb(QImage(path)), rgb(ReceiptRenderer().render(w->paper().finished().front())));
+            QCOMPARE(rgb(QImage(path)), rgb(ReceiptRenderer().render(w->printedPaper().finished().front())));
         } else {
             QVERIFY(head.startsWith("%PDF"));
         }
@@ -546,7 +546,7 @@ private slots:
         preview->CjkBox->setCurrentIndex(preview->CjkBox->findText(QStringLiteral("Big5")));
         QCOMPARE(settingsStore().value(QStringLiteral("Settings/PreviewCjk")).toString(), QStringLiteral("Big5"));
         write(FS + "&" + "\xA4\xA4\n");
-        const TextRun &run = w->paper().openReceipt().lines.value(0).runs.value(0);
+        const TextRun &run = w->printedPaper().openReceipt().lines.value(0).runs.value(0);
         QCOMPARE(run.count(), 1);
         QCOMPARE(Characters::cell(run, 0), u'\u4E2D'); // 中 in Big5
 
@@ -555,7 +555,7 @@ private slots:
         port = &rig->port;
         op = &rig->op;
         w = rig->window.get();
-        QCOMPARE(w->paper().twoByteEncoding(), TwoByteCode::Big5); // before the window opens
+        QCOMPARE(w->printedPaper().twoByteEncoding(), TwoByteCode::Big5); // before the window opens
         QCOMPARE(open()->CjkBox->currentText(), QStringLiteral("Big5"));
     }
 

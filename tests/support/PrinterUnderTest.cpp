@@ -1,5 +1,6 @@
 #include "support/PrinterUnderTest.h"
 
+#include "OperatorWords.h"
 #include "SimOptions.h"
 #include "printer/device/VirtualPrinter.h"
 #include "session/Session.h"
@@ -53,7 +54,7 @@ bool PrinterUnderTest::start()
         m_error = QStringLiteral("bad simulator options: ") + m_simArgs.join(QLatin1Char(' '));
         return false;
     }
-    VirtualPrinter *printer = m_window->builtInPrinter();
+    VirtualPrinter *printer = m_window->ensureBuiltInPrinter();
     if (!printer) {
         m_error = QStringLiteral("the window has no built-in printer");
         return false;
@@ -71,9 +72,9 @@ bool PrinterUnderTest::act(const QString &line)
 {
     if (m_sim)
         return m_sim->act(line);
-    VirtualPrinter *printer = m_window->builtInPrinter();
+    VirtualPrinter *printer = m_window->ensureBuiltInPrinter();
     QString said;
-    if (!printer || !printer->act(line, &said))
+    if (!printer || !OperatorWords::act(*printer, line, &said))
         return false;
     if (!said.isEmpty())
         m_log.append(said);

@@ -21,11 +21,11 @@ private slots:
         feed.take("lo\n");
         QCOMPARE(feed.waiting(), 6);
         QVERIFY(!feed.started());
-        QCOMPARE(describeReceipt(feed.printWaiting().withPendingLine()).mid(1), (QStringList{"line 0 30", "text 0 0 Hello"}));
+        QCOMPARE(describeReceipt(feed.printedPaper().withPendingLine()).mid(1), (QStringList{"line 0 30", "text 0 0 Hello"}));
         QCOMPARE(feed.waiting(), 0);
         feed.setEnabled(false);
         feed.take("Dropped\n");
-        QCOMPARE(feed.printWaiting().offset(), 6);
+        QCOMPARE(feed.printedPaper().offset(), 6);
     }
 
     // Once nothing more comes, the bytes go on paper by themselves, a slice
@@ -44,7 +44,7 @@ private slots:
         QVERIFY2(slices.size() > 1, qPrintable(QString::number(slices.size())));
         ReceiptInterpreter direct;
         direct.feed(stream);
-        QCOMPARE(describeAll(feed.printWaiting()), describeAll(direct));
+        QCOMPARE(describeAll(feed.printedPaper()), describeAll(direct));
     }
 
     // The bound: the bytes kept never pass it; reaching it prints them all.
@@ -56,7 +56,7 @@ private slots:
         feed.take("y");
         QCOMPARE(feed.waiting(), 0);
         QVERIFY(feed.started());
-        QCOMPARE(feed.printWaiting().offset(), PaperFeed::kKeepLimit);
+        QCOMPARE(feed.printedPaper().offset(), PaperFeed::kKeepLimit);
     }
 };
 

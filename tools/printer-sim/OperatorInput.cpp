@@ -1,4 +1,5 @@
 #include "OperatorInput.h"
+#include "OperatorWords.h"
 
 #include "printer/device/VirtualPrinter.h"
 
@@ -64,7 +65,7 @@ void OperatorInput::onReadable()
         if (line.size() > kMaxLine)
             answer = QStringLiteral("a line of more than %1 characters is no action: type help for the list").arg(kMaxLine);
         else
-            m_printer.act(QString::fromLocal8Bit(line), &answer);
+            OperatorWords::act(m_printer, QString::fromLocal8Bit(line), &answer);
         for (const QString &part : answer.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
             m_say(part);
     }

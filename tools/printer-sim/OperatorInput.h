@@ -10,9 +10,10 @@ class QSocketNotifier;
 class VirtualPrinter;
 
 // The operator at the simulator's standard input: one action a line ("paper
-// out", "cover open", "state"), handed to the printer, whose answer (the
-// state, the list, what was wrong with a line) goes to say. The end of the
-// input changes nothing: the printer serves on.
+// out", "cover open", "state"), made into a call on the printer by
+// OperatorWords, whose answer (the state, the list, what was wrong with a
+// line) goes to say. The end of the input changes nothing: the printer
+// serves on.
 class OperatorInput : public QObject
 {
     Q_OBJECT

@@ -87,12 +87,6 @@ public:
     // As at power on, the paper and NV memory kept: the modes back to their
     // defaults, a partial command and what waits in the receive buffer dropped.
     void resetPrinter();
-    // One line of the simulator's standard input ("cover open", "state",
-    // "help"). False for a line that is not an action; *said is the answer
-    // to show (the state, the list, or what was wrong), empty for an action,
-    // which logs what it did.
-    bool act(const QString &line, QString *said);
-    static QString actionList();
 
 signals:
     void reply(const QByteArray &bytes);

@@ -1,10 +1,8 @@
 // The operator's side of the virtual printer: paper, cover, drawers, errors
-// and the feed button, by method or by a line of text.
+// and the feed button.
 #include "printer/device/VirtualPrinter.h"
 
 #include "printer/interpreter/ReceiptInterpreter.h"
-
-#include <QStringList>
 
 namespace {
 QString said(const QString &action, const QString &why)
@@ -123,62 +121,6 @@ void VirtualPrinter::recover()
     m_autoRecovery.stop();
     changed(QStringLiteral("recover"));
     print();
-}
-
-QString VirtualPrinter::actionList()
-{
-    return QStringLiteral(
-        "actions, one a line:\n"
-        "  paper out | paper near-end | paper load\n"
-        "  cover open | cover close\n"
-        "  drawer 1 open | drawer 1 close | drawer 2 open | drawer 2 close\n"
-        "  feed                 press the feed button once\n"
-        "  error recoverable | error autocutter | error unrecoverable | error auto\n"
-        "  recover              end the error\n"
-        "  state                the whole state on one line\n"
-        "  help                 this list");
-}
-
-bool VirtualPrinter::act(const QString &line, QString *text)
-{
-    text->clear();
-    const QString action = line.simplified().toLower();
-    const QStringList words = action.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    const auto is = [&action](const char *text) { return action == QLatin1String(text); };
-    if (words.isEmpty()) {
-        return true;
-    } else if (is("help")) {
-        *text = actionList();
-    } else if (is("state")) {
-        *text = QStringLiteral("state: ") + stateText();
-    } else if (is("paper out")) {
-        paperOut();
-    } else if (is("paper near-end")) {
-        paperNearEnd();
-    } else if (is("paper load")) {
-        loadPaper();
-    } else if (is("cover open") || is("cover close")) {
-        openCover(words[1] == QLatin1String("open"));
-    } else if (words.size() == 3 && words[0] == QLatin1String("drawer") && (words[1] == QLatin1String("1") || words[1] == QLatin1String("2"))
-               && (words[2] == QLatin1String("open") || words[2] == QLatin1String("close"))) {
-        setDrawer(words[1].toInt(), words[2] == QLatin1String("open"));
-    } else if (is("feed")) {
-        feedButton();
-    } else if (is("error recoverable")) {
-        setError(PrinterError::Recoverable);
-    } else if (is("error autocutter")) {
-        setError(PrinterError::Autocutter);
-    } else if (is("error unrecoverable")) {
-        setError(PrinterError::Unrecoverable);
-    } else if (is("error auto")) {
-        setError(PrinterError::AutoRecoverable);
-    } else if (is("recover")) {
-        recover();
-    } else {
-        *text = QStringLiteral("unknown action \"%1\": type help for the list").arg(line.trimmed());
-        return false;
-    }
-    return true;
 }
 
 void VirtualPrinter::resetPrinter()

@@ -5,6 +5,7 @@
 
 #include "printer/interpreter/ReceiptInterpreter.h"
 #include "printer/device/VirtualPrinter.h"
+#include "OperatorWords.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -34,7 +35,7 @@ struct Rig
     {
         for (const QString &line : lines) {
             QString said;
-            QVERIFY2(printer.act(line, &said), qPrintable(said));
+            QVERIFY2(OperatorWords::act(printer, line, &said), qPrintable(said));
         }
     }
     QByteArray take()
@@ -261,7 +262,7 @@ void TestVirtualPrinter::operatorLines()
     QFETCH(QString, logged);
     Rig rig;
     QString answer = QStringLiteral("not cleared");
-    QCOMPARE(rig.printer.act(line, &answer), known);
+    QCOMPARE(OperatorWords::act(rig.printer, line, &answer), known);
     QCOMPARE(answer, said);
     QCOMPARE(rig.log.join(QLatin1Char('\n')), logged);
 }
