@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
-#include <QRegularExpression>
 #include <QUrl>
 
 #include <algorithm>
@@ -83,11 +82,21 @@ QString cleanField(const QByteArray &value)
 }
 } // namespace
 
+// "PREFIX" and one or more digits. Plain string checks, not a regular
+// expression: the window asks this at start, and PCRE2's JIT costs some
+// 400 KiB of start-up memory.
+static bool isNumbered(const QString &name, QStringView prefix)
+{
+    if (!name.startsWith(prefix) || name.size() == prefix.size())
+        return false;
+    return std::all_of(name.cbegin() + prefix.size(), name.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
 QString entryName(const QString &name)
 {
     QString bare = name.trimmed();
-    const qsizetype cut = bare.indexOf(QRegularExpression(QStringLiteral("[ \\t]")));
-    return cut >= 0 ? bare.left(cut) : bare;
+    const auto cut = std::find_if(bare.cbegin(), bare.cend(), [](QChar c) { return c == u' ' || c == u'\t'; });
+    return bare.left(cut - bare.cbegin());
 }
 
 QString devicePathForPortName(const QString &name)
@@ -168,16 +177,14 @@ PortTarget resolvePortName(const QString &name, const DeviceProbe &probe)
         return target;
     // The kernel's usblp devices live in /dev/usb; a bare "lp0" is the
     // parallel port's unless only the USB one is there.
-    static const QRegularExpression lpName(QStringLiteral("^lp[0-9]+$"));
-    if (lpName.match(bare).hasMatch()) {
+    if (isNumbered(bare, u"lp")) {
         const QString usb = QStringLiteral("/dev/usb/") + bare;
         if (probe(target.path) == DeviceKind::Missing && probe(usb) != DeviceKind::Missing)
             target.path = usb;
     }
     // A USB printer switched off has no device node; its name still says its link.
-    static const QRegularExpression usbPrinter(QStringLiteral("^/dev/usb/lp[0-9]+$"));
     const DeviceKind kind = probe(target.path);
-    if (kind == DeviceKind::Stream || (kind == DeviceKind::Missing && usbPrinter.match(target.path).hasMatch()))
+    if (kind == DeviceKind::Stream || (kind == DeviceKind::Missing && isNumbered(target.path, u"/dev/usb/lp")))
         target.kind = LinkKind::Usb;
     if (const QString what = notADevice(kind); !what.isEmpty())
         target.problem = bare + QLatin1Char(' ') + what;
